@@ -1,0 +1,48 @@
+# The two everyday commands: `make run` and `make test`. Both install what is
+# missing first (Debian packages, see scripts/install-deps.sh).
+
+BUILD ?= build
+ASAN_BUILD ?= build-asan
+GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
+CMAKE_FLAGS ?=
+ifeq ($(CI),true)
+CMAKE_FLAGS += -DZZ_WERROR=ON
+endif
+
+.PHONY: all deps configure build test run bench sanitize pictures screenshot format clean
+
+all: build
+
+deps:
+	@./scripts/install-deps.sh
+
+configure: deps
+	@cmake -S . -B $(BUILD) $(if $(wildcard $(BUILD)/CMakeCache.txt),,$(GENERATOR)) $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) --parallel
+
+test: build
+	@ctest --test-dir $(BUILD) --output-on-failure --parallel 2
+
+run: build
+	@./scripts/run-panel.sh $(BUILD)
+
+bench: build
+	@cmake --build $(BUILD) --target bench
+
+# The whole test suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitize: deps
+	@cmake -S . -B $(ASAN_BUILD) $(if $(wildcard $(ASAN_BUILD)/CMakeCache.txt),,$(GENERATOR)) -DZZ_SANITIZE=ON $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(ASAN_BUILD) --parallel
+	@ctest --test-dir $(ASAN_BUILD) --output-on-failure --parallel 2
+
+# Remakes the pictures and icons under resources/ from their drawing program.
+pictures: configure
+	@cmake --build $(BUILD) --target pictures
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	@rm -rf $(BUILD) $(ASAN_BUILD)

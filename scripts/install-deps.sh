@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing the panel need.
+# Only what is missing is installed; without root the command is printed instead.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  fonts-liberation2
+  xvfb xauth x11-utils imagemagick
+  python3
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)
+  [ "$status" = installed ] || missing+=("$p")
+done
+
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+cmd="apt-get install -y --no-install-recommends ${missing[*]}"
+if [ "$(id -u)" -ne 0 ]; then
+  echo "Missing packages: ${missing[*]}" >&2
+  echo "Run as root: apt-get update && $cmd" >&2
+  exit 1
+fi
+
+export DEBIAN_FRONTEND=noninteractive
+# A fresh machine has no package lists; refresh them once before installing.
+if ! apt-get install -y --no-install-recommends "${missing[@]}" >/dev/null 2>&1; then
+  apt-get update
+  $cmd
+fi

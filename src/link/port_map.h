@@ -1,0 +1,30 @@
+#pragma once
+// Which device a port number names on this machine.
+//
+// Windows: port n is "COMn". POSIX: port n is the entry "com<n>" of the
+// directory "6175ZIZ/ports" under the user's configuration directory
+// ($XDG_CONFIG_HOME, default ~/.config) when that entry exists (normally a
+// symbolic link to /dev/ttyUSB0, /dev/serial/by-id/..., a pseudo-terminal);
+// otherwise /dev/ttyS<n-1>.
+
+#include <string>
+
+namespace zz {
+
+inline constexpr int kMinPort = 1;
+inline constexpr int kMaxPort = 255;
+
+// The directory that holds the "com<n>" entries (it need not exist).
+std::string portMapDirectory();
+
+// The path of the "com<n>" entry in that directory (it need not exist).
+std::string portMapEntry(int port);
+
+// The device path port n is opened through (the map entry or the default).
+std::string portDevicePath(int port);
+
+// A one-line description for the operator: "COM3 → /dev/ttyUSB0" when the
+// port resolves to an existing device, "COM3 → not present" otherwise.
+std::string describePort(int port);
+
+}  // namespace zz

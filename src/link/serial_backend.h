@@ -1,0 +1,30 @@
+#pragma once
+// The platform side of the serial link: open a device with the fixed line
+// settings, write bytes, drain, close. One backend per platform.
+
+#include "status.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace zz {
+
+class SerialBackend {
+public:
+    virtual ~SerialBackend() = default;
+
+    // Opens port n (for messages) at the device path with 9600 8N1, no flow
+    // control, raw output, holding the port exclusively. Nothing is written.
+    virtual Status open(int port, const std::string &devicePath) = 0;
+    // Writes every byte, within a bounded time.
+    virtual Status write(std::string_view bytes) = 0;
+    // Waits until every written byte has left, then releases the device.
+    virtual Status close() = 0;
+    virtual bool isOpen() const = 0;
+};
+
+// The backend of this platform.
+std::unique_ptr<SerialBackend> makePlatformSerialBackend();
+
+}  // namespace zz

@@ -1,0 +1,106 @@
+#include "panel_logic.h"
+
+#include "direct_entry.h"
+#include "leading_number.h"
+#include "number_text.h"
+#include "panel_texts.h"
+
+#include <array>
+
+namespace zz {
+
+namespace {
+
+// Command texts of the presets 1..6 (index 0 unused): fixed, no leading zeros.
+constexpr std::array<const char *, 7> kPresetCommands = {
+    "", "0.1", "1.0", "10.0", "100.0", "1000.0", "10000.0"};
+
+}  // namespace
+
+PanelLogic::PanelLogic(ValueRegister &reg, PanelView &view, MessageBoxes &boxes)
+    : reg_(reg), view_(view), boxes_(boxes) {}
+
+void PanelLogic::send(const std::string &command) {
+    // The panel's writers absorb a failed transmission: the readout keeps the
+    // new value and the next successful command brings the instrument along.
+    (void)view_.send(command);
+}
+
+bool PanelLogic::ninesFrom(int i) const {
+    for (int k = i; k <= ValueRegister::kDigits; ++k)
+        if (leadingNumber(reg_.DigitLab(k)) < 9) return false;
+    return true;
+}
+
+void PanelLogic::upStep(int i) {
+    if (i < 1 || i > ValueRegister::kDigits) return;
+    // No decade above can take the carry: the value must never jump down, so
+    // nothing changes and the unchanged value is sent once.
+    if (!ninesFrom(i)) {
+        const double digit = leadingNumber(reg_.DigitLab(i));
+        if (digit < 9) {
+            reg_.setDigitLab(i, wholeNumberText(static_cast<long long>(digit) + 1));
+            view_.repaintDigit(i);
+        } else {
+            reg_.setDigitLab(i, "0");
+            upStep(i + 1);
+        }
+    }
+    send(reg_.displayText());
+}
+
+void PanelLogic::downStep(int i) {
+    if (i < 1 || i > ValueRegister::kDigits) return;
+    const double digit = leadingNumber(reg_.DigitLab(i));
+    if (digit > 0) {
+        reg_.setDigitLab(i, wholeNumberText(static_cast<long long>(digit) - 1));
+        view_.repaintDigit(i);
+    }
+    send(reg_.displayText());
+}
+
+bool PanelLogic::enterValue(const std::string &typed) {
+    using Kind = EntryDecision::Kind;
+    const EntryDecision decision = decideEntry(typed);
+    switch (decision.kind) {
+        case Kind::Blank:
+            boxes_.exclamation(panel_text::kNoValueTitle, panel_text::kNoValuePrompt);
+            return false;
+        case Kind::TooHigh:
+            boxes_.exclamation(panel_text::kOutOfRangeTitle, panel_text::kTooHighPrompt);
+            return false;
+        case Kind::TooLow:
+            boxes_.exclamation(panel_text::kOutOfRangeTitle, panel_text::kTooLowPrompt);
+            return false;
+        case Kind::Accept:
+            break;
+    }
+    const std::string &text = decision.command;  // "ddddd.d"
+    reg_.Reset();
+    reg_.setDigitLab(1, text.substr(6, 1));
+    for (int i = 2; i <= ValueRegister::kDigits; ++i)
+        reg_.setDigitLab(i, text.substr(static_cast<size_t>(ValueRegister::kDigits - i), 1));
+    view_.repaintPanel();
+    send(text);
+    return true;
+}
+
+void PanelLogic::preset(int n) {
+    if (n >= 1 && n <= 6) {
+        reg_.Reset();
+        reg_.setDigitLab(n, "1");
+        view_.repaintPanel();
+        send(kPresetCommands[static_cast<size_t>(n)]);
+    } else if (n == 7) {
+        for (int i = 1; i <= ValueRegister::kDigits; ++i) reg_.setDigitLab(i, "9");
+        view_.repaintPanel();
+        send("99999.9");
+    } else if (n == 0) {
+        if (!boxes_.askYesNo(panel_text::kZeroTitle, panel_text::kZeroPrompt)) return;
+        reg_.Reset();
+        view_.repaintPanel();
+        send("0.0");
+    }
+}
+
+}  // namespace zz

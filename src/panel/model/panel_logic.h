@@ -1,0 +1,47 @@
+#pragma once
+// What the panel's controls do to the value register: the digit wheels, direct
+// entry, the presets and ZERO. Every writer sets the digits, has them repainted
+// at once, then sends one command; a failed send changes nothing on screen and
+// shows no message.
+
+#include "message_boxes.h"
+#include "status.h"
+#include "value_register.h"
+
+#include <string>
+
+namespace zz {
+
+// What the logic needs from the window that shows the register.
+class PanelView {
+public:
+    virtual ~PanelView() = default;
+    virtual void repaintDigit(int i) = 0;
+    virtual void repaintPanel() = 0;
+    virtual Status send(const std::string &command) = 0;  // SerialCOM
+};
+
+class PanelLogic {
+public:
+    PanelLogic(ValueRegister &reg, PanelView &view, MessageBoxes &boxes);
+
+    // AdjUp(i): raise digit i, carrying into the next decade. Each nested step
+    // sends before it returns, so a carry over k digits sends k + 1 times.
+    void upStep(int i);
+    // AdjDown(i): lower digit i; a "0" stays "0" (no borrow). Always sends.
+    void downStep(int i);
+    // "&Set Value" / Enter. True when the value was taken (the box is then emptied).
+    bool enterValue(const std::string &typed);
+    // RanBut(n), n = 0 (ZERO, after confirmation) .. 7 (99999.9).
+    void preset(int n);
+
+private:
+    bool ninesFrom(int i) const;
+    void send(const std::string &command);
+
+    ValueRegister &reg_;
+    PanelView &view_;
+    MessageBoxes &boxes_;
+};
+
+}  // namespace zz

@@ -1,0 +1,58 @@
+#pragma once
+// ResForm: the main window, drawn like the instrument's front panel. It owns
+// the serial control SerCom and shows the value register as six large digits.
+// The logic of the wheels, direct entry and presets lives in PanelLogic; this
+// window only lays out the controls, forwards their events and repaints.
+
+#include "panel_logic.h"
+#include "serial_control.h"
+#include "value_register.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace zz {
+
+class ResForm : public QMainWindow, private PanelView {
+    Q_OBJECT
+
+public:
+    // Runs the creation steps (layout, caption with version, colours). The
+    // control defaults to the platform serial backend.
+    explicit ResForm(std::unique_ptr<SerialControl> control = nullptr);
+    ~ResForm() override;
+
+    // The panel's public operations.
+    Status SerialCOM(const std::string &Command);
+    void Reset();
+    void SetDisplay(const std::string &Digits);
+
+    SerialControl &SerCom() { return *serCom_; }
+    ValueRegister &digits() { return register_; }
+
+    // The menu commands "COM Port" and "About" are wired by the start-up.
+    void setComPortCommand(std::function<void()> command);
+    void setAboutCommand(std::function<void()> command);
+
+private:
+    void repaintDigit(int i) override;
+    void repaintPanel() override;
+    Status send(const std::string &command) override;
+
+    struct Widgets;
+    std::unique_ptr<SerialControl> serCom_;
+    ValueRegister register_;
+    std::unique_ptr<Widgets> w_;
+    std::unique_ptr<PanelLogic> logic_;
+    std::function<void()> comPortCommand_;
+    std::function<void()> aboutCommand_;
+};
+
+}  // namespace zz

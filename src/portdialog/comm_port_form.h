@@ -1,0 +1,45 @@
+#pragma once
+// CommPortForm: the small modal dialog that chooses the serial port, applies it
+// to the serial control, stores it in "Settings.txt" and tests it.
+
+#include "serial_control.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+namespace zz {
+
+class CommPortForm : public QDialog {
+    Q_OBJECT
+
+public:
+    // How the dialog ended: a port confirmed and tested, the close box, or the
+    // exit button, which ends the program whatever its caption.
+    enum class Outcome { Confirmed, Closed, ExitProgram };
+
+    // The load step: the list "1".."20" and the box preset to CommPort.
+    explicit CommPortForm(SerialControl &serCom);
+    ~CommPortForm() override;
+
+    QLabel *CommLab() const;
+    QComboBox *COMCombo() const;
+    QPushButton *ExitBut() const;
+    QPushButton *CommBut() const;
+
+    // Shows the dialog modally with no owner and waits until it closes.
+    Outcome showModal();
+
+private:
+    void confirm();
+    void updatePortTip();
+
+    SerialControl &serCom_;
+    struct Widgets;
+    Widgets *w_;
+    Outcome outcome_ = Outcome::Closed;
+};
+
+}  // namespace zz

@@ -1,0 +1,5 @@
+// 6175ZIZ: the virtual front panel of the 6175 programmable resistance box.
+
+#include "res_mod.h"
+
+int main(int argc, char **argv) { return zz::startProgram(argc, argv); }

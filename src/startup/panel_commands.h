@@ -1,0 +1,12 @@
+#pragma once
+// The panel's menu commands "COM Port" and "About", which open the port
+// dialog and the start screen.
+
+namespace zz {
+
+class ResForm;
+class SerialControl;
+
+void wirePanelCommands(ResForm &panel);
+
+}  // namespace zz

@@ -1,0 +1,135 @@
+#include "res_mod.h"
+
+#include "comm_port_form.h"
+#include "fonts.h"
+#include "number_text.h"
+#include "panel_commands.h"
+#include "panel_texts.h"
+#include "qt_message_boxes.h"
+#include "res_form.h"
+#include "settings_file.h"
+#include "start_form.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QIcon>
+#include <QLabel>
+#include <QTimer>
+#include <QWindow>
+
+#include <memory>
+
+namespace zz {
+
+namespace {
+
+constexpr int kSettingsFailureStatus = 1;
+
+// Shows a window and makes sure it is really on screen and fully painted
+// before the caller blocks: a bare show() + repaint() can leave it blank
+// under a window manager until the window is exposed.
+void showPainted(QWidget &window) {
+    window.show();
+    QElapsedTimer waited;
+    waited.start();
+    QTimer tick;  // wakes the wait below even when no event comes
+    tick.start(10);
+    while (!(window.windowHandle() && window.windowHandle()->isExposed()) &&
+           waited.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                        QEventLoop::WaitForMoreEvents);
+    window.repaint();
+    QGuiApplication::sync();
+}
+
+void repaintNow(QWidget &window) {
+    window.repaint();
+    QGuiApplication::sync();
+}
+
+std::string invalidPortCaption(int port) {
+    return "Invalid comm. port (" + wholeNumberText(port) + ") " + "set." + "\r\r" +
+           "Please select a valid comm. port";
+}
+
+// Ends start-up from the port dialog's exit button: nothing more happens.
+StartResult exitFromDialog(ResForm *panel) {
+    if (panel->SerCom().portOpen()) (void)panel->SerCom().setPortOpen(false);
+    delete panel;
+    return {0, nullptr};
+}
+
+}  // namespace
+
+void Pause(double seconds) {
+    QElapsedTimer clock;  // monotonic: midnight or a clock change does not matter
+    clock.start();
+    const qint64 limitNs = static_cast<qint64>(seconds * 1e9);
+    while (clock.nsecsElapsed() <= limitNs) {
+        const qint64 leftMs = (limitNs - clock.nsecsElapsed()) / 1000000 + 1;
+        QEventLoop loop;
+        QTimer::singleShot(std::chrono::milliseconds(leftMs), Qt::PreciseTimer, &loop,
+                           &QEventLoop::quit);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+}
+
+StartResult runStartSequence() {
+    {
+        StartForm startScreen;
+        showPainted(startScreen);
+        Pause(2);
+    }
+
+    const StoredPort stored = readStoredPort();
+    if (!stored.status.ok()) {
+        messageBoxes().exclamation(
+            "6175ZIZ", "The settings file cannot be opened or created.\r\r" + stored.status.text());
+        return {kSettingsFailureStatus, nullptr};
+    }
+
+    auto *panel = new ResForm();  // invisible until shown below
+    panel->setAttribute(Qt::WA_DeleteOnClose);
+    wirePanelCommands(*panel);
+    SerialControl &serCom = panel->SerCom();
+
+    bool portUsable = true;
+    if (stored.port == 0) {
+        CommPortForm dialog(serCom);
+        if (dialog.showModal() == CommPortForm::Outcome::ExitProgram) return exitFromDialog(panel);
+    } else if (!serCom.setCommPort(stored.port).ok()) {
+        // A number the control refuses (negative, above 255) is asked for
+        // again instead of ending the program.
+        portUsable = false;
+    }
+
+    if (!portUsable || !serCom.setPortOpen(true).ok()) {
+        CommPortForm dialog(serCom);
+        const int refused = portUsable ? serCom.commPort() : stored.port;
+        dialog.CommLab()->setText(boxText(invalidPortCaption(refused)));
+        if (dialog.showModal() == CommPortForm::Outcome::ExitProgram) return exitFromDialog(panel);
+    }
+
+    // From here every failing step is skipped without a message.
+    panel->show();
+    repaintNow(*panel);
+    panel->digits().setDigitLab(6, "1");
+    repaintNow(*panel);
+    (void)panel->SerialCOM(panel_text::kStartCommand);
+    return {std::nullopt, panel};
+}
+
+int startProgram(int argc, char **argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("6175ZIZ"));
+    QApplication::setApplicationVersion(QStringLiteral("1.02"));
+    registerPanelFonts();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/logo48.png")));
+
+    const StartResult started = runStartSequence();
+    if (started.exitNow) return *started.exitNow;
+    return QApplication::exec();
+}
+
+}  // namespace zz

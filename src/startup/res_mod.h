@@ -1,0 +1,27 @@
+#pragma once
+// ResMod: the start sequence. Shows the start screen for two seconds, reads
+// the port from "Settings.txt", opens it (or asks for one), shows the panel at
+// 10000.0 and sends "10000"; the program then lives on window events.
+
+#include <optional>
+
+namespace zz {
+
+class ResForm;
+
+struct StartResult {
+    std::optional<int> exitNow;  // set: end the program with this status
+    ResForm *panel = nullptr;    // the panel, shown, when start-up went on
+};
+
+// The whole program: application object, start sequence, event loop.
+int startProgram(int argc, char **argv);
+
+// The start sequence proper (the application object must exist).
+StartResult runStartSequence();
+
+// Waits strictly longer than the given seconds by a monotonic clock, handling
+// no operator input, without spinning a processor core.
+void Pause(double seconds);
+
+}  // namespace zz

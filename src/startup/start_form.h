@@ -1,0 +1,32 @@
+#pragma once
+// STARTFORM: the frameless title screen, shown for two seconds at start and
+// again, with its OK button, as the About box.
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+namespace zz {
+
+class StartForm : public QDialog {
+    Q_OBJECT
+
+public:
+    // The creation steps: centred on the screen, the version line and the
+    // blue title colours set. OKBut starts hidden.
+    StartForm();
+    ~StartForm() override;
+
+    QPushButton *OKBut() const;
+    QLabel *VerLab() const;
+
+    // The About box: OKBut visible, shown modally with no owner until OK.
+    void showAbout();
+
+private:
+    struct Widgets;
+    Widgets *w_;
+};
+
+}  // namespace zz

@@ -1,0 +1,37 @@
+#include "qt_message_boxes.h"
+
+#include <QMessageBox>
+
+namespace zz {
+
+QString boxText(const std::string &text) {
+    QString s = QString::fromStdString(text);
+    s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return s;
+}
+
+void QtMessageBoxes::exclamation(const std::string &title, const std::string &text) {
+    QMessageBox box(QMessageBox::Warning, QString::fromStdString(title), boxText(text),
+                    QMessageBox::Ok);
+    box.exec();
+}
+
+bool QtMessageBoxes::askYesNo(const std::string &title, const std::string &text) {
+    QMessageBox box(QMessageBox::Question, QString::fromStdString(title), boxText(text),
+                    QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+namespace {
+MessageBoxes *g_override = nullptr;
+}
+
+MessageBoxes &messageBoxes() {
+    static QtMessageBoxes real;
+    return g_override ? *g_override : real;
+}
+
+void setMessageBoxes(MessageBoxes *boxes) { g_override = boxes; }
+
+}  // namespace zz

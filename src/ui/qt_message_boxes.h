@@ -1,0 +1,24 @@
+#pragma once
+// The real message boxes: QMessageBox with no owner window.
+
+#include "message_boxes.h"
+
+#include <QString>
+
+namespace zz {
+
+class QtMessageBoxes : public MessageBoxes {
+public:
+    void exclamation(const std::string &title, const std::string &text) override;
+    bool askYesNo(const std::string &title, const std::string &text) override;
+};
+
+// The program's texts separate lines by carriage returns alone; a box shows
+// each one as a line break.
+QString boxText(const std::string &text);
+
+// The boxes every window uses; tests replace them with scripted answers.
+MessageBoxes &messageBoxes();
+void setMessageBoxes(MessageBoxes *boxes);  // nullptr restores the real ones
+
+}  // namespace zz

@@ -1,0 +1,11 @@
+#include "twips.h"
+
+namespace zz {
+
+QRect twipsRect(int left, int top, int width, int height) {
+    return QRect(twips(left), twips(top), twips(width), twips(height));
+}
+
+QPoint twipsPoint(int x, int y) { return QPoint(twips(x), twips(y)); }
+
+}  // namespace zz

@@ -1,0 +1,14 @@
+#pragma once
+// Window geometry is designed in twips; 15 twips make one pixel, and Qt's
+// high-DPI scaling takes it from there.
+
+#include <QPoint>
+#include <QRect>
+
+namespace zz {
+
+constexpr int twips(int t) { return (t + 7) / 15; }  // nearest pixel
+QRect twipsRect(int left, int top, int width, int height);
+QPoint twipsPoint(int x, int y);
+
+}  // namespace zz

@@ -1,0 +1,156 @@
+// 6175ZIZ-sim: stands in for the resistance box. It opens a pseudo-terminal,
+// publishes it as port N in the port map, and prints one line per frame it
+// receives: time, the raw bytes, and the resistance the box now presents.
+
+#include "frame_check.h"
+#include "port_map.h"
+
+#include <pty.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <string>
+
+namespace fs = std::filesystem;
+using namespace zz;
+
+namespace {
+
+volatile std::sig_atomic_t g_stop = 0;
+void onSignal(int) { g_stop = 1; }
+
+std::string timeStamp() {
+    using namespace std::chrono;
+    const auto now = system_clock::now();
+    const std::time_t t = system_clock::to_time_t(now);
+    const auto ms = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%02d:%02d:%02d.%03lld", tm.tm_hour, tm.tm_min, tm.tm_sec,
+                  static_cast<long long>(ms));
+    return buf;
+}
+
+void report(const sim::Frame &f, const termios &line, double &presented) {
+    std::string problems;
+    for (const auto &p : f.problems) problems += (problems.empty() ? "" : "; ") + p;
+    for (const auto &p : sim::lineSettingProblems(line))
+        problems += (problems.empty() ? "" : "; ") + p;
+    if (f.ohms && f.problems.empty()) presented = *f.ohms;
+    std::printf("%s  \"%s\"  %.1f ohm%s%s\n", timeStamp().c_str(), sim::escapeBytes(f.raw).c_str(),
+                presented, problems.empty() ? "" : "  MALFORMED: ", problems.c_str());
+    std::fflush(stdout);
+}
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: 6175ZIZ-sim [--port N] [--replace]\n"
+                 "  --port N    publish the simulated instrument as port N (1..255, default 1)\n"
+                 "  --replace   replace an existing port-map entry that points elsewhere\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    int port = 1;
+    bool replace = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--port" && i + 1 < argc) {
+            port = std::atoi(argv[++i]);
+        } else if (a == "--replace") {
+            replace = true;
+        } else {
+            return usage();
+        }
+    }
+    if (port < kMinPort || port > kMaxPort) return usage();
+
+    int master = -1, slave = -1;
+    char name[256] = {};
+    if (openpty(&master, &slave, name, nullptr, nullptr) != 0) {
+        std::perror("6175ZIZ-sim: openpty");
+        return 1;
+    }
+    // The slave stays open here so the master never sees a hang-up between
+    // the panel's open/write/close cycles; its settings show what the panel set.
+    const std::string slavePath = name;
+    const fs::path entry = portMapEntry(port);
+
+    std::error_code ec;
+    fs::create_directories(entry.parent_path(), ec);
+    if (fs::is_symlink(fs::symlink_status(entry, ec))) {
+        const fs::path target = fs::read_symlink(entry, ec);
+        if (!replace) {
+            std::fprintf(stderr,
+                         "6175ZIZ-sim: %s already points to %s; not replacing it (use --replace)\n",
+                         entry.c_str(), target.c_str());
+            return 1;
+        }
+        fs::remove(entry, ec);
+    } else if (fs::exists(fs::symlink_status(entry, ec))) {
+        std::fprintf(stderr, "6175ZIZ-sim: %s exists and is not a symbolic link; not touching it\n",
+                     entry.c_str());
+        return 1;
+    }
+    fs::create_symlink(slavePath, entry, ec);
+    if (ec) {
+        std::fprintf(stderr, "6175ZIZ-sim: cannot create %s: %s\n", entry.c_str(),
+                     ec.message().c_str());
+        return 1;
+    }
+
+    struct sigaction sa {};
+    sa.sa_handler = onSignal;
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGHUP, &sa, nullptr);
+
+    std::printf("6175ZIZ-sim: instrument on COM%d (%s -> %s); Ctrl+C ends\n", port, entry.c_str(),
+                slavePath.c_str());
+    std::fflush(stdout);
+
+    sim::FrameSplitter splitter;
+    double presented = 0.0;
+    constexpr int kQuietMs = 500;  // a frame still open after this lacks its carriage return
+    while (!g_stop) {
+        pollfd p{master, POLLIN, 0};
+        const int n = poll(&p, 1, kQuietMs);
+        if (n < 0 && errno != EINTR) break;
+        termios line{};
+        tcgetattr(slave, &line);
+        if (n == 0) {
+            if (auto f = splitter.flush()) report(*f, line, presented);
+            continue;
+        }
+        if (n < 0) continue;
+        char buf[512];
+        const ssize_t got = read(master, buf, sizeof buf);
+        if (got <= 0) continue;
+        for (const auto &f : splitter.feed(std::string_view(buf, static_cast<size_t>(got))))
+            report(f, line, presented);
+    }
+
+    if (auto f = splitter.flush()) {
+        termios line{};
+        tcgetattr(slave, &line);
+        report(*f, line, presented);
+    }
+    // Remove the entry only if it is still ours.
+    if (fs::read_symlink(entry, ec) == fs::path(slavePath)) fs::remove(entry, ec);
+    close(slave);
+    close(master);
+    return 0;
+}

@@ -220,7 +220,7 @@ private slots:
         logic.preset(index);
         logic.preset(index);  // pressing twice sends twice
         QCOMPARE(QString::fromStdString(reg.displayText()), display);
-        QCOMPARE(toList(view.sent), sent.isEmpty() ? QStringList() : QStringList{sent, sent});
+        QCOMPARE(toList(view.sent), sent.isEmpty() ? QStringList() : QStringList({sent, sent}));
         if (!sent.isEmpty()) QCOMPARE(QString::fromStdString(view.events.front()), "panel " + display);
     }
 

@@ -35,6 +35,7 @@ public:
 private:
     void confirm();
     void updatePortTip();
+    void paintEvent(QPaintEvent *event) override;
 
     SerialControl &serCom_;
     struct Widgets;

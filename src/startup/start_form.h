@@ -24,7 +24,14 @@ public:
     // The About box: OKBut visible, shown modally with no owner until OK.
     void showAbout();
 
+    // Where the window's top-left corner goes on a screen of that geometry:
+    // centred, overhanging a screen smaller than the window equally.
+    static QPoint centredOrigin(const QRect &screen);
+
 private:
+    void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
     struct Widgets;
     Widgets *w_;
 };

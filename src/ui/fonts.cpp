@@ -40,9 +40,10 @@ void registerPanelFonts() {
 }
 
 QFont panelFont(const QString &family, qreal pointSize, bool bold, bool italic) {
+    const Registration &fonts = registration();  // before the first font is resolved
     QFont font(family);
     font.setPointSizeF(pointSize);
-    font.setBold(bold || (family == kArialBlack && registration().arialBlackStandsIn));
+    font.setBold(bold || (family == kArialBlack && fonts.arialBlackStandsIn));
     font.setItalic(italic);
     return font;
 }

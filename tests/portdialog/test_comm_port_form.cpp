@@ -1,0 +1,537 @@
+// The port dialog on real widgets: its look, the load step, and what confirm,
+// exit and the close box leave behind in the serial control, "Settings.txt"
+// (in a scratch current directory) and on a real pseudo-terminal.
+
+#include "comm_port_form.h"
+
+#include "port_map_sandbox.h"
+#include "pty_pair.h"
+#include "qt_message_boxes.h"
+#include "serial_backend.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+using zz::CommPortForm;
+using Outcome = zz::CommPortForm::Outcome;
+
+namespace {
+
+const QString kInvalidPortBox =
+    QStringLiteral("Serial communication error :\r\rInvalid port number\r\rClick OK to continue.");
+
+QString shownFamily(const QString &requested) {
+    return QFontDatabase::families().contains(requested, Qt::CaseInsensitive)
+               ? requested
+               : QStringLiteral("Liberation Sans");
+}
+
+QByteArray fileBytes(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+class ScriptedBoxes : public zz::MessageBoxes {
+public:
+    struct Shown {
+        QString title;
+        QString text;
+    };
+    QList<Shown> shown;
+
+    void exclamation(const std::string &title, const std::string &text) override {
+        shown.append({QString::fromStdString(title), QString::fromStdString(text)});
+    }
+    bool askYesNo(const std::string &title, const std::string &) override {
+        shown.append({QString::fromStdString(title), QStringLiteral("<askYesNo>")});
+        return false;
+    }
+};
+
+// The platform backend, counting what the dialog asks of it.
+class CountingBackend : public zz::SerialBackend {
+public:
+    int opens = 0;
+    int closes = 0;
+    int writes = 0;
+
+    zz::Status open(int port, const std::string &devicePath) override {
+        ++opens;
+        return real_->open(port, devicePath);
+    }
+    zz::Status write(std::string_view bytes) override {
+        ++writes;
+        return real_->write(bytes);
+    }
+    zz::Status close() override {
+        ++closes;
+        return real_->close();
+    }
+    bool isOpen() const override { return real_->isOpen(); }
+
+private:
+    std::unique_ptr<zz::SerialBackend> real_ = zz::makePlatformSerialBackend();
+};
+
+// Shows the dialog modally and runs `whileShown` inside; a dialog still open
+// afterwards is closed with the close box so that a failing test ends.
+Outcome runModal(CommPortForm &dialog, const std::function<void()> &whileShown,
+                 bool *stillOpen = nullptr) {
+    QTimer::singleShot(0, &dialog, [&] {
+        whileShown();
+        if (stillOpen) *stillOpen = dialog.isVisible();
+        if (dialog.isVisible()) dialog.close();
+    });
+    return dialog.showModal();
+}
+
+}  // namespace
+
+class CommPortFormTest : public QObject {
+    Q_OBJECT
+
+    QString home_;
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<zz::test::PortMapSandbox> sandbox_;
+    std::unique_ptr<ScriptedBoxes> boxes_;
+    CountingBackend *backend_ = nullptr;
+    std::unique_ptr<zz::SerialControl> serCom_;
+
+    // A port that names a missing device on this machine.
+    void mapMissing(int port) {
+        QVERIFY(sandbox_->map(port, dir_->path().toStdString() + "/no-such-device"));
+    }
+
+private slots:
+    void initTestCase() { home_ = QDir::currentPath(); }
+
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir_->isValid());
+        QVERIFY(QDir::setCurrent(dir_->path()));
+        sandbox_ = std::make_unique<zz::test::PortMapSandbox>();
+        QVERIFY(sandbox_->ok());
+        boxes_ = std::make_unique<ScriptedBoxes>();
+        zz::setMessageBoxes(boxes_.get());
+        auto backend = std::make_unique<CountingBackend>();
+        backend_ = backend.get();
+        serCom_ = std::make_unique<zz::SerialControl>(std::move(backend));
+    }
+
+    void cleanup() {
+        serCom_.reset();
+        zz::setMessageBoxes(nullptr);
+        sandbox_.reset();
+        QDir::setCurrent(home_);
+        dir_.reset();
+    }
+
+    void window() {
+        CommPortForm dialog(*serCom_);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Set Communication Port"));
+        QCOMPARE(dialog.minimumSize(), QSize(388, 154));
+        QCOMPARE(dialog.maximumSize(), QSize(388, 154));
+        const Qt::WindowFlags flags = dialog.windowFlags();
+        QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
+        QVERIFY(flags.testFlag(Qt::WindowTitleHint));
+        QVERIFY(flags.testFlag(Qt::MSWindowsFixedSizeDialogHint));
+        QVERIFY(!flags.testFlag(Qt::WindowMinimizeButtonHint));
+        QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
+        QVERIFY(!dialog.windowIcon().isNull());
+        QVERIFY(dialog.parentWidget() == nullptr);
+
+        const QImage shot = dialog.grab().toImage();
+        const QImage picture(QStringLiteral(":/pictures/dialog_background.jpg"));
+        for (const QPoint p : {QPoint(2, 150), QPoint(385, 2), QPoint(380, 140), QPoint(150, 100)})
+            QCOMPARE(shot.pixelColor(p), picture.pixelColor(p));
+    }
+
+    void controls_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("geometry");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<qreal>("pointSize");
+        QTest::addColumn<bool>("bold");
+        QTest::addColumn<QColor>("colour");  // invalid: the default
+
+        QTest::newRow("CommLab") << "CommLab" << QRect(16, 4, 353, 66)
+                                 << "Please select a COM port :"
+                                 << "Arial" << 9.75 << false << QColor();
+        QTest::newRow("Label1") << "Label1" << QRect(122, 58, 70, 31) << "COM"
+                                << "Arial" << 20.25 << true << QColor(0, 0, 128);
+        QTest::newRow("COMCombo") << "COMCombo" << QRect(191, 54, 70, 40) << "1"
+                                  << "Arial" << 20.25 << true << QColor(192, 0, 0);
+        QTest::newRow("ExitBut") << "ExitBut" << QRect(12, 115, 110, 28) << "&Exit"
+                                 << "MS Sans Serif" << 8.25 << false << QColor();
+        QTest::newRow("CommBut") << "CommBut" << QRect(264, 116, 110, 28) << "&OK"
+                                 << "Arial" << 9.75 << false << QColor();
+    }
+
+    void controls() {
+        QFETCH(QString, name);
+        QFETCH(QRect, geometry);
+        QFETCH(QString, text);
+        QFETCH(QString, family);
+        QFETCH(qreal, pointSize);
+        QFETCH(bool, bold);
+        QFETCH(QColor, colour);
+
+        CommPortForm dialog(*serCom_);
+        auto *w = dialog.findChild<QWidget *>(name);
+        QVERIFY2(w, qPrintable(name));
+        QCOMPARE(w->geometry(), geometry);
+        QString shownText;
+        if (auto *label = qobject_cast<QLabel *>(w)) {
+            shownText = label->text();
+            QVERIFY2(!label->autoFillBackground(), "the picture must show through");
+            QCOMPARE(label->focusPolicy(), Qt::NoFocus);
+        } else if (auto *button = qobject_cast<QPushButton *>(w)) {
+            shownText = button->text();
+            QVERIFY2(!button->autoDefault() && !button->isDefault(), "Enter must press nothing");
+        } else if (auto *combo = qobject_cast<QComboBox *>(w)) {
+            shownText = combo->currentText();
+            QVERIFY(combo->isEditable());
+            QCOMPARE(combo->lineEdit()->palette().color(QPalette::Text), colour);
+        }
+        QCOMPARE(shownText, text);
+        QCOMPARE(w->font().family(), family);
+        QCOMPARE(w->font().pointSizeF(), pointSize);
+        const QFontInfo shown(w->font());
+        QCOMPARE(shown.family(), shownFamily(family));
+        QCOMPARE(shown.weight() >= QFont::Bold, bold);
+        if (colour.isValid() && qobject_cast<QLabel *>(w))
+            QCOMPARE(w->palette().color(QPalette::WindowText), colour);
+    }
+
+    void centredOnTheScreen() {
+        CommPortForm dialog(*serCom_);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        const QRect screen = dialog.screen()->availableGeometry();
+        const QPoint off = dialog.frameGeometry().center() - screen.center();
+        QVERIFY2(off.manhattanLength() <= 2,
+                 qPrintable(QStringLiteral("off by %1,%2").arg(off.x()).arg(off.y())));
+    }
+
+    void listIsOneToTwentyAtEveryOpening() {
+        QStringList expected;
+        for (int i = 1; i <= 20; ++i) expected << QString::number(i);
+        for (int opening = 1; opening <= 2; ++opening) {
+            CommPortForm dialog(*serCom_);
+            QStringList items;
+            for (int i = 0; i < dialog.COMCombo()->count(); ++i)
+                items << dialog.COMCombo()->itemText(i);
+            QCOMPARE(items, expected);
+            // Typing and Enter in the box must not add to the list.
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowActive(&dialog));
+            dialog.COMCombo()->setFocus();
+            dialog.COMCombo()->setEditText(QStringLiteral("33"));
+            QTest::keyClick(dialog.COMCombo()->lineEdit(), Qt::Key_Return);
+            QCOMPARE(dialog.COMCombo()->count(), 20);
+            QVERIFY2(dialog.isVisible(), "Enter has no meaning of its own");
+            QVERIFY(boxes_->shown.isEmpty());
+        }
+        QCOMPARE(serCom_->commPort(), 1);
+        QCOMPARE(fileBytes("Settings.txt"), QByteArray("<missing>"));
+    }
+
+    void presetIsTheCurrentPort_data() {
+        QTest::addColumn<int>("port");
+        QTest::newRow("as created") << 0;
+        QTest::newRow("4") << 4;
+        QTest::newRow("20") << 20;
+        QTest::newRow("255, not in the list") << 255;
+    }
+
+    void presetIsTheCurrentPort() {
+        QFETCH(int, port);
+        if (port) QVERIFY(serCom_->setCommPort(port).ok());
+        CommPortForm dialog(*serCom_);
+        QCOMPARE(dialog.COMCombo()->currentText(), QString::number(port ? port : 1));
+    }
+
+    void focusAndTabOrder() {
+        CommPortForm dialog(*serCom_);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QCOMPARE(QApplication::focusWidget(), dialog.ExitBut());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), dialog.CommBut());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QVERIFY(dialog.COMCombo()->hasFocus());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), dialog.ExitBut());
+    }
+
+    void refusedNumbers_data() {
+        QTest::addColumn<QString>("boxText");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("empty") << "" << kInvalidPortBox;
+        QTest::newRow("letters") << "COM3" << kInvalidPortBox;
+        QTest::newRow("zero") << "0" << kInvalidPortBox;
+        QTest::newRow("0.4 rounds to 0") << "0.4" << kInvalidPortBox;
+        QTest::newRow("negative") << "-3" << kInvalidPortBox;
+        QTest::newRow("256") << "256" << kInvalidPortBox;
+        QTest::newRow("beyond 16 bits")
+            << "32768"
+            << "Serial communication error :\r\rOverflow\r\rClick OK to continue.";
+        QTest::newRow("beyond a double")
+            << "1E999"
+            << "Serial communication error :\r\rOverflow\r\rClick OK to continue.";
+    }
+
+    // A refused number: the box, nothing set or stored, the dialog stays as typed.
+    void refusedNumbers() {
+        QFETCH(QString, boxText);
+        QFETCH(QString, message);
+        {
+            QFile f("Settings.txt");
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("9\r\n");
+        }
+        QVERIFY(serCom_->setCommPort(5).ok());
+
+        CommPortForm dialog(*serCom_);
+        bool stillOpen = false;
+        const Outcome outcome = runModal(
+            dialog,
+            [&] {
+                dialog.COMCombo()->setEditText(boxText);
+                dialog.CommBut()->click();
+                QCOMPARE(dialog.COMCombo()->currentText(), boxText);
+            },
+            &stillOpen);
+
+        QVERIFY(stillOpen);
+        QCOMPARE(outcome, Outcome::Closed);
+        QCOMPARE(boxes_->shown.size(), 1);
+        QCOMPARE(boxes_->shown[0].title, QStringLiteral("Serial Communication Error"));
+        QCOMPARE(boxes_->shown[0].text, message);
+        QCOMPARE(fileBytes("Settings.txt"), QByteArray("9\r\n"));
+        QCOMPARE(serCom_->commPort(), 5);
+        QCOMPARE(backend_->opens, 0);
+    }
+
+    // A port the control takes but whose device is missing: set and stored
+    // already, the box, the port closed, the dialog stays.
+    void missingPort() {
+        mapMissing(7);
+        CommPortForm dialog(*serCom_);
+        bool stillOpen = false;
+        runModal(
+            dialog,
+            [&] {
+                dialog.COMCombo()->setEditText(QStringLiteral("7"));
+                dialog.CommBut()->click();
+            },
+            &stillOpen);
+
+        QVERIFY(stillOpen);
+        QCOMPARE(serCom_->commPort(), 7);
+        QCOMPARE(fileBytes("Settings.txt"), QByteArray("7\r\n"));
+        QCOMPARE(boxes_->shown.size(), 1);
+        const QString text = boxes_->shown[0].text;
+        QVERIFY2(text.startsWith("Serial communication error :\r\rCOM7 ") &&
+                     text.endsWith("\r\rClick OK to continue."),
+                 qPrintable(text));
+        QVERIFY(!serCom_->portOpen());
+        QCOMPARE(backend_->opens, 1);
+    }
+
+    void unwritableSettingsFile() {
+        zz::test::PtyPair pty;
+        QVERIFY(pty.ok());
+        QVERIFY(sandbox_->map(3, pty.slavePath()));
+        QVERIFY(QDir().mkdir("Settings.txt"));
+
+        CommPortForm dialog(*serCom_);
+        bool stillOpen = false;
+        runModal(
+            dialog,
+            [&] {
+                dialog.COMCombo()->setEditText(QStringLiteral("3"));
+                dialog.CommBut()->click();
+            },
+            &stillOpen);
+
+        QVERIFY(stillOpen);
+        QCOMPARE(boxes_->shown.size(), 1);
+        QVERIFY2(boxes_->shown[0].text.contains("Settings.txt"), qPrintable(boxes_->shown[0].text));
+        QCOMPARE(backend_->opens, 0);  // not tested before it is stored
+        QVERIFY(QFileInfo("Settings.txt").isDir());
+    }
+
+    void workingPort_data() {
+        QTest::addColumn<QString>("boxText");
+        QTest::addColumn<int>("port");
+        QTest::newRow("3") << "3" << 3;
+        QTest::newRow("20") << "20" << 20;
+        QTest::newRow("blanks ignored") << " 0 3" << 3;
+        QTest::newRow("trailing letters") << "3abc" << 3;
+        QTest::newRow("3.7 is port 4") << "3.7" << 4;
+        QTest::newRow("halves to even") << "2.5" << 2;
+        QTest::newRow("as its 15-digit text reads") << "3.4999999999999996" << 4;
+        QTest::newRow("hexadecimal") << "&H1F" << 31;
+        QTest::newRow("beyond the list") << "200" << 200;
+    }
+
+    // A working port: opened and closed once, nothing sent, stored, dialog gone.
+    void workingPort() {
+        QFETCH(QString, boxText);
+        QFETCH(int, port);
+        zz::test::PtyPair pty;
+        QVERIFY(pty.ok());
+        QVERIFY(sandbox_->map(port, pty.slavePath()));
+
+        CommPortForm dialog(*serCom_);
+        bool stillOpen = true;
+        const Outcome outcome = runModal(
+            dialog,
+            [&] {
+                dialog.COMCombo()->setEditText(boxText);
+                dialog.CommBut()->click();
+            },
+            &stillOpen);
+
+        QVERIFY(!stillOpen);
+        QCOMPARE(outcome, Outcome::Confirmed);
+        QVERIFY2(boxes_->shown.isEmpty(), qPrintable(boxes_->shown.value(0).text));
+        QCOMPARE(serCom_->commPort(), port);
+        QCOMPARE(fileBytes("Settings.txt"), QByteArray::number(port) + "\r\n");
+        QCOMPARE(backend_->opens, 1);
+        QCOMPARE(backend_->closes, 1);
+        QCOMPARE(backend_->writes, 0);
+        QVERIFY(!serCom_->portOpen());
+        QCOMPARE(QByteArray::fromStdString(pty.readAll(std::chrono::milliseconds(300))),
+                 QByteArray());
+    }
+
+    void exitEndsTheProgram_data() {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<bool>("portOpen");
+        QTest::newRow("&Exit") << "&Exit" << false;
+        QTest::newRow("&Close") << "&Close" << false;
+        QTest::newRow("&Close, port left open") << "&Close" << true;
+    }
+
+    void exitEndsTheProgram() {
+        QFETCH(QString, caption);
+        QFETCH(bool, portOpen);
+        zz::test::PtyPair pty;
+        QVERIFY(pty.ok());
+        QVERIFY(sandbox_->map(2, pty.slavePath()));
+        QVERIFY(serCom_->setCommPort(2).ok());
+        if (portOpen) QVERIFY(serCom_->setPortOpen(true).ok());
+
+        CommPortForm dialog(*serCom_);
+        dialog.ExitBut()->setText(caption);
+        bool stillOpen = true;
+        const Outcome outcome = runModal(
+            dialog,
+            [&] {
+                dialog.COMCombo()->setEditText(QStringLiteral("9"));
+                dialog.ExitBut()->click();
+            },
+            &stillOpen);
+
+        QVERIFY(!stillOpen);
+        QCOMPARE(outcome, Outcome::ExitProgram);
+        QVERIFY(!serCom_->portOpen());
+        QCOMPARE(serCom_->commPort(), 2);
+        QCOMPARE(fileBytes("Settings.txt"), QByteArray("<missing>"));
+        QVERIFY(boxes_->shown.isEmpty());
+    }
+
+    void closeBoxAndEscapeOnlyClose_data() {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("close box") << false;
+        QTest::newRow("Escape") << true;
+    }
+
+    void closeBoxAndEscapeOnlyClose() {
+        QFETCH(bool, escape);
+        QVERIFY(serCom_->setCommPort(4).ok());
+        CommPortForm dialog(*serCom_);
+        dialog.ExitBut()->setText(QStringLiteral("&Close"));
+        bool stillOpen = true;
+        const Outcome outcome = runModal(
+            dialog,
+            [&] {
+                dialog.COMCombo()->setEditText(QStringLiteral("9"));
+                if (escape) {
+                    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+                    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+                } else {
+                    QVERIFY(dialog.close());
+                }
+            },
+            &stillOpen);
+
+        QVERIFY(!stillOpen);
+        QCOMPARE(outcome, Outcome::Closed);
+        QCOMPARE(serCom_->commPort(), 4);
+        QCOMPARE(fileBytes("Settings.txt"), QByteArray("<missing>"));
+        QCOMPARE(backend_->opens, 0);
+    }
+
+    void portTip_data() {
+        QTest::addColumn<QString>("boxText");
+        QTest::addColumn<QString>("tipStart");
+        QTest::newRow("mapped") << "3"
+                                << "COM3 \u2192 /dev/";
+        QTest::newRow("mapped, typed with blanks") << " 3 "
+                                                   << "COM3 \u2192 /dev/";
+        QTest::newRow("missing device") << "7"
+                                        << "COM7 \u2192 not present";
+        QTest::newRow("empty") << ""
+                               << "not a port number";
+        QTest::newRow("letters") << "abc"
+                                 << "not a port number";
+        QTest::newRow("zero") << "0"
+                              << "not a port number";
+        QTest::newRow("256") << "256"
+                             << "not a port number";
+        QTest::newRow("beyond 16 bits") << "99999"
+                                        << "not a port number";
+    }
+
+    void portTip() {
+        QFETCH(QString, boxText);
+        QFETCH(QString, tipStart);
+        zz::test::PtyPair pty;
+        QVERIFY(pty.ok());
+        QVERIFY(sandbox_->map(3, pty.slavePath()));
+        mapMissing(7);
+
+        CommPortForm dialog(*serCom_);
+        dialog.COMCombo()->setEditText(QStringLiteral("12"));
+        dialog.COMCombo()->setEditText(boxText);
+        const QString tip = dialog.COMCombo()->toolTip();
+        QVERIFY2(tip.startsWith(tipStart), qPrintable(tip));
+        if (boxText.trimmed() == "3")
+            QCOMPARE(tip.section(' ', 2, 2), QString::fromStdString(pty.slavePath()));
+    }
+
+    void portTipFollowsTheList() {
+        mapMissing(5);
+        CommPortForm dialog(*serCom_);
+        dialog.COMCombo()->setCurrentIndex(4);
+        QCOMPARE(dialog.COMCombo()->currentText(), QStringLiteral("5"));
+        QCOMPARE(dialog.COMCombo()->toolTip(), QStringLiteral("COM5 \u2192 not present"));
+    }
+};
+
+QTEST_MAIN(CommPortFormTest)
+#include "test_comm_port_form.moc"

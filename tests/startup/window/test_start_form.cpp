@@ -1,0 +1,237 @@
+// The start screen and About box: layout, typefaces and colours as set at
+// creation, its placement, and the OK button that only the About box shows.
+
+#include "start_form.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QtTest>
+
+#include <functional>
+
+using zz::StartForm;
+
+namespace {
+
+const QColor kTitleBlue(0, 97, 165);
+
+// The face really used: the named one where installed, else the stand-in.
+QString shownFamily(const QString &requested) {
+    return QFontDatabase::families().contains(requested, Qt::CaseInsensitive)
+               ? requested
+               : QStringLiteral("Liberation Sans");
+}
+
+QString textOf(const QWidget *w) {
+    if (auto *label = qobject_cast<const QLabel *>(w)) return label->text();
+    if (auto *button = qobject_cast<const QPushButton *>(w)) return button->text();
+    return {};
+}
+
+int countPixels(const QImage &image, const QRect &area, const QColor &colour) {
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (image.pixelColor(x, y) == colour) ++n;
+    return n;
+}
+
+// Runs `whileOpen` once the About box is up; should it not close the box, the
+// box is closed here and the test fails instead of hanging.
+bool runAbout(StartForm &form, const std::function<void()> &whileOpen) {
+    bool closedByTest = false;
+    QTimer::singleShot(0, &form, [&] {
+        whileOpen();
+        if (form.isVisible()) {
+            closedByTest = true;
+            form.done(QDialog::Rejected);
+        }
+    });
+    form.showAbout();
+    return !closedByTest;
+}
+
+}  // namespace
+
+class StartFormTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void window() {
+        StartForm form;
+        QCOMPARE(form.objectName(), QStringLiteral("STARTFORM"));
+        QCOMPARE(form.windowTitle(), QStringLiteral("Quellor 6175 Virtual Panel"));
+        QVERIFY(form.windowFlags().testFlag(Qt::FramelessWindowHint));
+        QCOMPARE(form.minimumSize(), QSize(510, 313));
+        QCOMPARE(form.maximumSize(), QSize(510, 313));
+        QVERIFY(form.parentWidget() == nullptr);
+    }
+
+    void elements_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("geometry");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("family");  // empty: no text of its own
+        QTest::addColumn<qreal>("pointSize");
+        QTest::addColumn<bool>("bold");
+        QTest::addColumn<QColor>("colour");  // invalid: the default
+
+        QTest::newRow("TitleLab0") << "TitleLab0" << QRect(65, 7, 279, 75) << "6175"
+                                   << "Arial Black" << 27.75 << true << kTitleBlue;
+        QTest::newRow("TitleLab1")
+            << "TitleLab1" << QRect(66, 54, 266, 17) << "PROGRAMMABLE RESISTANCE BOX ZIZ"
+            << "Arial Black" << 9.0 << true << kTitleBlue;
+        QTest::newRow("VerLab") << "VerLab" << QRect(10, 78, 433, 13) << " V1.20 : 24/07/2006"
+                                << "MS Sans Serif" << 8.25 << true << kTitleBlue;
+        QTest::newRow("OKBut") << "OKBut" << QRect(400, 271, 101, 27) << "&OK"
+                               << "MS Sans Serif" << 8.25 << false << QColor();
+        QTest::newRow("Image1") << "Image1" << QRect(10, 23, 48, 48) << ""
+                                << "" << 0.0 << false << QColor();
+        QTest::newRow("TitleLine0") << "TitleLine0" << QRect(67, 53, 290, 1) << ""
+                                    << "" << 0.0 << false << kTitleBlue;
+        QTest::newRow("TitleLine1") << "TitleLine1" << QRect(67, 72, 290, 1) << ""
+                                    << "" << 0.0 << false << kTitleBlue;
+    }
+
+    void elements() {
+        QFETCH(QString, name);
+        QFETCH(QRect, geometry);
+        QFETCH(QString, text);
+        QFETCH(QString, family);
+        QFETCH(qreal, pointSize);
+        QFETCH(bool, bold);
+        QFETCH(QColor, colour);
+
+        StartForm form;
+        auto *w = form.findChild<QWidget *>(name);
+        QVERIFY2(w, qPrintable(name));
+        QCOMPARE(w->geometry(), geometry);
+        QCOMPARE(textOf(w), text);
+        QVERIFY2(!w->autoFillBackground(), "the picture must show through");
+        if (!family.isEmpty()) {
+            QCOMPARE(w->font().family(), family);
+            QCOMPARE(w->font().pointSizeF(), pointSize);
+            const QFontInfo shown(w->font());
+            QCOMPARE(shown.family(), shownFamily(family));
+            QCOMPARE(shown.weight() >= QFont::Bold, bold);
+        }
+        if (colour.isValid()) QCOMPARE(w->palette().color(QPalette::WindowText), colour);
+    }
+
+    // What the screen shows: the picture at its own size, the logo, the blue
+    // rules and title drawn over it.
+    void rendered() {
+        StartForm form;
+        const QImage shot = form.grab().toImage();
+        QCOMPARE(shot.size(), QSize(510, 313));
+
+        const QImage picture(QStringLiteral(":/pictures/start_background.jpg"));
+        for (const QPoint p : {QPoint(2, 2), QPoint(5, 300), QPoint(505, 150), QPoint(300, 200)})
+            QCOMPARE(shot.pixelColor(p), picture.pixelColor(p));
+
+        const QImage logo =
+            QImage(QStringLiteral(":/icons/logo48.png")).convertToFormat(QImage::Format_RGB32);
+        for (const QPoint p : {QPoint(0, 0), QPoint(24, 24), QPoint(47, 47), QPoint(10, 40)})
+            QCOMPARE(shot.pixelColor(QPoint(10, 23) + p), logo.pixelColor(p));
+
+        for (const int y : {53, 72}) {
+            QCOMPARE(countPixels(shot, QRect(67, y, 290, 1), kTitleBlue), 290);
+            QVERIFY(shot.pixelColor(357, y) != kTitleBlue);  // the end point is not drawn
+        }
+        // The glyphs' solid strokes come out in the title blue.
+        QVERIFY(countPixels(shot, QRect(65, 7, 279, 45), kTitleBlue) > 300);
+        QVERIFY(countPixels(shot, QRect(66, 55, 266, 16), kTitleBlue) > 40);
+        QVERIFY(countPixels(shot, QRect(10, 78, 200, 13), kTitleBlue) > 40);
+        // No OK button at start: its corner shows the picture.
+        QCOMPARE(shot.pixelColor(450, 285), picture.pixelColor(450, 285));
+    }
+
+    void centring_data() {
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<QPoint>("origin");
+        QTest::newRow("1920x1080") << QRect(0, 0, 1920, 1080) << QPoint(705, 384);
+        QTest::newRow("1024x768") << QRect(0, 0, 1024, 768) << QPoint(257, 228);
+        QTest::newRow("800x600") << QRect(0, 0, 800, 600) << QPoint(145, 144);
+        QTest::newRow("exact fit") << QRect(0, 0, 510, 313) << QPoint(0, 0);
+        // Smaller than the window: overhangs 55 px left and right.
+        QTest::newRow("400x300") << QRect(0, 0, 400, 300) << QPoint(-55, -7);
+        QTest::newRow("second screen") << QRect(1920, 0, 1280, 1024) << QPoint(2305, 356);
+    }
+
+    void centring() {
+        QFETCH(QRect, screen);
+        QFETCH(QPoint, origin);
+        QCOMPARE(StartForm::centredOrigin(screen), origin);
+    }
+
+    void placedOnThePrimaryScreen() {
+        StartForm form;
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        QCOMPARE(form.pos(), StartForm::centredOrigin(screen));
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.frameGeometry().topLeft(), StartForm::centredOrigin(screen));
+    }
+
+    void okButHiddenAtStart() {
+        StartForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(!form.OKBut()->isVisible());
+        QVERIFY(!form.isModal());
+    }
+
+    void aboutShowsOkAndWaits() {
+        StartForm form;
+        bool checked = false;
+        const bool closedByOk = runAbout(form, [&] {
+            QVERIFY(form.OKBut()->isVisible());
+            QCOMPARE(QApplication::activeModalWidget(), &form);
+            QCOMPARE(form.VerLab()->text(), QStringLiteral(" V1.20 : 24/07/2006"));
+            checked = true;
+            form.OKBut()->click();
+        });
+        QVERIFY(checked);
+        QVERIFY(closedByOk);
+        QVERIFY(!form.isVisible());
+        QCOMPARE(form.result(), int(QDialog::Accepted));
+    }
+
+    void aboutKeys_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("Alt+O") << int(Qt::Key_O) << int(Qt::AltModifier) << true;
+        QTest::newRow("Escape") << int(Qt::Key_Escape) << int(Qt::NoModifier) << false;
+        QTest::newRow("O alone") << int(Qt::Key_O) << int(Qt::NoModifier) << false;
+    }
+
+    void aboutKeys() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(bool, closes);
+
+        StartForm form;
+        bool active = false;
+        bool pressed = false;
+        const bool closedByKey = runAbout(form, [&] {
+            active = QTest::qWaitForWindowActive(&form);
+            // Through the window, as the keyboard does, so that access keys work.
+            QTest::keyClick(form.windowHandle(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+            // An access key presses the button at once and clicks it a moment later.
+            pressed = form.OKBut()->isDown() || !form.isVisible();
+            if (pressed) QTRY_VERIFY(!form.isVisible());
+        });
+        QVERIFY(active);
+        QCOMPARE(pressed, closes);
+        QCOMPARE(closedByKey, closes);
+    }
+};
+
+QTEST_MAIN(StartFormTest)
+#include "test_start_form.moc"

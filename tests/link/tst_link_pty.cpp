@@ -1,0 +1,194 @@
+// Commands on a real pseudo-terminal: the exact bytes, one open/write/close
+// cycle per command, the line settings while open, a far end that stops
+// reading, and a long run against a slow reader.
+
+#include "link_rig.h"
+#include "port_map_sandbox.h"
+#include "pty_pair.h"
+#include "serial_errors.h"
+
+#include <QtTest>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+using namespace zz;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int kPort = 3;
+
+// Another program trying the port the way the backend guards it.
+bool anotherProgramCanTakeIt(const std::string &path) {
+    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    int exclusive = 1;
+    const bool free = flock(fd, LOCK_EX | LOCK_NB) == 0 && ioctl(fd, TIOCGEXCL, &exclusive) == 0 &&
+                      exclusive == 0;
+    close(fd);
+    return free;
+}
+
+QByteArray bytes(const std::string &s) {
+    return QByteArray(s.data(), qsizetype(s.size()));
+}
+
+enum Field { Input, Output, Control, Local };
+
+}  // namespace
+
+Q_DECLARE_METATYPE(Field)
+
+class TestLinkPty : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::PtyPair> pty_;
+    std::unique_ptr<test::PortMapSandbox> sandbox_;
+
+private slots:
+    void init() {
+        pty_ = std::make_unique<test::PtyPair>();
+        sandbox_ = std::make_unique<test::PortMapSandbox>();
+        QVERIFY(pty_->ok());
+        QVERIFY(sandbox_->ok());
+        QVERIFY(sandbox_->map(kPort, pty_->slavePath()));
+    }
+    void cleanup() {
+        sandbox_.reset();
+        pty_.reset();
+    }
+
+    void commandBytes_data() {
+        QTest::addColumn<QByteArray>("command");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("0.0") << QByteArray("0.0") << QByteArray::fromHex("302E300D");
+        QTest::newRow("10000") << QByteArray("10000") << QByteArray::fromHex("31303030300D");
+        QTest::newRow("99999.9") << QByteArray("99999.9") << QByteArray("99999.9\r");
+        QTest::newRow("empty") << QByteArray("") << QByteArray("\r");
+        // No output processing: a line feed stays one byte, no CR is added.
+        QTest::newRow("line feed kept") << QByteArray("A\nB") << QByteArray::fromHex("410A420D");
+        QTest::newRow("high byte kept") << QByteArray("\xB5") << QByteArray::fromHex("B50D");
+    }
+    void commandBytes() {
+        QFETCH(QByteArray, command);
+        QFETCH(QByteArray, expected);
+        test::LinkRig rig(kPort);
+        const Status status = SerialCOM(*rig.control, std::string_view(command.constData()));
+        QVERIFY2(status.ok(), status.text().c_str());
+        QCOMPARE(bytes(pty_->readExactly(expected.size())), expected);
+        QCOMPARE(bytes(pty_->readAll(500ms, 50ms)), QByteArray());  // nothing more
+    }
+
+    void oneCyclePerCommand() {
+        test::LinkRig rig(kPort);
+        for (int i = 1; i <= 3; ++i) {
+            QVERIFY(SerialCOM(*rig.control, "1.5"));
+            QCOMPARE(rig.counts->opens, i);
+            QCOMPARE(rig.counts->closes, i);
+            QVERIFY(!rig.control->portOpen());
+            // Released between commands: lock and exclusive mode are gone.
+            QVERIFY(anotherProgramCanTakeIt(pty_->slavePath()));
+        }
+        QCOMPARE(bytes(pty_->readExactly(12)), QByteArray("1.5\r1.5\r1.5\r"));
+    }
+
+    void openPortIsNotOpenedTwice() {
+        test::LinkRig rig(kPort);
+        QVERIFY(rig.control->setPortOpen(true));
+        QVERIFY(!anotherProgramCanTakeIt(pty_->slavePath()));
+        QVERIFY(SerialCOM(*rig.control, "2.5"));
+        QCOMPARE(rig.counts->opens, 1);
+        QCOMPARE(rig.counts->closes, 1);
+        QVERIFY(!rig.control->portOpen());
+        QVERIFY(anotherProgramCanTakeIt(pty_->slavePath()));
+        QCOMPARE(bytes(pty_->readExactly(4)), QByteArray("2.5\r"));
+    }
+
+    void lineSettingsWhileOpen_data() {
+        QTest::addColumn<Field>("field");
+        QTest::addColumn<uint>("mask");
+        QTest::addColumn<uint>("expected");
+        // A pseudo-terminal always reports 8 bits without parity; real ports keep what is set.
+        QTest::newRow("8 data bits") << Control << uint(CSIZE) << uint(CS8);
+        QTest::newRow("no parity") << Control << uint(PARENB) << 0u;
+        QTest::newRow("1 stop bit") << Control << uint(CSTOPB) << 0u;
+        QTest::newRow("no RTS/CTS") << Control << uint(CRTSCTS) << 0u;
+        QTest::newRow("receiver on, modem status ignored")
+            << Control << uint(CLOCAL | CREAD) << uint(CLOCAL | CREAD);
+        QTest::newRow("no XON/XOFF") << Input << uint(IXON | IXOFF | IXANY) << 0u;
+        QTest::newRow("raw input") << Input << uint(ICRNL | INLCR | IGNCR | ISTRIP) << 0u;
+        QTest::newRow("raw output") << Output << uint(OPOST) << 0u;
+        QTest::newRow("no line editing, echo or signals")
+            << Local << uint(ICANON | ECHO | ISIG | IEXTEN) << 0u;
+    }
+    void lineSettingsWhileOpen() {
+        QFETCH(Field, field);
+        QFETCH(uint, mask);
+        QFETCH(uint, expected);
+
+        // Start from settings that differ in every checked respect.
+        auto before = pty_->slaveAttributes();
+        QVERIFY(before);
+        before->c_cflag |= CSTOPB | CRTSCTS;
+        before->c_cflag &= ~CLOCAL;
+        before->c_iflag |= IXON | IXOFF | IXANY | ICRNL;
+        before->c_oflag |= OPOST | ONLCR;
+        before->c_lflag |= ICANON | ECHO | ISIG | IEXTEN;
+        cfsetispeed(&*before, B38400);
+        cfsetospeed(&*before, B38400);
+        QVERIFY(pty_->setSlaveAttributes(*before));
+
+        test::LinkRig rig(kPort);
+        QVERIFY(rig.control->setPortOpen(true));
+        const auto seen = pty_->slaveAttributes();
+        QVERIFY(rig.control->setPortOpen(false));
+        QVERIFY(seen);
+
+        QCOMPARE(cfgetospeed(&*seen), speed_t(B9600));
+        QCOMPARE(cfgetispeed(&*seen), speed_t(B9600));
+        const tcflag_t flags[] = {seen->c_iflag, seen->c_oflag, seen->c_cflag, seen->c_lflag};
+        QCOMPARE(uint(flags[field] & mask), expected);
+    }
+
+    void farEndThatNeverReads() {
+        test::LinkRig rig(kPort, {}, 200ms);
+        // Far more than the pseudo-terminal buffers hold, and nobody reads.
+        const std::string flood(1 << 20, '7');
+        const Status status = SerialCOM(*rig.control, flood);
+        QCOMPARE(status.number(), serial_error::WriteTimeout);
+        QVERIFY2(status.text().starts_with("COM3 (" + pty_->slavePath() + "): "),
+                 status.text().c_str());
+        QVERIFY(rig.control->portOpen());  // the next command uses the port and closes it
+
+        const std::string stuck = pty_->readAll(5s, 100ms);
+        QVERIFY(!stuck.empty());
+        QVERIFY(stuck.size() < flood.size());
+        QVERIFY(SerialCOM(*rig.control, "1.0"));
+        QVERIFY(!rig.control->portOpen());
+        QCOMPARE(bytes(pty_->readExactly(4)), QByteArray("1.0\r"));
+        QVERIFY(anotherProgramCanTakeIt(pty_->slavePath()));
+    }
+
+    void thousandCommandsToASlowReader() {
+        test::LinkRig rig(kPort);
+        test::SlowReader reader(*pty_, 5, 20us);
+        std::string expected;
+        for (int i = 0; i < 1000; ++i) {
+            const std::string command =
+                std::to_string(i * 97 % 100000) + "." + std::to_string(i % 10);
+            expected += command + '\r';
+            const Status status = SerialCOM(*rig.control, command);
+            QVERIFY2(status.ok(), status.text().c_str());
+        }
+        QCOMPARE(rig.counts->opens, 1000);
+        QCOMPARE(rig.counts->closes, 1000);
+        QCOMPARE(bytes(reader.finish(expected.size(), 60s)), bytes(expected));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestLinkPty)
+#include "tst_link_pty.moc"

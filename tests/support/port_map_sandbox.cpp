@@ -1,0 +1,53 @@
+#include "port_map_sandbox.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+namespace zz::test {
+
+namespace fs = std::filesystem;
+
+PortMapSandbox::PortMapSandbox() {
+    std::error_code ec;
+    std::string pattern = (fs::temp_directory_path(ec) / "portmap-XXXXXX").string();
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    if (!::mkdtemp(name.data())) return;
+    root_ = name.data();
+    fs::create_directories(mapDirectory(), ec);
+    if (const char *old = std::getenv("XDG_CONFIG_HOME")) {
+        hadOld_ = true;
+        old_ = old;
+    }
+    ::setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
+}
+
+PortMapSandbox::~PortMapSandbox() {
+    if (root_.empty()) return;
+    if (hadOld_)
+        ::setenv("XDG_CONFIG_HOME", old_.c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
+    std::error_code ec;
+    fs::remove_all(root_, ec);
+}
+
+std::string PortMapSandbox::mapDirectory() const {
+    return root_ + "/6175ZIZ/ports";
+}
+
+bool PortMapSandbox::map(int port, const std::string &target) {
+    unmap(port);
+    std::error_code ec;
+    fs::create_symlink(target, mapDirectory() + "/com" + std::to_string(port), ec);
+    return !ec;
+}
+
+void PortMapSandbox::unmap(int port) {
+    std::error_code ec;
+    fs::remove(mapDirectory() + "/com" + std::to_string(port), ec);
+}
+
+}  // namespace zz::test

@@ -1,0 +1,38 @@
+#pragma once
+// A private port map for a test: a temporary configuration directory that
+// $XDG_CONFIG_HOME points at while the sandbox lives (the old value is put
+// back afterwards), with "com<n>" links made on request.
+//
+//   zz::test::PtyPair pty;
+//   zz::test::PortMapSandbox sandbox;
+//   sandbox.map(3, pty.slavePath());   // port 3 is now the pseudo-terminal
+
+#include <string>
+
+namespace zz::test {
+
+class PortMapSandbox {
+public:
+    PortMapSandbox();   // check ok()
+    ~PortMapSandbox();  // restores $XDG_CONFIG_HOME, removes the directory
+    PortMapSandbox(const PortMapSandbox &) = delete;
+    PortMapSandbox &operator=(const PortMapSandbox &) = delete;
+
+    bool ok() const { return !root_.empty(); }
+    // The temporary directory ($XDG_CONFIG_HOME); free for other test files.
+    const std::string &root() const { return root_; }
+    // Where the "com<n>" entries live.
+    std::string mapDirectory() const;
+
+    // Makes "com<port>" a symbolic link to target (replacing an older entry).
+    // The target need not exist.
+    bool map(int port, const std::string &target);
+    void unmap(int port);
+
+private:
+    std::string root_;
+    bool hadOld_ = false;
+    std::string old_;
+};
+
+}  // namespace zz::test

@@ -41,7 +41,16 @@ public:
     void setComPortCommand(std::function<void()> command);
     void setAboutCommand(std::function<void()> command);
 
+    // The client area below the menu bar, in pixels.
+    static constexpr int kClientWidth = 398;
+    static constexpr int kClientHeight = 332;
+    // The designed frame around it: a fixed dialog border on every side and a
+    // title bar above the menu bar. BGImage spans the outer size they make.
+    static constexpr int kFrameBorder = 3;
+    static constexpr int kTitleBar = 19;
+
 private:
+    void runEntry();
     void repaintDigit(int i) override;
     void repaintPanel() override;
     Status send(const std::string &command) override;

@@ -1,0 +1,140 @@
+#include "res_form.h"
+
+#include "entry_box.h"
+#include "qt_message_boxes.h"
+#include "res_form_widgets.h"
+#include "spin_button.h"
+
+#include <QAction>
+#include <QIcon>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+
+namespace zz {
+
+namespace {
+
+constexpr const char *kCaption = "6175 Virtual Panel";
+constexpr const char *kVersion = " V1.20 : 24/07/2006";
+const QColor kFooterBlue(19, 101, 159);
+
+// Asks whichever boxes are installed at the moment a box is needed, so that a
+// test may install its scripted answers after the window exists.
+class CurrentBoxes final : public MessageBoxes {
+public:
+    void exclamation(const std::string &title, const std::string &text) override {
+        messageBoxes().exclamation(title, text);
+    }
+    bool askYesNo(const std::string &title, const std::string &text) override {
+        return messageBoxes().askYesNo(title, text);
+    }
+};
+
+CurrentBoxes g_currentBoxes;
+
+}  // namespace
+
+ResForm::ResForm(std::unique_ptr<SerialControl> control)
+    : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                               Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      serCom_(control ? std::move(control) : std::make_unique<SerialControl>()) {
+    setWindowTitle(QString::fromLatin1(kCaption));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/logo48.png")));
+
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setFixedSize(kClientWidth, kClientHeight);
+    setCentralWidget(client);
+    w_ = std::make_unique<Widgets>(client, menuBar());
+    setFixedSize(sizeHint());
+
+    // Creation steps: the background over the window's outer size, the
+    // version in the caption, the footer colours.
+    const int menuHeight = menuBar()->sizeHint().height();
+    w_->placeBackground(QSize(kClientWidth + 2 * kFrameBorder,
+                              kTitleBar + menuHeight + kClientHeight + 2 * kFrameBorder));
+    setWindowTitle(windowTitle() + QString::fromLatin1(kVersion));
+    for (QLabel *label : {w_->label9, w_->label10}) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, kFooterBlue);
+        label->setPalette(palette);
+    }
+
+    // The digit labels are views of the register.
+    register_.setObserver([this](int i) {
+        w_->digit[static_cast<size_t>(i)]->setText(QString::fromStdString(register_.DigitLab(i)));
+    });
+    for (int i = 1; i <= ValueRegister::kDigits; ++i)
+        w_->digit[static_cast<size_t>(i)]->setText(QString::fromStdString(register_.DigitLab(i)));
+    PanelView &view = *this;
+    logic_ = std::make_unique<PanelLogic>(register_, view, g_currentBoxes);
+
+    // Only the up event of an up wheel and the down event of a down wheel act.
+    for (int i = 1; i <= ValueRegister::kDigits; ++i) {
+        connect(w_->adjUp[static_cast<size_t>(i)], &SpinButton::spinUp, this,
+                [this, i] { logic_->upStep(i); });
+        connect(w_->adjDown[static_cast<size_t>(i)], &SpinButton::spinDown, this,
+                [this, i] { logic_->downStep(i); });
+    }
+    for (int n = 0; n <= 7; ++n)
+        connect(w_->ranBut[static_cast<size_t>(n)], &QPushButton::clicked, this,
+                [this, n] { logic_->preset(n); });
+    connect(w_->setBut, &QPushButton::clicked, this, &ResForm::runEntry);
+    connect(w_->manText, &EntryBox::enterKey, this, &ResForm::runEntry);
+    connect(w_->exitBut, &QPushButton::clicked, this, &QWidget::close);
+    connect(w_->comMenu, &QAction::triggered, this, [this] {
+        if (comPortCommand_) comPortCommand_();
+    });
+    connect(w_->aboMenu, &QAction::triggered, this, [this] {
+        if (aboutCommand_) aboutCommand_();
+    });
+
+    w_->adjUp[6]->setFocus();  // first in the tab order
+}
+
+ResForm::~ResForm() {
+    // The labels go with the window; the register must not reach them then.
+    register_.setObserver(nullptr);
+}
+
+Status ResForm::SerialCOM(const std::string &Command) {
+    return zz::SerialCOM(*serCom_, Command);
+}
+
+void ResForm::Reset() {
+    register_.Reset();
+}
+
+void ResForm::SetDisplay(const std::string &Digits) {
+    register_.SetDisplay(Digits);
+}
+
+void ResForm::setComPortCommand(std::function<void()> command) {
+    comPortCommand_ = std::move(command);
+}
+
+void ResForm::setAboutCommand(std::function<void()> command) {
+    aboutCommand_ = std::move(command);
+}
+
+void ResForm::runEntry() {
+    // An accepted value empties the box; a refused one stays for correcting.
+    if (logic_->enterValue(w_->manText->text().toStdString())) w_->manText->clear();
+}
+
+// Repaints happen now, not later: the new value is on screen before the
+// possibly slow transmission starts.
+void ResForm::repaintDigit(int i) {
+    if (i >= 1 && i <= ValueRegister::kDigits) w_->digit[static_cast<size_t>(i)]->repaint();
+}
+
+void ResForm::repaintPanel() {
+    repaint();
+}
+
+Status ResForm::send(const std::string &command) {
+    return SerialCOM(command);
+}
+
+}  // namespace zz

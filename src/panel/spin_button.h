@@ -1,0 +1,57 @@
+#pragma once
+// A vertical pair of arrows that raises an up event and a down event, like
+// the panel's digit wheels. A press on an arrow delivers one event at once;
+// held down, the arrow repeats its event, each repetition one more event.
+// With the keyboard focus, Space delivers the event of the arrow chosen by
+// setSpaceArrow (the one the panel handles).
+
+#include <QTimer>
+#include <QWidget>
+
+namespace zz {
+
+class SpinButton : public QWidget {
+    Q_OBJECT
+
+public:
+    enum class Arrow { None, Up, Down };
+
+    explicit SpinButton(QWidget *parent = nullptr);
+
+    void setSpaceArrow(Arrow arrow) { spaceArrow_ = arrow; }
+    Arrow spaceArrow() const { return spaceArrow_; }
+    // The arrow whose half holds the point (widget coordinates).
+    Arrow arrowAt(const QPoint &pos) const;
+    Arrow pressedArrow() const { return pressed_; }
+
+    // The repeat timing of a held arrow: first repetition, then each next one.
+    static constexpr int kRepeatDelayMs = 400;
+    static constexpr int kRepeatIntervalMs = 100;
+
+signals:
+    void spinUp();
+    void spinDown();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+
+private:
+    QRect halfRect(Arrow arrow) const;
+    void deliver(Arrow arrow);
+    void repeat();
+    void release();
+    void paintHalf(QPainter &painter, Arrow arrow);
+
+    Arrow spaceArrow_ = Arrow::None;
+    Arrow pressed_ = Arrow::None;
+    bool pointerInside_ = false;  // over the pressed half; repeats pause outside it
+    QTimer repeatTimer_;
+};
+
+}  // namespace zz

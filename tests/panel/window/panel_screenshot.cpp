@@ -1,0 +1,36 @@
+// Shows the panel as the operator first sees it (10000.0) and saves a grab of
+// the window from the screen. Run it on a real display server, e.g. under
+// xvfb-run with -platform xcb; scripts/screenshot-panel.sh does that.
+//
+//   panel_screenshot <output.png>
+
+#include <QApplication>
+#include <QScreen>
+#include <QTest>
+#include <QTextStream>
+
+#include "res_form.h"
+
+int main(int argc, char **argv) {
+    QApplication app(argc, argv);
+    const QStringList args = QApplication::arguments();
+    if (args.size() != 2) {
+        QTextStream(stderr) << "usage: panel_screenshot <output.png>\n";
+        return 2;
+    }
+
+    zz::ResForm form;
+    form.digits().setDigitLab(6, "1");  // the value at start; nothing is sent
+    form.move(40, 40);
+    form.show();
+    if (!QTest::qWaitForWindowExposed(&form)) return 1;
+    QTest::qWait(300);  // let the display server settle the first frame
+
+    const QRect frame = form.frameGeometry();
+    const QPixmap shot =
+        form.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+    if (shot.isNull() || !shot.save(args[1])) return 1;
+    QTextStream(stdout) << "saved " << args[1] << " (" << shot.width() << " x " << shot.height()
+                        << ")\n";
+    return 0;
+}

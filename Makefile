@@ -41,6 +41,10 @@ sanitize: deps
 pictures: configure
 	@cmake --build $(BUILD) --target pictures
 
+# Retakes docs/panel.png from the real window under Xvfb.
+screenshot: build
+	@./scripts/screenshot-panel.sh $(BUILD)
+
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 

@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fonts-liberation2
-  xvfb xauth x11-utils imagemagick
+  xvfb xauth x11-utils xdotool imagemagick
   python3
 )
 

@@ -1,0 +1,94 @@
+#include "panel_run.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+#include <vector>
+
+namespace zz::test {
+
+namespace fs = std::filesystem;
+
+Rect startScreenArea() {
+    constexpr int width = 510, height = 313;
+    // Centred; the half pixel of an odd difference may fall either way, so
+    // look two pixels inside the window's edges.
+    constexpr int inset = 2;
+    return {(XSession::kScreenWidth - width) / 2 + inset,
+            (XSession::kScreenHeight - height) / 2 + inset, width - 2 * inset, height - 2 * inset};
+}
+
+StartScreenLook inspectStartScreen(const Image &image) {
+    StartScreenLook look;
+    if (image.pixels.empty()) return look;
+    long drawn = 0;
+    for (const std::uint32_t p : image.pixels) {
+        if (p != 0) ++drawn;
+        if (p == kTitleBlue) ++look.titleBluePixels;
+    }
+    look.drawnShare = double(drawn) / double(image.pixels.size());
+    return look;
+}
+
+bool looksPainted(const StartScreenLook &look) {
+    // The two rules alone are some 580 pixels of the blue; the lettering adds more.
+    return look.drawnShare > 0.97 && look.titleBluePixels >= 400;
+}
+
+PanelRun::PanelRun() {
+    std::error_code ec;
+    std::string pattern = (fs::temp_directory_path(ec) / "panel-run-XXXXXX").string();
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    if (!::mkdtemp(name.data())) return;
+    root_ = name.data();
+    work_ = root_ + "/work";
+    if (!fs::create_directory(work_, ec)) root_.clear();
+}
+
+PanelRun::~PanelRun() {
+    process_.kill();
+    if (root_.empty()) return;
+    std::error_code ec;
+    fs::permissions(work_, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(root_, ec);
+}
+
+std::optional<std::string> PanelRun::settingsBytes() const {
+    std::error_code ec;
+    if (!fs::is_regular_file(settingsPath(), ec)) return std::nullopt;
+    std::ifstream in(settingsPath(), std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+bool PanelRun::writeSettings(const std::string &bytes) const {
+    std::ofstream out(settingsPath(), std::ios::binary | std::ios::trunc);
+    out << bytes;
+    return bool(out.flush());
+}
+
+bool PanelRun::start(const std::string &program, const XSession &x, const std::string &configHome) {
+    EnvChanges env = x.clientEnvironment();
+    env["XDG_CONFIG_HOME"] = configHome;
+    // A sanitized build reports leaks at exit with a non-zero status; the
+    // system libraries' own are not the program's.
+    const char *lsan = std::getenv("LSAN_OPTIONS");
+    env["LSAN_OPTIONS"] = std::string(lsan ? lsan : "") + (lsan && *lsan ? ":" : "") +
+                          "suppressions=" LSAN_SUPPRESSIONS ":print_suppressions=0";
+    return process_.start({program}, env, work_, root_ + "/output.txt");
+}
+
+std::string PanelRun::output() const {
+    std::ifstream in(root_ + "/output.txt", std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+}  // namespace zz::test

@@ -1,0 +1,376 @@
+// The real 6175ZIZ program started the way an operator starts it, on a private
+// X server with a pseudo-terminal as its port: the exact bytes at the far end,
+// the windows in the order they appear, the settings file, the exit status.
+
+#include "panel_run.h"
+#include "port_map_sandbox.h"
+#include "pty_pair.h"
+#include "x_session.h"
+
+#include <QtTest>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <thread>
+
+using namespace zz::test;
+using namespace std::chrono;
+using namespace std::chrono_literals;
+
+// Runs a checking helper and leaves the test when one of its checks failed.
+#define CHECK_STEP(step)                        \
+    do {                                        \
+        step;                                   \
+        if (QTest::currentTestFailed()) return; \
+    } while (false)
+
+namespace {
+
+constexpr auto kWait = 15s;  // generous: a loaded machine must not fail a test
+// "10000" and one carriage return, nothing else.
+QByteArray startCommand() {
+    return QByteArray::fromHex("31303030300D");
+}
+
+QByteArray bytes(const std::string &s) {
+    return QByteArray(s.data(), qsizetype(s.size()));
+}
+QByteArray bytes(const std::optional<std::string> &s) {
+    return s ? bytes(*s) : QByteArray("<no file>");
+}
+
+QString logText(const std::vector<std::string> &titles) {
+    QStringList list;
+    for (const auto &t : titles) list << QString::fromStdString('"' + t + '"');
+    return list.join(QStringLiteral(", "));
+}
+
+qsizetype indexOf(const std::vector<std::string> &titles, const std::string &title) {
+    const auto at = std::find(titles.begin(), titles.end(), title);
+    return at == titles.end() ? -1 : qsizetype(at - titles.begin());
+}
+
+// Holds a device the way another terminal program does, so the panel finds it busy.
+class DeviceHolder {
+public:
+    explicit DeviceHolder(const std::string &path)
+        : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC)) {
+        locked_ = fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+    }
+    ~DeviceHolder() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    bool ok() const { return locked_; }
+
+private:
+    int fd_;
+    bool locked_ = false;
+};
+
+}  // namespace
+
+class StartupEndToEnd : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<XSession> x_;
+    std::unique_ptr<PtyPair> pty_;
+    std::unique_ptr<PortMapSandbox> ports_;
+    std::unique_ptr<PanelRun> run_;
+
+    bool ended() { return !run_->running(); }
+    std::function<bool()> whenEnded() {
+        return [this] { return ended(); };
+    }
+    // Reads n bytes from the far end while keeping track of the windows, so
+    // that none that comes and goes meanwhile is missed.
+    QByteArray receive(std::size_t n) {
+        std::string data;
+        const auto deadline = steady_clock::now() + kWait;
+        while (data.size() < n && steady_clock::now() < deadline) {
+            x_->pump();
+            data += pty_->readExactly(n - data.size(), 20ms);
+        }
+        return bytes(data);
+    }
+    QByteArray sentSoFar(milliseconds quiet = 300ms) { return bytes(pty_->readAll(kWait, quiet)); }
+    QString context() {
+        return QStringLiteral("windows mapped: %1; program: %2")
+            .arg(logText(x_->mapLog()),
+                 QString::fromStdString(describeWaitStatus(run_->process().waitStatus())));
+    }
+
+    void startProgram() { QVERIFY(run_->start(APP_PATH, *x_, ports_->root())); }
+    // Presses keys in a window and checks that xdotool could deliver them.
+    void press(const TopWindow &window, const std::string &keys) {
+        QVERIFY2(x_->keys(window.id, keys),
+                 qPrintable(QStringLiteral("xdotool could not send %1 (is it installed?)")
+                                .arg(QString::fromStdString(keys))));
+    }
+    void expectExit(int expected) {
+        const auto status = run_->process().waitForExit(kWait);
+        QVERIFY2(status, "the program did not end");
+        QVERIFY2(exitCode(status) == expected,
+                 qPrintable(QStringLiteral("expected exit status %1, got %2")
+                                .arg(expected)
+                                .arg(QString::fromStdString(describeWaitStatus(status)))));
+    }
+    // The panel is up and exactly one start command has reached the far end.
+    void expectPanelWithStartCommand() {
+        const auto panel = x_->waitFor(kPanelTitle, kWait, whenEnded());
+        QVERIFY2(panel, qPrintable(context()));
+        QCOMPARE(receive(startCommand().size()), startCommand());
+        QCOMPARE(sentSoFar(), QByteArray());
+    }
+
+private slots:
+    void init() {
+        x_ = std::make_unique<XSession>();
+        QVERIFY2(x_->ok(), x_->error().c_str());
+        pty_ = std::make_unique<PtyPair>();
+        QVERIFY(pty_->ok());
+        ports_ = std::make_unique<PortMapSandbox>();
+        QVERIFY(ports_->ok());
+        QVERIFY(ports_->map(1, pty_->slavePath()));
+        run_ = std::make_unique<PanelRun>();
+        QVERIFY(run_->ok());
+    }
+
+    void cleanup() {
+        if (QTest::currentTestFailed() && run_ && x_) {
+            qWarning("%s", qPrintable(context()));
+            qWarning("program output:\n%s", run_->output().c_str());
+        }
+        run_.reset();
+        ports_.reset();
+        pty_.reset();
+        x_.reset();
+    }
+
+    void normalStartThenExit_data() {
+        QTest::addColumn<bool>("closeBox");
+        QTest::newRow("panel's Exit button (Alt+E)") << false;
+        QTest::newRow("panel's close box") << true;
+    }
+    void normalStartThenExit() {
+        QFETCH(bool, closeBox);
+        QVERIFY(run_->writeSettings("1\r\n"));
+        CHECK_STEP(startProgram());
+
+        const QByteArray first = receive(startCommand().size());
+        const auto arrived = steady_clock::now() - run_->process().startedAt();
+        QCOMPARE(first, startCommand());
+        QVERIFY2(arrived > 2s, qPrintable(QStringLiteral("the start command came %1 ms after "
+                                                         "the start, within the start screen's "
+                                                         "two seconds")
+                                              .arg(duration_cast<milliseconds>(arrived).count())));
+
+        const auto panel = x_->waitFor(kPanelTitle, kWait, whenEnded());
+        QVERIFY2(panel, qPrintable(context()));
+        QVERIFY2(!x_->find(kStartScreenTitle), "the start screen stays up with the panel");
+        const auto log = x_->mapLog();
+        QVERIFY2(indexOf(log, kStartScreenTitle) == 0, qPrintable(context()));
+        QVERIFY2(indexOf(log, kDialogTitle) < 0, qPrintable(context()));
+        QCOMPARE(sentSoFar(), QByteArray());
+
+        if (closeBox)
+            QVERIFY(x_->requestClose(panel->id));
+        else
+            CHECK_STEP(press(*panel, "alt+e"));
+        CHECK_STEP(expectExit(0));
+        QCOMPARE(sentSoFar(), QByteArray());
+        QCOMPARE(bytes(run_->settingsBytes()), QByteArray("1\r\n"));
+    }
+
+    // No usable port number stored: the dialog comes first; confirming the
+    // preset port 1 stores it and start-up goes on to the panel.
+    void dialogFirstThenConfirm_data() {
+        QTest::addColumn<bool>("hasFile");
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QByteArray>("whileAsking");  // the file while the dialog is up
+        QTest::newRow("no settings file") << false << QByteArray() << QByteArray("");
+        QTest::newRow("0") << true << QByteArray("0\r\n") << QByteArray("0\r\n");
+        QTest::newRow("empty file") << true << QByteArray("") << QByteArray("");
+        QTest::newRow("not a number") << true << QByteArray("x1\r\n") << QByteArray("x1\r\n");
+    }
+    void dialogFirstThenConfirm() {
+        QFETCH(bool, hasFile);
+        QFETCH(QByteArray, stored);
+        QFETCH(QByteArray, whileAsking);
+        if (hasFile) QVERIFY(run_->writeSettings(stored.toStdString()));
+        CHECK_STEP(startProgram());
+
+        const auto dialog = x_->waitFor(kDialogTitle, kWait, whenEnded());
+        QVERIFY2(dialog, qPrintable(context()));
+        const auto log = x_->mapLog();
+        QVERIFY2(indexOf(log, kStartScreenTitle) == 0, qPrintable(context()));
+        QVERIFY2(!x_->everShown(kPanelTitle), qPrintable(context()));
+        QCOMPARE(bytes(run_->settingsBytes()), whileAsking);
+        QCOMPARE(sentSoFar(), QByteArray());
+
+        CHECK_STEP(press(*dialog, "alt+o"));  // the box is preset to port 1
+        QVERIFY2(x_->waitGone(dialog->id, kWait), "the dialog stays after OK");
+        CHECK_STEP(expectPanelWithStartCommand());
+        QCOMPARE(bytes(run_->settingsBytes()), QByteArray("1\r\n"));
+
+        const auto panel = x_->find(kPanelTitle);
+        QVERIFY(panel);
+        CHECK_STEP(press(*panel, "alt+e"));
+        CHECK_STEP(expectExit(0));
+        QCOMPARE(sentSoFar(), QByteArray());
+    }
+
+    // The dialog's Exit during start-up ends the program there: no panel,
+    // nothing sent, status 0, the settings file as it was.
+    void exitFromDialogAtStart_data() {
+        QTest::addColumn<bool>("hasFile");
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<int>("absentPort");  // mapped to a device that does not exist
+        QTest::addColumn<bool>("busy");       // port 1 held by another program
+        QTest::newRow("no settings file") << false << QByteArray() << 0 << false;
+        QTest::newRow("0") << true << QByteArray("0\r\n") << 0 << false;
+        QTest::newRow("absent port 7") << true << QByteArray("7\r\n") << 7 << false;
+        QTest::newRow("negative port -4") << true << QByteArray("-4") << 0 << false;
+        QTest::newRow("negative port -9 with CR LF") << true << QByteArray("-9\r\n") << 0 << false;
+        QTest::newRow("busy port 1") << true << QByteArray("1\r\n") << 0 << true;
+    }
+    void exitFromDialogAtStart() {
+        QFETCH(bool, hasFile);
+        QFETCH(QByteArray, stored);
+        QFETCH(int, absentPort);
+        QFETCH(bool, busy);
+        if (hasFile) QVERIFY(run_->writeSettings(stored.toStdString()));
+        if (absentPort) QVERIFY(ports_->map(absentPort, ports_->root() + "/no-such-device"));
+        std::unique_ptr<DeviceHolder> holder;
+        if (busy) {
+            holder = std::make_unique<DeviceHolder>(pty_->slavePath());
+            QVERIFY(holder->ok());
+        }
+        CHECK_STEP(startProgram());
+
+        const auto dialog = x_->waitFor(kDialogTitle, kWait, whenEnded());
+        QVERIFY2(dialog, qPrintable(context()));
+        QVERIFY2(indexOf(x_->mapLog(), kStartScreenTitle) == 0, qPrintable(context()));
+        QVERIFY2(!x_->everShown(kPanelTitle), qPrintable(context()));
+        QCOMPARE(sentSoFar(), QByteArray());
+
+        CHECK_STEP(press(*dialog, "alt+e"));
+        CHECK_STEP(expectExit(0));
+        QVERIFY2(!x_->everShown(kPanelTitle), qPrintable(context()));
+        QCOMPARE(sentSoFar(), QByteArray());
+        QCOMPARE(bytes(run_->settingsBytes()), hasFile ? stored : QByteArray(""));
+    }
+
+    // A stored port that cannot be used: the dialog asks again; choosing a
+    // working port goes straight on to the panel on that port.
+    void unusableStoredPortThenOther_data() {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<int>("absentPort");
+        QTest::newRow("absent port 7") << QByteArray("7\r\n") << 7;
+        QTest::newRow("negative port -4") << QByteArray("-4") << 0;
+        QTest::newRow("absent port 30 without CR LF") << QByteArray("30") << 30;
+    }
+    void unusableStoredPortThenOther() {
+        QFETCH(QByteArray, stored);
+        QFETCH(int, absentPort);
+        QVERIFY(run_->writeSettings(stored.toStdString()));
+        if (absentPort) QVERIFY(ports_->map(absentPort, ports_->root() + "/no-such-device"));
+        CHECK_STEP(startProgram());
+
+        const auto dialog = x_->waitFor(kDialogTitle, kWait, whenEnded());
+        QVERIFY2(dialog, qPrintable(context()));
+        QVERIFY2(!x_->everShown(kPanelTitle), qPrintable(context()));
+        QCOMPARE(sentSoFar(), QByteArray());
+
+        // The port box: COM<n> in the middle of the dialog.
+        QVERIFY2(x_->click(dialog->id, 215, 74), "xdotool could not click (is it installed?)");
+        CHECK_STEP(press(*dialog, "ctrl+a"));
+        QVERIFY(x_->type(dialog->id, "1"));
+        CHECK_STEP(press(*dialog, "alt+o"));
+        QVERIFY2(x_->waitGone(dialog->id, kWait), "the dialog stays after OK");
+        CHECK_STEP(expectPanelWithStartCommand());
+        QCOMPARE(bytes(run_->settingsBytes()), QByteArray("1\r\n"));
+
+        const auto panel = x_->find(kPanelTitle);
+        QVERIFY(panel);
+        CHECK_STEP(press(*panel, "alt+e"));
+        CHECK_STEP(expectExit(0));
+        QCOMPARE(sentSoFar(), QByteArray());
+    }
+
+    // A settings file that cannot be opened or created: a message, then an
+    // exit with a non-zero status; never a silent end or a crash.
+    void settingsFileUnusable_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Settings.txt is a directory") << QStringLiteral("directory");
+        QTest::newRow("Settings.txt links into a missing directory") << QStringLiteral("dangling");
+        QTest::newRow("unwritable working directory") << QStringLiteral("read-only");
+    }
+    void settingsFileUnusable() {
+        QFETCH(QString, how);
+        namespace fs = std::filesystem;
+        if (how == QLatin1String("directory")) {
+            QVERIFY(fs::create_directory(run_->settingsPath()));
+        } else if (how == QLatin1String("dangling")) {
+            fs::create_symlink(run_->workDirectory() + "/missing/Settings.txt",
+                               run_->settingsPath());
+        } else {
+            if (::geteuid() == 0) QSKIP("permissions do not bind the superuser");
+            fs::permissions(run_->workDirectory(), fs::perms::owner_read | fs::perms::owner_exec);
+        }
+        CHECK_STEP(startProgram());
+
+        const auto box = x_->waitForOther({kStartScreenTitle}, kWait, whenEnded());
+        QVERIFY2(box, qPrintable(QStringLiteral("no message; ") + context()));
+        QVERIFY2(box->title != kPanelTitle && box->title != kDialogTitle, qPrintable(context()));
+        QVERIFY2(run_->running(), "the program ended while its message was up");
+
+        CHECK_STEP(press(*box, "Return"));
+        const auto status = run_->process().waitForExit(kWait);
+        QVERIFY2(status, "the program did not end after its message");
+        QVERIFY2(exitCode(status).value_or(0) != 0,
+                 qPrintable(QString::fromStdString(describeWaitStatus(status))));
+        QVERIFY2(!x_->everShown(kPanelTitle), qPrintable(context()));
+        QCOMPARE(sentSoFar(), QByteArray());
+    }
+
+    // The start screen is on screen and fully painted while the program
+    // waits its two seconds, centred, and nothing is sent meanwhile.
+    void startScreenPaintedDuringPause() {
+        QVERIFY(run_->writeSettings("1\r\n"));
+        CHECK_STEP(startProgram());
+
+        const auto screen = x_->waitFor(kStartScreenTitle, kWait, whenEnded());
+        QVERIFY2(screen, qPrintable(context()));
+        QCOMPARE(screen->geometry.width, 510);
+        QCOMPARE(screen->geometry.height, 313);
+        QCOMPARE(screen->geometry.x, (XSession::kScreenWidth - 510) / 2);
+        QVERIFY(qAbs(screen->geometry.y * 2 - (XSession::kScreenHeight - 313)) <= 1);
+
+        // About half-way through the pause.
+        std::this_thread::sleep_until(run_->process().startedAt() + 1s);
+        const Image image = x_->grab(startScreenArea());
+        const auto stillUp = x_->find(kStartScreenTitle);
+        QVERIFY2(stillUp && stillUp->id == screen->id,
+                 "the start screen went before half its two seconds");
+        QVERIFY2(!x_->everShown(kPanelTitle), qPrintable(context()));
+        const StartScreenLook look = inspectStartScreen(image);
+        QVERIFY2(looksPainted(look),
+                 qPrintable(QStringLiteral("start screen not painted: %1% of it drawn, %2 pixels "
+                                           "of the title blue")
+                                .arg(look.drawnShare * 100, 0, 'f', 1)
+                                .arg(look.titleBluePixels)));
+        QCOMPARE(bytes(pty_->readAll(100ms, 100ms)), QByteArray());
+
+        CHECK_STEP(expectPanelWithStartCommand());
+        const auto panel = x_->find(kPanelTitle);
+        QVERIFY(panel);
+        CHECK_STEP(press(*panel, "alt+e"));
+        CHECK_STEP(expectExit(0));
+    }
+};
+
+QTEST_GUILESS_MAIN(StartupEndToEnd)
+#include "tst_startup_e2e.moc"

@@ -4,7 +4,6 @@
 #include "res_form.h"
 #include "start_form.h"
 
-#include <QCoreApplication>
 #include <QPushButton>
 
 namespace zz {
@@ -15,10 +14,10 @@ void openPortDialog(ResForm &panel) {
     CommPortForm dialog(panel.SerCom());
     dialog.ExitBut()->setText(QStringLiteral("&Close"));
     if (dialog.showModal() != CommPortForm::Outcome::ExitProgram) return;
-    // "&Close" ends the whole program, as "&Exit" does.
+    // "&Close" ends the whole program, as "&Exit" does: the panel is the last
+    // window, and the program ends when it closes.
     if (panel.SerCom().portOpen()) (void)panel.SerCom().setPortOpen(false);
     panel.close();
-    QCoreApplication::exit(0);
 }
 
 void openAbout() {

@@ -1,0 +1,99 @@
+// The panel's menu commands on real windows: "COM Port" opens the port dialog
+// with "&Close", whose exit button still ends the program; "About" opens the
+// start screen with its OK button.
+
+#include "comm_port_form.h"
+#include "panel_commands.h"
+#include "res_form.h"
+#include "start_form.h"
+
+#include <QtTest>
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include <functional>
+
+using namespace zz;
+
+namespace {
+
+// Runs `check` on the modal window once it is up, then lets it close.
+void whenModal(std::function<void(QWidget *)> check) {
+    QTimer::singleShot(0, [check] {
+        QWidget *modal = QApplication::activeModalWidget();
+        QVERIFY(modal);
+        check(modal);
+    });
+}
+
+}  // namespace
+
+class PanelCommandsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void comPortDialogReadsCloseAndReturnsOnCloseBox() {
+        ResForm panel;
+        wirePanelCommands(panel);
+        QVERIFY(panel.SerCom().setCommPort(4).ok());
+        panel.show();
+        for (int opening = 0; opening < 2; ++opening) {
+            QString exitCaption, preset;
+            bool noOwner = false;
+            whenModal([&](QWidget *modal) {
+                auto *dialog = qobject_cast<CommPortForm *>(modal);
+                QVERIFY(dialog);
+                exitCaption = dialog->ExitBut()->text();
+                preset = dialog->COMCombo()->currentText();
+                noOwner = dialog->parentWidget() == nullptr;
+                dialog->close();  // the title-bar close box
+            });
+            panel.findChild<QAction *>("COMMenu")->trigger();
+            QCOMPARE(exitCaption, QStringLiteral("&Close"));
+            QCOMPARE(preset, QStringLiteral("4"));
+            QVERIFY(noOwner);
+            QVERIFY(panel.isVisible());
+            QCOMPARE(panel.SerCom().commPort(), 4);
+        }
+    }
+
+    void comPortCloseButtonEndsTheProgram() {
+        ResForm panel;
+        wirePanelCommands(panel);
+        panel.show();
+        whenModal([](QWidget *modal) {
+            auto *dialog = qobject_cast<CommPortForm *>(modal);
+            QVERIFY(dialog);
+            QTest::mouseClick(dialog->ExitBut(), Qt::LeftButton);
+        });
+        panel.findChild<QAction *>("COMMenu")->trigger();
+        QVERIFY(!panel.isVisible());
+        QVERIFY(!panel.SerCom().portOpen());
+    }
+
+    void aboutShowsTheStartScreenWithOk() {
+        ResForm panel;
+        wirePanelCommands(panel);
+        panel.show();
+        bool okVisible = false;
+        QString version;
+        whenModal([&](QWidget *modal) {
+            auto *about = qobject_cast<StartForm *>(modal);
+            QVERIFY(about);
+            okVisible = about->OKBut()->isVisible();
+            version = about->VerLab()->text();
+            QTest::mouseClick(about->OKBut(), Qt::LeftButton);
+        });
+        panel.findChild<QAction *>("AboMenu")->trigger();
+        QVERIFY(okVisible);
+        QCOMPARE(version, QStringLiteral(" V1.20 : 24/07/2006"));
+        QVERIFY(panel.isVisible());
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+};
+
+QTEST_MAIN(PanelCommandsTest)
+#include "test_panel_commands.moc"

@@ -300,6 +300,31 @@ private slots:
         QCOMPARE(sentSoFar(), QByteArray());
     }
 
+    // The panel's menu: About shows the start screen until OK; COM Port shows
+    // the dialog, whose "&Close" ends the whole program, sending nothing.
+    void panelMenuCommands() {
+        QVERIFY(run_->writeSettings("1\r\n"));
+        CHECK_STEP(startProgram());
+        CHECK_STEP(expectPanelWithStartCommand());
+        const auto panel = x_->find(kPanelTitle);
+        QVERIFY(panel);
+
+        QVERIFY2(x_->click(panel->id, 97, 9), "xdotool could not click (is it installed?)");
+        const auto about = x_->waitFor(kStartScreenTitle, kWait, whenEnded());
+        QVERIFY2(about, qPrintable(context()));
+        CHECK_STEP(press(*about, "alt+o"));
+        QVERIFY2(x_->waitGone(about->id, kWait), "the About box stays after OK");
+        QVERIFY(!ended());
+
+        QVERIFY(x_->click(panel->id, 30, 9));
+        const auto dialog = x_->waitFor(kDialogTitle, kWait, whenEnded());
+        QVERIFY2(dialog, qPrintable(context()));
+        CHECK_STEP(press(*dialog, "alt+c"));
+        CHECK_STEP(expectExit(0));
+        QCOMPARE(sentSoFar(), QByteArray());
+        QCOMPARE(bytes(run_->settingsBytes()), QByteArray("1\r\n"));
+    }
+
     // A settings file that cannot be opened or created: a message, then an
     // exit with a non-zero status; never a silent end or a crash.
     void settingsFileUnusable_data() {

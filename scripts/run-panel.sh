@@ -4,8 +4,8 @@
 # "Settings.txt" and port map are never touched. Stops the simulator when the
 # panel ends.
 set -euo pipefail
-build=${1:-build}
 root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "$root" && realpath "${1:-build}")
 scratch="$root/run"
 mkdir -p "$scratch/work" "$scratch/config"
 printf '1\r\n' > "$scratch/work/Settings.txt"
@@ -16,7 +16,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   exit 1
 fi
 
-"$root/$build/tools/sim/6175ZIZ-sim" --port 1 --replace &
+"$build/tools/sim/6175ZIZ-sim" --port 1 --replace &
 sim=$!
 trap 'kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null || true' EXIT
 # Wait until the simulator has published its port.
@@ -26,4 +26,4 @@ for _ in $(seq 50); do
 done
 
 cd "$scratch/work"
-"$root/$build/src/startup/6175ZIZ"
+"$build/src/startup/6175ZIZ"

@@ -23,6 +23,8 @@ struct LeadingNumber {
 LeadingNumber readLeadingNumber(std::string_view text);
 
 // Shorthand for callers that only want the value (overflow gives +/-infinity).
-inline double leadingNumber(std::string_view text) { return readLeadingNumber(text).value; }
+inline double leadingNumber(std::string_view text) {
+    return readLeadingNumber(text).value;
+}
 
 }  // namespace zz

@@ -2,4 +2,6 @@
 
 #include "res_mod.h"
 
-int main(int argc, char **argv) { return zz::startProgram(argc, argv); }
+int main(int argc, char **argv) {
+    return zz::startProgram(argc, argv);
+}

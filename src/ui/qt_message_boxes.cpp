@@ -32,6 +32,8 @@ MessageBoxes &messageBoxes() {
     return g_override ? *g_override : real;
 }
 
-void setMessageBoxes(MessageBoxes *boxes) { g_override = boxes; }
+void setMessageBoxes(MessageBoxes *boxes) {
+    g_override = boxes;
+}
 
 }  // namespace zz

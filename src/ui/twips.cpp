@@ -6,6 +6,8 @@ QRect twipsRect(int left, int top, int width, int height) {
     return QRect(twips(left), twips(top), twips(width), twips(height));
 }
 
-QPoint twipsPoint(int x, int y) { return QPoint(twips(x), twips(y)); }
+QPoint twipsPoint(int x, int y) {
+    return QPoint(twips(x), twips(y));
+}
 
 }  // namespace zz

@@ -7,7 +7,9 @@
 
 namespace zz {
 
-constexpr int twips(int t) { return (t + 7) / 15; }  // nearest pixel
+constexpr int twips(int t) {
+    return (t + 7) / 15;
+}  // nearest pixel
 QRect twipsRect(int left, int top, int width, int height);
 QPoint twipsPoint(int x, int y);
 

@@ -18,10 +18,11 @@ private slots:
         QTest::newRow("seven chars") << QByteArray("01234.5\r") << 1234.5 << "";
         QTest::newRow("preset") << QByteArray("0.1\r") << 0.1 << "";
         QTest::newRow("top") << QByteArray("99999.9\r") << 99999.9 << "";
-        QTest::newRow("above top") << QByteArray("100000.0\r") << -1.0 << "out of range 0.0..99999.9";
+        QTest::newRow("above top")
+            << QByteArray("100000.0\r") << -1.0 << "out of range 0.0..99999.9";
         QTest::newRow("no CR") << QByteArray("12.0") << -1.0 << "no carriage return";
-        QTest::newRow("line feed") << QByteArray("12.0\n\r") << -1.0
-                                   << "line feed in frame; not a decimal number";
+        QTest::newRow("line feed")
+            << QByteArray("12.0\n\r") << -1.0 << "line feed in frame; not a decimal number";
         QTest::newRow("negative") << QByteArray("-00012.0\r") << -1.0 << "not a decimal number";
         QTest::newRow("two decimals") << QByteArray("1.25\r") << -1.0 << "not a decimal number";
         QTest::newRow("empty") << QByteArray("\r") << -1.0 << "not a decimal number";
@@ -71,5 +72,7 @@ private slots:
     }
 };
 
-QObject *makeFrameCheckTest() { return new FrameCheckTest; }
+QObject *makeFrameCheckTest() {
+    return new FrameCheckTest;
+}
 #include "test_frame_check.moc"

@@ -103,5 +103,7 @@ private slots:
     }
 };
 
-QObject *makeSimulatorTest() { return new SimulatorTest; }
+QObject *makeSimulatorTest() {
+    return new SimulatorTest;
+}
 #include "test_simulator.moc"

@@ -12,8 +12,8 @@
 namespace zz::sim {
 
 struct Frame {
-    std::string raw;            // the bytes as received, terminator included
-    std::optional<double> ohms; // the value the box now presents, when well formed
+    std::string raw;             // the bytes as received, terminator included
+    std::optional<double> ohms;  // the value the box now presents, when well formed
     std::vector<std::string> problems;
 };
 

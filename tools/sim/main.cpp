@@ -5,8 +5,8 @@
 #include "frame_check.h"
 #include "port_map.h"
 
-#include <pty.h>
 #include <poll.h>
+#include <pty.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -27,7 +27,9 @@ using namespace zz;
 namespace {
 
 volatile std::sig_atomic_t g_stop = 0;
-void onSignal(int) { g_stop = 1; }
+void onSignal(int) {
+    g_stop = 1;
+}
 
 std::string timeStamp() {
     using namespace std::chrono;

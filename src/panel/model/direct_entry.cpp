@@ -9,7 +9,9 @@ namespace zz {
 namespace {
 
 // Only the space character counts as blank here; a lone tab reads as 0.
-bool onlySpaces(std::string_view text) { return text.find_first_not_of(' ') == text.npos; }
+bool onlySpaces(std::string_view text) {
+    return text.find_first_not_of(' ') == text.npos;
+}
 
 }  // namespace
 

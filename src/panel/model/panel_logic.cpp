@@ -12,8 +12,8 @@ namespace zz {
 namespace {
 
 // Command texts of the presets 1..6 (index 0 unused): fixed, no leading zeros.
-constexpr std::array<const char *, 7> kPresetCommands = {
-    "", "0.1", "1.0", "10.0", "100.0", "1000.0", "10000.0"};
+constexpr std::array<const char *, 7> kPresetCommands = {"",      "0.1",    "1.0",    "10.0",
+                                                         "100.0", "1000.0", "10000.0"};
 
 }  // namespace
 

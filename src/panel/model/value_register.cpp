@@ -5,7 +5,9 @@
 
 namespace zz {
 
-ValueRegister::ValueRegister() { digits_.fill("0"); }
+ValueRegister::ValueRegister() {
+    digits_.fill("0");
+}
 
 const std::string &ValueRegister::DigitLab(int i) const {
     assert(i >= 1 && i <= kDigits);

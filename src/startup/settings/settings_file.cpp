@@ -15,8 +15,9 @@ constexpr int kRecordLength = 2;
 constexpr int kFileError = 75;  // path/file access error
 
 Status fileError(const QString &path, const QString &reason) {
-    return Status::failure(kFileError,
-                           QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason).toStdString());
+    return Status::failure(
+        kFileError,
+        QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason).toStdString());
 }
 
 }  // namespace

@@ -14,8 +14,8 @@ namespace zz {
 QString settingsFilePath();
 
 struct StoredPort {
-    Status status;            // the OS reason when the file cannot be opened or created
-    std::int16_t port = 0;    // 0: no port chosen yet
+    Status status;          // the OS reason when the file cannot be opened or created
+    std::int16_t port = 0;  // 0: no port chosen yet
 };
 
 // Reads record 1 (the first two bytes); a missing file is created empty and gives 0.

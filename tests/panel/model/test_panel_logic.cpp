@@ -129,8 +129,7 @@ private slots:
         load(reg, "00009.0");
         logic.upStep(2);
         // Only the digit that took the carry is repainted, before both sends.
-        QCOMPARE(toList(view.events),
-                 QStringList({"digit 3", "send 00010.0", "send 00010.0"}));
+        QCOMPARE(toList(view.events), QStringList({"digit 3", "send 00010.0", "send 00010.0"}));
     }
 
     void failedSendsAreAbsorbed() {
@@ -150,35 +149,77 @@ private slots:
         QTest::addColumn<QString>("sent");  // empty: refused
         QTest::addColumn<QString>("message");
 
-        const QString high = "Value Out of Range|The value entered is too high (max. = 99999.9 Ohms)";
+        const QString high =
+            "Value Out of Range|The value entered is too high (max. = 99999.9 Ohms)";
         const QString low = "Value Out of Range|The value entered is too low (min. = 0.0 Ohms)";
         const QString blank = "No Value Entered|Please enter a value in the box provided.";
 
-        QTest::newRow("plain") << "1234.5" << "01234.5" << "";
-        QTest::newRow("whole") << "5" << "00005.0" << "";
-        QTest::newRow("rounded") << "1234.56" << "01234.6" << "";
-        QTest::newRow("half up") << "12.25" << "00012.3" << "";
-        QTest::newRow("binary just below half") << "0.15" << "00000.2" << "";
-        QTest::newRow("small") << "0.04" << "00000.0" << "";
-        QTest::newRow("top") << "99999.9" << "99999.9" << "";
-        QTest::newRow("top rounded down") << "99999.94" << "99999.9" << "";
-        QTest::newRow("letters") << "abc" << "00000.0" << "";
-        QTest::newRow("lone point") << "." << "00000.0" << "";
-        QTest::newRow("lone tab") << "\t" << "00000.0" << "";
-        QTest::newRow("comma") << "12,5" << "00012.0" << "";
-        QTest::newRow("trailing word") << "25 ohms" << "00025.0" << "";
-        QTest::newRow("blanks inside") << " 1 0 0 " << "00100.0" << "";
-        QTest::newRow("exponent") << "1e3" << "01000.0" << "";
-        QTest::newRow("hex") << "&HFF" << "00255.0" << "";
-        QTest::newRow("empty") << "" << "" << blank;
-        QTest::newRow("spaces") << "   " << "" << blank;
-        QTest::newRow("rounds over") << "99999.95" << "" << high;
-        QTest::newRow("100000") << "100000" << "" << high;
-        QTest::newRow("1e6") << "1e6" << "" << high;
-        QTest::newRow("beyond double") << "1e999" << "" << high;
-        QTest::newRow("negative") << "-12" << "" << low;
-        QTest::newRow("small negative") << "-0.04" << "" << low;
-        QTest::newRow("beyond double negative") << "-1e999" << "" << low;
+        QTest::newRow("plain") << "1234.5"
+                               << "01234.5"
+                               << "";
+        QTest::newRow("whole") << "5"
+                               << "00005.0"
+                               << "";
+        QTest::newRow("rounded") << "1234.56"
+                                 << "01234.6"
+                                 << "";
+        QTest::newRow("half up") << "12.25"
+                                 << "00012.3"
+                                 << "";
+        QTest::newRow("binary just below half") << "0.15"
+                                                << "00000.2"
+                                                << "";
+        QTest::newRow("small") << "0.04"
+                               << "00000.0"
+                               << "";
+        QTest::newRow("top") << "99999.9"
+                             << "99999.9"
+                             << "";
+        QTest::newRow("top rounded down") << "99999.94"
+                                          << "99999.9"
+                                          << "";
+        QTest::newRow("letters") << "abc"
+                                 << "00000.0"
+                                 << "";
+        QTest::newRow("lone point") << "."
+                                    << "00000.0"
+                                    << "";
+        QTest::newRow("lone tab") << "\t"
+                                  << "00000.0"
+                                  << "";
+        QTest::newRow("comma") << "12,5"
+                               << "00012.0"
+                               << "";
+        QTest::newRow("trailing word") << "25 ohms"
+                                       << "00025.0"
+                                       << "";
+        QTest::newRow("blanks inside") << " 1 0 0 "
+                                       << "00100.0"
+                                       << "";
+        QTest::newRow("exponent") << "1e3"
+                                  << "01000.0"
+                                  << "";
+        QTest::newRow("hex") << "&HFF"
+                             << "00255.0"
+                             << "";
+        QTest::newRow("empty") << ""
+                               << "" << blank;
+        QTest::newRow("spaces") << "   "
+                                << "" << blank;
+        QTest::newRow("rounds over") << "99999.95"
+                                     << "" << high;
+        QTest::newRow("100000") << "100000"
+                                << "" << high;
+        QTest::newRow("1e6") << "1e6"
+                             << "" << high;
+        QTest::newRow("beyond double") << "1e999"
+                                       << "" << high;
+        QTest::newRow("negative") << "-12"
+                                  << "" << low;
+        QTest::newRow("small negative") << "-0.04"
+                                        << "" << low;
+        QTest::newRow("beyond double negative") << "-1e999"
+                                                << "" << low;
     }
     void directEntry() {
         QFETCH(QString, typed);
@@ -203,14 +244,22 @@ private slots:
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("display");
         QTest::addColumn<QString>("sent");
-        QTest::newRow("0.1") << 1 << "00000.1" << "0.1";
-        QTest::newRow("1") << 2 << "00001.0" << "1.0";
-        QTest::newRow("10") << 3 << "00010.0" << "10.0";
-        QTest::newRow("100") << 4 << "00100.0" << "100.0";
-        QTest::newRow("1k") << 5 << "01000.0" << "1000.0";
-        QTest::newRow("10k") << 6 << "10000.0" << "10000.0";
-        QTest::newRow("100k") << 7 << "99999.9" << "99999.9";
-        QTest::newRow("unknown index") << 8 << "12345.6" << "";
+        QTest::newRow("0.1") << 1 << "00000.1"
+                             << "0.1";
+        QTest::newRow("1") << 2 << "00001.0"
+                           << "1.0";
+        QTest::newRow("10") << 3 << "00010.0"
+                            << "10.0";
+        QTest::newRow("100") << 4 << "00100.0"
+                             << "100.0";
+        QTest::newRow("1k") << 5 << "01000.0"
+                            << "1000.0";
+        QTest::newRow("10k") << 6 << "10000.0"
+                             << "10000.0";
+        QTest::newRow("100k") << 7 << "99999.9"
+                              << "99999.9";
+        QTest::newRow("unknown index") << 8 << "12345.6"
+                                       << "";
     }
     void presets() {
         QFETCH(int, index);
@@ -221,7 +270,8 @@ private slots:
         logic.preset(index);  // pressing twice sends twice
         QCOMPARE(QString::fromStdString(reg.displayText()), display);
         QCOMPARE(toList(view.sent), sent.isEmpty() ? QStringList() : QStringList({sent, sent}));
-        if (!sent.isEmpty()) QCOMPARE(QString::fromStdString(view.events.front()), "panel " + display);
+        if (!sent.isEmpty())
+            QCOMPARE(QString::fromStdString(view.events.front()), "panel " + display);
     }
 
     void zeroAsksFirst_data() {

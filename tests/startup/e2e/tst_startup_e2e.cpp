@@ -125,6 +125,22 @@ class StartupEndToEnd : public QObject {
         QCOMPARE(sentSoFar(), QByteArray());
     }
 
+    // OK in the dialog with port 1 in its box: the file holds exactly "1" CR LF,
+    // the panel comes up with its one start command, and its Exit ends the
+    // program with nothing more sent.
+    void confirmPortOneThenExit(const TopWindow &dialog) {
+        CHECK_STEP(press(dialog, "alt+o"));
+        QVERIFY2(x_->waitGone(dialog.id, kWait), "the dialog stays after OK");
+        CHECK_STEP(expectPanelWithStartCommand());
+        QCOMPARE(bytes(run_->settingsBytes()), QByteArray("1\r\n"));
+
+        const auto panel = x_->find(kPanelTitle);
+        QVERIFY(panel);
+        CHECK_STEP(press(*panel, "alt+e"));
+        CHECK_STEP(expectExit(0));
+        QCOMPARE(sentSoFar(), QByteArray());
+    }
+
 private slots:
     void init() {
         x_ = std::make_unique<XSession>();
@@ -210,16 +226,7 @@ private slots:
         QCOMPARE(bytes(run_->settingsBytes()), whileAsking);
         QCOMPARE(sentSoFar(), QByteArray());
 
-        CHECK_STEP(press(*dialog, "alt+o"));  // the box is preset to port 1
-        QVERIFY2(x_->waitGone(dialog->id, kWait), "the dialog stays after OK");
-        CHECK_STEP(expectPanelWithStartCommand());
-        QCOMPARE(bytes(run_->settingsBytes()), QByteArray("1\r\n"));
-
-        const auto panel = x_->find(kPanelTitle);
-        QVERIFY(panel);
-        CHECK_STEP(press(*panel, "alt+e"));
-        CHECK_STEP(expectExit(0));
-        QCOMPARE(sentSoFar(), QByteArray());
+        CHECK_STEP(confirmPortOneThenExit(*dialog));  // the box is preset to port 1
     }
 
     // The dialog's Exit during start-up ends the program there: no panel,
@@ -288,16 +295,7 @@ private slots:
         QVERIFY2(x_->click(dialog->id, 215, 74), "xdotool could not click (is it installed?)");
         CHECK_STEP(press(*dialog, "ctrl+a"));
         QVERIFY(x_->type(dialog->id, "1"));
-        CHECK_STEP(press(*dialog, "alt+o"));
-        QVERIFY2(x_->waitGone(dialog->id, kWait), "the dialog stays after OK");
-        CHECK_STEP(expectPanelWithStartCommand());
-        QCOMPARE(bytes(run_->settingsBytes()), QByteArray("1\r\n"));
-
-        const auto panel = x_->find(kPanelTitle);
-        QVERIFY(panel);
-        CHECK_STEP(press(*panel, "alt+e"));
-        CHECK_STEP(expectExit(0));
-        QCOMPARE(sentSoFar(), QByteArray());
+        CHECK_STEP(confirmPortOneThenExit(*dialog));
     }
 
     // The panel's menu: About shows the start screen until OK; COM Port shows

@@ -48,11 +48,6 @@ void repaintNow(QWidget &window) {
     QGuiApplication::sync();
 }
 
-std::string invalidPortCaption(int port) {
-    return "Invalid comm. port (" + wholeNumberText(port) + ") " + "set." + "\r\r" +
-           "Please select a valid comm. port";
-}
-
 // Ends start-up from the port dialog's exit button: nothing more happens.
 StartResult exitFromDialog(ResForm *panel) {
     if (panel->SerCom().portOpen()) (void)panel->SerCom().setPortOpen(false);
@@ -61,6 +56,11 @@ StartResult exitFromDialog(ResForm *panel) {
 }
 
 }  // namespace
+
+std::string invalidPortCaption(int port) {
+    return "Invalid comm. port (" + wholeNumberText(port) + ") " + "set." + "\r\r" +
+           "Please select a valid comm. port";
+}
 
 void Pause(double seconds) {
     QElapsedTimer clock;  // monotonic: midnight or a clock change does not matter

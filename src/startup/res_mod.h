@@ -4,6 +4,7 @@
 // 10000.0 and sends "10000"; the program then lives on window events.
 
 #include <optional>
+#include <string>
 
 namespace zz {
 
@@ -19,6 +20,9 @@ int startProgram(int argc, char **argv);
 
 // The start sequence proper (the application object must exist).
 StartResult runStartSequence();
+
+// The port dialog's prompt when the stored port cannot be used, naming it.
+std::string invalidPortCaption(int port);
 
 // Waits strictly longer than the given seconds by a monotonic clock, handling
 // no operator input, without spinning a processor core.

@@ -119,6 +119,7 @@ constexpr int kAdjUpLeft[7] = {0, 4170, 3285, 2730, 2190, 1635, 1080};
 constexpr int kAdjDownLeft[7] = {0, 4170, 3285, 2730, 2190, 1635, 1065};
 constexpr int kAdjUpTop = 840;
 constexpr int kAdjDownTop = 1905;
+constexpr int kReadoutTop = 1170;  // SSPanel1, as high as its digits (kReadoutHeight)
 constexpr int kAdjWidth = 450;
 constexpr int kAdjHeight = 630;
 
@@ -200,6 +201,11 @@ SpinButton *makeWheel(QWidget *parent, const QString &name, int left, int top,
     wheel->setObjectName(name);
     wheel->setGeometry(twipsRect(left, top, kAdjWidth, kAdjHeight));
     wheel->setSpaceArrow(space);
+    // The readout covers the inner part of the wheel: the arrow that shows
+    // takes every row outside it.
+    const int readoutTop = twips(kReadoutTop), readoutBottom = twips(kReadoutTop + kReadoutHeight);
+    wheel->setSplit(space == SpinButton::Arrow::Up ? readoutTop - wheel->y()
+                                                   : readoutBottom - wheel->y());
     return wheel;
 }
 
@@ -262,7 +268,7 @@ ResForm::Widgets::Widgets(QWidget *clientArea, QMenuBar *menu) : client(clientAr
 
     ssPanel1 = new QFrame(client);
     ssPanel1->setObjectName(QStringLiteral("SSPanel1"));
-    ssPanel1->setGeometry(twipsRect(915, 1170, 3840, 1050));
+    ssPanel1->setGeometry(twipsRect(915, kReadoutTop, 3840, kReadoutHeight));
     ssPanel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
     ssPanel1->setLineWidth(1);
     setBackground(ssPanel1, kWhite);

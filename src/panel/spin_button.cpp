@@ -16,7 +16,7 @@ SpinButton::SpinButton(QWidget *parent) : QWidget(parent) {
 }
 
 QRect SpinButton::halfRect(Arrow arrow) const {
-    const int upHeight = height() / 2;
+    const int upHeight = split_ >= 0 ? split_ : height() / 2;
     if (arrow == Arrow::Up) return QRect(0, 0, width(), upHeight);
     if (arrow == Arrow::Down) return QRect(0, upHeight, width(), height() - upHeight);
     return {};

@@ -19,6 +19,9 @@ public:
     explicit SpinButton(QWidget *parent = nullptr);
 
     void setSpaceArrow(Arrow arrow) { spaceArrow_ = arrow; }
+    // The row where the down arrow begins (default: the middle). The panel puts
+    // it at the readout's edge, so that every row that shows is the arrow that acts.
+    void setSplit(int row) { split_ = row; }
     Arrow spaceArrow() const { return spaceArrow_; }
     // The arrow whose half holds the point (widget coordinates).
     Arrow arrowAt(const QPoint &pos) const;
@@ -49,6 +52,7 @@ private:
     void paintHalf(QPainter &painter, Arrow arrow);
 
     Arrow spaceArrow_ = Arrow::None;
+    int split_ = -1;
     Arrow pressed_ = Arrow::None;
     bool pointerInside_ = false;  // over the pressed half; repeats pause outside it
     QTimer repeatTimer_;

@@ -345,12 +345,12 @@ void TstPanelLayout::onlyVisibleArrowsClick() {
                  qPrintable(hit->objectName()));
     }
 
-    // The arrow that shows is the one the wheel handles.
+    // Every row that shows is the arrow the wheel handles.
     auto *arrowWheel = qobject_cast<zz::SpinButton *>(spin);
     QVERIFY(arrowWheel);
-    const QPoint visible = spin->mapFrom(client, panel_->visibleArrow(wheel));
-    QCOMPARE(arrowWheel->arrowAt(visible),
-             up ? zz::SpinButton::Arrow::Up : zz::SpinButton::Arrow::Down);
+    for (int y = outsideFrom; y <= outsideTo; ++y)
+        QCOMPARE(arrowWheel->arrowAt(spin->mapFrom(client, QPoint(box.center().x(), y))),
+                 up ? zz::SpinButton::Arrow::Up : zz::SpinButton::Arrow::Down);
 }
 
 void TstPanelLayout::clickOnVisibleArrowActsOnItsDigit() {

@@ -10,6 +10,7 @@
 
 #include <QComboBox>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -188,6 +189,16 @@ void CommPortForm::updatePortTip() {
     const bool usable = port && *port >= kMinPort && *port <= kMaxPort;
     w_->comCombo->setToolTip(usable ? QString::fromStdString(describePort(*port))
                                     : QStringLiteral("not a port number"));
+}
+
+void CommPortForm::keyPressEvent(QKeyEvent *event) {
+    // No key has a meaning of its own here: Escape does not close the dialog
+    // (only the close box does), and Enter presses no button.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void CommPortForm::paintEvent(QPaintEvent *) {

@@ -32,6 +32,9 @@ public:
     // Shows the dialog modally with no owner and waits until it closes.
     Outcome showModal();
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void confirm();
     void updatePortTip();

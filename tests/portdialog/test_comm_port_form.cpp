@@ -454,14 +454,7 @@ private slots:
         QVERIFY(boxes_->shown.isEmpty());
     }
 
-    void closeBoxAndEscapeOnlyClose_data() {
-        QTest::addColumn<bool>("escape");
-        QTest::newRow("close box") << false;
-        QTest::newRow("Escape") << true;
-    }
-
-    void closeBoxAndEscapeOnlyClose() {
-        QFETCH(bool, escape);
+    void closeBoxOnlyCloses() {
         QVERIFY(serCom_->setCommPort(4).ok());
         CommPortForm dialog(*serCom_);
         dialog.ExitBut()->setText(QStringLiteral("&Close"));
@@ -470,12 +463,7 @@ private slots:
             dialog,
             [&] {
                 dialog.COMCombo()->setEditText(QStringLiteral("9"));
-                if (escape) {
-                    QVERIFY(QTest::qWaitForWindowActive(&dialog));
-                    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-                } else {
-                    QVERIFY(dialog.close());
-                }
+                QVERIFY(dialog.close());
             },
             &stillOpen);
 
@@ -484,6 +472,38 @@ private slots:
         QCOMPARE(serCom_->commPort(), 4);
         QCOMPARE(fileBytes("Settings.txt"), QByteArray("<missing>"));
         QCOMPARE(backend_->opens, 0);
+    }
+
+    // Neither Escape nor Enter does anything, wherever the focus is.
+    void keysHaveNoMeaningOfTheirOwn_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("inBox");
+        QTest::newRow("Escape on Exit") << int(Qt::Key_Escape) << false;
+        QTest::newRow("Escape in the box") << int(Qt::Key_Escape) << true;
+        QTest::newRow("Enter on Exit") << int(Qt::Key_Return) << false;
+        QTest::newRow("Enter in the box") << int(Qt::Key_Return) << true;
+    }
+    void keysHaveNoMeaningOfTheirOwn() {
+        QFETCH(int, key);
+        QFETCH(bool, inBox);
+        QVERIFY(serCom_->setCommPort(4).ok());
+        CommPortForm dialog(*serCom_);
+        bool stillOpen = false;
+        const Outcome outcome = runModal(
+            dialog,
+            [&] {
+                QVERIFY(QTest::qWaitForWindowActive(&dialog));
+                if (inBox) dialog.COMCombo()->setFocus();
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+            },
+            &stillOpen);
+
+        QVERIFY(stillOpen);
+        QCOMPARE(outcome, Outcome::Closed);  // closed by the test afterwards
+        QCOMPARE(dialog.COMCombo()->count(), 20);
+        QCOMPARE(fileBytes("Settings.txt"), QByteArray("<missing>"));
+        QCOMPARE(backend_->opens, 0);
+        QVERIFY(boxes_->shown.isEmpty());
     }
 
     void portTip_data() {

@@ -1,23 +1,136 @@
-// Pieces of the start sequence that can be checked in-process: the prompt
-// that names a refused port, and the pause.
+// The start sequence in-process, on real windows: the readout and the one
+// start command after a normal start, the prompt that names a refused port,
+// the message for an unusable settings file, and the pause.
 
+#include "comm_port_form.h"
+#include "port_map_sandbox.h"
+#include "pty_pair.h"
+#include "qt_message_boxes.h"
+#include "res_form.h"
 #include "res_mod.h"
 
 #include <QtTest>
 
+#include <QLabel>
+#include <QPushButton>
+
+using namespace zz;
+
+namespace {
+
+struct RecordingBoxes : MessageBoxes {
+    QStringList shown;  // "title|text"
+    void exclamation(const std::string &title, const std::string &text) override {
+        shown << QString::fromStdString(title + "|" + text);
+    }
+    bool askYesNo(const std::string &, const std::string &) override { return false; }
+};
+
+void writeFile(const QString &path, const QByteArray &bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+}  // namespace
+
 class StartSequenceTest : public QObject {
     Q_OBJECT
 
+    QString home_;
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<test::PortMapSandbox> ports_;
+    std::unique_ptr<test::PtyPair> pty_;
+    RecordingBoxes boxes_;
+
 private slots:
+    void initTestCase() { home_ = QDir::currentPath(); }
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(QDir::setCurrent(dir_->path()));
+        ports_ = std::make_unique<test::PortMapSandbox>();
+        pty_ = std::make_unique<test::PtyPair>();
+        QVERIFY(ports_->ok() && pty_->ok());
+        QVERIFY(ports_->map(1, pty_->slavePath()));
+        boxes_.shown.clear();
+        setMessageBoxes(&boxes_);
+    }
+    void cleanup() {
+        setMessageBoxes(nullptr);
+        pty_.reset();
+        ports_.reset();
+        QDir::setCurrent(home_);
+        dir_.reset();
+    }
+
+    void normalStartShows10000AndSendsItOnce() {
+        writeFile("Settings.txt", "1\r\n");
+        const StartResult started = runStartSequence();
+        QVERIFY(!started.exitNow);
+        std::unique_ptr<ResForm> panel(started.panel);
+        QVERIFY(panel && panel->isVisible());
+        QCOMPARE(QString::fromStdString(panel->digits().displayText()), QStringLiteral("10000.0"));
+        QCOMPARE(panel->findChild<QLabel *>("DigitLab6")->text(), QStringLiteral("1"));
+        QCOMPARE(QByteArray::fromStdString(pty_->readAll()), QByteArray("10000\r"));
+        QVERIFY(!panel->SerCom().portOpen());
+        QVERIFY(boxes_.shown.isEmpty());
+    }
+
+    // A stored port that cannot be used brings up the dialog naming the
+    // number read from the file; its Exit ends start-up with status 0.
+    void refusedPortIsNamedInTheDialog_data() {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("absent port 7") << QByteArray("7\r\n") << "7";
+        QTest::newRow("negative -4") << QByteArray("-4") << "-4";
+    }
+    void refusedPortIsNamedInTheDialog() {
+        QFETCH(QByteArray, stored);
+        QFETCH(QString, named);
+        writeFile("Settings.txt", stored);
+        QVERIFY(ports_->map(7, dir_->path().toStdString() + "/no-such-device"));
+
+        QString caption;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            auto *dialog = qobject_cast<CommPortForm *>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            poll.stop();
+            caption = dialog->CommLab()->text();
+            dialog->ExitBut()->click();
+        });
+        poll.start(20);
+        const StartResult started = runStartSequence();
+
+        QCOMPARE(caption,
+                 "Invalid comm. port (" + named + ") set.\n\nPlease select a valid comm. port");
+        QCOMPARE(started.exitNow, std::optional<int>(0));
+        QVERIFY(!started.panel);
+        QCOMPARE(QByteArray::fromStdString(pty_->readAll(std::chrono::milliseconds(300))),
+                 QByteArray());
+    }
+
+    void unusableSettingsFileEndsWithAMessage() {
+        QVERIFY(QDir().mkdir("Settings.txt"));
+        const StartResult started = runStartSequence();
+        QCOMPARE(started.exitNow, std::optional<int>(1));
+        QVERIFY(!started.panel);
+        QCOMPARE(boxes_.shown.size(), 1);
+        const QString expectedStart = "6175ZIZ|The settings file cannot be opened or created.\r\r" +
+                                      dir_->path() + "/Settings.txt: ";
+        QVERIFY2(boxes_.shown[0].startsWith(expectedStart) &&
+                     boxes_.shown[0].size() > expectedStart.size(),
+                 qPrintable(boxes_.shown[0]));
+    }
+
     void invalidPortCaption_data() {
         QTest::addColumn<int>("port");
         QTest::addColumn<QString>("caption");
         QTest::newRow("absent 7")
             << 7 << "Invalid comm. port (7) set.\r\rPlease select a valid comm. port";
-        QTest::newRow("negative")
-            << -4 << "Invalid comm. port (-4) set.\r\rPlease select a valid comm. port";
-        QTest::newRow("above 255")
-            << 300 << "Invalid comm. port (300) set.\r\rPlease select a valid comm. port";
+        QTest::newRow("above 255") << 300
+                                   << "Invalid comm. port (300) set.\r\rPlease select a valid "
+                                      "comm. port";
     }
     void invalidPortCaption() {
         QFETCH(int, port);

@@ -78,17 +78,20 @@ private slots:
         ResForm panel;
         wirePanelCommands(panel);
         panel.show();
-        bool okVisible = false;
+        bool okVisible = false, appModal = false;
         QString version;
         whenModal([&](QWidget *modal) {
             auto *about = qobject_cast<StartForm *>(modal);
             QVERIFY(about);
             okVisible = about->OKBut()->isVisible();
+            // Application-modal: the panel takes no input until OK.
+            appModal = about->windowModality() == Qt::ApplicationModal && about->isVisible();
             version = about->VerLab()->text();
             QTest::mouseClick(about->OKBut(), Qt::LeftButton);
         });
         panel.findChild<QAction *>("AboMenu")->trigger();
         QVERIFY(okVisible);
+        QVERIFY(appModal);
         QCOMPARE(version, QStringLiteral(" V1.20 : 24/07/2006"));
         QVERIFY(panel.isVisible());
         QVERIFY(!QApplication::activeModalWidget());

@@ -1,7 +1,7 @@
 #include "settings_file.h"
 
-#include "leading_number.h"
 #include "number_text.h"
+#include "settings_record.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,7 +11,6 @@ namespace zz {
 
 namespace {
 
-constexpr int kRecordLength = 2;
 constexpr int kFileError = 75;  // path/file access error
 
 Status fileError(const QString &path, const QString &reason) {
@@ -36,11 +35,12 @@ StoredPort readStoredPort() {
     // Read-write, as the record reader opens it: a missing file is created empty.
     if (!file.open(QIODevice::ReadWrite)) return {fileError(path, file.errorString()), 0};
 
-    char record[kRecordLength] = {0, 0};  // short files leave null characters
-    if (file.read(record, kRecordLength) < 0) return {fileError(path, file.errorString()), 0};
+    char record[kSettingsRecordLength];
+    const qint64 n = file.read(record, kSettingsRecordLength);
+    if (n < 0) return {fileError(path, file.errorString()), 0};
     file.close();
 
-    const auto port = toInt16(leadingNumber(std::string_view(record, kRecordLength)));
+    const auto port = portFromSettingsBytes(std::string_view(record, std::size_t(n)));
     if (!port) return {Status::failure(6, "Overflow"), 0};
     return {Status(), *port};
 }

@@ -14,9 +14,16 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <sys/sysmacros.h>
+
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
+#include <thread>
 #include <utility>
 
 namespace zz {
@@ -44,10 +51,42 @@ std::string deniedText(const std::string &device) {
            "' group grants access";
 }
 
-std::string durationText(std::chrono::milliseconds t) {
-    if (t.count() % 1000 == 0) return std::to_string(t.count() / 1000) + " s";
-    return std::to_string(t.count()) + " ms";
+// A frame's time on the line: 10 bits a byte (start, 8 data, stop) at 9600 baud.
+std::chrono::microseconds wireTime(std::size_t bytes) {
+    return std::chrono::microseconds(static_cast<long long>(bytes) * 10 * 1'000'000 / 9600);
 }
+
+// Pseudo-terminal masters are character devices that take termios calls too,
+// but each open of /dev/ptmx makes a new terminal that nothing reads.
+bool isPseudoTerminalMaster(dev_t device) {
+    constexpr unsigned kUnix98Major = 5, kPtmxMinor = 2, kLegacyMasterMajor = 2;
+    return (major(device) == kUnix98Major && minor(device) == kPtmxMinor) ||
+           major(device) == kLegacyMasterMajor;
+}
+
+// Whether some open file holds a flock on the device node. /proc/locks lists
+// one lock a line: "1: FLOCK  ADVISORY  WRITE 1234 00:19:5 0 EOF" (the device
+// of the file system in hex, then the inode); waiters show "->" as the kind.
+bool flockHeldOn(const struct stat &node) {
+    std::ifstream locks("/proc/locks");
+    std::string line;
+    while (std::getline(locks, line)) {
+        std::istringstream fields(line);
+        std::string id, kind, mode, access, pid, where;
+        fields >> id >> kind >> mode >> access >> pid >> where;
+        unsigned fsMajor = 0, fsMinor = 0;
+        unsigned long inode = 0;
+        if (kind == "FLOCK" &&
+            std::sscanf(where.c_str(), "%x:%x:%lu", &fsMajor, &fsMinor, &inode) == 3 &&
+            fsMajor == major(node.st_dev) && fsMinor == minor(node.st_dev) && inode == node.st_ino)
+            return true;
+    }
+    return false;
+}
+
+constexpr const char *kLeftOverExclusive =
+    "exclusive mode is set, but no program holds the port; it may be left over from a program "
+    "that was killed";
 
 int ioctlRetrying(int fd, unsigned long request, int *argument = nullptr) {
     int rc;
@@ -78,8 +117,17 @@ Status PosixSerialBackend::refuseOpen(int fd, int number, const std::string &rea
 }
 
 Status PosixSerialBackend::open(int port, const std::string &devicePath) {
+    if (isOpen()) return failure(serial_error::PortAlreadyOpen, "Port already open");
+    const auto giveUp = Clock::now() + kBusyWait;
+    for (;;) {
+        Status status = tryOpen(port, devicePath);
+        if (status.number() != serial_error::PortBusy || Clock::now() >= giveUp) return status;
+        std::this_thread::sleep_for(kBusyRetry);
+    }
+}
+
+Status PosixSerialBackend::tryOpen(int port, const std::string &devicePath) {
     using namespace serial_error;
-    if (isOpen()) return failure(PortAlreadyOpen, "Port already open");
 
     // Checks run on the real device so that two names for one port agree.
     const DeviceResolver::Result resolved = resolver_.resolve(devicePath);
@@ -94,7 +142,8 @@ Status PosixSerialBackend::open(int port, const std::string &devicePath) {
     label_ = portName(port) + " (" + device + ")";
 
     // Files and directories are never opened for writing.
-    if (!S_ISCHR(resolved.st.st_mode)) return failure(NotASerialPort, "not a serial port");
+    if (!S_ISCHR(resolved.st.st_mode) || isPseudoTerminalMaster(resolved.st.st_rdev))
+        return failure(NotASerialPort, "not a serial port");
 
     if (auto holder = locks_.find(device))
         return failure(PortBusy, "in use by another program (process " +
@@ -109,8 +158,10 @@ Status PosixSerialBackend::open(int port, const std::string &devicePath) {
             case EACCES:
             case EPERM:
                 return failure(AccessDenied, deniedText(device));
-            case EBUSY:
-                return failure(PortBusy, "in use by another program (exclusive mode)");
+            case EBUSY:  // exclusive mode, set by someone else
+                return failure(PortBusy, flockHeldOn(resolved.st)
+                                             ? "in use by another program (exclusive mode)"
+                                             : kLeftOverExclusive);
             case ENOENT:
             case ENXIO:
             case ENODEV:
@@ -133,9 +184,10 @@ Status PosixSerialBackend::open(int port, const std::string &devicePath) {
                           "in use by another program (it holds a lock on the device)");
 
     // Root opens through exclusive mode, so ask whether someone else set it.
+    // No lock file and no flock is held (both checked above): nobody does.
     int exclusive = 0;
     if (ioctlRetrying(fd, TIOCGEXCL, &exclusive) == 0 && exclusive)
-        return refuseOpen(fd, PortBusy, "in use by another program (exclusive mode)");
+        return refuseOpen(fd, PortBusy, kLeftOverExclusive);
     ioctlRetrying(fd, TIOCEXCL);
 
     if (!posix_io::applyLineSettings(fd, current)) {
@@ -145,45 +197,54 @@ Status PosixSerialBackend::open(int port, const std::string &devicePath) {
         return refuseOpen(fd, ConfigureFailed, reason);
     }
     fd_ = fd;
+    writing_ = false;
     return {};
 }
 
 Status PosixSerialBackend::write(std::string_view bytes) {
     using namespace serial_error;
     if (!isOpen()) return Status::failure(PortNotOpen, "Port not open");
-    const auto outcome =
-        posix_io::writeAll(fd_, bytes, std::chrono::steady_clock::now() + timeout_);
-    switch (outcome.kind) {
-        case posix_io::Outcome::Done:
-            return {};
-        case posix_io::Outcome::TimedOut:
-            return failure(WriteTimeout, "the device took no data for " + durationText(timeout_));
-        case posix_io::Outcome::Failed:
-            break;
+    // The cycle's clock starts at its first write: opening waits for nothing,
+    // and the start sequence keeps the port open while it shows the panel.
+    if (!writing_) {
+        writing_ = true;
+        cycleStart_ = Clock::now();
+        cycleDeadline_ = cycleStart_ + margin_;
     }
+    cycleDeadline_ += wireTime(bytes.size());
+    const auto outcome = posix_io::writeAll(fd_, bytes, cycleDeadline_);
+    if (outcome.kind == posix_io::Outcome::Done) return {};
+    release(true);
+    if (outcome.kind == posix_io::Outcome::TimedOut) return stalled();
     return failure(WriteFailed, std::string("write failed (") + std::strerror(outcome.error) + ")");
 }
 
 Status PosixSerialBackend::close() {
-    using namespace serial_error;
     if (!isOpen()) return {};
-    Status result;
-    const auto outcome = posix_io::drain(fd_, std::chrono::steady_clock::now() + timeout_);
-    if (outcome.kind != posix_io::Outcome::Done) {
-        // Give up on what is still queued so that the port is released now.
-        ::tcflush(fd_, TCOFLUSH);
-        result =
-            outcome.kind == posix_io::Outcome::TimedOut
-                ? failure(WriteTimeout, "the device took no data for " + durationText(timeout_))
-                : failure(WriteFailed,
-                          std::string("drain failed (") + std::strerror(outcome.error) + ")");
-    }
+    const auto outcome = posix_io::drain(fd_, writing_ ? cycleDeadline_ : Clock::now() + margin_);
+    release(outcome.kind != posix_io::Outcome::Done);
+    if (outcome.kind == posix_io::Outcome::Done) return {};
+    if (outcome.kind == posix_io::Outcome::TimedOut) return stalled();
+    return failure(serial_error::WriteFailed,
+                   std::string("drain failed (") + std::strerror(outcome.error) + ")");
+}
 
+Status PosixSerialBackend::stalled() const {
+    const auto bound = std::chrono::round<std::chrono::milliseconds>(cycleDeadline_ - cycleStart_);
+    return failure(serial_error::WriteTimeout, "the device did not take the command within " +
+                                                   std::to_string(bound.count()) + " ms");
+}
+
+void PosixSerialBackend::release(bool discardQueued) {
+    // Bytes still queued in the driver are dropped so that they cannot run
+    // into the next frame, and so that close() does not wait for them. What
+    // already left on the wire cannot be taken back: the box may hold the
+    // start of a cut frame until the next carriage return.
+    if (discardQueued) ::tcflush(fd_, TCOFLUSH);
     ioctlRetrying(fd_, TIOCNXCL);
     // Closing releases the flock: the descriptor is ours alone (O_CLOEXEC).
     ::close(fd_);
     fd_ = -1;
-    return result;
 }
 
 std::unique_ptr<SerialBackend> makePlatformSerialBackend() {

@@ -17,9 +17,12 @@ public:
     // Opens port n (for messages) at the device path with 9600 8N1, no flow
     // control, raw output, holding the port exclusively. Nothing is written.
     virtual Status open(int port, const std::string &devicePath) = 0;
-    // Writes every byte, within a bounded time.
+    // Writes every byte within the cycle's bound. A write that fails releases
+    // the device as a failed close does: the port is closed afterwards.
     virtual Status write(std::string_view bytes) = 0;
-    // Waits until every written byte has left, then releases the device.
+    // Waits until every written byte has left, then releases the device. A
+    // drain that fails discards what is still queued; the device is released
+    // in every case.
     virtual Status close() = 0;
     virtual bool isOpen() const = 0;
 };

@@ -46,7 +46,7 @@ Status SerialCOM(SerialControl &control, std::string_view command) {
     }
     std::string line(command);
     line += '\r';
-    // A failed write leaves the port open: the next command uses it and closes it.
+    // A failed write has released the port already (see SerialBackend).
     if (Status written = control.setOutput(line); !written) return written;
     return control.setPortOpen(false);
 }

@@ -36,8 +36,8 @@ private:
 
 // Sends one command: opens the port when it is closed, writes the text and
 // one carriage return, closes the port. The first failing step ends it and
-// its error is returned; a failed write leaves the port open for the next
-// command to use and close.
+// its error is returned; the port is closed afterwards in every case but a
+// failed open, so the next command opens it afresh.
 Status SerialCOM(SerialControl &control, std::string_view command);
 
 }  // namespace zz

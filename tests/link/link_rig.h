@@ -43,10 +43,10 @@ struct LinkRig {
 
     // lockDirectories empty: the system's lock directories.
     explicit LinkRig(int port, std::vector<std::string> lockDirectories = {},
-                     std::chrono::milliseconds timeout = PosixSerialBackend::kDefaultTimeout) {
+                     std::chrono::milliseconds margin = PosixSerialBackend::kCycleMargin) {
         auto backend = std::make_unique<PosixSerialBackend>();
         if (!lockDirectories.empty()) backend->setLockDirectories(std::move(lockDirectories));
-        backend->setTimeout(timeout);
+        backend->setCycleMargin(margin);
         control = std::make_unique<SerialControl>(
             std::make_unique<CountingBackend>(std::move(backend), counts));
         control->setCommPort(port);

@@ -29,13 +29,14 @@ namespace {
 constexpr int kPort = 3;
 
 enum Obstacle {
-    LockBaseName,  // LCK..<n> for /dev/pts/<n>
-    LockClassic,   // LCK..pts_<n>
-    LockBinary,    // classic name, binary pid
-    FlockHeld,     // another open file holds flock
-    ExclusiveSet,  // another open file set TIOCEXCL
-    StaleLock,     // lock of a process that has exited
-    OwnLock,       // lock naming this process
+    LockBaseName,   // LCK..<n> for /dev/pts/<n>
+    LockClassic,    // LCK..pts_<n>
+    LockBinary,     // classic name, binary pid
+    FlockHeld,      // another open file holds flock
+    ExclusiveSet,   // another open file set TIOCEXCL, nobody holds a lock
+    ExclusiveHeld,  // TIOCEXCL and flock by another open file
+    StaleLock,      // lock of a process that has exited
+    OwnLock,        // lock naming this process
 };
 
 QByteArray bytes(const std::string &s) {
@@ -126,30 +127,34 @@ private slots:
     void heldByAnother_data() {
         QTest::addColumn<Obstacle>("obstacle");
         QTest::addColumn<bool>("throughAlias");
-        QTest::addColumn<bool>("busy");
+        QTest::addColumn<QString>("reason");  // empty: not busy
+        const QString inUse = "in use by another program";
         const struct {
             const char *name;
             Obstacle obstacle;
-            bool busy;
+            QString reason;
         } rows[] = {
-            {"lock file, device name", LockBaseName, true},
-            {"lock file, classic name", LockClassic, true},
-            {"lock file, binary pid", LockBinary, true},
-            {"flock", FlockHeld, true},
-            {"exclusive mode", ExclusiveSet, true},
-            {"stale lock file", StaleLock, false},
-            {"our own lock file", OwnLock, false},
+            {"lock file, device name", LockBaseName, inUse},
+            {"lock file, classic name", LockClassic, inUse},
+            {"lock file, binary pid", LockBinary, inUse},
+            {"flock", FlockHeld, inUse},
+            {"exclusive mode held", ExclusiveHeld, inUse},
+            {"exclusive mode left over", ExclusiveSet,
+             "exclusive mode is set, but no program holds the port; it may be left over from a "
+             "program that was killed"},
+            {"stale lock file", StaleLock, {}},
+            {"our own lock file", OwnLock, {}},
         };
         for (const auto &row : rows) {
-            QTest::addRow("%s", row.name) << row.obstacle << false << row.busy;
+            QTest::addRow("%s", row.name) << row.obstacle << false << row.reason;
             QTest::addRow("%s, through a second link", row.name)
-                << row.obstacle << true << row.busy;
+                << row.obstacle << true << row.reason;
         }
     }
     void heldByAnother() {
         QFETCH(Obstacle, obstacle);
         QFETCH(bool, throughAlias);
-        QFETCH(bool, busy);
+        QFETCH(QString, reason);
         mapPty(kPort, throughAlias);
 
         const std::string n = ptsNumber(pty_->slavePath());
@@ -173,24 +178,25 @@ private slots:
                 break;
             case FlockHeld:
             case ExclusiveSet:
+            case ExclusiveHeld:
                 holder = open(pty_->slavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
                 QVERIFY(holder >= 0);
-                QVERIFY(obstacle == FlockHeld ? flock(holder, LOCK_EX | LOCK_NB) == 0
-                                              : ioctl(holder, TIOCEXCL) == 0);
+                if (obstacle != ExclusiveSet) QVERIFY(flock(holder, LOCK_EX | LOCK_NB) == 0);
+                if (obstacle != FlockHeld) QVERIFY(ioctl(holder, TIOCEXCL) == 0);
                 break;
         }
 
         test::LinkRig rig(kPort, {lockDir_});
         const Status status = SerialCOM(*rig.control, "1.0");
-        if (!busy) {
+        if (reason.isEmpty()) {
             QVERIFY2(status.ok(), status.text().c_str());
             QCOMPARE(bytes(pty_->readExactly(4)), QByteArray("1.0\r"));
             return;
         }
         QCOMPARE(status.number(), err::PortBusy);
-        QVERIFY2(status.text().starts_with("COM3 (" + pty_->slavePath() +
-                                           "): in use by another program"),
-                 status.text().c_str());
+        QVERIFY2(
+            status.text().starts_with("COM3 (" + pty_->slavePath() + "): " + reason.toStdString()),
+            status.text().c_str());
         QVERIFY(!rig.control->portOpen());
         expectNothingWritten();
 
@@ -202,6 +208,50 @@ private slots:
         unlink((lockDir_ + "/LCK.." + n).c_str());
         unlink(classic.c_str());
         expectWorkingPort(rig);
+    }
+
+    // Without privileges exclusive mode refuses the open itself, so whether
+    // some program holds the port is read from the system's table of locks.
+    void exclusiveModeWithoutPrivileges_data() {
+        QTest::addColumn<bool>("flocked");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("held") << true << "in use by another program (exclusive mode)";
+        QTest::newRow("left over") << false
+                                   << "exclusive mode is set, but no program holds the port; it "
+                                      "may be left over from a program that was killed";
+    }
+    void exclusiveModeWithoutPrivileges() {
+        QFETCH(bool, flocked);
+        QFETCH(QString, reason);
+        mapPty(kPort, false);
+        QVERIFY(chmod(sandbox_->root().c_str(), 0755) == 0);
+        QVERIFY(chmod(pty_->slavePath().c_str(), 0666) == 0);
+        const int holder = open(pty_->slavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        QVERIFY(holder >= 0);
+        if (flocked) QVERIFY(flock(holder, LOCK_EX | LOCK_NB) == 0);
+        QVERIFY(ioctl(holder, TIOCEXCL) == 0);
+
+        int out[2];
+        QVERIFY(pipe(out) == 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
+            test::LinkRig rig(kPort, {lockDir_});
+            const std::string text = SerialCOM(*rig.control, "1.0").text();
+            _exit(write(out[1], text.data(), text.size()) == ssize_t(text.size()) ? 0 : 3);
+        }
+        close(out[1]);
+        char text[512];
+        const ssize_t n = read(out[0], text, sizeof text);
+        close(out[0]);
+        int status = 0;
+        waitpid(child, &status, 0);
+        ioctl(holder, TIOCNXCL);
+        close(holder);
+        QCOMPARE(WEXITSTATUS(status), 0);
+        QCOMPARE(QString::fromUtf8(text, n > 0 ? n : 0),
+                 QString::fromStdString("COM3 (" + pty_->slavePath() + "): ") + reason);
+        expectNothingWritten();
     }
 
     void lockFileNamesTheHolder() {
@@ -295,6 +345,7 @@ private slots:
         QTest::newRow("regular file") << "file" << err::NotASerialPort << "not a serial port";
         QTest::newRow("directory") << "directory" << err::NotASerialPort << "not a serial port";
         QTest::newRow("/dev/null") << "null" << err::NotASerialPort << "not a serial port";
+        QTest::newRow("/dev/ptmx") << "ptmx" << err::NotASerialPort << "not a serial port";
         QTest::newRow("dangling link") << "dangling" << err::NoSuchPort << "no such device";
     }
     void notATerminal() {
@@ -312,6 +363,7 @@ private slots:
         if (kind == "file") target = file;
         if (kind == "directory") target = directory;
         if (kind == "dangling") target = "/dev/zz-unplugged";
+        if (kind == "ptmx") target = "/dev/ptmx";
         QVERIFY(sandbox_->map(kPort, target));
 
         OpenWatch watch(kind == "directory" ? directory : file);

@@ -35,7 +35,9 @@ public:
     }
     Status write(std::string_view bytes) override {
         script_->log.push_back("write " + std::string(bytes));
-        return script_->writeError ? Status::failure(script_->writeError, "write") : Status{};
+        if (!script_->writeError) return {};
+        open_ = false;  // a failed write releases the device
+        return Status::failure(script_->writeError, "write");
     }
     Status close() override {
         script_->log.push_back("close");
@@ -170,11 +172,12 @@ private slots:
             << true << 0 << 0 << 0 << QStringList{write, close} << 0 << false;
         QTest::newRow("open fails: nothing written")
             << false << err::NoSuchPort << 0 << 0 << QStringList{open} << err::NoSuchPort << false;
-        QTest::newRow("write fails: port stays open")
+        QTest::newRow("write fails: port released")
             << false << 0 << err::WriteTimeout << 0 << QStringList{open, write} << err::WriteTimeout
-            << true;
+            << false;
         QTest::newRow("write fails on an open port")
-            << true << 0 << err::WriteFailed << 0 << QStringList{write} << err::WriteFailed << true;
+            << true << 0 << err::WriteFailed << 0 << QStringList{write} << err::WriteFailed
+            << false;
         QTest::newRow("close fails: reported, port released")
             << false << 0 << 0 << err::WriteTimeout << QStringList{open, write, close}
             << err::WriteTimeout << false;
@@ -200,13 +203,13 @@ private slots:
         QCOMPARE(control_->portOpen(), openAfter);
     }
 
-    void commandAfterAFailedWriteUsesTheOpenPort() {
+    void commandAfterAFailedWriteOpensAfresh() {
         script_->writeError = err::WriteTimeout;
         QCOMPARE(SerialCOM(*control_, "1.0").number(), err::WriteTimeout);
         script_->writeError = 0;
         script_->log.clear();
         QVERIFY(SerialCOM(*control_, "2.0"));
-        QCOMPARE(logOf(*script_), QStringList({"write 2.0\r", "close"}));
+        QCOMPARE(logOf(*script_), QStringList({"open 1 /dev/ttyS0", "write 2.0\r", "close"}));
         QVERIFY(!control_->portOpen());
     }
 };

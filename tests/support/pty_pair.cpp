@@ -70,6 +70,30 @@ std::string PtyPair::readAll(milliseconds timeout, milliseconds quiet) {
     return data;
 }
 
+std::size_t PtyPair::stall() {
+    const int fd = ::open(slavePath_.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    // Raw, as the link sets it: output processing keeps room back for expansions.
+    termios raw{};
+    if (fd >= 0 && ::tcgetattr(fd, &raw) == 0) {
+        ::cfmakeraw(&raw);
+        ::tcsetattr(fd, TCSANOW, &raw);
+    }
+    // Large writes stop while small ones still find room in the kernel's
+    // spare buffers, so finish byte by byte.
+    std::size_t queued = 0;
+    const std::string filler(4096, 'x');
+    for (const std::size_t chunk : {filler.size(), std::size_t(1)})
+        for (ssize_t n; fd >= 0 && (n = ::write(fd, filler.data(), chunk)) > 0;)
+            queued += static_cast<std::size_t>(n);
+    if (fd >= 0) ::close(fd);
+    return queued;
+}
+
+void PtyPair::hangUp() {
+    if (master_ >= 0) ::close(master_);
+    master_ = -1;
+}
+
 std::optional<termios> PtyPair::slaveAttributes() const {
     termios t{};
     if (::tcgetattr(slave_, &t) != 0) return std::nullopt;

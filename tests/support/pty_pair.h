@@ -37,6 +37,13 @@ public:
     std::string readAll(std::chrono::milliseconds timeout = std::chrono::seconds(2),
                         std::chrono::milliseconds quiet = std::chrono::milliseconds(100));
 
+    // Fills the queue towards the master as a far end that stopped reading
+    // leaves it: nothing more goes in until the master reads. Returns the
+    // number of filler bytes ('x') queued.
+    std::size_t stall();
+    // Closes the master: the device hangs up and its /dev/pts entry goes.
+    void hangUp();
+
     // The terminal settings as they are now (while the program holds the port
     // open, the ones it set).
     std::optional<termios> slaveAttributes() const;

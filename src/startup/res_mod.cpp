@@ -9,12 +9,14 @@
 #include "res_form.h"
 #include "settings_file.h"
 #include "start_form.h"
+#include "termination_signals.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QIcon>
 #include <QLabel>
+#include <QPointer>
 #include <QTimer>
 #include <QWindow>
 
@@ -48,11 +50,12 @@ void repaintNow(QWidget &window) {
     QGuiApplication::sync();
 }
 
-// Ends start-up from the port dialog's exit button: nothing more happens.
-StartResult exitFromDialog(ResForm *panel) {
+// Ends start-up early (the port dialog's exit button, a termination
+// signal): nothing more happens, and the port is closed if it is open.
+StartResult endStartUp(ResForm *panel, int status) {
     if (panel->SerCom().portOpen()) (void)panel->SerCom().setPortOpen(false);
     delete panel;
-    return {0, nullptr};
+    return {status, nullptr};
 }
 
 }  // namespace
@@ -66,7 +69,7 @@ void Pause(double seconds) {
     QElapsedTimer clock;  // monotonic: midnight or a clock change does not matter
     clock.start();
     const qint64 limitNs = static_cast<qint64>(seconds * 1e9);
-    while (clock.nsecsElapsed() <= limitNs) {
+    while (clock.nsecsElapsed() <= limitNs && !terminationSignal()) {
         const qint64 leftMs = (limitNs - clock.nsecsElapsed()) / 1000000 + 1;
         QEventLoop loop;
         QTimer::singleShot(std::chrono::milliseconds(leftMs), Qt::PreciseTimer, &loop,
@@ -81,6 +84,7 @@ StartResult runStartSequence() {
         showPainted(startScreen);
         Pause(2);
     }
+    if (terminationSignal()) return {terminationStatus(), nullptr};
 
     const StoredPort stored = readStoredPort();
     if (!stored.status.ok()) {
@@ -97,7 +101,8 @@ StartResult runStartSequence() {
     bool portUsable = true;
     if (stored.port == 0) {
         CommPortForm dialog(serCom);
-        if (dialog.showModal() == CommPortForm::Outcome::ExitProgram) return exitFromDialog(panel);
+        if (dialog.showModal() == CommPortForm::Outcome::ExitProgram || terminationSignal())
+            return endStartUp(panel, terminationStatus());
     } else if (!serCom.setCommPort(stored.port).ok()) {
         // A number the control refuses (negative, above 255) is asked for
         // again instead of ending the program.
@@ -108,14 +113,16 @@ StartResult runStartSequence() {
         CommPortForm dialog(serCom);
         const int refused = portUsable ? serCom.commPort() : stored.port;
         dialog.CommLab()->setText(boxText(invalidPortCaption(refused)));
-        if (dialog.showModal() == CommPortForm::Outcome::ExitProgram) return exitFromDialog(panel);
+        if (dialog.showModal() == CommPortForm::Outcome::ExitProgram || terminationSignal())
+            return endStartUp(panel, terminationStatus());
     }
 
     // From here every failing step is skipped without a message.
     panel->show();
     repaintNow(*panel);
     panel->digits().setDigitLab(6, "1");
-    repaintNow(*panel);
+    repaintNow(*panel);  // handles pending events: a signal may have come meanwhile
+    if (terminationSignal()) return endStartUp(panel, terminationStatus());
     (void)panel->SerialCOM(panel_text::kStartCommand);
     return {std::nullopt, panel};
 }
@@ -127,9 +134,16 @@ int startProgram(int argc, char **argv) {
     registerPanelFonts();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/logo48.png")));
 
+    watchTerminationSignals();
+
     const StartResult started = runStartSequence();
     if (started.exitNow) return *started.exitNow;
-    return QApplication::exec();
+    const QPointer<ResForm> panel = started.panel;
+    const int status = QApplication::exec();
+    // A signal ends the loop with the panel still there: its destruction
+    // closes a port that is open.
+    delete panel.data();
+    return status;
 }
 
 }  // namespace zz

@@ -3,14 +3,13 @@
 // reading, and a long run against a slow reader.
 
 #include "link_rig.h"
+#include "port_holder.h"
 #include "port_map_sandbox.h"
 #include "pty_pair.h"
 #include "serial_errors.h"
 
 #include <QtTest>
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -25,17 +24,6 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr int kPort = 3;
-
-// Another program trying the port the way the backend guards it.
-bool anotherProgramCanTakeIt(const std::string &path) {
-    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
-    int exclusive = 1;
-    const bool free = flock(fd, LOCK_EX | LOCK_NB) == 0 && ioctl(fd, TIOCGEXCL, &exclusive) == 0 &&
-                      exclusive == 0;
-    close(fd);
-    return free;
-}
 
 QByteArray bytes(const std::string &s) {
     return QByteArray(s.data(), qsizetype(s.size()));
@@ -95,7 +83,7 @@ private slots:
             QCOMPARE(rig.counts->closes, i);
             QVERIFY(!rig.control->portOpen());
             // Released between commands: lock and exclusive mode are gone.
-            QVERIFY(anotherProgramCanTakeIt(pty_->slavePath()));
+            QVERIFY(test::portIsFree(pty_->slavePath()));
         }
         QCOMPARE(bytes(pty_->readExactly(12)), QByteArray("1.5\r1.5\r1.5\r"));
     }
@@ -103,12 +91,12 @@ private slots:
     void openPortIsNotOpenedTwice() {
         test::LinkRig rig(kPort);
         QVERIFY(rig.control->setPortOpen(true));
-        QVERIFY(!anotherProgramCanTakeIt(pty_->slavePath()));
+        QVERIFY(!test::portIsFree(pty_->slavePath()));
         QVERIFY(SerialCOM(*rig.control, "2.5"));
         QCOMPARE(rig.counts->opens, 1);
         QCOMPARE(rig.counts->closes, 1);
         QVERIFY(!rig.control->portOpen());
-        QVERIFY(anotherProgramCanTakeIt(pty_->slavePath()));
+        QVERIFY(test::portIsFree(pty_->slavePath()));
         QCOMPARE(bytes(pty_->readExactly(4)), QByteArray("2.5\r"));
     }
 
@@ -193,12 +181,13 @@ private slots:
         if (hangUp) {
             QVERIFY(sandbox_->map(kPort, back.slavePath()));
         } else {
-            QVERIFY(anotherProgramCanTakeIt(pty_->slavePath()));
+            QVERIFY(test::portIsFree(pty_->slavePath()));
             // The far end's own input buffer keeps some filler; the queue
             // behind it was discarded, and nothing of the failed frame is left.
             const QByteArray left = bytes(pty_->readAll(500ms, 50ms));
             QVERIFY(std::size_t(left.size()) < queued);
             QCOMPARE(left.count('x'), left.size());
+            pty_->resume();
         }
         test::PtyPair &device = hangUp ? back : *pty_;
         QVERIFY(SerialCOM(*rig.control, "00002.0"));

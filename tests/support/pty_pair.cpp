@@ -85,8 +85,13 @@ std::size_t PtyPair::stall() {
     for (const std::size_t chunk : {filler.size(), std::size_t(1)})
         for (ssize_t n; fd >= 0 && (n = ::write(fd, filler.data(), chunk)) > 0;)
             queued += static_cast<std::size_t>(n);
+    if (fd >= 0) ::tcflow(fd, TCOOFF);
     if (fd >= 0) ::close(fd);
     return queued;
+}
+
+void PtyPair::resume() {
+    ::tcflow(slave_, TCOON);
 }
 
 void PtyPair::hangUp() {

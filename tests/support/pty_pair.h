@@ -37,10 +37,12 @@ public:
     std::string readAll(std::chrono::milliseconds timeout = std::chrono::seconds(2),
                         std::chrono::milliseconds quiet = std::chrono::milliseconds(100));
 
-    // Fills the queue towards the master as a far end that stopped reading
-    // leaves it: nothing more goes in until the master reads. Returns the
-    // number of filler bytes ('x') queued.
+    // A far end that stopped taking data: the queue towards the master is
+    // filled and output is suspended (tcflow), so nothing more goes out until
+    // resume(), even after the queue has been discarded. Returns the number
+    // of filler bytes ('x') queued.
     std::size_t stall();
+    void resume();
     // Closes the master: the device hangs up and its /dev/pts entry goes.
     void hangUp();
 

@@ -1,0 +1,60 @@
+#pragma once
+// What every end-to-end test of the real program sets up: a private X
+// server, a pseudo-terminal mapped as port 1, a scratch working directory,
+// and the steps most cases share.
+
+#include "panel_run.h"
+#include "port_map_sandbox.h"
+#include "pty_pair.h"
+#include "x_session.h"
+
+#include <QObject>
+#include <QString>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+namespace zz::test {
+
+// Generous: a loaded machine must not fail a test.
+inline constexpr std::chrono::seconds kE2eWait{15};
+
+QByteArray bytes(const std::string &s);
+
+class EndToEndFixture : public QObject {
+    Q_OBJECT
+
+protected:
+    std::unique_ptr<XSession> x_;
+    std::unique_ptr<PtyPair> pty_;
+    std::unique_ptr<PortMapSandbox> ports_;
+    std::unique_ptr<PanelRun> run_;
+
+    bool ended() { return !run_->running(); }
+    std::function<bool()> whenEnded() {
+        return [this] { return ended(); };
+    }
+    QString context();
+
+    // Each step below records a test failure and returns; callers leave
+    // the test with CHECK_STEP.
+    void startProgram();
+    void press(const TopWindow &window, const std::string &keys);
+    void expectExit(int expected);
+    // The panel is up and exactly one start command ("10000" CR) has arrived.
+    void expectPanelWithStartCommand();
+
+private slots:
+    void init();
+    void cleanup();
+};
+
+}  // namespace zz::test
+
+// Runs a checking step and leaves the test when one of its checks failed.
+#define CHECK_STEP(step)                        \
+    do {                                        \
+        step;                                   \
+        if (QTest::currentTestFailed()) return; \
+    } while (false)

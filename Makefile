@@ -3,13 +3,15 @@
 
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 CMAKE_FLAGS ?=
 ifeq ($(CI),true)
 CMAKE_FLAGS += -DZZ_WERROR=ON
 endif
 
-.PHONY: all deps configure build test run bench sanitize pictures screenshot format clean
+.PHONY: all deps configure build test run bench sanitize fuzz pictures screenshot format clean
 
 all: build
 
@@ -37,6 +39,13 @@ sanitize: deps
 	@cmake --build $(ASAN_BUILD) --parallel
 	@ctest --test-dir $(ASAN_BUILD) --output-on-failure --parallel 2
 
+# The libFuzzer targets (clang, no Qt), each run FUZZ_SECONDS on a copy of its
+# seed corpus from tests/fuzz/corpus/; fails on any finding.
+fuzz: deps
+	@cmake -S . -B $(FUZZ_BUILD) $(if $(wildcard $(FUZZ_BUILD)/CMakeCache.txt),,$(GENERATOR)) -DCMAKE_CXX_COMPILER=clang++ -DZZ_FUZZ=ON $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(FUZZ_BUILD) --parallel
+	@./scripts/run-fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 # Remakes the pictures and icons under resources/ from their drawing program.
 pictures: configure
 	@cmake --build $(BUILD) --target pictures
@@ -49,4 +58,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	@rm -rf $(BUILD) $(ASAN_BUILD)
+	@rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -9,6 +9,7 @@ packages=(
   fonts-liberation2
   xvfb xauth x11-utils xdotool imagemagick
   python3
+  clang libclang-rt-14-dev
 )
 
 missing=()

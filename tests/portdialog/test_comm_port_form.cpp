@@ -19,6 +19,9 @@
 #include <QScreen>
 #include <QtTest>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
 #include <functional>
 #include <memory>
 
@@ -350,11 +353,23 @@ private slots:
         QCOMPARE(backend_->opens, 1);
     }
 
+    // Nothing but a regular file is replaced; a link to a device node leads to
+    // a node of the test's own, never to one under /dev.
+    void unwritableSettingsFile_data() {
+        QTest::addColumn<bool>("deviceLink");
+        QTest::newRow("directory") << false;
+        QTest::newRow("link to a device node") << true;
+    }
     void unwritableSettingsFile() {
+        QFETCH(bool, deviceLink);
         zz::test::PtyPair pty;
         QVERIFY(pty.ok());
         QVERIFY(sandbox_->map(3, pty.slavePath()));
-        QVERIFY(QDir().mkdir("Settings.txt"));
+        if (!deviceLink)
+            QVERIFY(QDir().mkdir("Settings.txt"));
+        else if (::mknod("node", S_IFCHR | 0666, makedev(1, 3)) != 0)
+            QSKIP("no device nodes can be made here");
+        if (deviceLink) QVERIFY(QFile::link("node", "Settings.txt"));
 
         CommPortForm dialog(*serCom_);
         bool stillOpen = false;
@@ -368,9 +383,15 @@ private slots:
 
         QVERIFY(stillOpen);
         QCOMPARE(boxes_->shown.size(), 1);
-        QVERIFY2(boxes_->shown[0].text.contains("Settings.txt"), qPrintable(boxes_->shown[0].text));
+        const QString text = boxes_->shown[0].text;
+        QVERIFY2(text.startsWith("Serial communication error :\r\r" + dir_->path() +
+                                 "/Settings.txt: not a regular file") &&
+                     text.endsWith("\r\rClick OK to continue."),
+                 qPrintable(text));
         QCOMPARE(backend_->opens, 0);  // not tested before it is stored
-        QVERIFY(QFileInfo("Settings.txt").isDir());
+        struct stat node {};
+        QVERIFY(deviceLink ? ::stat("Settings.txt", &node) == 0 && S_ISCHR(node.st_mode)
+                           : QFileInfo("Settings.txt").isDir());
     }
 
     void workingPort_data() {

@@ -4,6 +4,14 @@
 
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/fsuid.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <future>
+
 using namespace zz;
 
 namespace {
@@ -34,6 +42,7 @@ private slots:
         QVERIFY(QDir::setCurrent(dir_->path()));
     }
     void cleanup() {
+        ::chmod(qPrintable(dir_->path()), 0700);
         QDir::setCurrent(home_);
         dir_.reset();
     }
@@ -112,6 +121,60 @@ private slots:
         const Status write = writeStoredPort(3);
         QVERIFY(!write.ok());
         QVERIFY(QFileInfo("Settings.txt").isDir());
+    }
+
+    // Whatever "Settings.txt" names: the port read (-1: refused) and whether 7
+    // is stored, as an unprivileged user; only a regular file is ever replaced.
+    void kindsOfPath_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("port");
+        QTest::addColumn<bool>("stored");
+        QTest::newRow("regular file") << "regular file" << 4 << true;
+        QTest::newRow("missing") << "missing" << 0 << true;
+        QTest::newRow("link to a file") << "link to a file" << 4 << true;
+        QTest::newRow("link to nothing") << "link to nothing" << 0 << true;
+        QTest::newRow("FIFO") << "FIFO" << -1 << false;
+        QTest::newRow("link to a FIFO") << "link to a FIFO" << -1 << false;
+        QTest::newRow("device node") << "device node" << -1 << false;
+        QTest::newRow("link to a device node") << "link to a device node" << -1 << false;
+        QTest::newRow("directory") << "directory" << -1 << false;
+        QTest::newRow("read-only file") << "read-only file" << 4 << false;
+        QTest::newRow("read-only directory") << "read-only directory, writable file" << 4 << true;
+    }
+    void kindsOfPath() {
+        QFETCH(QString, kind);
+        QFETCH(int, port);
+        QFETCH(bool, stored);
+        const QByteArray at = kind.startsWith("link") ? "target" : "Settings.txt";
+        if (kind.endsWith("FIFO")) QVERIFY(::mkfifo(at, 0666) == 0);
+        if (kind.endsWith("node") && ::mknod(at, S_IFCHR | 0666, makedev(1, 3)) != 0)
+            QSKIP("no device nodes can be made here");
+        if (kind == "directory") QVERIFY(QDir().mkdir(at));
+        if (kind.endsWith("file")) putFile(at, "4\r\n");
+        if (at != "Settings.txt") QVERIFY(QFile::link(at, "Settings.txt"));
+        ::chmod(at, kind == "read-only file" ? 0444 : 0666);
+        ::chmod(".", kind.startsWith("read-only directory") ? 0555 : 0777);
+
+        auto run = std::async(std::launch::async, [] {
+            ::setfsuid(65534);  // this thread only: permissions bind again
+            const auto outcome = std::pair{readStoredPort(), writeStoredPort(7)};
+            ::setfsuid(::geteuid());
+            return outcome;
+        });
+        if (run.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+            const int fifo = ::open("Settings.txt", O_WRONLY | O_NONBLOCK);  // frees the reader
+            QVERIFY(::write(fifo, std::string(1 << 16, '0').data(), 1 << 16) > 0 && !::close(fifo));
+            QFAIL("reading blocked");
+        }
+        const auto [read, write] = run.get();
+        QVERIFY2(read.status.ok() == (port >= 0), read.status.text().c_str());
+        QVERIFY(port >= 0 || read.status.text().find("not a regular file") != std::string::npos);
+        QCOMPARE(int(read.port), std::max(port, 0));
+        QVERIFY2(write.ok() == stored, write.text().c_str());
+        const QFileInfo now("Settings.txt");
+        QCOMPARE(now.isSymLink(), at != "Settings.txt");
+        QCOMPARE(now.isFile(), port >= 0);  // nothing else was replaced by a file
+        if (now.isFile()) QCOMPARE(fileBytes("Settings.txt"), stored ? "7\r\n" : "4\r\n");
     }
 
     void currentDirectoryRemoved() {

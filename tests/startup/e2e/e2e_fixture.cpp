@@ -39,6 +39,20 @@ QString EndToEndFixture::context() {
              QString::fromStdString(describeWaitStatus(run_->process().waitStatus())));
 }
 
+QByteArray EndToEndFixture::receive(std::size_t n) {
+    std::string data;
+    const auto deadline = std::chrono::steady_clock::now() + kE2eWait;
+    while (data.size() < n && std::chrono::steady_clock::now() < deadline) {
+        x_->pump();
+        data += pty_->readExactly(n - data.size(), std::chrono::milliseconds(20));
+    }
+    return bytes(data);
+}
+
+QByteArray EndToEndFixture::sentSoFar(std::chrono::milliseconds quiet) {
+    return bytes(pty_->readAll(kE2eWait, quiet));
+}
+
 void EndToEndFixture::startProgram() {
     QVERIFY(run_->start(APP_PATH, *x_, ports_->root()));
 }
@@ -61,14 +75,8 @@ void EndToEndFixture::expectExit(int expected) {
 void EndToEndFixture::expectPanelWithStartCommand() {
     const auto panel = x_->waitFor(kPanelTitle, kE2eWait, whenEnded());
     QVERIFY2(panel, qPrintable(context()));
-    std::string data;
-    const auto deadline = std::chrono::steady_clock::now() + kE2eWait;
-    while (data.size() < 6 && std::chrono::steady_clock::now() < deadline) {
-        x_->pump();  // so that no window that comes and goes meanwhile is missed
-        data += pty_->readExactly(6 - data.size(), std::chrono::milliseconds(20));
-    }
-    QCOMPARE(bytes(data), QByteArray::fromHex("31303030300D"));
-    QCOMPARE(bytes(pty_->readAll(kE2eWait, std::chrono::milliseconds(300))), QByteArray());
+    QCOMPARE(receive(6), QByteArray::fromHex("31303030300D"));
+    QCOMPARE(sentSoFar(), QByteArray());
 }
 
 }  // namespace zz::test

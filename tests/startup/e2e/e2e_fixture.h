@@ -36,6 +36,11 @@ protected:
         return [this] { return ended(); };
     }
     QString context();
+    // Reads n bytes from the far end while keeping track of the windows, so
+    // that none that comes and goes meanwhile is missed.
+    QByteArray receive(std::size_t n);
+    // Everything the far end receives until it has been quiet for `quiet`.
+    QByteArray sentSoFar(std::chrono::milliseconds quiet = std::chrono::milliseconds(300));
 
     // Each step below records a test failure and returns; callers leave
     // the test with CHECK_STEP.

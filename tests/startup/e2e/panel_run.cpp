@@ -1,5 +1,8 @@
 #include "panel_run.h"
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -12,6 +15,20 @@
 namespace zz::test {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+bool setImmutable(const std::string &path, bool on) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    int flags = 0;
+    bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    if (fd >= 0) ::close(fd);
+    return done;
+}
+
+}  // namespace
 
 Rect startScreenArea() {
     constexpr int width = 510, height = 313;
@@ -53,6 +70,7 @@ PanelRun::PanelRun() {
 PanelRun::~PanelRun() {
     process_.kill();
     if (root_.empty()) return;
+    if (immutable_) setImmutable(settingsPath(), false);
     std::error_code ec;
     fs::permissions(work_, fs::perms::owner_all, fs::perm_options::add, ec);
     fs::remove_all(root_, ec);
@@ -82,6 +100,11 @@ bool PanelRun::start(const std::string &program, const XSession &x, const std::s
     env["LSAN_OPTIONS"] = std::string(lsan ? lsan : "") + (lsan && *lsan ? ":" : "") +
                           "suppressions=" LSAN_SUPPRESSIONS ":print_suppressions=0";
     return process_.start({program}, env, work_, root_ + "/output.txt");
+}
+
+bool PanelRun::makeSettingsImmutable() {
+    immutable_ = setImmutable(settingsPath(), true);
+    return immutable_;
 }
 
 std::string PanelRun::output() const {

@@ -43,6 +43,9 @@ public:
     // The settings file's bytes; nullopt when there is no such file.
     std::optional<std::string> settingsBytes() const;
     bool writeSettings(const std::string &bytes) const;
+    // Sets the settings file's immutable flag, which binds the superuser too:
+    // read-only even for root. Cleared again when the run ends.
+    bool makeSettingsImmutable();
 
     // Starts the program on the session's display with XDG_CONFIG_HOME at `configHome`.
     bool start(const std::string &program, const XSession &x, const std::string &configHome);
@@ -53,6 +56,7 @@ public:
 private:
     std::string root_;
     std::string work_;
+    bool immutable_ = false;
     ChildProcess process_;
 };
 

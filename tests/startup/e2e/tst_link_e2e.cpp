@@ -26,7 +26,7 @@ class LinkEndToEnd : public EndToEndFixture {
         panel_ = x_->find(kPanelTitle);
         QVERIFY(panel_);
     }
-    QByteArray sentSoFar(PtyPair &device) { return bytes(device.readAll(kE2eWait, 300ms)); }
+    QByteArray sentTo(PtyPair &device) { return bytes(device.readAll(kE2eWait, 300ms)); }
 
 private slots:
     // A far end that stops taking data, or a device that hangs up while a
@@ -53,14 +53,14 @@ private slots:
         if (hangUp) {
             QVERIFY(ports_->map(1, back.slavePath()));
         } else {
-            const QByteArray left = sentSoFar(*pty_);
+            const QByteArray left = sentSoFar();
             QVERIFY(std::size_t(left.size()) < queued);
             QCOMPARE(left.count('x'), left.size());
             QVERIFY(portIsFree(pty_->slavePath()));
             pty_->resume();
         }
         CHECK_STEP(press(*panel_, "space"));
-        QCOMPARE(sentSoFar(hangUp ? back : *pty_), QByteArray("50000.0\r"));
+        QCOMPARE(sentTo(hangUp ? back : *pty_), QByteArray("50000.0\r"));
         CHECK_STEP(press(*panel_, "alt+e"));
         CHECK_STEP(expectExit(0));
     }
@@ -119,7 +119,7 @@ private slots:
         run_->process().signal(signal);
         CHECK_STEP(expectExit(128 + signal));
         QVERIFY(portIsFree(pty_->slavePath()));
-        const QByteArray left = sentSoFar(*pty_);
+        const QByteArray left = sentSoFar();
         QCOMPARE(left.count('x'), left.size());  // filler at most, nothing of ours
         QVERIFY2(when != "start screen" || !x_->everShown(kPanelTitle), qPrintable(context()));
     }

@@ -2,17 +2,11 @@
 // X server with a pseudo-terminal as its port: the exact bytes at the far end,
 // the windows in the order they appear, the settings file, the exit status.
 
-#include "panel_run.h"
-#include "port_map_sandbox.h"
-#include "pty_pair.h"
-#include "x_session.h"
+#include "e2e_fixture.h"
+#include "port_holder.h"
 
 #include <QtTest>
 
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/file.h>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -24,32 +18,16 @@ using namespace zz::test;
 using namespace std::chrono;
 using namespace std::chrono_literals;
 
-// Runs a checking helper and leaves the test when one of its checks failed.
-#define CHECK_STEP(step)                        \
-    do {                                        \
-        step;                                   \
-        if (QTest::currentTestFailed()) return; \
-    } while (false)
-
 namespace {
 
-constexpr auto kWait = 15s;  // generous: a loaded machine must not fail a test
+constexpr auto kWait = kE2eWait;
 // "10000" and one carriage return, nothing else.
 QByteArray startCommand() {
     return QByteArray::fromHex("31303030300D");
 }
 
-QByteArray bytes(const std::string &s) {
-    return QByteArray(s.data(), qsizetype(s.size()));
-}
 QByteArray bytes(const std::optional<std::string> &s) {
-    return s ? bytes(*s) : QByteArray("<no file>");
-}
-
-QString logText(const std::vector<std::string> &titles) {
-    QStringList list;
-    for (const auto &t : titles) list << QString::fromStdString('"' + t + '"');
-    return list.join(QStringLiteral(", "));
+    return s ? zz::test::bytes(*s) : QByteArray("<no file>");
 }
 
 qsizetype indexOf(const std::vector<std::string> &titles, const std::string &title) {
@@ -57,88 +35,10 @@ qsizetype indexOf(const std::vector<std::string> &titles, const std::string &tit
     return at == titles.end() ? -1 : qsizetype(at - titles.begin());
 }
 
-// Holds a device the way another terminal program does, so the panel finds it busy.
-class DeviceHolder {
-public:
-    explicit DeviceHolder(const std::string &path)
-        : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC)) {
-        locked_ = fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
-    }
-    ~DeviceHolder() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    bool ok() const { return locked_; }
-
-private:
-    int fd_;
-    bool locked_ = false;
-};
-
-// The immutable flag, which binds the superuser too: a read-only file for root.
-bool setImmutable(const std::string &path, bool on) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    int flags = 0;
-    bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
-    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    if (fd >= 0) ::close(fd);
-    return done;
-}
-
 }  // namespace
 
-class StartupEndToEnd : public QObject {
+class StartupEndToEnd : public EndToEndFixture {
     Q_OBJECT
-
-    std::unique_ptr<XSession> x_;
-    std::unique_ptr<PtyPair> pty_;
-    std::unique_ptr<PortMapSandbox> ports_;
-    std::unique_ptr<PanelRun> run_;
-
-    bool ended() { return !run_->running(); }
-    std::function<bool()> whenEnded() {
-        return [this] { return ended(); };
-    }
-    // Reads n bytes from the far end while keeping track of the windows, so
-    // that none that comes and goes meanwhile is missed.
-    QByteArray receive(std::size_t n) {
-        std::string data;
-        const auto deadline = steady_clock::now() + kWait;
-        while (data.size() < n && steady_clock::now() < deadline) {
-            x_->pump();
-            data += pty_->readExactly(n - data.size(), 20ms);
-        }
-        return bytes(data);
-    }
-    QByteArray sentSoFar(milliseconds quiet = 300ms) { return bytes(pty_->readAll(kWait, quiet)); }
-    QString context() {
-        return QStringLiteral("windows mapped: %1; program: %2")
-            .arg(logText(x_->mapLog()),
-                 QString::fromStdString(describeWaitStatus(run_->process().waitStatus())));
-    }
-
-    void startProgram() { QVERIFY(run_->start(APP_PATH, *x_, ports_->root())); }
-    // Presses keys in a window and checks that xdotool could deliver them.
-    void press(const TopWindow &window, const std::string &keys) {
-        QVERIFY2(x_->keys(window.id, keys),
-                 qPrintable(QStringLiteral("xdotool could not send %1 (is it installed?)")
-                                .arg(QString::fromStdString(keys))));
-    }
-    void expectExit(int expected) {
-        const auto status = run_->process().waitForExit(kWait);
-        QVERIFY2(status, "the program did not end");
-        QVERIFY2(exitCode(status) == expected,
-                 qPrintable(QStringLiteral("expected exit status %1, got %2")
-                                .arg(expected)
-                                .arg(QString::fromStdString(describeWaitStatus(status)))));
-    }
-    // The panel is up and exactly one start command has reached the far end.
-    void expectPanelWithStartCommand() {
-        const auto panel = x_->waitFor(kPanelTitle, kWait, whenEnded());
-        QVERIFY2(panel, qPrintable(context()));
-        QCOMPARE(receive(startCommand().size()), startCommand());
-        QCOMPARE(sentSoFar(), QByteArray());
-    }
 
     // OK in the dialog with port 1 in its box: the file holds exactly "1" CR LF,
     // the panel comes up with its one start command, and its Exit ends the
@@ -157,30 +57,6 @@ class StartupEndToEnd : public QObject {
     }
 
 private slots:
-    void init() {
-        x_ = std::make_unique<XSession>();
-        QVERIFY2(x_->ok(), x_->error().c_str());
-        pty_ = std::make_unique<PtyPair>();
-        QVERIFY(pty_->ok());
-        ports_ = std::make_unique<PortMapSandbox>();
-        QVERIFY(ports_->ok());
-        QVERIFY(ports_->map(1, pty_->slavePath()));
-        run_ = std::make_unique<PanelRun>();
-        QVERIFY(run_->ok());
-    }
-
-    void cleanup() {
-        if (QTest::currentTestFailed() && run_ && x_) {
-            qWarning("%s", qPrintable(context()));
-            qWarning("program output:\n%s", run_->output().c_str());
-        }
-        if (run_) setImmutable(run_->settingsPath(), false);
-        run_.reset();
-        ports_.reset();
-        pty_.reset();
-        x_.reset();
-    }
-
     void normalStartThenExit_data() {
         QTest::addColumn<bool>("closeBox");
         QTest::addColumn<bool>("readOnly");  // the settings file
@@ -192,7 +68,7 @@ private slots:
         QFETCH(bool, closeBox);
         QFETCH(bool, readOnly);
         QVERIFY(run_->writeSettings("1\r\n"));
-        if (readOnly && !setImmutable(run_->settingsPath(), true))
+        if (readOnly && !run_->makeSettingsImmutable())
             QSKIP("no immutable flag on this file system");
         CHECK_STEP(startProgram());
 
@@ -271,9 +147,9 @@ private slots:
         QFETCH(bool, busy);
         if (hasFile) QVERIFY(run_->writeSettings(stored.toStdString()));
         if (absentPort) QVERIFY(ports_->map(absentPort, ports_->root() + "/no-such-device"));
-        std::unique_ptr<DeviceHolder> holder;
+        std::unique_ptr<PortHolder> holder;
         if (busy) {
-            holder = std::make_unique<DeviceHolder>(pty_->slavePath());
+            holder = std::make_unique<PortHolder>(pty_->slavePath());
             QVERIFY(holder->ok());
         }
         CHECK_STEP(startProgram());

@@ -1,4 +1,4 @@
-#include "leading_number.h"
+#include "common/leading_number.h"
 
 #include <algorithm>
 #include <charconv>

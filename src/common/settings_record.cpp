@@ -1,7 +1,7 @@
-#include "settings_record.h"
+#include "common/settings_record.h"
 
-#include "leading_number.h"
-#include "number_text.h"
+#include "common/leading_number.h"
+#include "common/number_text.h"
 
 #include <algorithm>
 

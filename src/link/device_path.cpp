@@ -1,6 +1,6 @@
 #ifndef _WIN32
 
-#include "device_path.h"
+#include "link/device_path.h"
 
 #include <unistd.h>
 

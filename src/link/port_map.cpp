@@ -1,4 +1,4 @@
-#include "port_map.h"
+#include "link/port_map.h"
 
 #include <string>
 

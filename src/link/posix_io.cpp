@@ -1,6 +1,6 @@
 #ifndef _WIN32
 
-#include "posix_io.h"
+#include "link/posix_io.h"
 
 #include <poll.h>
 #include <sys/ioctl.h>

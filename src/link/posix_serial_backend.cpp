@@ -1,10 +1,10 @@
 #ifndef _WIN32
 
-#include "posix_serial_backend.h"
+#include "link/posix_serial_backend.h"
 
-#include "device_path.h"
-#include "posix_io.h"
-#include "serial_errors.h"
+#include "link/device_path.h"
+#include "link/posix_io.h"
+#include "link/serial_errors.h"
 
 #include <fcntl.h>
 #include <grp.h>

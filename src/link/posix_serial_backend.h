@@ -14,9 +14,9 @@
 
 #ifndef _WIN32
 
-#include "device_path.h"
-#include "serial_backend.h"
-#include "uucp_lock.h"
+#include "link/device_path.h"
+#include "link/serial_backend.h"
+#include "link/uucp_lock.h"
 
 #include <chrono>
 #include <string>

@@ -2,7 +2,7 @@
 // The platform side of the serial link: open a device with the fixed line
 // settings, write bytes, drain, close. One backend per platform.
 
-#include "status.h"
+#include "common/status.h"
 
 #include <memory>
 #include <string>

@@ -1,11 +1,10 @@
 #pragma once
-// The serial-port control: the three properties the panel uses.
-//   CommPort  - set (refused outside 1..255) and read; 1 as created
-//   PortOpen  - set true (open with 9600 8N1, no flow control) / false (drain, close); read
-//   Output    - hand a text to the open port, one byte per character
+// The serial port of the instrument: which port (1 as created, refused
+// outside 1..255), opening it with 9600 8N1 and no flow control, writing a
+// text one byte per character, and closing it once every byte has left.
 
-#include "serial_backend.h"
-#include "status.h"
+#include "common/status.h"
+#include "link/serial_backend.h"
 
 #include <memory>
 #include <string_view>
@@ -21,13 +20,14 @@ public:
     SerialControl(const SerialControl &) = delete;
     SerialControl &operator=(const SerialControl &) = delete;
 
-    int commPort() const { return port_; }
-    Status setCommPort(int port);
+    int port() const { return port_; }
+    Status setPort(int port);
 
-    bool portOpen() const;
-    Status setPortOpen(bool open);
+    bool isOpen() const;
+    Status open();   // refused when already open
+    Status close();  // drains, then releases; nothing to do when closed
 
-    Status setOutput(std::string_view text);
+    Status write(std::string_view text);
 
 private:
     std::unique_ptr<SerialBackend> backend_;
@@ -38,6 +38,6 @@ private:
 // one carriage return, closes the port. The first failing step ends it and
 // its error is returned; the port is closed afterwards in every case but a
 // failed open, so the next command opens it afresh.
-Status SerialCOM(SerialControl &control, std::string_view command);
+Status sendCommand(SerialControl &control, std::string_view command);
 
 }  // namespace zz

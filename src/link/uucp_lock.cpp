@@ -1,6 +1,6 @@
 #ifndef _WIN32
 
-#include "uucp_lock.h"
+#include "link/uucp_lock.h"
 
 #include <fcntl.h>
 #include <signal.h>

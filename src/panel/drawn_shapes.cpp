@@ -1,4 +1,4 @@
-#include "drawn_shapes.h"
+#include "panel/drawn_shapes.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "entry_box.h"
+#include "panel/entry_box.h"
 
 #include <QKeyEvent>
 

@@ -1,4 +1,4 @@
-#include "spin_button.h"
+#include "panel/spin_button.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -1,6 +1,6 @@
 // 6175ZIZ: the virtual front panel of the 6175 programmable resistance box.
 
-#include "res_mod.h"
+#include "startup/start_sequence.h"
 
 int main(int argc, char **argv) {
     return zz::startProgram(argc, argv);

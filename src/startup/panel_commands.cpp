@@ -1,8 +1,8 @@
-#include "panel_commands.h"
+#include "startup/panel_commands.h"
 
-#include "comm_port_form.h"
-#include "res_form.h"
-#include "start_form.h"
+#include "panel/panel_window.h"
+#include "portdialog/port_dialog.h"
+#include "startup/start_screen.h"
 
 #include <QPushButton>
 
@@ -10,24 +10,24 @@ namespace zz {
 
 namespace {
 
-void openPortDialog(ResForm &panel) {
-    CommPortForm dialog(panel.SerCom());
-    dialog.ExitBut()->setText(QStringLiteral("&Close"));
-    if (dialog.showModal() != CommPortForm::Outcome::ExitProgram) return;
+void openPortDialog(PanelWindow &panel) {
+    PortDialog dialog(panel.serialControl());
+    dialog.exitButton()->setText(QStringLiteral("&Close"));
+    if (dialog.showModal() != PortDialog::Outcome::ExitProgram) return;
     // "&Close" ends the whole program, as "&Exit" does: the panel is the last
     // window, and the program ends when it closes.
-    if (panel.SerCom().portOpen()) (void)panel.SerCom().setPortOpen(false);
+    if (panel.serialControl().isOpen()) (void)panel.serialControl().close();
     panel.close();
 }
 
 void openAbout() {
-    StartForm about;
+    StartScreen about;
     about.showAbout();
 }
 
 }  // namespace
 
-void wirePanelCommands(ResForm &panel) {
+void wirePanelCommands(PanelWindow &panel) {
     panel.setComPortCommand([&panel] { openPortDialog(panel); });
     panel.setAboutCommand([] { openAbout(); });
 }

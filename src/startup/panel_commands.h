@@ -4,9 +4,9 @@
 
 namespace zz {
 
-class ResForm;
+class PanelWindow;
 class SerialControl;
 
-void wirePanelCommands(ResForm &panel);
+void wirePanelCommands(PanelWindow &panel);
 
 }  // namespace zz

@@ -1,4 +1,4 @@
-#include "termination_signals.h"
+#include "startup/termination_signals.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>

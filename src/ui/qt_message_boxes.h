@@ -1,7 +1,7 @@
 #pragma once
 // The real message boxes: QMessageBox with no owner window.
 
-#include "message_boxes.h"
+#include "common/message_boxes.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "twips.h"
+#include "ui/twips.h"
 
 namespace zz {
 

@@ -2,7 +2,7 @@
 #include <cmath>
 #include <limits>
 
-#include "leading_number.h"
+#include "common/leading_number.h"
 
 namespace {
 

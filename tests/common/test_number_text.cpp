@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "number_text.h"
+#include "common/number_text.h"
 
 class TestNumberText : public QObject {
     Q_OBJECT

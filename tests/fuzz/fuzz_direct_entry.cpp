@@ -1,9 +1,9 @@
 // Any typed text through direct entry: either a refusal without a command or
 // a command "ddddd.d" close to the number the text begins with.
 
-#include "direct_entry.h"
+#include "common/leading_number.h"
 #include "fuzz_check.h"
-#include "leading_number.h"
+#include "panel/model/direct_entry.h"
 
 #include <cmath>
 #include <cstddef>

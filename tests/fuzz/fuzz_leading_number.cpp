@@ -1,8 +1,8 @@
 // Any bytes through the leading-number conversion: no crash, no undefined
 // behaviour, and the properties its callers rely on.
 
+#include "common/leading_number.h"
 #include "fuzz_check.h"
-#include "leading_number.h"
 
 #include <cmath>
 #include <cstddef>

@@ -1,8 +1,8 @@
 // Any file contents through the settings record: the port depends on the
 // first two bytes alone, and two bytes always hold a port of -9..99.
 
+#include "common/settings_record.h"
 #include "fuzz_check.h"
-#include "settings_record.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,8 +2,8 @@
 // A SerialControl on the real POSIX backend, wrapped so that tests can count
 // how often the port was opened and closed.
 
-#include "posix_serial_backend.h"
-#include "serial_control.h"
+#include "link/posix_serial_backend.h"
+#include "link/serial_control.h"
 
 #include <chrono>
 #include <memory>
@@ -49,7 +49,7 @@ struct LinkRig {
         backend->setCycleMargin(margin);
         control = std::make_unique<SerialControl>(
             std::make_unique<CountingBackend>(std::move(backend), counts));
-        control->setCommPort(port);
+        control->setPort(port);
     }
 };
 

@@ -2,11 +2,11 @@
 // cycle per command, the line settings while open, a far end that stops
 // reading, and a long run against a slow reader.
 
+#include "link/serial_errors.h"
 #include "link_rig.h"
 #include "port_holder.h"
 #include "port_map_sandbox.h"
 #include "pty_pair.h"
-#include "serial_errors.h"
 
 #include <QtTest>
 
@@ -69,7 +69,7 @@ private slots:
         QFETCH(QByteArray, command);
         QFETCH(QByteArray, expected);
         test::LinkRig rig(kPort);
-        const Status status = SerialCOM(*rig.control, std::string_view(command.constData()));
+        const Status status = sendCommand(*rig.control, std::string_view(command.constData()));
         QVERIFY2(status.ok(), status.text().c_str());
         QCOMPARE(bytes(pty_->readExactly(expected.size())), expected);
         QCOMPARE(bytes(pty_->readAll(500ms, 50ms)), QByteArray());  // nothing more
@@ -78,10 +78,10 @@ private slots:
     void oneCyclePerCommand() {
         test::LinkRig rig(kPort);
         for (int i = 1; i <= 3; ++i) {
-            QVERIFY(SerialCOM(*rig.control, "1.5"));
+            QVERIFY(sendCommand(*rig.control, "1.5"));
             QCOMPARE(rig.counts->opens, i);
             QCOMPARE(rig.counts->closes, i);
-            QVERIFY(!rig.control->portOpen());
+            QVERIFY(!rig.control->isOpen());
             // Released between commands: lock and exclusive mode are gone.
             QVERIFY(test::portIsFree(pty_->slavePath()));
         }
@@ -90,12 +90,12 @@ private slots:
 
     void openPortIsNotOpenedTwice() {
         test::LinkRig rig(kPort);
-        QVERIFY(rig.control->setPortOpen(true));
+        QVERIFY(rig.control->open());
         QVERIFY(!test::portIsFree(pty_->slavePath()));
-        QVERIFY(SerialCOM(*rig.control, "2.5"));
+        QVERIFY(sendCommand(*rig.control, "2.5"));
         QCOMPARE(rig.counts->opens, 1);
         QCOMPARE(rig.counts->closes, 1);
-        QVERIFY(!rig.control->portOpen());
+        QVERIFY(!rig.control->isOpen());
         QVERIFY(test::portIsFree(pty_->slavePath()));
         QCOMPARE(bytes(pty_->readExactly(4)), QByteArray("2.5\r"));
     }
@@ -135,9 +135,9 @@ private slots:
         QVERIFY(pty_->setSlaveAttributes(*before));
 
         test::LinkRig rig(kPort);
-        QVERIFY(rig.control->setPortOpen(true));
+        QVERIFY(rig.control->open());
         const auto seen = pty_->slaveAttributes();
-        QVERIFY(rig.control->setPortOpen(false));
+        QVERIFY(rig.control->close());
         QVERIFY(seen);
 
         QCOMPARE(cfgetospeed(&*seen), speed_t(B9600));
@@ -167,7 +167,7 @@ private slots:
                 pty_->hangUp();
             });
         const auto started = std::chrono::steady_clock::now();
-        const Status status = SerialCOM(*rig.control, "00001.0");
+        const Status status = sendCommand(*rig.control, "00001.0");
         const auto took = std::chrono::steady_clock::now() - started;
         if (unplug.joinable()) unplug.join();
 
@@ -175,7 +175,7 @@ private slots:
         QVERIFY2(status.text().starts_with("COM3 (" + pty_->slavePath() + "): "),
                  status.text().c_str());
         QVERIFY(took < 1s);  // bound: 240 ms and the frame's 8.3 ms
-        QVERIFY(!rig.control->portOpen());
+        QVERIFY(!rig.control->isOpen());
 
         test::PtyPair back;
         if (hangUp) {
@@ -190,7 +190,7 @@ private slots:
             pty_->resume();
         }
         test::PtyPair &device = hangUp ? back : *pty_;
-        QVERIFY(SerialCOM(*rig.control, "00002.0"));
+        QVERIFY(sendCommand(*rig.control, "00002.0"));
         QCOMPARE(bytes(device.readAll(2s, 100ms)), QByteArray("00002.0\r"));
     }
 
@@ -208,7 +208,7 @@ private slots:
             for (int i = 0; i < kEach; ++i) {
                 char command[8];
                 std::snprintf(command, sizeof command, "%d%04d.0", s + 1, i);
-                failed += SerialCOM(*rig.control, command).ok() ? 0 : 1;
+                failed += sendCommand(*rig.control, command).ok() ? 0 : 1;
             }
             _exit(failed == 0 ? 0 : 1);
         }
@@ -238,7 +238,7 @@ private slots:
             const std::string command =
                 std::to_string(i * 97 % 100000) + "." + std::to_string(i % 10);
             expected += command + '\r';
-            const Status status = SerialCOM(*rig.control, command);
+            const Status status = sendCommand(*rig.control, command);
             QVERIFY2(status.ok(), status.text().c_str());
         }
         QCOMPARE(rig.counts->opens, 1000);

@@ -3,10 +3,10 @@
 // Each refusal is followed by a check that the port works once the reason is
 // gone, so a backend that refuses everything cannot pass.
 
+#include "link/serial_errors.h"
 #include "link_rig.h"
 #include "port_map_sandbox.h"
 #include "pty_pair.h"
-#include "serial_errors.h"
 
 #include <QtTest>
 
@@ -105,7 +105,7 @@ class TestLinkRefusals : public QObject {
     void expectNothingWritten() { QCOMPARE(bytes(pty_->readAll(300ms, 50ms)), QByteArray()); }
 
     void expectWorkingPort(test::LinkRig &rig) {
-        const Status status = SerialCOM(*rig.control, "4.2");
+        const Status status = sendCommand(*rig.control, "4.2");
         QVERIFY2(status.ok(), status.text().c_str());
         QCOMPARE(bytes(pty_->readExactly(4)), QByteArray("4.2\r"));
     }
@@ -187,7 +187,7 @@ private slots:
         }
 
         test::LinkRig rig(kPort, {lockDir_});
-        const Status status = SerialCOM(*rig.control, "1.0");
+        const Status status = sendCommand(*rig.control, "1.0");
         if (reason.isEmpty()) {
             QVERIFY2(status.ok(), status.text().c_str());
             QCOMPARE(bytes(pty_->readExactly(4)), QByteArray("1.0\r"));
@@ -197,7 +197,7 @@ private slots:
         QVERIFY2(
             status.text().starts_with("COM3 (" + pty_->slavePath() + "): " + reason.toStdString()),
             status.text().c_str());
-        QVERIFY(!rig.control->portOpen());
+        QVERIFY(!rig.control->isOpen());
         expectNothingWritten();
 
         // The holder lets go: now the same control gets through.
@@ -237,7 +237,7 @@ private slots:
         if (child == 0) {
             if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
             test::LinkRig rig(kPort, {lockDir_});
-            const std::string text = SerialCOM(*rig.control, "1.0").text();
+            const std::string text = sendCommand(*rig.control, "1.0").text();
             _exit(write(out[1], text.data(), text.size()) == ssize_t(text.size()) ? 0 : 3);
         }
         close(out[1]);
@@ -259,7 +259,7 @@ private slots:
         const std::string lock = lockDir_ + "/LCK..pts_" + ptsNumber(pty_->slavePath());
         writeFile(lock, "1\n");
         test::LinkRig rig(kPort, {"/nonexistent", lockDir_});
-        const Status status = SerialCOM(*rig.control, "1.0");
+        const Status status = sendCommand(*rig.control, "1.0");
         QCOMPARE(status.text(), "COM3 (" + pty_->slavePath() +
                                     "): in use by another program (process 1 holds " + lock + ")");
     }
@@ -271,7 +271,7 @@ private slots:
         mapPty(kPort, false);
         writeFile(lock, "1\n");
         test::LinkRig rig(kPort);
-        const Status status = SerialCOM(*rig.control, "1.0");
+        const Status status = sendCommand(*rig.control, "1.0");
         unlink(lock.c_str());
         QCOMPARE(status.number(), err::PortBusy);
         expectNothingWritten();
@@ -294,7 +294,7 @@ private slots:
         QVERIFY(other.ok());
         mapPty(kPort, false);
         test::LinkRig rig(kPort, {lockDir_});
-        QVERIFY(SerialCOM(*rig.control, "1.0"));
+        QVERIFY(sendCommand(*rig.control, "1.0"));
         QCOMPARE(bytes(pty_->readExactly(4)), QByteArray("1.0\r"));
 
         std::string target = other.slavePath();
@@ -305,7 +305,7 @@ private slots:
             writeFile(target, "");
         }
         QVERIFY(sandbox_->map(kPort, target));
-        const Status status = SerialCOM(*rig.control, "2.0");
+        const Status status = sendCommand(*rig.control, "2.0");
         QCOMPARE(status.number(), error);
         QCOMPARE(bytes(other.readAll(300ms, 50ms)), error ? QByteArray() : QByteArray("2.0\r"));
         expectNothingWritten();  // the first terminal is no longer the port
@@ -326,14 +326,14 @@ private slots:
         }
         test::LinkRig first(kPort, {lockDir_});
         test::LinkRig second(secondPort, {lockDir_});
-        QVERIFY(first.control->setPortOpen(true));
+        QVERIFY(first.control->open());
 
-        const Status status = second.control->setPortOpen(true);
+        const Status status = second.control->open();
         QCOMPARE(status.number(), err::PortBusy);
-        QVERIFY(!second.control->portOpen());
-        QVERIFY(first.control->portOpen());  // the refusal did not disturb the holder
+        QVERIFY(!second.control->isOpen());
+        QVERIFY(first.control->isOpen());  // the refusal did not disturb the holder
 
-        QVERIFY(SerialCOM(*first.control, "5.0"));
+        QVERIFY(sendCommand(*first.control, "5.0"));
         QCOMPARE(bytes(pty_->readExactly(4)), QByteArray("5.0\r"));
         expectWorkingPort(second);
     }
@@ -369,11 +369,11 @@ private slots:
         OpenWatch watch(kind == "directory" ? directory : file);
         QVERIFY(watch.ok());
         test::LinkRig rig(kPort, {lockDir_});
-        const Status status = SerialCOM(*rig.control, "1.0");
+        const Status status = sendCommand(*rig.control, "1.0");
         QCOMPARE(status.number(), error);
         QCOMPARE(QString::fromStdString(status.text()),
                  "COM3 (" + QString::fromStdString(target) + "): " + reason);
-        QVERIFY(!rig.control->portOpen());
+        QVERIFY(!rig.control->isOpen());
         QVERIFY(!watch.touched());  // never even opened
 
         std::ifstream in(file, std::ios::binary);
@@ -386,10 +386,10 @@ private slots:
         struct stat st {};
         if (lstat("/dev/ttyS199", &st) == 0) QSKIP("this machine has /dev/ttyS199");
         test::LinkRig rig(200, {lockDir_});
-        const Status status = SerialCOM(*rig.control, "1.0");
+        const Status status = sendCommand(*rig.control, "1.0");
         QCOMPARE(status.number(), err::NoSuchPort);
         QCOMPARE(status.text(), std::string("COM200 (/dev/ttyS199): no such device"));
-        QVERIFY(!rig.control->portOpen());
+        QVERIFY(!rig.control->isOpen());
     }
 
     void accessDenied() {
@@ -397,7 +397,7 @@ private slots:
         mapPty(kPort, false);
         QVERIFY(chmod(pty_->slavePath().c_str(), 0) == 0);
         test::LinkRig rig(kPort, {lockDir_});
-        const Status status = SerialCOM(*rig.control, "1.0");
+        const Status status = sendCommand(*rig.control, "1.0");
         QCOMPARE(status.number(), err::AccessDenied);
         QVERIFY2(status.text().find("permission denied - membership of the '") != std::string::npos,
                  status.text().c_str());

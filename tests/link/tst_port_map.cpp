@@ -1,7 +1,7 @@
 // Where port numbers lead: the configuration directory, the map entries and
 // the operator's one-line description.
 
-#include "port_map.h"
+#include "link/port_map.h"
 #include "port_map_sandbox.h"
 #include "pty_pair.h"
 

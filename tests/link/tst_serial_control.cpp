@@ -1,10 +1,10 @@
-// The control's refusals and the order of steps in SerialCOM, on a scripted
+// The control's refusals and the order of steps in sendCommand, on a scripted
 // backend that records what it was asked to do.
 
-#include "port_map.h"
+#include "link/port_map.h"
+#include "link/serial_control.h"
+#include "link/serial_errors.h"
 #include "port_map_sandbox.h"
-#include "serial_control.h"
-#include "serial_errors.h"
 
 #include <QtTest>
 
@@ -78,9 +78,9 @@ private slots:
         sandbox_.reset();
     }
 
-    void startsAtPortOne() { QCOMPARE(control_->commPort(), 1); }
+    void startsAtPortOne() { QCOMPARE(control_->port(), 1); }
 
-    void commPort_data() {
+    void portNumbers_data() {
         QTest::addColumn<int>("port");
         QTest::addColumn<bool>("accepted");
         QTest::newRow("lowest") << 1 << true;
@@ -91,67 +91,67 @@ private slots:
         QTest::newRow("one past the top") << 256 << false;
         QTest::newRow("most negative") << std::numeric_limits<int>::min() << false;
     }
-    void commPort() {
+    void portNumbers() {
         QFETCH(int, port);
         QFETCH(bool, accepted);
-        QVERIFY(control_->setCommPort(7));
+        QVERIFY(control_->setPort(7));
 
-        const Status status = control_->setCommPort(port);
+        const Status status = control_->setPort(port);
         QCOMPARE(status.ok(), accepted);
         if (accepted) {
-            QCOMPARE(control_->commPort(), port);
+            QCOMPARE(control_->port(), port);
         } else {
             QCOMPARE(status.number(), err::InvalidPortNumber);
             QCOMPARE(status.text(), std::string("Invalid port number"));
-            QCOMPARE(control_->commPort(), 7);  // a refused number changes nothing
+            QCOMPARE(control_->port(), 7);  // a refused number changes nothing
         }
     }
 
     void commPortRefusedWhileOpen() {
-        QVERIFY(control_->setCommPort(4));
-        QVERIFY(control_->setPortOpen(true));
-        const Status status = control_->setCommPort(5);
+        QVERIFY(control_->setPort(4));
+        QVERIFY(control_->open());
+        const Status status = control_->setPort(5);
         QCOMPARE(status.number(), err::PortAlreadyOpen);
-        QCOMPARE(control_->commPort(), 4);
-        QVERIFY(control_->setPortOpen(false));
-        QVERIFY(control_->setCommPort(5));
-        QCOMPARE(control_->commPort(), 5);
+        QCOMPARE(control_->port(), 4);
+        QVERIFY(control_->close());
+        QVERIFY(control_->setPort(5));
+        QCOMPARE(control_->port(), 5);
     }
 
     void opensThePathOfTheCurrentPort() {
         QVERIFY(sandbox_->map(12, "/dev/some-adapter"));
-        QVERIFY(control_->setCommPort(12));
-        QVERIFY(control_->setPortOpen(true));
-        QVERIFY(control_->setPortOpen(false));
-        QVERIFY(control_->setCommPort(13));
-        QVERIFY(control_->setPortOpen(true));
+        QVERIFY(control_->setPort(12));
+        QVERIFY(control_->open());
+        QVERIFY(control_->close());
+        QVERIFY(control_->setPort(13));
+        QVERIFY(control_->open());
         QCOMPARE(logOf(*script_),
                  QStringList({"open 12 " + QString::fromStdString(portMapEntry(12)), "close",
                               "open 13 /dev/ttyS12"}));
     }
 
     void openingTwiceIsRefused() {
-        QVERIFY(control_->setPortOpen(true));
-        const Status status = control_->setPortOpen(true);
+        QVERIFY(control_->open());
+        const Status status = control_->open();
         QCOMPARE(status.number(), err::PortAlreadyOpen);
         QCOMPARE(status.text(), std::string("Port already open"));
-        QVERIFY(control_->portOpen());
+        QVERIFY(control_->isOpen());
         QCOMPARE(script_->log.size(), size_t(1));
     }
 
     void closingAClosedPortIsFine() {
-        QVERIFY(control_->setPortOpen(false));
+        QVERIFY(control_->close());
         QVERIFY(script_->log.empty());
     }
 
     void outputNeedsAnOpenPort() {
-        const Status status = control_->setOutput("1.0\r");
+        const Status status = control_->write("1.0\r");
         QCOMPARE(status.number(), err::PortNotOpen);
         QVERIFY(script_->log.empty());
     }
 
     void destructorClosesAnOpenPort() {
-        QVERIFY(control_->setPortOpen(true));
+        QVERIFY(control_->open());
         control_.reset();
         QCOMPARE(logOf(*script_).last(), QString("close"));
     }
@@ -191,26 +191,26 @@ private slots:
         QFETCH(int, expectedError);
         QFETCH(bool, openAfter);
 
-        if (startOpen) QVERIFY(control_->setPortOpen(true));
+        if (startOpen) QVERIFY(control_->open());
         script_->log.clear();
         script_->openError = openError;
         script_->writeError = writeError;
         script_->closeError = closeError;
 
-        const Status status = SerialCOM(*control_, "0.0");
+        const Status status = sendCommand(*control_, "0.0");
         QCOMPARE(status.number(), expectedError);
         QCOMPARE(logOf(*script_), expectedLog);
-        QCOMPARE(control_->portOpen(), openAfter);
+        QCOMPARE(control_->isOpen(), openAfter);
     }
 
     void commandAfterAFailedWriteOpensAfresh() {
         script_->writeError = err::WriteTimeout;
-        QCOMPARE(SerialCOM(*control_, "1.0").number(), err::WriteTimeout);
+        QCOMPARE(sendCommand(*control_, "1.0").number(), err::WriteTimeout);
         script_->writeError = 0;
         script_->log.clear();
-        QVERIFY(SerialCOM(*control_, "2.0"));
+        QVERIFY(sendCommand(*control_, "2.0"));
         QCOMPARE(logOf(*script_), QStringList({"open 1 /dev/ttyS0", "write 2.0\r", "close"}));
-        QVERIFY(!control_->portOpen());
+        QVERIFY(!control_->isOpen());
     }
 };
 

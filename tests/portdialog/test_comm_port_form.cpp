@@ -2,12 +2,12 @@
 // exit and the close box leave behind in the serial control, "Settings.txt"
 // (in a scratch current directory) and on a real pseudo-terminal.
 
-#include "comm_port_form.h"
+#include "portdialog/port_dialog.h"
 
+#include "link/serial_backend.h"
 #include "port_map_sandbox.h"
 #include "pty_pair.h"
-#include "qt_message_boxes.h"
-#include "serial_backend.h"
+#include "ui/qt_message_boxes.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -25,8 +25,8 @@
 #include <functional>
 #include <memory>
 
-using zz::CommPortForm;
-using Outcome = zz::CommPortForm::Outcome;
+using zz::PortDialog;
+using Outcome = zz::PortDialog::Outcome;
 
 namespace {
 
@@ -88,7 +88,7 @@ private:
 
 // Shows the dialog modally and runs `whileShown` inside; a dialog still open
 // afterwards is closed with the close box so that a failing test ends.
-Outcome runModal(CommPortForm &dialog, const std::function<void()> &whileShown,
+Outcome runModal(PortDialog &dialog, const std::function<void()> &whileShown,
                  bool *stillOpen = nullptr) {
     QTimer::singleShot(0, &dialog, [&] {
         whileShown();
@@ -140,7 +140,7 @@ private slots:
     }
 
     void window() {
-        CommPortForm dialog(*serCom_);
+        PortDialog dialog(*serCom_);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Set Communication Port"));
         QCOMPARE(dialog.minimumSize(), QSize(388, 154));
         QCOMPARE(dialog.maximumSize(), QSize(388, 154));
@@ -190,7 +190,7 @@ private slots:
         QFETCH(bool, bold);
         QFETCH(QColor, colour);
 
-        CommPortForm dialog(*serCom_);
+        PortDialog dialog(*serCom_);
         auto *w = dialog.findChild<QWidget *>(name);
         QVERIFY2(w, qPrintable(name));
         QCOMPARE(w->geometry(), geometry);
@@ -218,7 +218,7 @@ private slots:
     }
 
     void centredOnTheScreen() {
-        CommPortForm dialog(*serCom_);
+        PortDialog dialog(*serCom_);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         const QRect screen = dialog.screen()->availableGeometry();
@@ -231,22 +231,22 @@ private slots:
         QStringList expected;
         for (int i = 1; i <= 20; ++i) expected << QString::number(i);
         for (int opening = 1; opening <= 2; ++opening) {
-            CommPortForm dialog(*serCom_);
+            PortDialog dialog(*serCom_);
             QStringList items;
-            for (int i = 0; i < dialog.COMCombo()->count(); ++i)
-                items << dialog.COMCombo()->itemText(i);
+            for (int i = 0; i < dialog.portBox()->count(); ++i)
+                items << dialog.portBox()->itemText(i);
             QCOMPARE(items, expected);
             // Typing and Enter in the box must not add to the list.
             dialog.show();
             QVERIFY(QTest::qWaitForWindowActive(&dialog));
-            dialog.COMCombo()->setFocus();
-            dialog.COMCombo()->setEditText(QStringLiteral("33"));
-            QTest::keyClick(dialog.COMCombo()->lineEdit(), Qt::Key_Return);
-            QCOMPARE(dialog.COMCombo()->count(), 20);
+            dialog.portBox()->setFocus();
+            dialog.portBox()->setEditText(QStringLiteral("33"));
+            QTest::keyClick(dialog.portBox()->lineEdit(), Qt::Key_Return);
+            QCOMPARE(dialog.portBox()->count(), 20);
             QVERIFY2(dialog.isVisible(), "Enter has no meaning of its own");
             QVERIFY(boxes_->shown.isEmpty());
         }
-        QCOMPARE(serCom_->commPort(), 1);
+        QCOMPARE(serCom_->port(), 1);
         QCOMPARE(fileBytes("Settings.txt"), QByteArray("<missing>"));
     }
 
@@ -260,22 +260,22 @@ private slots:
 
     void presetIsTheCurrentPort() {
         QFETCH(int, port);
-        if (port) QVERIFY(serCom_->setCommPort(port).ok());
-        CommPortForm dialog(*serCom_);
-        QCOMPARE(dialog.COMCombo()->currentText(), QString::number(port ? port : 1));
+        if (port) QVERIFY(serCom_->setPort(port).ok());
+        PortDialog dialog(*serCom_);
+        QCOMPARE(dialog.portBox()->currentText(), QString::number(port ? port : 1));
     }
 
     void focusAndTabOrder() {
-        CommPortForm dialog(*serCom_);
+        PortDialog dialog(*serCom_);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
-        QCOMPARE(QApplication::focusWidget(), dialog.ExitBut());
+        QCOMPARE(QApplication::focusWidget(), dialog.exitButton());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), dialog.CommBut());
+        QCOMPARE(QApplication::focusWidget(), dialog.okButton());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QVERIFY(dialog.COMCombo()->hasFocus());
+        QVERIFY(dialog.portBox()->hasFocus());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), dialog.ExitBut());
+        QCOMPARE(QApplication::focusWidget(), dialog.exitButton());
     }
 
     void refusedNumbers_data() {
@@ -304,16 +304,16 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write("9\r\n");
         }
-        QVERIFY(serCom_->setCommPort(5).ok());
+        QVERIFY(serCom_->setPort(5).ok());
 
-        CommPortForm dialog(*serCom_);
+        PortDialog dialog(*serCom_);
         bool stillOpen = false;
         const Outcome outcome = runModal(
             dialog,
             [&] {
-                dialog.COMCombo()->setEditText(boxText);
-                dialog.CommBut()->click();
-                QCOMPARE(dialog.COMCombo()->currentText(), boxText);
+                dialog.portBox()->setEditText(boxText);
+                dialog.okButton()->click();
+                QCOMPARE(dialog.portBox()->currentText(), boxText);
             },
             &stillOpen);
 
@@ -323,7 +323,7 @@ private slots:
         QCOMPARE(boxes_->shown[0].title, QStringLiteral("Serial Communication Error"));
         QCOMPARE(boxes_->shown[0].text, message);
         QCOMPARE(fileBytes("Settings.txt"), QByteArray("9\r\n"));
-        QCOMPARE(serCom_->commPort(), 5);
+        QCOMPARE(serCom_->port(), 5);
         QCOMPARE(backend_->opens, 0);
     }
 
@@ -331,25 +331,25 @@ private slots:
     // already, the box, the port closed, the dialog stays.
     void missingPort() {
         mapMissing(7);
-        CommPortForm dialog(*serCom_);
+        PortDialog dialog(*serCom_);
         bool stillOpen = false;
         runModal(
             dialog,
             [&] {
-                dialog.COMCombo()->setEditText(QStringLiteral("7"));
-                dialog.CommBut()->click();
+                dialog.portBox()->setEditText(QStringLiteral("7"));
+                dialog.okButton()->click();
             },
             &stillOpen);
 
         QVERIFY(stillOpen);
-        QCOMPARE(serCom_->commPort(), 7);
+        QCOMPARE(serCom_->port(), 7);
         QCOMPARE(fileBytes("Settings.txt"), QByteArray("7\r\n"));
         QCOMPARE(boxes_->shown.size(), 1);
         const QString text = boxes_->shown[0].text;
         QVERIFY2(text.startsWith("Serial communication error :\r\rCOM7 ") &&
                      text.endsWith("\r\rClick OK to continue."),
                  qPrintable(text));
-        QVERIFY(!serCom_->portOpen());
+        QVERIFY(!serCom_->isOpen());
         QCOMPARE(backend_->opens, 1);
     }
 
@@ -371,13 +371,13 @@ private slots:
             QSKIP("no device nodes can be made here");
         if (deviceLink) QVERIFY(QFile::link("node", "Settings.txt"));
 
-        CommPortForm dialog(*serCom_);
+        PortDialog dialog(*serCom_);
         bool stillOpen = false;
         runModal(
             dialog,
             [&] {
-                dialog.COMCombo()->setEditText(QStringLiteral("3"));
-                dialog.CommBut()->click();
+                dialog.portBox()->setEditText(QStringLiteral("3"));
+                dialog.okButton()->click();
             },
             &stillOpen);
 
@@ -416,25 +416,25 @@ private slots:
         QVERIFY(pty.ok());
         QVERIFY(sandbox_->map(port, pty.slavePath()));
 
-        CommPortForm dialog(*serCom_);
+        PortDialog dialog(*serCom_);
         bool stillOpen = true;
         const Outcome outcome = runModal(
             dialog,
             [&] {
-                dialog.COMCombo()->setEditText(boxText);
-                dialog.CommBut()->click();
+                dialog.portBox()->setEditText(boxText);
+                dialog.okButton()->click();
             },
             &stillOpen);
 
         QVERIFY(!stillOpen);
         QCOMPARE(outcome, Outcome::Confirmed);
         QVERIFY2(boxes_->shown.isEmpty(), qPrintable(boxes_->shown.value(0).text));
-        QCOMPARE(serCom_->commPort(), port);
+        QCOMPARE(serCom_->port(), port);
         QCOMPARE(fileBytes("Settings.txt"), QByteArray::number(port) + "\r\n");
         QCOMPARE(backend_->opens, 1);
         QCOMPARE(backend_->closes, 1);
         QCOMPARE(backend_->writes, 0);
-        QVERIFY(!serCom_->portOpen());
+        QVERIFY(!serCom_->isOpen());
         QCOMPARE(QByteArray::fromStdString(pty.readAll(std::chrono::milliseconds(300))),
                  QByteArray());
     }
@@ -453,44 +453,44 @@ private slots:
         zz::test::PtyPair pty;
         QVERIFY(pty.ok());
         QVERIFY(sandbox_->map(2, pty.slavePath()));
-        QVERIFY(serCom_->setCommPort(2).ok());
-        if (portOpen) QVERIFY(serCom_->setPortOpen(true).ok());
+        QVERIFY(serCom_->setPort(2).ok());
+        if (portOpen) QVERIFY(serCom_->open().ok());
 
-        CommPortForm dialog(*serCom_);
-        dialog.ExitBut()->setText(caption);
+        PortDialog dialog(*serCom_);
+        dialog.exitButton()->setText(caption);
         bool stillOpen = true;
         const Outcome outcome = runModal(
             dialog,
             [&] {
-                dialog.COMCombo()->setEditText(QStringLiteral("9"));
-                dialog.ExitBut()->click();
+                dialog.portBox()->setEditText(QStringLiteral("9"));
+                dialog.exitButton()->click();
             },
             &stillOpen);
 
         QVERIFY(!stillOpen);
         QCOMPARE(outcome, Outcome::ExitProgram);
-        QVERIFY(!serCom_->portOpen());
-        QCOMPARE(serCom_->commPort(), 2);
+        QVERIFY(!serCom_->isOpen());
+        QCOMPARE(serCom_->port(), 2);
         QCOMPARE(fileBytes("Settings.txt"), QByteArray("<missing>"));
         QVERIFY(boxes_->shown.isEmpty());
     }
 
     void closeBoxOnlyCloses() {
-        QVERIFY(serCom_->setCommPort(4).ok());
-        CommPortForm dialog(*serCom_);
-        dialog.ExitBut()->setText(QStringLiteral("&Close"));
+        QVERIFY(serCom_->setPort(4).ok());
+        PortDialog dialog(*serCom_);
+        dialog.exitButton()->setText(QStringLiteral("&Close"));
         bool stillOpen = true;
         const Outcome outcome = runModal(
             dialog,
             [&] {
-                dialog.COMCombo()->setEditText(QStringLiteral("9"));
+                dialog.portBox()->setEditText(QStringLiteral("9"));
                 QVERIFY(dialog.close());
             },
             &stillOpen);
 
         QVERIFY(!stillOpen);
         QCOMPARE(outcome, Outcome::Closed);
-        QCOMPARE(serCom_->commPort(), 4);
+        QCOMPARE(serCom_->port(), 4);
         QCOMPARE(fileBytes("Settings.txt"), QByteArray("<missing>"));
         QCOMPARE(backend_->opens, 0);
     }
@@ -507,21 +507,21 @@ private slots:
     void keysHaveNoMeaningOfTheirOwn() {
         QFETCH(int, key);
         QFETCH(bool, inBox);
-        QVERIFY(serCom_->setCommPort(4).ok());
-        CommPortForm dialog(*serCom_);
+        QVERIFY(serCom_->setPort(4).ok());
+        PortDialog dialog(*serCom_);
         bool stillOpen = false;
         const Outcome outcome = runModal(
             dialog,
             [&] {
                 QVERIFY(QTest::qWaitForWindowActive(&dialog));
-                if (inBox) dialog.COMCombo()->setFocus();
+                if (inBox) dialog.portBox()->setFocus();
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
             },
             &stillOpen);
 
         QVERIFY(stillOpen);
         QCOMPARE(outcome, Outcome::Closed);  // closed by the test afterwards
-        QCOMPARE(dialog.COMCombo()->count(), 20);
+        QCOMPARE(dialog.portBox()->count(), 20);
         QCOMPARE(fileBytes("Settings.txt"), QByteArray("<missing>"));
         QCOMPARE(backend_->opens, 0);
         QVERIFY(boxes_->shown.isEmpty());
@@ -556,10 +556,10 @@ private slots:
         QVERIFY(sandbox_->map(3, pty.slavePath()));
         mapMissing(7);
 
-        CommPortForm dialog(*serCom_);
-        dialog.COMCombo()->setEditText(QStringLiteral("12"));
-        dialog.COMCombo()->setEditText(boxText);
-        const QString tip = dialog.COMCombo()->toolTip();
+        PortDialog dialog(*serCom_);
+        dialog.portBox()->setEditText(QStringLiteral("12"));
+        dialog.portBox()->setEditText(boxText);
+        const QString tip = dialog.portBox()->toolTip();
         QVERIFY2(tip.startsWith(tipStart), qPrintable(tip));
         if (boxText.trimmed() == "3")
             QCOMPARE(tip.section(' ', 2, 2), QString::fromStdString(pty.slavePath()));
@@ -567,10 +567,10 @@ private slots:
 
     void portTipFollowsTheList() {
         mapMissing(5);
-        CommPortForm dialog(*serCom_);
-        dialog.COMCombo()->setCurrentIndex(4);
-        QCOMPARE(dialog.COMCombo()->currentText(), QStringLiteral("5"));
-        QCOMPARE(dialog.COMCombo()->toolTip(), QStringLiteral("COM5 \u2192 not present"));
+        PortDialog dialog(*serCom_);
+        dialog.portBox()->setCurrentIndex(4);
+        QCOMPARE(dialog.portBox()->currentText(), QStringLiteral("5"));
+        QCOMPARE(dialog.portBox()->toolTip(), QStringLiteral("COM5 \u2192 not present"));
     }
 };
 

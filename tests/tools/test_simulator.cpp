@@ -1,8 +1,8 @@
 // The simulator as a process: it publishes its terminal in the port map,
-// reports what SerialCOM sends, and cleans up only its own entry.
+// reports what sendCommand sends, and cleans up only its own entry.
 
-#include "port_map.h"
-#include "serial_control.h"
+#include "link/port_map.h"
+#include "link/serial_control.h"
 
 #include <QtTest>
 
@@ -46,9 +46,9 @@ private slots:
         QVERIFY(readLine(sim).contains("COM4"));
 
         zz::SerialControl control;
-        QVERIFY(control.setCommPort(4).ok());
-        QVERIFY(zz::SerialCOM(control, "10000").ok());
-        QVERIFY(zz::SerialCOM(control, "01234.5").ok());
+        QVERIFY(control.setPort(4).ok());
+        QVERIFY(zz::sendCommand(control, "10000").ok());
+        QVERIFY(zz::sendCommand(control, "01234.5").ok());
 
         const QString first = readLine(sim);
         QVERIFY2(first.contains("\"10000\\r\"  10000.0 ohm") && !first.contains("MALFORMED"),
@@ -69,8 +69,8 @@ private slots:
         QVERIFY(waitForEntry(2));
         readLine(sim);
         zz::SerialControl control;
-        QVERIFY(control.setCommPort(2).ok());
-        QVERIFY(zz::SerialCOM(control, "-00012.0").ok());
+        QVERIFY(control.setPort(2).ok());
+        QVERIFY(zz::sendCommand(control, "-00012.0").ok());
         const QString line = readLine(sim);
         QVERIFY2(line.contains("MALFORMED: not a decimal number"), qPrintable(line));
         sim.terminate();

@@ -5,7 +5,7 @@
 #include <QFontInfo>
 #include <QtTest>
 
-#include "fonts.h"
+#include "ui/fonts.h"
 
 class TstPanelFonts : public QObject {
     Q_OBJECT

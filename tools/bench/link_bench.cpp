@@ -3,7 +3,7 @@
 //
 //   link_bench [cycles]      (default 3000 of each, interleaved)
 
-#include "serial_control.h"
+#include "link/serial_control.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -86,13 +86,13 @@ int main(int argc, char **argv) {
         for (int k = 0; k < 2; ++k) {
             const bool linkTurn = (i + k) % 2 == 0;
             const auto t0 = Clock::now();
-            const bool ok = linkTurn ? SerialCOM(control, kCommand).ok() : bareCycle(slavePath);
+            const bool ok = linkTurn ? sendCommand(control, kCommand).ok() : bareCycle(slavePath);
             const auto t1 = Clock::now();
             failures += ok ? 0 : 1;
             if (i >= warmUp) (linkTurn ? link : bare).push_back(t1 - t0);
         }
     }
-    if (auto status = SerialCOM(control, kCommand); !status)
+    if (auto status = sendCommand(control, kCommand); !status)
         std::fprintf(stderr, "link_bench: %s\n", status.text().c_str());
 
     stop = true;

@@ -1,6 +1,6 @@
 // Click-to-wire: from a synthesized click on a wheel's visible arrow to the
 // last byte of its command read on the far side of a pseudo-terminal, beside
-// the bare link cycle (SerialCOM alone, same port, same reading) of the same run.
+// the bare link cycle (sendCommand alone, same port, same reading) of the same run.
 //
 //   panel_bench [clicks]      (default 500 of each, interleaved)
 
@@ -13,9 +13,9 @@
 #include <cstdlib>
 #include <vector>
 
+#include "panel/panel_window.h"
 #include "port_map_sandbox.h"
 #include "pty_pair.h"
-#include "res_form.h"
 
 namespace {
 
@@ -41,8 +41,8 @@ int main(int argc, char **argv) {
         return 1;
     }
 
-    zz::ResForm form;
-    form.SerCom().setCommPort(1);
+    zz::PanelWindow form;
+    form.serialControl().setPort(1);
     form.show();
     if (!QTest::qWaitForWindowExposed(&form)) {
         std::fprintf(stderr, "panel_bench: the window was not shown\n");
@@ -73,7 +73,7 @@ int main(int argc, char **argv) {
         if (i >= warmUp) clicked.push_back(t1 - t0);
 
         t0 = Clock::now();
-        failures += form.SerialCOM(raise ? "00000.1" : "00000.0").ok() ? 0 : 1;
+        failures += form.sendCommand(raise ? "00000.1" : "00000.0").ok() ? 0 : 1;
         failures += pty.readExactly(kFrameBytes).size() == kFrameBytes ? 0 : 1;
         t1 = Clock::now();
         if (i >= warmUp) bare.push_back(t1 - t0);

@@ -5,9 +5,9 @@
 //
 //   recovery_bench [steps]      (default 10 stalled steps, 100 after recovery)
 
+#include "panel/panel_window.h"
 #include "port_map_sandbox.h"
 #include "pty_pair.h"
-#include "res_form.h"
 
 #include <QApplication>
 #include <QTest>
@@ -31,7 +31,7 @@ double millis(Clock::duration d) {
 // One step of the 0.1 ohm digit per click, up and down in turn: one 8-byte frame each.
 class Stepper {
 public:
-    explicit Stepper(zz::ResForm &form)
+    explicit Stepper(zz::PanelWindow &form)
         : up_(form.centralWidget()->findChild<QWidget *>(QStringLiteral("AdjUp1"))),
           down_(form.centralWidget()->findChild<QWidget *>(QStringLiteral("AdjDown1"))) {}
     Clock::duration step() {
@@ -73,8 +73,8 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "recovery_bench: no pseudo-terminal or port map\n");
         return 1;
     }
-    zz::ResForm form;
-    form.SerCom().setCommPort(1);
+    zz::PanelWindow form;
+    form.serialControl().setPort(1);
     form.show();
     if (!QTest::qWaitForWindowExposed(&form)) return 1;
     Stepper stepper(form);

@@ -3,7 +3,7 @@
 // receives: time, the raw bytes, and the resistance the box now presents.
 
 #include "frame_check.h"
-#include "port_map.h"
+#include "link/port_map.h"
 
 #include <poll.h>
 #include <pty.h>

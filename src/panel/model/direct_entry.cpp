@@ -1,8 +1,8 @@
-#include "direct_entry.h"
+#include "panel/model/direct_entry.h"
 
-#include "leading_number.h"
-#include "number_text.h"
-#include "panel_texts.h"
+#include "common/leading_number.h"
+#include "common/number_text.h"
+#include "panel/model/panel_texts.h"
 
 namespace zz {
 

@@ -1,9 +1,9 @@
-#include "panel_logic.h"
+#include "panel/model/panel_logic.h"
 
-#include "direct_entry.h"
-#include "leading_number.h"
-#include "number_text.h"
-#include "panel_texts.h"
+#include "common/leading_number.h"
+#include "common/number_text.h"
+#include "panel/model/direct_entry.h"
+#include "panel/model/panel_texts.h"
 
 #include <array>
 
@@ -28,7 +28,7 @@ void PanelLogic::send(const std::string &command) {
 
 bool PanelLogic::ninesFrom(int i) const {
     for (int k = i; k <= ValueRegister::kDigits; ++k)
-        if (leadingNumber(reg_.DigitLab(k)) < 9) return false;
+        if (leadingNumber(reg_.digitText(k)) < 9) return false;
     return true;
 }
 
@@ -37,12 +37,12 @@ void PanelLogic::upStep(int i) {
     // No decade above can take the carry: the value must never jump down, so
     // nothing changes and the unchanged value is sent once.
     if (!ninesFrom(i)) {
-        const double digit = leadingNumber(reg_.DigitLab(i));
+        const double digit = leadingNumber(reg_.digitText(i));
         if (digit < 9) {
-            reg_.setDigitLab(i, wholeNumberText(static_cast<long long>(digit) + 1));
+            reg_.setDigitText(i, wholeNumberText(static_cast<long long>(digit) + 1));
             view_.repaintDigit(i);
         } else {
-            reg_.setDigitLab(i, "0");
+            reg_.setDigitText(i, "0");
             upStep(i + 1);
         }
     }
@@ -51,9 +51,9 @@ void PanelLogic::upStep(int i) {
 
 void PanelLogic::downStep(int i) {
     if (i < 1 || i > ValueRegister::kDigits) return;
-    const double digit = leadingNumber(reg_.DigitLab(i));
+    const double digit = leadingNumber(reg_.digitText(i));
     if (digit > 0) {
-        reg_.setDigitLab(i, wholeNumberText(static_cast<long long>(digit) - 1));
+        reg_.setDigitText(i, wholeNumberText(static_cast<long long>(digit) - 1));
         view_.repaintDigit(i);
     }
     send(reg_.displayText());
@@ -76,10 +76,10 @@ bool PanelLogic::enterValue(const std::string &typed) {
             break;
     }
     const std::string &text = decision.command;  // "ddddd.d"
-    reg_.Reset();
-    reg_.setDigitLab(1, text.substr(6, 1));
+    reg_.reset();
+    reg_.setDigitText(1, text.substr(6, 1));
     for (int i = 2; i <= ValueRegister::kDigits; ++i)
-        reg_.setDigitLab(i, text.substr(static_cast<size_t>(ValueRegister::kDigits - i), 1));
+        reg_.setDigitText(i, text.substr(static_cast<size_t>(ValueRegister::kDigits - i), 1));
     view_.repaintPanel();
     send(text);
     return true;
@@ -87,17 +87,17 @@ bool PanelLogic::enterValue(const std::string &typed) {
 
 void PanelLogic::preset(int n) {
     if (n >= 1 && n <= 6) {
-        reg_.Reset();
-        reg_.setDigitLab(n, "1");
+        reg_.reset();
+        reg_.setDigitText(n, "1");
         view_.repaintPanel();
         send(kPresetCommands[static_cast<size_t>(n)]);
     } else if (n == 7) {
-        for (int i = 1; i <= ValueRegister::kDigits; ++i) reg_.setDigitLab(i, "9");
+        for (int i = 1; i <= ValueRegister::kDigits; ++i) reg_.setDigitText(i, "9");
         view_.repaintPanel();
         send("99999.9");
     } else if (n == 0) {
         if (!boxes_.askYesNo(panel_text::kZeroTitle, panel_text::kZeroPrompt)) return;
-        reg_.Reset();
+        reg_.reset();
         view_.repaintPanel();
         send("0.0");
     }

@@ -4,9 +4,9 @@
 // at once, then sends one command; a failed send changes nothing on screen and
 // shows no message.
 
-#include "message_boxes.h"
-#include "status.h"
-#include "value_register.h"
+#include "common/message_boxes.h"
+#include "common/status.h"
+#include "panel/model/value_register.h"
 
 #include <string>
 
@@ -18,7 +18,7 @@ public:
     virtual ~PanelView() = default;
     virtual void repaintDigit(int i) = 0;
     virtual void repaintPanel() = 0;
-    virtual Status send(const std::string &command) = 0;  // SerialCOM
+    virtual Status send(const std::string &command) = 0;  // sendCommand
 };
 
 class PanelLogic {

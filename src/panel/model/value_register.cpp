@@ -1,4 +1,4 @@
-#include "value_register.h"
+#include "panel/model/value_register.h"
 
 #include <cassert>
 #include <utility>
@@ -9,28 +9,28 @@ ValueRegister::ValueRegister() {
     digits_.fill("0");
 }
 
-const std::string &ValueRegister::DigitLab(int i) const {
+const std::string &ValueRegister::digitText(int i) const {
     assert(i >= 1 && i <= kDigits);
     return digits_[static_cast<size_t>(i - 1)];
 }
 
-void ValueRegister::setDigitLab(int i, std::string caption) {
+void ValueRegister::setDigitText(int i, std::string caption) {
     if (i < 1 || i > kDigits) return;
     digits_[static_cast<size_t>(i - 1)] = std::move(caption);
     if (observer_) observer_(i);
 }
 
-void ValueRegister::Reset() {
-    for (int i = 1; i <= kDigits; ++i) setDigitLab(i, "0");
+void ValueRegister::reset() {
+    for (int i = 1; i <= kDigits; ++i) setDigitText(i, "0");
 }
 
-void ValueRegister::SetDisplay(const std::string & /*Digits*/) {}
+void ValueRegister::setDisplay(const std::string & /*Digits*/) {}
 
 std::string ValueRegister::displayText() const {
     std::string text;
-    for (int i = kDigits; i >= 2; --i) text += DigitLab(i);
+    for (int i = kDigits; i >= 2; --i) text += digitText(i);
     text += '.';
-    text += DigitLab(1);
+    text += digitText(1);
     return text;
 }
 

@@ -16,15 +16,15 @@ public:
     ValueRegister();
 
     // The caption of DigitLab(i), i = 1..6, exactly as stored.
-    const std::string &DigitLab(int i) const;
-    void setDigitLab(int i, std::string caption);
+    const std::string &digitText(int i) const;
+    void setDigitText(int i, std::string caption);
 
     // Every digit to "0". Sends nothing, repaints nothing.
-    void Reset();
+    void reset();
     // Kept for the panel's public interface; it has no effect.
-    void SetDisplay(const std::string &Digits);
+    void setDisplay(const std::string &Digits);
 
-    // DigitLab(6)..DigitLab(2), ".", DigitLab(1): "10100.0".
+    // DigitLab(6)..digitText(2), ".", DigitLab(1): "10100.0".
     std::string displayText() const;
 
     // Called with the index after every change of a caption.

@@ -1,6 +1,6 @@
-#include "settings_file.h"
+#include "startup/settings/settings_file.h"
 
-#include "number_text.h"
+#include "common/number_text.h"
 
 #include <QSaveFile>
 

@@ -4,8 +4,8 @@
 // as 12. The path is computed anew at every access. Reading lives in
 // stored_port.h (no Qt); writing goes through QSaveFile.
 
-#include "status.h"
-#include "stored_port.h"
+#include "common/status.h"
+#include "startup/settings/stored_port.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "stored_port.h"
+#include "startup/settings/stored_port.h"
 
-#include "settings_record.h"
+#include "common/settings_record.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -4,7 +4,7 @@
 // Only a regular file (through symbolic links too) is ever opened: a FIFO
 // would block the start, and opening a serial device raises its modem lines.
 
-#include "status.h"
+#include "common/status.h"
 
 #include <cstdint>
 #include <string>

@@ -1,8 +1,8 @@
 // The panel's value logic driven without a window: a recording view stands in
 // for the readout and the link, scripted boxes answer the questions.
 
-#include "panel_logic.h"
-#include "panel_texts.h"
+#include "panel/model/panel_logic.h"
+#include "panel/model/panel_texts.h"
 
 #include <QtTest>
 
@@ -41,8 +41,8 @@ struct ScriptedBoxes : MessageBoxes {
 };
 
 void load(ValueRegister &reg, const std::string &display) {  // "12345.6"
-    for (int i = 2; i <= 6; ++i) reg.setDigitLab(i, display.substr(static_cast<size_t>(6 - i), 1));
-    reg.setDigitLab(1, display.substr(6, 1));
+    for (int i = 2; i <= 6; ++i) reg.setDigitText(i, display.substr(static_cast<size_t>(6 - i), 1));
+    reg.setDigitText(1, display.substr(6, 1));
 }
 
 QStringList toList(const std::vector<std::string> &v) {
@@ -63,7 +63,7 @@ class PanelLogicTest : public QObject {
 
 private slots:
     void init() {
-        reg.Reset();
+        reg.reset();
         view = RecordingView{};
         view.reg = &reg;
         boxes = ScriptedBoxes{};
@@ -72,11 +72,11 @@ private slots:
     void registerBasics() {
         QCOMPARE(QString::fromStdString(reg.displayText()), QStringLiteral("00000.0"));
         load(reg, "12345.6");
-        QCOMPARE(reg.DigitLab(6), std::string("1"));
-        QCOMPARE(reg.DigitLab(1), std::string("6"));
-        reg.SetDisplay("99999.9");
+        QCOMPARE(reg.digitText(6), std::string("1"));
+        QCOMPARE(reg.digitText(1), std::string("6"));
+        reg.setDisplay("99999.9");
         QCOMPARE(QString::fromStdString(reg.displayText()), QStringLiteral("12345.6"));
-        reg.Reset();
+        reg.reset();
         QCOMPARE(QString::fromStdString(reg.displayText()), QStringLiteral("00000.0"));
         QVERIFY(view.sent.empty());
     }
@@ -84,8 +84,8 @@ private slots:
     void observerSeesEveryChange() {
         std::vector<int> seen;
         reg.setObserver([&](int i) { seen.push_back(i); });
-        reg.Reset();
-        reg.setDigitLab(4, "7");
+        reg.reset();
+        reg.setDigitText(4, "7");
         reg.setObserver(nullptr);
         QCOMPARE(seen, (std::vector<int>{1, 2, 3, 4, 5, 6, 4}));
     }

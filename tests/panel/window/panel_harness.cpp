@@ -1,6 +1,6 @@
 #include "panel_harness.h"
 
-#include "qt_message_boxes.h"
+#include "ui/qt_message_boxes.h"
 
 #include <QLabel>
 #include <QTest>
@@ -46,9 +46,9 @@ bool ScriptedBoxes::askYesNo(const std::string &title, const std::string &text) 
 PanelHarness::PanelHarness(bool openable) {
     sandbox_.map(1, openable ? pty_.slavePath() : sandbox_.root() + "/no-such-device");
     setMessageBoxes(&boxes);
-    form_ = std::make_unique<ResForm>(
+    form_ = std::make_unique<PanelWindow>(
         std::make_unique<SerialControl>(std::make_unique<WatchedBackend>(beforeWrite)));
-    form_->SerCom().setCommPort(1);
+    form_->serialControl().setPort(1);
     form_->show();
     if (QTest::qWaitForWindowExposed(form_.get())) {
         form_->activateWindow();
@@ -79,9 +79,9 @@ QString PanelHarness::shown() const {
 }
 
 void PanelHarness::setValue(const std::string &display) {
-    // "ddddd.d": characters 1..5 are DigitLab(6)..DigitLab(2), character 7 DigitLab(1).
-    for (int i = 6; i >= 2; --i) form_->digits().setDigitLab(i, display.substr(6 - i, 1));
-    form_->digits().setDigitLab(1, display.substr(6, 1));
+    // "ddddd.d": characters 1..5 are DigitLab(6)..digitText(2), character 7 DigitLab(1).
+    for (int i = 6; i >= 2; --i) form_->digits().setDigitText(i, display.substr(6 - i, 1));
+    form_->digits().setDigitText(1, display.substr(6, 1));
 }
 
 void PanelHarness::clickAt(QPoint clientPos) {

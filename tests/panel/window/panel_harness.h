@@ -3,10 +3,10 @@
 // that cannot be opened), with scripted message boxes, and ways to act on it
 // the way the operator does: clicks land on whatever widget is at the point.
 
-#include "message_boxes.h"
+#include "common/message_boxes.h"
+#include "panel/panel_window.h"
 #include "port_map_sandbox.h"
 #include "pty_pair.h"
-#include "res_form.h"
 
 #include <QByteArray>
 #include <QPoint>
@@ -44,7 +44,7 @@ public:
     ~PanelHarness();
 
     bool ready() const;
-    ResForm &form() { return *form_; }
+    PanelWindow &form() { return *form_; }
     QWidget *client() const;
     template <typename T = QWidget>
     T *element(const QString &name) const {
@@ -72,7 +72,7 @@ public:
 private:
     PtyPair pty_;
     PortMapSandbox sandbox_;
-    std::unique_ptr<ResForm> form_;
+    std::unique_ptr<PanelWindow> form_;
 };
 
 }  // namespace zz::test

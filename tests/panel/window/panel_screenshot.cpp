@@ -9,7 +9,7 @@
 #include <QTest>
 #include <QTextStream>
 
-#include "res_form.h"
+#include "panel/panel_window.h"
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
@@ -19,8 +19,8 @@ int main(int argc, char **argv) {
         return 2;
     }
 
-    zz::ResForm form;
-    form.digits().setDigitLab(6, "1");  // the value at start; nothing is sent
+    zz::PanelWindow form;
+    form.digits().setDigitText(6, "1");  // the value at start; nothing is sent
     form.move(40, 40);
     form.show();
     if (!QTest::qWaitForWindowExposed(&form)) return 1;

@@ -7,9 +7,9 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include "panel/model/panel_texts.h"
+#include "panel/spin_button.h"
 #include "panel_harness.h"
-#include "panel_texts.h"
-#include "spin_button.h"
 
 using zz::test::BoxCall;
 using zz::test::PanelHarness;
@@ -120,7 +120,7 @@ void TstPanelBehaviour::heldArrowRepeatsEachStepWithItsFrame() {
     const QPoint arrow = wheel->mapFrom(panel.client(), panel.visibleArrow("AdjUp6"));
 
     QTest::mousePress(wheel, Qt::LeftButton, {}, arrow);
-    QTRY_VERIFY_WITH_TIMEOUT(panel.form().digits().DigitLab(6) >= "3", 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(panel.form().digits().digitText(6) >= "3", 20000);
     QTest::mouseRelease(wheel, Qt::LeftButton, {}, arrow);
 
     // One frame per step: 10000.0, 20000.0, ... and, once the digit is at 9,
@@ -379,7 +379,7 @@ void TstPanelBehaviour::unopenablePort() {
     QCOMPARE(panel.shown(), after);
     QVERIFY(panel.boxes.calls.empty());
     if (control == QLatin1String("SetBut")) QCOMPARE(box->text(), QString());
-    QVERIFY(!panel.form().SerCom().portOpen());
+    QVERIFY(!panel.form().serialControl().isOpen());
 }
 
 void TstPanelBehaviour::closingSendsNothing_data() {

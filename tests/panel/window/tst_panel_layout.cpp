@@ -8,8 +8,8 @@
 #include <QMenuBar>
 #include <QtTest>
 
+#include "panel/spin_button.h"
 #include "panel_harness.h"
-#include "spin_button.h"
 
 using zz::test::PanelHarness;
 
@@ -69,7 +69,7 @@ void TstPanelLayout::cleanup() {
 }
 
 void TstPanelLayout::window() {
-    zz::ResForm &form = panel_->form();
+    zz::PanelWindow &form = panel_->form();
     QCOMPARE(form.windowTitle(), QStringLiteral("6175 Virtual Panel V1.20 : 24/07/2006"));
     QCOMPARE(panel_->client()->size(), QSize(398, 332));
     QCOMPARE(panel_->client()->y(), form.menuBar()->height());  // right below the menu bar

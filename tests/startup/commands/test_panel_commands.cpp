@@ -2,10 +2,10 @@
 // with "&Close", whose exit button still ends the program; "About" opens the
 // start screen with its OK button.
 
-#include "comm_port_form.h"
-#include "panel_commands.h"
-#include "res_form.h"
-#include "start_form.h"
+#include "panel/panel_window.h"
+#include "portdialog/port_dialog.h"
+#include "startup/panel_commands.h"
+#include "startup/start_screen.h"
 
 #include <QtTest>
 
@@ -36,18 +36,18 @@ class PanelCommandsTest : public QObject {
 
 private slots:
     void comPortDialogReadsCloseAndReturnsOnCloseBox() {
-        ResForm panel;
+        PanelWindow panel;
         wirePanelCommands(panel);
-        QVERIFY(panel.SerCom().setCommPort(4).ok());
+        QVERIFY(panel.serialControl().setPort(4).ok());
         panel.show();
         for (int opening = 0; opening < 2; ++opening) {
             QString exitCaption, preset;
             bool noOwner = false;
             whenModal([&](QWidget *modal) {
-                auto *dialog = qobject_cast<CommPortForm *>(modal);
+                auto *dialog = qobject_cast<PortDialog *>(modal);
                 QVERIFY(dialog);
-                exitCaption = dialog->ExitBut()->text();
-                preset = dialog->COMCombo()->currentText();
+                exitCaption = dialog->exitButton()->text();
+                preset = dialog->portBox()->currentText();
                 noOwner = dialog->parentWidget() == nullptr;
                 dialog->close();  // the title-bar close box
             });
@@ -56,38 +56,38 @@ private slots:
             QCOMPARE(preset, QStringLiteral("4"));
             QVERIFY(noOwner);
             QVERIFY(panel.isVisible());
-            QCOMPARE(panel.SerCom().commPort(), 4);
+            QCOMPARE(panel.serialControl().port(), 4);
         }
     }
 
     void comPortCloseButtonEndsTheProgram() {
-        ResForm panel;
+        PanelWindow panel;
         wirePanelCommands(panel);
         panel.show();
         whenModal([](QWidget *modal) {
-            auto *dialog = qobject_cast<CommPortForm *>(modal);
+            auto *dialog = qobject_cast<PortDialog *>(modal);
             QVERIFY(dialog);
-            QTest::mouseClick(dialog->ExitBut(), Qt::LeftButton);
+            QTest::mouseClick(dialog->exitButton(), Qt::LeftButton);
         });
         panel.findChild<QAction *>("COMMenu")->trigger();
         QVERIFY(!panel.isVisible());
-        QVERIFY(!panel.SerCom().portOpen());
+        QVERIFY(!panel.serialControl().isOpen());
     }
 
     void aboutShowsTheStartScreenWithOk() {
-        ResForm panel;
+        PanelWindow panel;
         wirePanelCommands(panel);
         panel.show();
         bool okVisible = false, appModal = false;
         QString version;
         whenModal([&](QWidget *modal) {
-            auto *about = qobject_cast<StartForm *>(modal);
+            auto *about = qobject_cast<StartScreen *>(modal);
             QVERIFY(about);
-            okVisible = about->OKBut()->isVisible();
+            okVisible = about->okButton()->isVisible();
             // Application-modal: the panel takes no input until OK.
             appModal = about->windowModality() == Qt::ApplicationModal && about->isVisible();
-            version = about->VerLab()->text();
-            QTest::mouseClick(about->OKBut(), Qt::LeftButton);
+            version = about->versionLabel()->text();
+            QTest::mouseClick(about->okButton(), Qt::LeftButton);
         });
         panel.findChild<QAction *>("AboMenu")->trigger();
         QVERIFY(okVisible);

@@ -2,12 +2,12 @@
 // start command after a normal start, the prompt that names a refused port,
 // the message for an unusable settings file, and the pause.
 
-#include "comm_port_form.h"
+#include "panel/panel_window.h"
 #include "port_map_sandbox.h"
+#include "portdialog/port_dialog.h"
 #include "pty_pair.h"
-#include "qt_message_boxes.h"
-#include "res_form.h"
-#include "res_mod.h"
+#include "startup/start_sequence.h"
+#include "ui/qt_message_boxes.h"
 
 #include <QtTest>
 
@@ -67,12 +67,12 @@ private slots:
         writeFile("Settings.txt", "1\r\n");
         const StartResult started = runStartSequence();
         QVERIFY(!started.exitNow);
-        std::unique_ptr<ResForm> panel(started.panel);
+        std::unique_ptr<PanelWindow> panel(started.panel);
         QVERIFY(panel && panel->isVisible());
         QCOMPARE(QString::fromStdString(panel->digits().displayText()), QStringLiteral("10000.0"));
         QCOMPARE(panel->findChild<QLabel *>("DigitLab6")->text(), QStringLiteral("1"));
         QCOMPARE(QByteArray::fromStdString(pty_->readAll()), QByteArray("10000\r"));
-        QVERIFY(!panel->SerCom().portOpen());
+        QVERIFY(!panel->serialControl().isOpen());
         QVERIFY(boxes_.shown.isEmpty());
     }
 
@@ -93,11 +93,11 @@ private slots:
         QString caption;
         QTimer poll;
         connect(&poll, &QTimer::timeout, [&] {
-            auto *dialog = qobject_cast<CommPortForm *>(QApplication::activeModalWidget());
+            auto *dialog = qobject_cast<PortDialog *>(QApplication::activeModalWidget());
             if (!dialog) return;
             poll.stop();
-            caption = dialog->CommLab()->text();
-            dialog->ExitBut()->click();
+            caption = dialog->promptLabel()->text();
+            dialog->exitButton()->click();
         });
         poll.start(20);
         const StartResult started = runStartSequence();
@@ -147,7 +147,7 @@ private slots:
         tick.start(10);
         QElapsedTimer clock;
         clock.start();
-        zz::Pause(0.3);
+        zz::pauseFor(0.3);
         QVERIFY2(clock.nsecsElapsed() > 300'000'000,
                  qPrintable(QString::number(clock.nsecsElapsed())));
         QVERIFY(timerTicks > 0);

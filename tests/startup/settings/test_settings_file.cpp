@@ -1,6 +1,6 @@
 // "Settings.txt" read and written in a scratch current directory, byte for byte.
 
-#include "settings_file.h"
+#include "startup/settings/settings_file.h"
 
 #include <QtTest>
 

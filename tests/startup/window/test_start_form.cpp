@@ -1,7 +1,7 @@
 // The start screen and About box: layout, typefaces and colours as set at
 // creation, its placement, and the OK button that only the About box shows.
 
-#include "start_form.h"
+#include "startup/start_screen.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -14,7 +14,7 @@
 
 #include <functional>
 
-using zz::StartForm;
+using zz::StartScreen;
 
 namespace {
 
@@ -43,7 +43,7 @@ int countPixels(const QImage &image, const QRect &area, const QColor &colour) {
 
 // Runs `whileOpen` once the About box is up; should it not close the box, the
 // box is closed here and the test fails instead of hanging.
-bool runAbout(StartForm &form, const std::function<void()> &whileOpen) {
+bool runAbout(StartScreen &form, const std::function<void()> &whileOpen) {
     bool closedByTest = false;
     QTimer::singleShot(0, &form, [&] {
         whileOpen();
@@ -63,7 +63,7 @@ class StartFormTest : public QObject {
 
 private slots:
     void window() {
-        StartForm form;
+        StartScreen form;
         QCOMPARE(form.objectName(), QStringLiteral("STARTFORM"));
         QCOMPARE(form.windowTitle(), QStringLiteral("Quellor 6175 Virtual Panel"));
         QVERIFY(form.windowFlags().testFlag(Qt::FramelessWindowHint));
@@ -107,7 +107,7 @@ private slots:
         QFETCH(bool, bold);
         QFETCH(QColor, colour);
 
-        StartForm form;
+        StartScreen form;
         auto *w = form.findChild<QWidget *>(name);
         QVERIFY2(w, qPrintable(name));
         QCOMPARE(w->geometry(), geometry);
@@ -126,7 +126,7 @@ private slots:
     // What the screen shows: the picture at its own size, the logo, the blue
     // rules and title drawn over it.
     void rendered() {
-        StartForm form;
+        StartScreen form;
         const QImage shot = form.grab().toImage();
         QCOMPARE(shot.size(), QSize(510, 313));
 
@@ -166,35 +166,35 @@ private slots:
     void centring() {
         QFETCH(QRect, screen);
         QFETCH(QPoint, origin);
-        QCOMPARE(StartForm::centredOrigin(screen), origin);
+        QCOMPARE(StartScreen::centredOrigin(screen), origin);
     }
 
     void placedOnThePrimaryScreen() {
-        StartForm form;
+        StartScreen form;
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
-        QCOMPARE(form.pos(), StartForm::centredOrigin(screen));
+        QCOMPARE(form.pos(), StartScreen::centredOrigin(screen));
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QCOMPARE(form.frameGeometry().topLeft(), StartForm::centredOrigin(screen));
+        QCOMPARE(form.frameGeometry().topLeft(), StartScreen::centredOrigin(screen));
     }
 
     void okButHiddenAtStart() {
-        StartForm form;
+        StartScreen form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QVERIFY(!form.OKBut()->isVisible());
+        QVERIFY(!form.okButton()->isVisible());
         QVERIFY(!form.isModal());
     }
 
     void aboutShowsOkAndWaits() {
-        StartForm form;
+        StartScreen form;
         bool checked = false;
         const bool closedByOk = runAbout(form, [&] {
-            QVERIFY(form.OKBut()->isVisible());
+            QVERIFY(form.okButton()->isVisible());
             QCOMPARE(QApplication::activeModalWidget(), &form);
-            QCOMPARE(form.VerLab()->text(), QStringLiteral(" V1.20 : 24/07/2006"));
+            QCOMPARE(form.versionLabel()->text(), QStringLiteral(" V1.20 : 24/07/2006"));
             checked = true;
-            form.OKBut()->click();
+            form.okButton()->click();
         });
         QVERIFY(checked);
         QVERIFY(closedByOk);
@@ -216,7 +216,7 @@ private slots:
         QFETCH(int, modifiers);
         QFETCH(bool, closes);
 
-        StartForm form;
+        StartScreen form;
         bool active = false;
         bool pressed = false;
         const bool closedByKey = runAbout(form, [&] {
@@ -224,7 +224,7 @@ private slots:
             // Through the window, as the keyboard does, so that access keys work.
             QTest::keyClick(form.windowHandle(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
             // An access key presses the button at once and clicks it a moment later.
-            pressed = form.OKBut()->isDown() || !form.isVisible();
+            pressed = form.okButton()->isDown() || !form.isVisible();
             if (pressed) QTRY_VERIFY(!form.isVisible());
         });
         QVERIFY(active);

@@ -9,17 +9,17 @@ class QPushButton;
 
 namespace zz {
 
-class StartForm : public QDialog {
+class StartScreen : public QDialog {
     Q_OBJECT
 
 public:
     // The creation steps: centred on the screen, the version line and the
     // blue title colours set. OKBut starts hidden.
-    StartForm();
-    ~StartForm() override;
+    StartScreen();
+    ~StartScreen() override;
 
-    QPushButton *OKBut() const;
-    QLabel *VerLab() const;
+    QPushButton *okButton() const;
+    QLabel *versionLabel() const;
 
     // The About box: OKBut visible, shown modally with no owner until OK.
     void showAbout();

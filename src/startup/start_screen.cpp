@@ -1,7 +1,7 @@
-#include "start_form.h"
+#include "startup/start_screen.h"
 
-#include "fonts.h"
-#include "twips.h"
+#include "ui/fonts.h"
+#include "ui/twips.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -53,16 +53,16 @@ void paintText(QWidget *widget, QPalette::ColorRole role, const QColor &colour) 
 
 }  // namespace
 
-struct StartForm::Widgets {
+struct StartScreen::Widgets {
     QPixmap background;
-    QPushButton *okBut = nullptr;
-    QLabel *image1 = nullptr;
-    QLabel *titleLab[2] = {};
-    QFrame *titleLine[2] = {};
-    QLabel *verLab = nullptr;
+    QPushButton *okButton = nullptr;
+    QLabel *logo = nullptr;
+    QLabel *titleLabels[2] = {};
+    QFrame *titleRules[2] = {};
+    QLabel *versionLabel = nullptr;
 };
 
-QPoint StartForm::centredOrigin(const QRect &screen) {
+QPoint StartScreen::centredOrigin(const QRect &screen) {
     // In twips, single precision and halved without rounding, as the window
     // has always placed itself; whole pixels only at the very end, so a small
     // screen is overhung equally on both sides.
@@ -71,7 +71,8 @@ QPoint StartForm::centredOrigin(const QRect &screen) {
     return screen.topLeft() + QPoint(int(std::lround(left / 15.0f)), int(std::lround(top / 15.0f)));
 }
 
-StartForm::StartForm() : QDialog(nullptr, Qt::FramelessWindowHint | Qt::Dialog), w_(new Widgets) {
+StartScreen::StartScreen()
+    : QDialog(nullptr, Qt::FramelessWindowHint | Qt::Dialog), w_(new Widgets) {
     registerPanelFonts();  // the stand-ins must be in place before any font is matched
     setObjectName(QStringLiteral("STARTFORM"));
     setWindowTitle(QStringLiteral("Quellor 6175 Virtual Panel"));
@@ -85,63 +86,63 @@ StartForm::StartForm() : QDialog(nullptr, Qt::FramelessWindowHint | Qt::Dialog),
 
     // Created bottom to top, as they overlap: the big "6175" box reaches over
     // the subtitle and its rules.
-    w_->titleLab[0] = clearLabel(this, "TitleLab0", QStringLiteral("6175"),
-                                 twipsRect(975, 105, 4185, 1125), arialBlack27);
-    w_->titleLine[0] = rule(this, "TitleLine0", 1005, 5350, 795);
-    w_->titleLine[1] = rule(this, "TitleLine1", 1005, 5350, 1080);
-    w_->titleLab[1] =
+    w_->titleLabels[0] = clearLabel(this, "TitleLab0", QStringLiteral("6175"),
+                                    twipsRect(975, 105, 4185, 1125), arialBlack27);
+    w_->titleRules[0] = rule(this, "TitleLine0", 1005, 5350, 795);
+    w_->titleRules[1] = rule(this, "TitleLine1", 1005, 5350, 1080);
+    w_->titleLabels[1] =
         clearLabel(this, "TitleLab1", QStringLiteral("PROGRAMMABLE RESISTANCE BOX ZIZ"),
                    twipsRect(990, 810, 3990, 255), arialBlack9);
-    w_->verLab = clearLabel(this, "VerLab", QStringLiteral("Vx.x : xx/xx/xxxx"),
-                            twipsRect(150, 1170, 6495, 195), font());
+    w_->versionLabel = clearLabel(this, "VerLab", QStringLiteral("Vx.x : xx/xx/xxxx"),
+                                  twipsRect(150, 1170, 6495, 195), font());
 
-    w_->image1 = new QLabel(this);
-    w_->image1->setObjectName(QStringLiteral("Image1"));
-    w_->image1->setGeometry(twipsRect(150, 345, 720, 720));
-    w_->image1->setPixmap(QPixmap(QStringLiteral(":/icons/logo48.png")));
-    w_->image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);  // at its own size
+    w_->logo = new QLabel(this);
+    w_->logo->setObjectName(QStringLiteral("Image1"));
+    w_->logo->setGeometry(twipsRect(150, 345, 720, 720));
+    w_->logo->setPixmap(QPixmap(QStringLiteral(":/icons/logo48.png")));
+    w_->logo->setAlignment(Qt::AlignLeft | Qt::AlignTop);  // at its own size
 
-    w_->okBut = new QPushButton(QStringLiteral("&OK"), this);
-    w_->okBut->setObjectName(QStringLiteral("OKBut"));
-    w_->okBut->setGeometry(twipsRect(6000, 4065, 1515, 405));
-    w_->okBut->setFont(panelFont(QStringLiteral("MS Sans Serif"), 8.25));
-    w_->okBut->hide();
-    connect(w_->okBut, &QPushButton::clicked, this, &QDialog::accept);
+    w_->okButton = new QPushButton(QStringLiteral("&OK"), this);
+    w_->okButton->setObjectName(QStringLiteral("OKBut"));
+    w_->okButton->setGeometry(twipsRect(6000, 4065, 1515, 405));
+    w_->okButton->setFont(panelFont(QStringLiteral("MS Sans Serif"), 8.25));
+    w_->okButton->hide();
+    connect(w_->okButton, &QPushButton::clicked, this, &QDialog::accept);
 
     // The creation steps, in their order.
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(centredOrigin(screen->geometry()));
-    w_->verLab->setText(QStringLiteral(" V1.20 : 24/07/2006"));
-    paintText(w_->verLab, QPalette::WindowText, kTitleBlue);
-    paintText(w_->titleLab[0], QPalette::WindowText, kTitleBlue);
-    paintText(w_->titleLab[1], QPalette::WindowText, kTitleBlue);
-    paintText(w_->titleLine[0], QPalette::WindowText, kTitleBlue);
-    paintText(w_->titleLine[1], QPalette::WindowText, kTitleBlue);
+    w_->versionLabel->setText(QStringLiteral(" V1.20 : 24/07/2006"));
+    paintText(w_->versionLabel, QPalette::WindowText, kTitleBlue);
+    paintText(w_->titleLabels[0], QPalette::WindowText, kTitleBlue);
+    paintText(w_->titleLabels[1], QPalette::WindowText, kTitleBlue);
+    paintText(w_->titleRules[0], QPalette::WindowText, kTitleBlue);
+    paintText(w_->titleRules[1], QPalette::WindowText, kTitleBlue);
 }
 
-StartForm::~StartForm() {
+StartScreen::~StartScreen() {
     delete w_;
 }
 
-QPushButton *StartForm::OKBut() const {
-    return w_->okBut;
+QPushButton *StartScreen::okButton() const {
+    return w_->okButton;
 }
-QLabel *StartForm::VerLab() const {
-    return w_->verLab;
+QLabel *StartScreen::versionLabel() const {
+    return w_->versionLabel;
 }
 
-void StartForm::showAbout() {
-    w_->okBut->show();
+void StartScreen::showAbout() {
+    w_->okButton->show();
     exec();
 }
 
-void StartForm::paintEvent(QPaintEvent *) {
+void StartScreen::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
     painter.drawPixmap(0, 0, w_->background);
 }
 
-void StartForm::keyPressEvent(QKeyEvent *event) {
+void StartScreen::keyPressEvent(QKeyEvent *event) {
     // Only OK (or Alt+O) dismisses the About box; Escape does nothing here.
     if (event->key() == Qt::Key_Escape) {
         event->accept();

@@ -1,12 +1,12 @@
-#include "comm_port_form.h"
+#include "portdialog/port_dialog.h"
 
-#include "fonts.h"
-#include "leading_number.h"
-#include "number_text.h"
-#include "port_map.h"
-#include "qt_message_boxes.h"
-#include "settings_file.h"
-#include "twips.h"
+#include "common/leading_number.h"
+#include "common/number_text.h"
+#include "link/port_map.h"
+#include "startup/settings/settings_file.h"
+#include "ui/fonts.h"
+#include "ui/qt_message_boxes.h"
+#include "ui/twips.h"
 
 #include <QComboBox>
 #include <QIcon>
@@ -63,20 +63,20 @@ std::optional<int> portNumber(const std::string &boxText) {
 
 }  // namespace
 
-struct CommPortForm::Widgets {
+struct PortDialog::Widgets {
     QPixmap background;
-    QLabel *commLab = nullptr;
-    QLabel *label1 = nullptr;
-    QComboBox *comCombo = nullptr;
-    QPushButton *exitBut = nullptr;
-    QPushButton *commBut = nullptr;
+    QLabel *prompt = nullptr;
+    QLabel *comLabel = nullptr;
+    QComboBox *portBox = nullptr;
+    QPushButton *exitButton = nullptr;
+    QPushButton *okButton = nullptr;
 };
 
-CommPortForm::CommPortForm(SerialControl &serCom)
+PortDialog::PortDialog(SerialControl &serial)
     : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                            Qt::CustomizeWindowHint),
-      serCom_(serCom),
+      serial_(serial),
       w_(new Widgets) {
     registerPanelFonts();  // the stand-ins must be in place before any font is matched
     setObjectName(QStringLiteral("CommPortForm"));
@@ -91,86 +91,86 @@ CommPortForm::CommPortForm(SerialControl &serCom)
     const QFont arial10 = panelFont(QStringLiteral("Arial"), 9.75);
     const QFont arial20Bold = panelFont(QStringLiteral("Arial"), 20.25, true);
 
-    w_->commLab = new QLabel(QStringLiteral("Please select a COM port :"), this);
-    w_->commLab->setObjectName(QStringLiteral("CommLab"));
-    w_->commLab->setGeometry(twipsRect(240, 60, 5295, 990));
-    w_->commLab->setFont(arial10);
-    w_->commLab->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    w_->commLab->setWordWrap(true);
+    w_->prompt = new QLabel(QStringLiteral("Please select a COM port :"), this);
+    w_->prompt->setObjectName(QStringLiteral("CommLab"));
+    w_->prompt->setGeometry(twipsRect(240, 60, 5295, 990));
+    w_->prompt->setFont(arial10);
+    w_->prompt->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    w_->prompt->setWordWrap(true);
 
-    w_->label1 = new QLabel(QStringLiteral("COM"), this);
-    w_->label1->setObjectName(QStringLiteral("Label1"));
-    w_->label1->setGeometry(twipsRect(1830, 875, 1050, 465));
-    w_->label1->setFont(arial20Bold);
-    w_->label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    setTextColour(w_->label1, QColor(0, 0, 128));
+    w_->comLabel = new QLabel(QStringLiteral("COM"), this);
+    w_->comLabel->setObjectName(QStringLiteral("Label1"));
+    w_->comLabel->setGeometry(twipsRect(1830, 875, 1050, 465));
+    w_->comLabel->setFont(arial20Bold);
+    w_->comLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setTextColour(w_->comLabel, QColor(0, 0, 128));
 
-    w_->comCombo = new QComboBox(this);
-    w_->comCombo->setObjectName(QStringLiteral("COMCombo"));
-    w_->comCombo->setEditable(true);
-    w_->comCombo->setInsertPolicy(QComboBox::NoInsert);  // Enter must not grow the list
-    w_->comCombo->setGeometry(twipsRect(2865, 810, 1050, 600));
-    w_->comCombo->setFont(arial20Bold);
-    setTextColour(w_->comCombo, QColor(192, 0, 0));
+    w_->portBox = new QComboBox(this);
+    w_->portBox->setObjectName(QStringLiteral("COMCombo"));
+    w_->portBox->setEditable(true);
+    w_->portBox->setInsertPolicy(QComboBox::NoInsert);  // Enter must not grow the list
+    w_->portBox->setGeometry(twipsRect(2865, 810, 1050, 600));
+    w_->portBox->setFont(arial20Bold);
+    setTextColour(w_->portBox, QColor(192, 0, 0));
 
-    w_->exitBut =
+    w_->exitButton =
         button(this, "ExitBut", QStringLiteral("&Exit"), twipsRect(180, 1725, 1645, 420), font());
-    w_->commBut =
+    w_->okButton =
         button(this, "CommBut", QStringLiteral("&OK"), twipsRect(3960, 1740, 1650, 420), arial10);
 
-    setTabOrder(w_->exitBut, w_->commBut);
-    setTabOrder(w_->commBut, w_->comCombo);
-    w_->exitBut->setFocus();
+    setTabOrder(w_->exitButton, w_->okButton);
+    setTabOrder(w_->okButton, w_->portBox);
+    w_->exitButton->setFocus();
 
-    connect(w_->commBut, &QPushButton::clicked, this, &CommPortForm::confirm);
-    connect(w_->exitBut, &QPushButton::clicked, this, [this] {
+    connect(w_->okButton, &QPushButton::clicked, this, &PortDialog::confirm);
+    connect(w_->exitButton, &QPushButton::clicked, this, [this] {
         // Ends the program under either caption; the caller does the ending.
-        if (serCom_.portOpen()) (void)serCom_.setPortOpen(false);
+        if (serial_.isOpen()) (void)serial_.close();
         outcome_ = Outcome::ExitProgram;
         done(QDialog::Rejected);
     });
-    connect(w_->comCombo, &QComboBox::editTextChanged, this, &CommPortForm::updatePortTip);
+    connect(w_->portBox, &QComboBox::editTextChanged, this, &PortDialog::updatePortTip);
 
     // The load step.
-    for (int i = 1; i <= 20; ++i) w_->comCombo->addItem(QString::number(i));
-    const QString current = QString::fromStdString(wholeNumberText(serCom_.commPort()));
-    if (const int i = w_->comCombo->findText(current); i >= 0) w_->comCombo->setCurrentIndex(i);
-    w_->comCombo->setEditText(current);
+    for (int i = 1; i <= 20; ++i) w_->portBox->addItem(QString::number(i));
+    const QString current = QString::fromStdString(wholeNumberText(serial_.port()));
+    if (const int i = w_->portBox->findText(current); i >= 0) w_->portBox->setCurrentIndex(i);
+    w_->portBox->setEditText(current);
     updatePortTip();
 }
 
-CommPortForm::~CommPortForm() {
+PortDialog::~PortDialog() {
     delete w_;
 }
 
-QLabel *CommPortForm::CommLab() const {
-    return w_->commLab;
+QLabel *PortDialog::promptLabel() const {
+    return w_->prompt;
 }
-QComboBox *CommPortForm::COMCombo() const {
-    return w_->comCombo;
+QComboBox *PortDialog::portBox() const {
+    return w_->portBox;
 }
-QPushButton *CommPortForm::ExitBut() const {
-    return w_->exitBut;
+QPushButton *PortDialog::exitButton() const {
+    return w_->exitButton;
 }
-QPushButton *CommPortForm::CommBut() const {
-    return w_->commBut;
+QPushButton *PortDialog::okButton() const {
+    return w_->okButton;
 }
 
-CommPortForm::Outcome CommPortForm::showModal() {
+PortDialog::Outcome PortDialog::showModal() {
     outcome_ = Outcome::Closed;  // the close box and Escape leave it so
     exec();
     return outcome_;
 }
 
-void CommPortForm::confirm() {
+void PortDialog::confirm() {
     const Status status = [this]() -> Status {
-        const auto port = portNumber(w_->comCombo->currentText().toStdString());
+        const auto port = portNumber(w_->portBox->currentText().toStdString());
         if (!port) return Status::failure(kOverflow, "Overflow");
-        if (Status s = serCom_.setCommPort(*port); !s) return s;
+        if (Status s = serial_.setPort(*port); !s) return s;
         // The port as set, so that "3.7" stores 4, the port in use.
         if (Status s = writeStoredPort(*port); !s) return s;
-        if (Status s = serCom_.setPortOpen(true); !s) return s;
-        return serCom_.setPortOpen(false);
+        if (Status s = serial_.open(); !s) return s;
+        return serial_.close();
     }();
 
     if (status) {
@@ -181,17 +181,17 @@ void CommPortForm::confirm() {
     messageBoxes().exclamation(
         "Serial Communication Error",
         "Serial communication error :\r\r" + status.text() + "\r\rClick OK to continue.");
-    if (serCom_.portOpen()) (void)serCom_.setPortOpen(false);
+    if (serial_.isOpen()) (void)serial_.close();
 }
 
-void CommPortForm::updatePortTip() {
-    const auto port = portNumber(w_->comCombo->currentText().toStdString());
+void PortDialog::updatePortTip() {
+    const auto port = portNumber(w_->portBox->currentText().toStdString());
     const bool usable = port && *port >= kMinPort && *port <= kMaxPort;
-    w_->comCombo->setToolTip(usable ? QString::fromStdString(describePort(*port))
-                                    : QStringLiteral("not a port number"));
+    w_->portBox->setToolTip(usable ? QString::fromStdString(describePort(*port))
+                                   : QStringLiteral("not a port number"));
 }
 
-void CommPortForm::keyPressEvent(QKeyEvent *event) {
+void PortDialog::keyPressEvent(QKeyEvent *event) {
     // No key has a meaning of its own here: Escape does not close the dialog
     // (only the close box does), and Enter presses no button.
     if (event->key() == Qt::Key_Escape) {
@@ -201,7 +201,7 @@ void CommPortForm::keyPressEvent(QKeyEvent *event) {
     QDialog::keyPressEvent(event);
 }
 
-void CommPortForm::paintEvent(QPaintEvent *) {
+void PortDialog::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().window());
     painter.drawPixmap(0, 0, w_->background);

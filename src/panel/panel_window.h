@@ -1,12 +1,12 @@
 #pragma once
-// ResForm: the main window, drawn like the instrument's front panel. It owns
+// PanelWindow: the main window, drawn like the instrument's front panel. It owns
 // the serial control SerCom and shows the value register as six large digits.
 // The logic of the wheels, direct entry and presets lives in PanelLogic; this
 // window only lays out the controls, forwards their events and repaints.
 
-#include "panel_logic.h"
-#include "serial_control.h"
-#include "value_register.h"
+#include "link/serial_control.h"
+#include "panel/model/panel_logic.h"
+#include "panel/model/value_register.h"
 
 #include <QMainWindow>
 
@@ -20,21 +20,21 @@ class QPushButton;
 
 namespace zz {
 
-class ResForm : public QMainWindow, private PanelView {
+class PanelWindow : public QMainWindow, private PanelView {
     Q_OBJECT
 
 public:
     // Runs the creation steps (layout, caption with version, colours). The
     // control defaults to the platform serial backend.
-    explicit ResForm(std::unique_ptr<SerialControl> control = nullptr);
-    ~ResForm() override;
+    explicit PanelWindow(std::unique_ptr<SerialControl> control = nullptr);
+    ~PanelWindow() override;
 
     // The panel's public operations.
-    Status SerialCOM(const std::string &Command);
-    void Reset();
-    void SetDisplay(const std::string &Digits);
+    Status sendCommand(const std::string &Command);
+    void reset();
+    void setDisplay(const std::string &Digits);
 
-    SerialControl &SerCom() { return *serCom_; }
+    SerialControl &serialControl() { return *serCom_; }
     ValueRegister &digits() { return register_; }
 
     // The menu commands "COM Port" and "About" are wired by the start-up.

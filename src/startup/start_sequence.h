@@ -8,11 +8,11 @@
 
 namespace zz {
 
-class ResForm;
+class PanelWindow;
 
 struct StartResult {
-    std::optional<int> exitNow;  // set: end the program with this status
-    ResForm *panel = nullptr;    // the panel, shown, when start-up went on
+    std::optional<int> exitNow;    // set: end the program with this status
+    PanelWindow *panel = nullptr;  // the panel, shown, when start-up went on
 };
 
 // The whole program: application object, start sequence, event loop.
@@ -26,6 +26,6 @@ std::string invalidPortCaption(int port);
 
 // Waits strictly longer than the given seconds by a monotonic clock, handling
 // no operator input, without spinning a processor core.
-void Pause(double seconds);
+void pauseFor(double seconds);
 
 }  // namespace zz

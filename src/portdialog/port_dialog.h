@@ -1,8 +1,8 @@
 #pragma once
-// CommPortForm: the small modal dialog that chooses the serial port, applies it
+// PortDialog: the small modal dialog that chooses the serial port, applies it
 // to the serial control, stores it in "Settings.txt" and tests it.
 
-#include "serial_control.h"
+#include "link/serial_control.h"
 
 #include <QDialog>
 
@@ -12,7 +12,7 @@ class QPushButton;
 
 namespace zz {
 
-class CommPortForm : public QDialog {
+class PortDialog : public QDialog {
     Q_OBJECT
 
 public:
@@ -21,13 +21,13 @@ public:
     enum class Outcome { Confirmed, Closed, ExitProgram };
 
     // The load step: the list "1".."20" and the box preset to CommPort.
-    explicit CommPortForm(SerialControl &serCom);
-    ~CommPortForm() override;
+    explicit PortDialog(SerialControl &serial);
+    ~PortDialog() override;
 
-    QLabel *CommLab() const;
-    QComboBox *COMCombo() const;
-    QPushButton *ExitBut() const;
-    QPushButton *CommBut() const;
+    QLabel *promptLabel() const;
+    QComboBox *portBox() const;
+    QPushButton *exitButton() const;
+    QPushButton *okButton() const;
 
     // Shows the dialog modally with no owner and waits until it closes.
     Outcome showModal();
@@ -40,7 +40,7 @@ private:
     void updatePortTip();
     void paintEvent(QPaintEvent *event) override;
 
-    SerialControl &serCom_;
+    SerialControl &serial_;
     struct Widgets;
     Widgets *w_;
     Outcome outcome_ = Outcome::Closed;

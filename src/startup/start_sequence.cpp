@@ -1,15 +1,15 @@
-#include "res_mod.h"
+#include "startup/start_sequence.h"
 
-#include "comm_port_form.h"
-#include "fonts.h"
-#include "number_text.h"
-#include "panel_commands.h"
-#include "panel_texts.h"
-#include "qt_message_boxes.h"
-#include "res_form.h"
-#include "settings_file.h"
-#include "start_form.h"
-#include "termination_signals.h"
+#include "common/number_text.h"
+#include "panel/model/panel_texts.h"
+#include "panel/panel_window.h"
+#include "portdialog/port_dialog.h"
+#include "startup/panel_commands.h"
+#include "startup/settings/settings_file.h"
+#include "startup/start_screen.h"
+#include "startup/termination_signals.h"
+#include "ui/fonts.h"
+#include "ui/qt_message_boxes.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -52,8 +52,8 @@ void repaintNow(QWidget &window) {
 
 // Ends start-up early (the port dialog's exit button, a termination
 // signal): nothing more happens, and the port is closed if it is open.
-StartResult endStartUp(ResForm *panel, int status) {
-    if (panel->SerCom().portOpen()) (void)panel->SerCom().setPortOpen(false);
+StartResult endStartUp(PanelWindow *panel, int status) {
+    if (panel->serialControl().isOpen()) (void)panel->serialControl().close();
     delete panel;
     return {status, nullptr};
 }
@@ -65,7 +65,7 @@ std::string invalidPortCaption(int port) {
            "Please select a valid comm. port";
 }
 
-void Pause(double seconds) {
+void pauseFor(double seconds) {
     QElapsedTimer clock;  // monotonic: midnight or a clock change does not matter
     clock.start();
     const qint64 limitNs = static_cast<qint64>(seconds * 1e9);
@@ -80,9 +80,9 @@ void Pause(double seconds) {
 
 StartResult runStartSequence() {
     {
-        StartForm startScreen;
+        StartScreen startScreen;
         showPainted(startScreen);
-        Pause(2);
+        pauseFor(2);
     }
     if (terminationSignal()) return {terminationStatus(), nullptr};
 
@@ -93,37 +93,37 @@ StartResult runStartSequence() {
         return {kSettingsFailureStatus, nullptr};
     }
 
-    auto *panel = new ResForm();  // invisible until shown below
+    auto *panel = new PanelWindow();  // invisible until shown below
     panel->setAttribute(Qt::WA_DeleteOnClose);
     wirePanelCommands(*panel);
-    SerialControl &serCom = panel->SerCom();
+    SerialControl &serCom = panel->serialControl();
 
     bool portUsable = true;
     if (stored.port == 0) {
-        CommPortForm dialog(serCom);
-        if (dialog.showModal() == CommPortForm::Outcome::ExitProgram || terminationSignal())
+        PortDialog dialog(serCom);
+        if (dialog.showModal() == PortDialog::Outcome::ExitProgram || terminationSignal())
             return endStartUp(panel, terminationStatus());
-    } else if (!serCom.setCommPort(stored.port).ok()) {
+    } else if (!serCom.setPort(stored.port).ok()) {
         // A number the control refuses (negative, above 255) is asked for
         // again instead of ending the program.
         portUsable = false;
     }
 
-    if (!portUsable || !serCom.setPortOpen(true).ok()) {
-        CommPortForm dialog(serCom);
-        const int refused = portUsable ? serCom.commPort() : stored.port;
-        dialog.CommLab()->setText(boxText(invalidPortCaption(refused)));
-        if (dialog.showModal() == CommPortForm::Outcome::ExitProgram || terminationSignal())
+    if (!portUsable || !serCom.open().ok()) {
+        PortDialog dialog(serCom);
+        const int refused = portUsable ? serCom.port() : stored.port;
+        dialog.promptLabel()->setText(boxText(invalidPortCaption(refused)));
+        if (dialog.showModal() == PortDialog::Outcome::ExitProgram || terminationSignal())
             return endStartUp(panel, terminationStatus());
     }
 
     // From here every failing step is skipped without a message.
     panel->show();
     repaintNow(*panel);
-    panel->digits().setDigitLab(6, "1");
+    panel->digits().setDigitText(6, "1");
     repaintNow(*panel);  // handles pending events: a signal may have come meanwhile
     if (terminationSignal()) return endStartUp(panel, terminationStatus());
-    (void)panel->SerialCOM(panel_text::kStartCommand);
+    (void)panel->sendCommand(panel_text::kStartCommand);
     return {std::nullopt, panel};
 }
 
@@ -138,7 +138,7 @@ int startProgram(int argc, char **argv) {
 
     const StartResult started = runStartSequence();
     if (started.exitNow) return *started.exitNow;
-    const QPointer<ResForm> panel = started.panel;
+    const QPointer<PanelWindow> panel = started.panel;
     const int status = QApplication::exec();
     // A signal ends the loop with the panel still there: its destruction
     // closes a port that is open.

@@ -1,9 +1,9 @@
-#include "res_form.h"
+#include "panel/panel_window.h"
 
-#include "entry_box.h"
-#include "qt_message_boxes.h"
-#include "res_form_widgets.h"
-#include "spin_button.h"
+#include "panel/entry_box.h"
+#include "panel/panel_window_widgets.h"
+#include "panel/spin_button.h"
+#include "ui/qt_message_boxes.h"
 
 #include <QAction>
 #include <QIcon>
@@ -35,7 +35,7 @@ CurrentBoxes g_currentBoxes;
 
 }  // namespace
 
-ResForm::ResForm(std::unique_ptr<SerialControl> control)
+PanelWindow::PanelWindow(std::unique_ptr<SerialControl> control)
     : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       serCom_(control ? std::move(control) : std::make_unique<SerialControl>()) {
@@ -55,86 +55,88 @@ ResForm::ResForm(std::unique_ptr<SerialControl> control)
     w_->placeBackground(QSize(kClientWidth + 2 * kFrameBorder,
                               kTitleBar + menuHeight + kClientHeight + 2 * kFrameBorder));
     setWindowTitle(windowTitle() + QString::fromLatin1(kVersion));
-    for (QLabel *label : {w_->label9, w_->label10}) {
+    for (QLabel *label : {w_->modelLabel, w_->captionLabel}) {
         QPalette palette = label->palette();
         palette.setColor(QPalette::WindowText, kFooterBlue);
         label->setPalette(palette);
     }
 
-    // The digit labels are views of the register.
+    // The digitLabels labels are views of the register.
     register_.setObserver([this](int i) {
-        w_->digit[static_cast<size_t>(i)]->setText(QString::fromStdString(register_.DigitLab(i)));
+        w_->digitLabels[static_cast<size_t>(i)]->setText(
+            QString::fromStdString(register_.digitText(i)));
     });
     for (int i = 1; i <= ValueRegister::kDigits; ++i)
-        w_->digit[static_cast<size_t>(i)]->setText(QString::fromStdString(register_.DigitLab(i)));
+        w_->digitLabels[static_cast<size_t>(i)]->setText(
+            QString::fromStdString(register_.digitText(i)));
     PanelView &view = *this;
     logic_ = std::make_unique<PanelLogic>(register_, view, g_currentBoxes);
 
     // Only the up event of an up wheel and the down event of a down wheel act.
     for (int i = 1; i <= ValueRegister::kDigits; ++i) {
-        connect(w_->adjUp[static_cast<size_t>(i)], &SpinButton::spinUp, this,
+        connect(w_->upArrows[static_cast<size_t>(i)], &SpinButton::spinUp, this,
                 [this, i] { logic_->upStep(i); });
-        connect(w_->adjDown[static_cast<size_t>(i)], &SpinButton::spinDown, this,
+        connect(w_->downArrows[static_cast<size_t>(i)], &SpinButton::spinDown, this,
                 [this, i] { logic_->downStep(i); });
     }
     for (int n = 0; n <= 7; ++n)
-        connect(w_->ranBut[static_cast<size_t>(n)], &QPushButton::clicked, this,
+        connect(w_->presetButtons[static_cast<size_t>(n)], &QPushButton::clicked, this,
                 [this, n] { logic_->preset(n); });
-    connect(w_->setBut, &QPushButton::clicked, this, &ResForm::runEntry);
-    connect(w_->manText, &EntryBox::enterKey, this, &ResForm::runEntry);
-    connect(w_->exitBut, &QPushButton::clicked, this, &QWidget::close);
-    connect(w_->comMenu, &QAction::triggered, this, [this] {
+    connect(w_->setButton, &QPushButton::clicked, this, &PanelWindow::runEntry);
+    connect(w_->entryBox, &EntryBox::enterKey, this, &PanelWindow::runEntry);
+    connect(w_->exitButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(w_->comPortAction, &QAction::triggered, this, [this] {
         if (comPortCommand_) comPortCommand_();
     });
-    connect(w_->aboMenu, &QAction::triggered, this, [this] {
+    connect(w_->aboutAction, &QAction::triggered, this, [this] {
         if (aboutCommand_) aboutCommand_();
     });
 
-    w_->adjUp[6]->setFocus();  // first in the tab order
+    w_->upArrows[6]->setFocus();  // first in the tab order
 }
 
-ResForm::~ResForm() {
+PanelWindow::~PanelWindow() {
     // The labels go with the window; the register must not reach them then.
     register_.setObserver(nullptr);
 }
 
-Status ResForm::SerialCOM(const std::string &Command) {
-    return zz::SerialCOM(*serCom_, Command);
+Status PanelWindow::sendCommand(const std::string &Command) {
+    return zz::sendCommand(*serCom_, Command);
 }
 
-void ResForm::Reset() {
-    register_.Reset();
+void PanelWindow::reset() {
+    register_.reset();
 }
 
-void ResForm::SetDisplay(const std::string &Digits) {
-    register_.SetDisplay(Digits);
+void PanelWindow::setDisplay(const std::string &Digits) {
+    register_.setDisplay(Digits);
 }
 
-void ResForm::setComPortCommand(std::function<void()> command) {
+void PanelWindow::setComPortCommand(std::function<void()> command) {
     comPortCommand_ = std::move(command);
 }
 
-void ResForm::setAboutCommand(std::function<void()> command) {
+void PanelWindow::setAboutCommand(std::function<void()> command) {
     aboutCommand_ = std::move(command);
 }
 
-void ResForm::runEntry() {
+void PanelWindow::runEntry() {
     // An accepted value empties the box; a refused one stays for correcting.
-    if (logic_->enterValue(w_->manText->text().toStdString())) w_->manText->clear();
+    if (logic_->enterValue(w_->entryBox->text().toStdString())) w_->entryBox->clear();
 }
 
 // Repaints happen now, not later: the new value is on screen before the
 // possibly slow transmission starts.
-void ResForm::repaintDigit(int i) {
-    if (i >= 1 && i <= ValueRegister::kDigits) w_->digit[static_cast<size_t>(i)]->repaint();
+void PanelWindow::repaintDigit(int i) {
+    if (i >= 1 && i <= ValueRegister::kDigits) w_->digitLabels[static_cast<size_t>(i)]->repaint();
 }
 
-void ResForm::repaintPanel() {
+void PanelWindow::repaintPanel() {
     repaint();
 }
 
-Status ResForm::send(const std::string &command) {
-    return SerialCOM(command);
+Status PanelWindow::send(const std::string &command) {
+    return sendCommand(command);
 }
 
 }  // namespace zz

@@ -3,12 +3,12 @@
 // elements, the wheels, the readout panel over the wheels, then the buttons
 // and the entry box.
 
-#include "drawn_shapes.h"
-#include "entry_box.h"
-#include "fonts.h"
-#include "res_form_widgets.h"
-#include "spin_button.h"
-#include "twips.h"
+#include "panel/drawn_shapes.h"
+#include "panel/entry_box.h"
+#include "panel/panel_window_widgets.h"
+#include "panel/spin_button.h"
+#include "ui/fonts.h"
+#include "ui/twips.h"
 
 #include <QAction>
 #include <QFrame>
@@ -113,7 +113,7 @@ const RectRow kRects[] = {
     {"Shape4", 885, 1155, 3915, 1080, {}},
 };
 
-// Wheel left edges by digit index 1..6 (slot 0 unused); AdjDown(6) sits
+// Wheel left edges by digitLabels index 1..6 (slot 0 unused); AdjDown(6) sits
 // 15 twips further left than AdjUp(6).
 constexpr int kAdjUpLeft[7] = {0, 4170, 3285, 2730, 2190, 1635, 1080};
 constexpr int kAdjDownLeft[7] = {0, 4170, 3285, 2730, 2190, 1635, 1065};
@@ -123,7 +123,7 @@ constexpr int kReadoutTop = 1170;  // SSPanel1, as high as its digits (kReadoutH
 constexpr int kAdjWidth = 450;
 constexpr int kAdjHeight = 630;
 
-// The readout inside SSPanel1: digit lefts by index 1..6, the point between
+// The readout inside SSPanel1: digitLabels lefts by index 1..6, the point between
 // DigitLab(2) and DigitLab(1).
 constexpr int kDigitLeft[7] = {0, 3210, 2340, 1785, 1230, 675, 120};
 constexpr int kDigitWidth = 555;
@@ -219,21 +219,21 @@ QLabel *makePicture(QWidget *parent, const char *name, const QString &resource) 
 
 }  // namespace
 
-ResForm::Widgets::Widgets(QWidget *clientArea, QMenuBar *menu) : client(clientArea) {
+PanelWindow::Widgets::Widgets(QWidget *clientArea, QMenuBar *menu) : client(clientArea) {
     registerPanelFonts();
     client->setFont(panelFont(kSansSerif, kDefaultPoints));
 
-    comMenu = menu->addAction(QStringLiteral("COM Port"));
-    comMenu->setObjectName(QStringLiteral("COMMenu"));
-    aboMenu = menu->addAction(QStringLiteral("About"));
-    aboMenu->setObjectName(QStringLiteral("AboMenu"));
+    comPortAction = menu->addAction(QStringLiteral("COM Port"));
+    comPortAction->setObjectName(QStringLiteral("COMMenu"));
+    aboutAction = menu->addAction(QStringLiteral("About"));
+    aboutAction->setObjectName(QStringLiteral("AboMenu"));
 
     // Beneath everything; placed with the picture by placeBackground().
-    borderShape = new RectShape(kDesktop, 2, std::nullopt, client);
-    borderShape->setObjectName(QStringLiteral("BorderShape"));
+    border = new RectShape(kDesktop, 2, std::nullopt, client);
+    border->setObjectName(QStringLiteral("BorderShape"));
 
-    bgImage = makePicture(client, "BGImage", QStringLiteral(":/pictures/panel_background.jpg"));
-    bgImage->setScaledContents(true);
+    background = makePicture(client, "BGImage", QStringLiteral(":/pictures/panel_background.jpg"));
+    background->setScaledContents(true);
 
     for (const LineRow &row : kLines) {
         auto *line = new LineShape(kGrey, client);
@@ -251,8 +251,8 @@ ResForm::Widgets::Widgets(QWidget *clientArea, QMenuBar *menu) : client(clientAr
             makeLabel(client, row.name, twipsRect(row.left, row.top, row.width, row.height),
                       row.caption, row.face);
         if (row.text) setTextColour(label, *row.text);
-        if (QLatin1String(row.name) == QLatin1String("Label9")) label9 = label;
-        if (QLatin1String(row.name) == QLatin1String("Label10")) label10 = label;
+        if (QLatin1String(row.name) == QLatin1String("Label9")) modelLabel = label;
+        if (QLatin1String(row.name) == QLatin1String("Label10")) captionLabel = label;
     }
     QLabel *logo = makePicture(client, "Image1", QStringLiteral(":/icons/logo48.png"));
     logo->setGeometry(twipsRect(180, 4125, 720, 720));
@@ -260,69 +260,70 @@ ResForm::Widgets::Widgets(QWidget *clientArea, QMenuBar *menu) : client(clientAr
 
     // The wheels, then the readout panel over their inner halves.
     for (int i = 6; i >= 1; --i)
-        adjUp[i] = makeWheel(client, QStringLiteral("AdjUp%1").arg(i), kAdjUpLeft[i], kAdjUpTop,
-                             SpinButton::Arrow::Up);
+        upArrows[i] = makeWheel(client, QStringLiteral("AdjUp%1").arg(i), kAdjUpLeft[i], kAdjUpTop,
+                                SpinButton::Arrow::Up);
     for (int i = 6; i >= 1; --i)
-        adjDown[i] = makeWheel(client, QStringLiteral("AdjDown%1").arg(i), kAdjDownLeft[i],
-                               kAdjDownTop, SpinButton::Arrow::Down);
+        downArrows[i] = makeWheel(client, QStringLiteral("AdjDown%1").arg(i), kAdjDownLeft[i],
+                                  kAdjDownTop, SpinButton::Arrow::Down);
 
-    ssPanel1 = new QFrame(client);
-    ssPanel1->setObjectName(QStringLiteral("SSPanel1"));
-    ssPanel1->setGeometry(twipsRect(915, kReadoutTop, 3840, kReadoutHeight));
-    ssPanel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    ssPanel1->setLineWidth(1);
-    setBackground(ssPanel1, kWhite);
+    readoutPanel = new QFrame(client);
+    readoutPanel->setObjectName(QStringLiteral("SSPanel1"));
+    readoutPanel->setGeometry(twipsRect(915, kReadoutTop, 3840, kReadoutHeight));
+    readoutPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    readoutPanel->setLineWidth(1);
+    setBackground(readoutPanel, kWhite);
 
     const Face readout{kArial, kReadoutPoints};
     for (int i = 6; i >= 1; --i) {
         const QString name = QStringLiteral("DigitLab%1").arg(i);
-        digit[i] = makeLabel(ssPanel1, name.toLatin1().constData(),
-                             twipsRect(kDigitLeft[i], 0, kDigitWidth, kReadoutHeight),
-                             QStringLiteral("0"), readout);
-        setTextColour(digit[i], kDigitColour[i]);
-        setBackground(digit[i], kWhite);
+        digitLabels[i] = makeLabel(readoutPanel, name.toLatin1().constData(),
+                                   twipsRect(kDigitLeft[i], 0, kDigitWidth, kReadoutHeight),
+                                   QStringLiteral("0"), readout);
+        setTextColour(digitLabels[i], kDigitColour[i]);
+        setBackground(digitLabels[i], kWhite);
     }
     QLabel *point =
-        makeLabel(ssPanel1, "Label11", twipsRect(kPointLeft, 0, kPointWidth, kReadoutHeight),
+        makeLabel(readoutPanel, "Label11", twipsRect(kPointLeft, 0, kPointWidth, kReadoutHeight),
                   QStringLiteral("."), readout);
     setTextColour(point, kBlack);
     setBackground(point, kWhite);
 
-    ranBut[0] =
+    presetButtons[0] =
         makeButton(client, "RanBut0", twipsRect(180, 1170, 645, 1065), QStringLiteral("ZERO"), {});
     for (int n = 1; n <= 7; ++n) {
         const PresetRow &row = kPresets[n];
         const QString name = QStringLiteral("RanBut%1").arg(n);
-        ranBut[n] = makeButton(client, name.toLatin1().constData(),
-                               twipsRect(row.left, kPresetTop, row.width, kPresetHeight),
-                               row.caption, {kArial, 12});
+        presetButtons[n] = makeButton(client, name.toLatin1().constData(),
+                                      twipsRect(row.left, kPresetTop, row.width, kPresetHeight),
+                                      row.caption, {kArial, 12});
     }
 
-    manText = new EntryBox(client);
-    manText->setObjectName(QStringLiteral("ManText"));
-    manText->setGeometry(twipsRect(1800, 2895, 1410, 360));
-    manText->setFont(panelFont(kSansSerif, 9.75, true));
-    manText->setMaxLength(std::numeric_limits<int>::max());  // no limit on what is typed
+    entryBox = new EntryBox(client);
+    entryBox->setObjectName(QStringLiteral("ManText"));
+    entryBox->setGeometry(twipsRect(1800, 2895, 1410, 360));
+    entryBox->setFont(panelFont(kSansSerif, 9.75, true));
+    entryBox->setMaxLength(std::numeric_limits<int>::max());  // no limit on what is typed
 
-    setBut = makeButton(client, "SetBut", twipsRect(4245, 2895, 1590, 375),
-                        QStringLiteral("&Set Value"), {});
-    exitBut = makeButton(client, "ExitBut", twipsRect(4320, 4335, 1515, 405),
-                         QStringLiteral("&Exit"), {});
+    setButton = makeButton(client, "SetBut", twipsRect(4245, 2895, 1590, 375),
+                           QStringLiteral("&Set Value"), {});
+    exitButton = makeButton(client, "ExitBut", twipsRect(4320, 4335, 1515, 405),
+                            QStringLiteral("&Exit"), {});
 
     // Tab order: up arrows 6..1, down arrows 6..1, then the rest of the panel.
     QList<QWidget *> order;
-    for (int i = 6; i >= 1; --i) order << adjUp[i];
-    for (int i = 6; i >= 1; --i) order << adjDown[i];
-    order << ranBut[0] << manText << ranBut[3] << ranBut[4] << ranBut[5] << ranBut[6] << ranBut[7]
-          << exitBut << setBut << ranBut[2] << ranBut[1];
+    for (int i = 6; i >= 1; --i) order << upArrows[i];
+    for (int i = 6; i >= 1; --i) order << downArrows[i];
+    order << presetButtons[0] << entryBox << presetButtons[3] << presetButtons[4]
+          << presetButtons[5] << presetButtons[6] << presetButtons[7] << exitButton << setButton
+          << presetButtons[2] << presetButtons[1];
     for (qsizetype k = 1; k < order.size(); ++k) QWidget::setTabOrder(order[k - 1], order[k]);
 }
 
-void ResForm::Widgets::placeBackground(QSize outer) {
+void PanelWindow::Widgets::placeBackground(QSize outer) {
     // Stretched over the window's outer size: its right and bottom parts fall
     // outside the client area and are cut off.
-    bgImage->setGeometry(QRect(QPoint(0, 0), outer));
-    borderShape->setGeometry(10, 10, outer.width() - 10, outer.height() - 10);
+    background->setGeometry(QRect(QPoint(0, 0), outer));
+    border->setGeometry(10, 10, outer.width() - 10, outer.height() - 10);
 }
 
 }  // namespace zz

@@ -11,6 +11,10 @@ namespace zz {
 // -32768..32767 (or not a number) there is no result.
 std::optional<std::int16_t> toInt16(double value);
 
+// The error number and text the operator sees when that conversion has no result.
+inline constexpr int kOverflowError = 6;
+inline constexpr const char *kOverflowText = "Overflow";
+
 // A whole number in decimal, no blank, no sign when not negative ("3", "12", "-4").
 std::string wholeNumberText(long long value);
 

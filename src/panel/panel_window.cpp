@@ -3,7 +3,6 @@
 #include "panel/entry_box.h"
 #include "panel/panel_window_widgets.h"
 #include "panel/spin_button.h"
-#include "ui/qt_message_boxes.h"
 
 #include <QAction>
 #include <QIcon>
@@ -19,26 +18,13 @@ constexpr const char *kCaption = "6175 Virtual Panel";
 constexpr const char *kVersion = " V1.20 : 24/07/2006";
 const QColor kFooterBlue(19, 101, 159);
 
-// Asks whichever boxes are installed at the moment a box is needed, so that a
-// test may install its scripted answers after the window exists.
-class CurrentBoxes final : public MessageBoxes {
-public:
-    void exclamation(const std::string &title, const std::string &text) override {
-        messageBoxes().exclamation(title, text);
-    }
-    bool askYesNo(const std::string &title, const std::string &text) override {
-        return messageBoxes().askYesNo(title, text);
-    }
-};
-
-CurrentBoxes g_currentBoxes;
-
 }  // namespace
 
-PanelWindow::PanelWindow(std::unique_ptr<SerialControl> control)
+PanelWindow::PanelWindow(SerialControl &serial, MessageBoxes &boxes)
     : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      serCom_(control ? std::move(control) : std::make_unique<SerialControl>()) {
+      serial_(serial) {
+    setObjectName(QStringLiteral("ResForm"));
     setWindowTitle(QString::fromLatin1(kCaption));
     setWindowIcon(QIcon(QStringLiteral(":/icons/logo48.png")));
 
@@ -70,7 +56,7 @@ PanelWindow::PanelWindow(std::unique_ptr<SerialControl> control)
         w_->digitLabels[static_cast<size_t>(i)]->setText(
             QString::fromStdString(register_.digitText(i)));
     PanelView &view = *this;
-    logic_ = std::make_unique<PanelLogic>(register_, view, g_currentBoxes);
+    logic_ = std::make_unique<PanelLogic>(register_, view, boxes);
 
     // Only the up event of an up wheel and the down event of a down wheel act.
     for (int i = 1; i <= ValueRegister::kDigits; ++i) {
@@ -100,16 +86,16 @@ PanelWindow::~PanelWindow() {
     register_.setObserver(nullptr);
 }
 
-Status PanelWindow::sendCommand(const std::string &Command) {
-    return zz::sendCommand(*serCom_, Command);
+Status PanelWindow::sendCommand(const std::string &command) {
+    return zz::sendCommand(serial_, command);
 }
 
 void PanelWindow::reset() {
     register_.reset();
 }
 
-void PanelWindow::setDisplay(const std::string &Digits) {
-    register_.setDisplay(Digits);
+void PanelWindow::setDisplay(const std::string &digits) {
+    register_.setDisplay(digits);
 }
 
 void PanelWindow::setComPortCommand(std::function<void()> command) {

@@ -1,6 +1,7 @@
 #pragma once
-// PanelWindow: the main window, drawn like the instrument's front panel. It owns
-// the serial control SerCom and shows the value register as six large digits.
+// The panel window: the main window, drawn like the instrument's front panel.
+// It shows the value register as six large digits and sends every change
+// through the serial control its creator hands it.
 // The logic of the wheels, direct entry and presets lives in PanelLogic; this
 // window only lays out the controls, forwards their events and repaints.
 
@@ -25,16 +26,16 @@ class PanelWindow : public QMainWindow, private PanelView {
 
 public:
     // Runs the creation steps (layout, caption with version, colours). The
-    // control defaults to the platform serial backend.
-    explicit PanelWindow(std::unique_ptr<SerialControl> control = nullptr);
+    // control and the boxes outlive the window.
+    PanelWindow(SerialControl &serial, MessageBoxes &boxes);
     ~PanelWindow() override;
 
     // The panel's public operations.
-    Status sendCommand(const std::string &Command);
+    Status sendCommand(const std::string &command);
     void reset();
-    void setDisplay(const std::string &Digits);
+    void setDisplay(const std::string &digits);
 
-    SerialControl &serialControl() { return *serCom_; }
+    SerialControl &serialControl() { return serial_; }
     ValueRegister &digits() { return register_; }
 
     // The menu commands "COM Port" and "About" are wired by the start-up.
@@ -45,7 +46,7 @@ public:
     static constexpr int kClientWidth = 398;
     static constexpr int kClientHeight = 332;
     // The designed frame around it: a fixed dialog border on every side and a
-    // title bar above the menu bar. BGImage spans the outer size they make.
+    // title bar above the menu bar. The background spans the outer size they make.
     static constexpr int kFrameBorder = 3;
     static constexpr int kTitleBar = 19;
 
@@ -56,7 +57,7 @@ private:
     Status send(const std::string &command) override;
 
     struct Widgets;
-    std::unique_ptr<SerialControl> serCom_;
+    SerialControl &serial_;
     ValueRegister register_;
     std::unique_ptr<Widgets> w_;
     std::unique_ptr<PanelLogic> logic_;

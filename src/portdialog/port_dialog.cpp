@@ -3,9 +3,7 @@
 #include "common/leading_number.h"
 #include "common/number_text.h"
 #include "link/port_map.h"
-#include "startup/settings/settings_file.h"
 #include "ui/fonts.h"
-#include "ui/qt_message_boxes.h"
 #include "ui/twips.h"
 
 #include <QComboBox>
@@ -21,12 +19,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace zz {
 
 namespace {
-
-constexpr int kOverflow = 6;
 
 QPushButton *button(QWidget *parent, const char *name, const QString &caption, const QRect &rect,
                     const QFont &font) {
@@ -72,11 +69,11 @@ struct PortDialog::Widgets {
     QPushButton *okButton = nullptr;
 };
 
-PortDialog::PortDialog(SerialControl &serial)
+PortDialog::PortDialog(int currentPort, Acceptor acceptor)
     : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                            Qt::CustomizeWindowHint),
-      serial_(serial),
+      acceptor_(std::move(acceptor)),
       w_(new Widgets) {
     registerPanelFonts();  // the stand-ins must be in place before any font is matched
     setObjectName(QStringLiteral("CommPortForm"));
@@ -125,7 +122,6 @@ PortDialog::PortDialog(SerialControl &serial)
     connect(w_->okButton, &QPushButton::clicked, this, &PortDialog::confirm);
     connect(w_->exitButton, &QPushButton::clicked, this, [this] {
         // Ends the program under either caption; the caller does the ending.
-        if (serial_.isOpen()) (void)serial_.close();
         outcome_ = Outcome::ExitProgram;
         done(QDialog::Rejected);
     });
@@ -133,7 +129,7 @@ PortDialog::PortDialog(SerialControl &serial)
 
     // The load step.
     for (int i = 1; i <= 20; ++i) w_->portBox->addItem(QString::number(i));
-    const QString current = QString::fromStdString(wholeNumberText(serial_.port()));
+    const QString current = QString::fromStdString(wholeNumberText(currentPort));
     if (const int i = w_->portBox->findText(current); i >= 0) w_->portBox->setCurrentIndex(i);
     w_->portBox->setEditText(current);
     updatePortTip();
@@ -163,25 +159,9 @@ PortDialog::Outcome PortDialog::showModal() {
 }
 
 void PortDialog::confirm() {
-    const Status status = [this]() -> Status {
-        const auto port = portNumber(w_->portBox->currentText().toStdString());
-        if (!port) return Status::failure(kOverflow, "Overflow");
-        if (Status s = serial_.setPort(*port); !s) return s;
-        // The port as set, so that "3.7" stores 4, the port in use.
-        if (Status s = writeStoredPort(*port); !s) return s;
-        if (Status s = serial_.open(); !s) return s;
-        return serial_.close();
-    }();
-
-    if (status) {
-        outcome_ = Outcome::Confirmed;
-        done(QDialog::Accepted);
-        return;
-    }
-    messageBoxes().exclamation(
-        "Serial Communication Error",
-        "Serial communication error :\r\r" + status.text() + "\r\rClick OK to continue.");
-    if (serial_.isOpen()) (void)serial_.close();
+    if (!acceptor_(portNumber(w_->portBox->currentText().toStdString()))) return;
+    outcome_ = Outcome::Confirmed;
+    done(QDialog::Accepted);
 }
 
 void PortDialog::updatePortTip() {

@@ -1,10 +1,13 @@
 #pragma once
-// PortDialog: the small modal dialog that chooses the serial port, applies it
-// to the serial control, stores it in "Settings.txt" and tests it.
-
-#include "link/serial_control.h"
+// The port dialog: the small modal dialog in which the operator chooses the
+// serial port. It only chooses: the port confirmed with OK goes to the
+// acceptor its caller gives, which applies it; the dialog closes when the
+// acceptor takes the port and stays open for another choice otherwise.
 
 #include <QDialog>
+
+#include <functional>
+#include <optional>
 
 class QComboBox;
 class QLabel;
@@ -20,8 +23,12 @@ public:
     // exit button, which ends the program whatever its caption.
     enum class Outcome { Confirmed, Closed, ExitProgram };
 
-    // The load step: the list "1".."20" and the box preset to CommPort.
-    explicit PortDialog(SerialControl &serial);
+    // Gets the number in the box (rounded to a whole number), or nothing
+    // when it lies beyond the 16-bit range; true when the port was taken.
+    using Acceptor = std::function<bool(std::optional<int> port)>;
+
+    // The list "1".."20" and the box preset to the current port.
+    PortDialog(int currentPort, Acceptor acceptor);
     ~PortDialog() override;
 
     QLabel *promptLabel() const;
@@ -40,7 +47,7 @@ private:
     void updatePortTip();
     void paintEvent(QPaintEvent *event) override;
 
-    SerialControl &serial_;
+    Acceptor acceptor_;
     struct Widgets;
     Widgets *w_;
     Outcome outcome_ = Outcome::Closed;

@@ -1,22 +1,17 @@
 #include "startup/panel_commands.h"
 
 #include "panel/panel_window.h"
-#include "portdialog/port_dialog.h"
+#include "startup/port_choice.h"
 #include "startup/start_screen.h"
-
-#include <QPushButton>
 
 namespace zz {
 
 namespace {
 
-void openPortDialog(PanelWindow &panel) {
-    PortDialog dialog(panel.serialControl());
-    dialog.exitButton()->setText(QStringLiteral("&Close"));
-    if (dialog.showModal() != PortDialog::Outcome::ExitProgram) return;
+void openPortDialog(PanelWindow &panel, SerialControl &serial, MessageBoxes &boxes) {
+    if (choosePort(serial, boxes, {{}, "&Close"}) != PortDialog::Outcome::ExitProgram) return;
     // "&Close" ends the whole program, as "&Exit" does: the panel is the last
     // window, and the program ends when it closes.
-    if (panel.serialControl().isOpen()) (void)panel.serialControl().close();
     panel.close();
 }
 
@@ -27,8 +22,8 @@ void openAbout() {
 
 }  // namespace
 
-void wirePanelCommands(PanelWindow &panel) {
-    panel.setComPortCommand([&panel] { openPortDialog(panel); });
+void wirePanelCommands(PanelWindow &panel, SerialControl &serial, MessageBoxes &boxes) {
+    panel.setComPortCommand([&] { openPortDialog(panel, serial, boxes); });
     panel.setAboutCommand([] { openAbout(); });
 }
 

@@ -4,9 +4,11 @@
 
 namespace zz {
 
+class MessageBoxes;
 class PanelWindow;
 class SerialControl;
 
-void wirePanelCommands(PanelWindow &panel);
+// Both outlive the panel.
+void wirePanelCommands(PanelWindow &panel, SerialControl &serial, MessageBoxes &boxes);
 
 }  // namespace zz

@@ -1,10 +1,11 @@
 #include "startup/start_sequence.h"
 
 #include "common/number_text.h"
+#include "link/serial_control.h"
 #include "panel/model/panel_texts.h"
 #include "panel/panel_window.h"
-#include "portdialog/port_dialog.h"
 #include "startup/panel_commands.h"
+#include "startup/port_choice.h"
 #include "startup/settings/settings_file.h"
 #include "startup/start_screen.h"
 #include "startup/termination_signals.h"
@@ -52,8 +53,8 @@ void repaintNow(QWidget &window) {
 
 // Ends start-up early (the port dialog's exit button, a termination
 // signal): nothing more happens, and the port is closed if it is open.
-StartResult endStartUp(PanelWindow *panel, int status) {
-    if (panel->serialControl().isOpen()) (void)panel->serialControl().close();
+StartResult endStartUp(PanelWindow *panel, SerialControl &serial, int status) {
+    (void)serial.close();
     delete panel;
     return {status, nullptr};
 }
@@ -78,7 +79,7 @@ void pauseFor(double seconds) {
     }
 }
 
-StartResult runStartSequence() {
+StartResult runStartSequence(SerialControl &serial, MessageBoxes &boxes) {
     {
         StartScreen startScreen;
         showPainted(startScreen);
@@ -88,33 +89,32 @@ StartResult runStartSequence() {
 
     const StoredPort stored = readStoredPort();
     if (!stored.status.ok()) {
-        messageBoxes().exclamation(
+        boxes.exclamation(
             "6175ZIZ", "The settings file cannot be opened or created.\r\r" + stored.status.text());
         return {kSettingsFailureStatus, nullptr};
     }
 
-    auto *panel = new PanelWindow();  // invisible until shown below
+    auto *panel = new PanelWindow(serial, boxes);  // invisible until shown below
     panel->setAttribute(Qt::WA_DeleteOnClose);
-    wirePanelCommands(*panel);
-    SerialControl &serCom = panel->serialControl();
+    wirePanelCommands(*panel, serial, boxes);
+    const auto endedInDialog = [](PortDialog::Outcome outcome) {
+        return outcome == PortDialog::Outcome::ExitProgram || terminationSignal();
+    };
 
     bool portUsable = true;
     if (stored.port == 0) {
-        PortDialog dialog(serCom);
-        if (dialog.showModal() == PortDialog::Outcome::ExitProgram || terminationSignal())
-            return endStartUp(panel, terminationStatus());
-    } else if (!serCom.setPort(stored.port).ok()) {
+        if (endedInDialog(choosePort(serial, boxes)))
+            return endStartUp(panel, serial, terminationStatus());
+    } else if (!serial.setPort(stored.port).ok()) {
         // A number the control refuses (negative, above 255) is asked for
         // again instead of ending the program.
         portUsable = false;
     }
 
-    if (!portUsable || !serCom.open().ok()) {
-        PortDialog dialog(serCom);
-        const int refused = portUsable ? serCom.port() : stored.port;
-        dialog.promptLabel()->setText(boxText(invalidPortCaption(refused)));
-        if (dialog.showModal() == PortDialog::Outcome::ExitProgram || terminationSignal())
-            return endStartUp(panel, terminationStatus());
+    if (!portUsable || !serial.open().ok()) {
+        const int refused = portUsable ? serial.port() : stored.port;
+        if (endedInDialog(choosePort(serial, boxes, {invalidPortCaption(refused), {}})))
+            return endStartUp(panel, serial, terminationStatus());
     }
 
     // From here every failing step is skipped without a message.
@@ -122,7 +122,7 @@ StartResult runStartSequence() {
     repaintNow(*panel);
     panel->digits().setDigitText(6, "1");
     repaintNow(*panel);  // handles pending events: a signal may have come meanwhile
-    if (terminationSignal()) return endStartUp(panel, terminationStatus());
+    if (terminationSignal()) return endStartUp(panel, serial, terminationStatus());
     (void)panel->sendCommand(panel_text::kStartCommand);
     return {std::nullopt, panel};
 }
@@ -136,13 +136,14 @@ int startProgram(int argc, char **argv) {
 
     watchTerminationSignals();
 
-    const StartResult started = runStartSequence();
+    // Outlives every window; its destruction closes a port that is open.
+    SerialControl serial;
+    QtMessageBoxes boxes;
+    const StartResult started = runStartSequence(serial, boxes);
     if (started.exitNow) return *started.exitNow;
     const QPointer<PanelWindow> panel = started.panel;
     const int status = QApplication::exec();
-    // A signal ends the loop with the panel still there: its destruction
-    // closes a port that is open.
-    delete panel.data();
+    delete panel.data();  // still there when a signal ended the loop
     return status;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// ResMod: the start sequence. Shows the start screen for two seconds, reads
+// The start sequence. Shows the start screen for two seconds, reads
 // the port from "Settings.txt", opens it (or asks for one), shows the panel at
 // 10000.0 and sends "10000"; the program then lives on window events.
 
@@ -8,7 +8,9 @@
 
 namespace zz {
 
+class MessageBoxes;
 class PanelWindow;
+class SerialControl;
 
 struct StartResult {
     std::optional<int> exitNow;    // set: end the program with this status
@@ -18,8 +20,9 @@ struct StartResult {
 // The whole program: application object, start sequence, event loop.
 int startProgram(int argc, char **argv);
 
-// The start sequence proper (the application object must exist).
-StartResult runStartSequence();
+// The start sequence proper (the application object must exist). The
+// control and the boxes outlive the panel it makes.
+StartResult runStartSequence(SerialControl &serial, MessageBoxes &boxes);
 
 // The port dialog's prompt when the stored port cannot be used, naming it.
 std::string invalidPortCaption(int port);

@@ -23,17 +23,4 @@ bool QtMessageBoxes::askYesNo(const std::string &title, const std::string &text)
     return box.exec() == QMessageBox::Yes;
 }
 
-namespace {
-MessageBoxes *g_override = nullptr;
-}
-
-MessageBoxes &messageBoxes() {
-    static QtMessageBoxes real;
-    return g_override ? *g_override : real;
-}
-
-void setMessageBoxes(MessageBoxes *boxes) {
-    g_override = boxes;
-}
-
 }  // namespace zz

@@ -17,8 +17,4 @@ public:
 // each one as a line break.
 QString boxText(const std::string &text);
 
-// The boxes every window uses; tests replace them with scripted answers.
-MessageBoxes &messageBoxes();
-void setMessageBoxes(MessageBoxes *boxes);  // nullptr restores the real ones
-
 }  // namespace zz

@@ -4,10 +4,12 @@
 
 #include "portdialog/port_dialog.h"
 
+#include "common/message_boxes.h"
 #include "link/serial_backend.h"
+#include "link/serial_control.h"
 #include "port_map_sandbox.h"
 #include "pty_pair.h"
-#include "ui/qt_message_boxes.h"
+#include "startup/port_choice.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -108,11 +110,17 @@ class CommPortFormTest : public QObject {
     std::unique_ptr<zz::test::PortMapSandbox> sandbox_;
     std::unique_ptr<ScriptedBoxes> boxes_;
     CountingBackend *backend_ = nullptr;
-    std::unique_ptr<zz::SerialControl> serCom_;
+    std::unique_ptr<zz::SerialControl> serial_;
 
     // A port that names a missing device on this machine.
     void mapMissing(int port) {
         QVERIFY(sandbox_->map(port, dir_->path().toStdString() + "/no-such-device"));
+    }
+
+    // What the start-up gives the dialog: the port applied to the control,
+    // stored and tested, with the boxes answering.
+    PortDialog::Acceptor applying() {
+        return [this](std::optional<int> port) { return zz::applyPort(*serial_, port, *boxes_); };
     }
 
 private slots:
@@ -125,22 +133,20 @@ private slots:
         sandbox_ = std::make_unique<zz::test::PortMapSandbox>();
         QVERIFY(sandbox_->ok());
         boxes_ = std::make_unique<ScriptedBoxes>();
-        zz::setMessageBoxes(boxes_.get());
         auto backend = std::make_unique<CountingBackend>();
         backend_ = backend.get();
-        serCom_ = std::make_unique<zz::SerialControl>(std::move(backend));
+        serial_ = std::make_unique<zz::SerialControl>(std::move(backend));
     }
 
     void cleanup() {
-        serCom_.reset();
-        zz::setMessageBoxes(nullptr);
+        serial_.reset();
         sandbox_.reset();
         QDir::setCurrent(home_);
         dir_.reset();
     }
 
     void window() {
-        PortDialog dialog(*serCom_);
+        PortDialog dialog(serial_->port(), applying());
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Set Communication Port"));
         QCOMPARE(dialog.minimumSize(), QSize(388, 154));
         QCOMPARE(dialog.maximumSize(), QSize(388, 154));
@@ -190,7 +196,7 @@ private slots:
         QFETCH(bool, bold);
         QFETCH(QColor, colour);
 
-        PortDialog dialog(*serCom_);
+        PortDialog dialog(serial_->port(), applying());
         auto *w = dialog.findChild<QWidget *>(name);
         QVERIFY2(w, qPrintable(name));
         QCOMPARE(w->geometry(), geometry);
@@ -218,7 +224,7 @@ private slots:
     }
 
     void centredOnTheScreen() {
-        PortDialog dialog(*serCom_);
+        PortDialog dialog(serial_->port(), applying());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         const QRect screen = dialog.screen()->availableGeometry();
@@ -231,7 +237,7 @@ private slots:
         QStringList expected;
         for (int i = 1; i <= 20; ++i) expected << QString::number(i);
         for (int opening = 1; opening <= 2; ++opening) {
-            PortDialog dialog(*serCom_);
+            PortDialog dialog(serial_->port(), applying());
             QStringList items;
             for (int i = 0; i < dialog.portBox()->count(); ++i)
                 items << dialog.portBox()->itemText(i);
@@ -246,7 +252,7 @@ private slots:
             QVERIFY2(dialog.isVisible(), "Enter has no meaning of its own");
             QVERIFY(boxes_->shown.isEmpty());
         }
-        QCOMPARE(serCom_->port(), 1);
+        QCOMPARE(serial_->port(), 1);
         QCOMPARE(fileBytes("Settings.txt"), QByteArray("<missing>"));
     }
 
@@ -260,13 +266,13 @@ private slots:
 
     void presetIsTheCurrentPort() {
         QFETCH(int, port);
-        if (port) QVERIFY(serCom_->setPort(port).ok());
-        PortDialog dialog(*serCom_);
+        if (port) QVERIFY(serial_->setPort(port).ok());
+        PortDialog dialog(serial_->port(), applying());
         QCOMPARE(dialog.portBox()->currentText(), QString::number(port ? port : 1));
     }
 
     void focusAndTabOrder() {
-        PortDialog dialog(*serCom_);
+        PortDialog dialog(serial_->port(), applying());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         QCOMPARE(QApplication::focusWidget(), dialog.exitButton());
@@ -304,9 +310,9 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write("9\r\n");
         }
-        QVERIFY(serCom_->setPort(5).ok());
+        QVERIFY(serial_->setPort(5).ok());
 
-        PortDialog dialog(*serCom_);
+        PortDialog dialog(serial_->port(), applying());
         bool stillOpen = false;
         const Outcome outcome = runModal(
             dialog,
@@ -323,7 +329,7 @@ private slots:
         QCOMPARE(boxes_->shown[0].title, QStringLiteral("Serial Communication Error"));
         QCOMPARE(boxes_->shown[0].text, message);
         QCOMPARE(fileBytes("Settings.txt"), QByteArray("9\r\n"));
-        QCOMPARE(serCom_->port(), 5);
+        QCOMPARE(serial_->port(), 5);
         QCOMPARE(backend_->opens, 0);
     }
 
@@ -331,7 +337,7 @@ private slots:
     // already, the box, the port closed, the dialog stays.
     void missingPort() {
         mapMissing(7);
-        PortDialog dialog(*serCom_);
+        PortDialog dialog(serial_->port(), applying());
         bool stillOpen = false;
         runModal(
             dialog,
@@ -342,14 +348,14 @@ private slots:
             &stillOpen);
 
         QVERIFY(stillOpen);
-        QCOMPARE(serCom_->port(), 7);
+        QCOMPARE(serial_->port(), 7);
         QCOMPARE(fileBytes("Settings.txt"), QByteArray("7\r\n"));
         QCOMPARE(boxes_->shown.size(), 1);
         const QString text = boxes_->shown[0].text;
         QVERIFY2(text.startsWith("Serial communication error :\r\rCOM7 ") &&
                      text.endsWith("\r\rClick OK to continue."),
                  qPrintable(text));
-        QVERIFY(!serCom_->isOpen());
+        QVERIFY(!serial_->isOpen());
         QCOMPARE(backend_->opens, 1);
     }
 
@@ -371,7 +377,7 @@ private slots:
             QSKIP("no device nodes can be made here");
         if (deviceLink) QVERIFY(QFile::link("node", "Settings.txt"));
 
-        PortDialog dialog(*serCom_);
+        PortDialog dialog(serial_->port(), applying());
         bool stillOpen = false;
         runModal(
             dialog,
@@ -416,7 +422,7 @@ private slots:
         QVERIFY(pty.ok());
         QVERIFY(sandbox_->map(port, pty.slavePath()));
 
-        PortDialog dialog(*serCom_);
+        PortDialog dialog(serial_->port(), applying());
         bool stillOpen = true;
         const Outcome outcome = runModal(
             dialog,
@@ -429,12 +435,12 @@ private slots:
         QVERIFY(!stillOpen);
         QCOMPARE(outcome, Outcome::Confirmed);
         QVERIFY2(boxes_->shown.isEmpty(), qPrintable(boxes_->shown.value(0).text));
-        QCOMPARE(serCom_->port(), port);
+        QCOMPARE(serial_->port(), port);
         QCOMPARE(fileBytes("Settings.txt"), QByteArray::number(port) + "\r\n");
         QCOMPARE(backend_->opens, 1);
         QCOMPARE(backend_->closes, 1);
         QCOMPARE(backend_->writes, 0);
-        QVERIFY(!serCom_->isOpen());
+        QVERIFY(!serial_->isOpen());
         QCOMPARE(QByteArray::fromStdString(pty.readAll(std::chrono::milliseconds(300))),
                  QByteArray());
     }
@@ -453,10 +459,10 @@ private slots:
         zz::test::PtyPair pty;
         QVERIFY(pty.ok());
         QVERIFY(sandbox_->map(2, pty.slavePath()));
-        QVERIFY(serCom_->setPort(2).ok());
-        if (portOpen) QVERIFY(serCom_->open().ok());
+        QVERIFY(serial_->setPort(2).ok());
+        if (portOpen) QVERIFY(serial_->open().ok());
 
-        PortDialog dialog(*serCom_);
+        PortDialog dialog(serial_->port(), applying());
         dialog.exitButton()->setText(caption);
         bool stillOpen = true;
         const Outcome outcome = runModal(
@@ -469,15 +475,17 @@ private slots:
 
         QVERIFY(!stillOpen);
         QCOMPARE(outcome, Outcome::ExitProgram);
-        QVERIFY(!serCom_->isOpen());
-        QCOMPARE(serCom_->port(), 2);
+        // The dialog only chooses: the port stays as it was until the
+        // program ends, whose serial control closes it then.
+        QCOMPARE(serial_->isOpen(), portOpen);
+        QCOMPARE(serial_->port(), 2);
         QCOMPARE(fileBytes("Settings.txt"), QByteArray("<missing>"));
         QVERIFY(boxes_->shown.isEmpty());
     }
 
     void closeBoxOnlyCloses() {
-        QVERIFY(serCom_->setPort(4).ok());
-        PortDialog dialog(*serCom_);
+        QVERIFY(serial_->setPort(4).ok());
+        PortDialog dialog(serial_->port(), applying());
         dialog.exitButton()->setText(QStringLiteral("&Close"));
         bool stillOpen = true;
         const Outcome outcome = runModal(
@@ -490,7 +498,7 @@ private slots:
 
         QVERIFY(!stillOpen);
         QCOMPARE(outcome, Outcome::Closed);
-        QCOMPARE(serCom_->port(), 4);
+        QCOMPARE(serial_->port(), 4);
         QCOMPARE(fileBytes("Settings.txt"), QByteArray("<missing>"));
         QCOMPARE(backend_->opens, 0);
     }
@@ -507,8 +515,8 @@ private slots:
     void keysHaveNoMeaningOfTheirOwn() {
         QFETCH(int, key);
         QFETCH(bool, inBox);
-        QVERIFY(serCom_->setPort(4).ok());
-        PortDialog dialog(*serCom_);
+        QVERIFY(serial_->setPort(4).ok());
+        PortDialog dialog(serial_->port(), applying());
         bool stillOpen = false;
         const Outcome outcome = runModal(
             dialog,
@@ -556,7 +564,7 @@ private slots:
         QVERIFY(sandbox_->map(3, pty.slavePath()));
         mapMissing(7);
 
-        PortDialog dialog(*serCom_);
+        PortDialog dialog(serial_->port(), applying());
         dialog.portBox()->setEditText(QStringLiteral("12"));
         dialog.portBox()->setEditText(boxText);
         const QString tip = dialog.portBox()->toolTip();
@@ -567,7 +575,7 @@ private slots:
 
     void portTipFollowsTheList() {
         mapMissing(5);
-        PortDialog dialog(*serCom_);
+        PortDialog dialog(serial_->port(), applying());
         dialog.portBox()->setCurrentIndex(4);
         QCOMPARE(dialog.portBox()->currentText(), QStringLiteral("5"));
         QCOMPARE(dialog.portBox()->toolTip(), QStringLiteral("COM5 \u2192 not present"));

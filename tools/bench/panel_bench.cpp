@@ -16,6 +16,7 @@
 #include "panel/panel_window.h"
 #include "port_map_sandbox.h"
 #include "pty_pair.h"
+#include "ui/qt_message_boxes.h"
 
 namespace {
 
@@ -41,7 +42,9 @@ int main(int argc, char **argv) {
         return 1;
     }
 
-    zz::PanelWindow form;
+    zz::SerialControl serial;
+    zz::QtMessageBoxes boxes;
+    zz::PanelWindow form(serial, boxes);
     form.serialControl().setPort(1);
     form.show();
     if (!QTest::qWaitForWindowExposed(&form)) {

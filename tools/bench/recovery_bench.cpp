@@ -8,6 +8,7 @@
 #include "panel/panel_window.h"
 #include "port_map_sandbox.h"
 #include "pty_pair.h"
+#include "ui/qt_message_boxes.h"
 
 #include <QApplication>
 #include <QTest>
@@ -73,7 +74,9 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "recovery_bench: no pseudo-terminal or port map\n");
         return 1;
     }
-    zz::PanelWindow form;
+    zz::SerialControl serial;
+    zz::QtMessageBoxes boxes;
+    zz::PanelWindow form(serial, boxes);
     form.serialControl().setPort(1);
     form.show();
     if (!QTest::qWaitForWindowExposed(&form)) return 1;

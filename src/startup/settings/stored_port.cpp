@@ -1,5 +1,6 @@
 #include "startup/settings/stored_port.h"
 
+#include "common/number_text.h"
 #include "common/settings_record.h"
 
 #include <fcntl.h>
@@ -87,7 +88,7 @@ StoredPort readStoredPort() {
     if (!failed.empty()) return {settingsFileError(failed), 0};
 
     const auto port = portFromSettingsBytes(record);
-    if (!port) return {Status::failure(kSettingsOverflow, "Overflow"), 0};
+    if (!port) return {Status::failure(kOverflowError, kOverflowText), 0};
     return {Status(), *port};
 }
 

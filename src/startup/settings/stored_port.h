@@ -14,7 +14,6 @@ namespace zz {
 inline constexpr char kSettingsFileName[] = "Settings.txt";
 
 // Error numbers of the settings file.
-inline constexpr int kSettingsOverflow = 6;    // the stored number lies beyond 16 bits
 inline constexpr int kSettingsFileError = 75;  // path/file access error
 
 // The file under the current directory as it is named now; the bare name

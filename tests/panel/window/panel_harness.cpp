@@ -45,9 +45,8 @@ bool ScriptedBoxes::askYesNo(const std::string &title, const std::string &text) 
 
 PanelHarness::PanelHarness(bool openable) {
     sandbox_.map(1, openable ? pty_.slavePath() : sandbox_.root() + "/no-such-device");
-    setMessageBoxes(&boxes);
-    form_ = std::make_unique<PanelWindow>(
-        std::make_unique<SerialControl>(std::make_unique<WatchedBackend>(beforeWrite)));
+    serial_ = std::make_unique<SerialControl>(std::make_unique<WatchedBackend>(beforeWrite));
+    form_ = std::make_unique<PanelWindow>(*serial_, boxes);
     form_->serialControl().setPort(1);
     form_->show();
     if (QTest::qWaitForWindowExposed(form_.get())) {
@@ -58,7 +57,6 @@ PanelHarness::PanelHarness(bool openable) {
 
 PanelHarness::~PanelHarness() {
     form_.reset();
-    setMessageBoxes(nullptr);
 }
 
 bool PanelHarness::ready() const {

@@ -72,6 +72,7 @@ public:
 private:
     PtyPair pty_;
     PortMapSandbox sandbox_;
+    std::unique_ptr<SerialControl> serial_;
     std::unique_ptr<PanelWindow> form_;
 };
 

@@ -10,6 +10,7 @@
 #include <QTextStream>
 
 #include "panel/panel_window.h"
+#include "ui/qt_message_boxes.h"
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
@@ -19,7 +20,9 @@ int main(int argc, char **argv) {
         return 2;
     }
 
-    zz::PanelWindow form;
+    zz::SerialControl serial;
+    zz::QtMessageBoxes boxes;
+    zz::PanelWindow form(serial, boxes);
     form.digits().setDigitText(6, "1");  // the value at start; nothing is sent
     form.move(40, 40);
     form.show();

@@ -6,6 +6,7 @@
 #include "portdialog/port_dialog.h"
 #include "startup/panel_commands.h"
 #include "startup/start_screen.h"
+#include "ui/qt_message_boxes.h"
 
 #include <QtTest>
 
@@ -34,10 +35,13 @@ void whenModal(std::function<void(QWidget *)> check) {
 class PanelCommandsTest : public QObject {
     Q_OBJECT
 
+    SerialControl serial_;
+    QtMessageBoxes boxes_;
+
 private slots:
     void comPortDialogReadsCloseAndReturnsOnCloseBox() {
-        PanelWindow panel;
-        wirePanelCommands(panel);
+        PanelWindow panel(serial_, boxes_);
+        wirePanelCommands(panel, serial_, boxes_);
         QVERIFY(panel.serialControl().setPort(4).ok());
         panel.show();
         for (int opening = 0; opening < 2; ++opening) {
@@ -61,8 +65,8 @@ private slots:
     }
 
     void comPortCloseButtonEndsTheProgram() {
-        PanelWindow panel;
-        wirePanelCommands(panel);
+        PanelWindow panel(serial_, boxes_);
+        wirePanelCommands(panel, serial_, boxes_);
         panel.show();
         whenModal([](QWidget *modal) {
             auto *dialog = qobject_cast<PortDialog *>(modal);
@@ -75,8 +79,8 @@ private slots:
     }
 
     void aboutShowsTheStartScreenWithOk() {
-        PanelWindow panel;
-        wirePanelCommands(panel);
+        PanelWindow panel(serial_, boxes_);
+        wirePanelCommands(panel, serial_, boxes_);
         panel.show();
         bool okVisible = false, appModal = false;
         QString version;

@@ -2,12 +2,12 @@
 // start command after a normal start, the prompt that names a refused port,
 // the message for an unusable settings file, and the pause.
 
+#include "link/serial_control.h"
 #include "panel/panel_window.h"
 #include "port_map_sandbox.h"
 #include "portdialog/port_dialog.h"
 #include "pty_pair.h"
 #include "startup/start_sequence.h"
-#include "ui/qt_message_boxes.h"
 
 #include <QtTest>
 
@@ -42,6 +42,7 @@ class StartSequenceTest : public QObject {
     std::unique_ptr<test::PortMapSandbox> ports_;
     std::unique_ptr<test::PtyPair> pty_;
     RecordingBoxes boxes_;
+    std::unique_ptr<SerialControl> serial_;
 
 private slots:
     void initTestCase() { home_ = QDir::currentPath(); }
@@ -53,10 +54,9 @@ private slots:
         QVERIFY(ports_->ok() && pty_->ok());
         QVERIFY(ports_->map(1, pty_->slavePath()));
         boxes_.shown.clear();
-        setMessageBoxes(&boxes_);
+        serial_ = std::make_unique<SerialControl>();
     }
     void cleanup() {
-        setMessageBoxes(nullptr);
         pty_.reset();
         ports_.reset();
         QDir::setCurrent(home_);
@@ -65,7 +65,7 @@ private slots:
 
     void normalStartShows10000AndSendsItOnce() {
         writeFile("Settings.txt", "1\r\n");
-        const StartResult started = runStartSequence();
+        const StartResult started = runStartSequence(*serial_, boxes_);
         QVERIFY(!started.exitNow);
         std::unique_ptr<PanelWindow> panel(started.panel);
         QVERIFY(panel && panel->isVisible());
@@ -100,7 +100,7 @@ private slots:
             dialog->exitButton()->click();
         });
         poll.start(20);
-        const StartResult started = runStartSequence();
+        const StartResult started = runStartSequence(*serial_, boxes_);
 
         QCOMPARE(caption,
                  "Invalid comm. port (" + named + ") set.\n\nPlease select a valid comm. port");
@@ -112,7 +112,7 @@ private slots:
 
     void unusableSettingsFileEndsWithAMessage() {
         QVERIFY(QDir().mkdir("Settings.txt"));
-        const StartResult started = runStartSequence();
+        const StartResult started = runStartSequence(*serial_, boxes_);
         QCOMPARE(started.exitNow, std::optional<int>(1));
         QVERIFY(!started.panel);
         QCOMPARE(boxes_.shown.size(), 1);

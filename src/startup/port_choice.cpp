@@ -21,17 +21,17 @@ bool applyPort(SerialControl &serial, std::optional<int> port, MessageBoxes &box
         return serial.close();
     }();
     if (status) return true;
-    boxes.exclamation("Serial Communication Error", "Serial communication error :\r\r" +
-                                                        status.text() + "\r\rClick OK to continue.");
+    boxes.exclamation(
+        "Serial Communication Error",
+        "Serial communication error :\r\r" + status.text() + "\r\rClick OK to continue.");
     (void)serial.close();
     return false;
 }
 
 PortDialog::Outcome choosePort(SerialControl &serial, MessageBoxes &boxes,
                                const PortDialogText &text) {
-    PortDialog dialog(serial.port(), [&](std::optional<int> port) {
-        return applyPort(serial, port, boxes);
-    });
+    PortDialog dialog(serial.port(),
+                      [&](std::optional<int> port) { return applyPort(serial, port, boxes); });
     if (!text.prompt.empty()) dialog.promptLabel()->setText(boxText(text.prompt));
     if (!text.exitCaption.empty())
         dialog.exitButton()->setText(QString::fromStdString(text.exitCaption));

@@ -4,9 +4,9 @@
 
 #include "link/serial_errors.h"
 #include "link_rig.h"
-#include "port_holder.h"
-#include "port_map_sandbox.h"
-#include "pty_pair.h"
+#include "rig/port_holder.h"
+#include "rig/port_map_sandbox.h"
+#include "rig/pty_pair.h"
 
 #include <QtTest>
 

@@ -5,8 +5,8 @@
 
 #include "link/serial_errors.h"
 #include "link_rig.h"
-#include "port_map_sandbox.h"
-#include "pty_pair.h"
+#include "rig/port_map_sandbox.h"
+#include "rig/pty_pair.h"
 
 #include <QtTest>
 

@@ -2,8 +2,8 @@
 // the operator's one-line description.
 
 #include "link/port_map.h"
-#include "port_map_sandbox.h"
-#include "pty_pair.h"
+#include "rig/port_map_sandbox.h"
+#include "rig/pty_pair.h"
 
 #include <QtTest>
 

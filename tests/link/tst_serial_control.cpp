@@ -4,7 +4,7 @@
 #include "link/port_map.h"
 #include "link/serial_control.h"
 #include "link/serial_errors.h"
-#include "port_map_sandbox.h"
+#include "rig/port_map_sandbox.h"
 
 #include <QtTest>
 

@@ -7,8 +7,8 @@
 #include "common/message_boxes.h"
 #include "link/serial_backend.h"
 #include "link/serial_control.h"
-#include "port_map_sandbox.h"
-#include "pty_pair.h"
+#include "rig/port_map_sandbox.h"
+#include "rig/pty_pair.h"
 #include "startup/port_choice.h"
 
 #include <QApplication>

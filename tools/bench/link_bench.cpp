@@ -4,10 +4,11 @@
 //   link_bench [cycles]      (default 3000 of each, interleaved)
 
 #include "link/serial_control.h"
+#include "rig/port_map_sandbox.h"
+#include "rig/pty_pair.h"
 
 #include <fcntl.h>
 #include <poll.h>
-#include <pty.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -16,7 +17,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -51,17 +51,14 @@ double medianMicros(std::vector<Clock::duration> samples) {
 int main(int argc, char **argv) {
     const int cycles = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3000;
 
-    char dirTemplate[] = "/tmp/link-bench-XXXXXX";
-    if (!::mkdtemp(dirTemplate)) return std::perror("mkdtemp"), 1;
-    const std::string root = dirTemplate;
-    std::filesystem::create_directories(root + "/6175ZIZ/ports");
-    ::setenv("XDG_CONFIG_HOME", root.c_str(), 1);
-
-    int master = -1, slave = -1;
-    char name[256] = {};
-    if (::openpty(&master, &slave, name, nullptr, nullptr) != 0) return std::perror("openpty"), 1;
-    const std::string slavePath = name;
-    std::filesystem::create_symlink(slavePath, root + "/6175ZIZ/ports/com1");
+    zz::test::PtyPair pty;
+    zz::test::PortMapSandbox sandbox;
+    if (!pty.ok() || !sandbox.ok() || !sandbox.map(1, pty.slavePath())) {
+        std::fprintf(stderr, "link_bench: no pseudo-terminal or port map\n");
+        return 1;
+    }
+    const std::string slavePath = pty.slavePath();
+    const int master = pty.masterFd();
 
     std::atomic<bool> stop{false};
     std::atomic<long> received{0};
@@ -97,9 +94,6 @@ int main(int argc, char **argv) {
 
     stop = true;
     reader.join();
-    ::close(slave);
-    ::close(master);
-    std::filesystem::remove_all(root);
 
     const double linkMedian = medianMicros(link), bareMedian = medianMicros(bare);
     const double ratio = linkMedian / bareMedian;

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "panel/panel_window.h"
-#include "port_map_sandbox.h"
-#include "pty_pair.h"
+#include "rig/port_map_sandbox.h"
+#include "rig/pty_pair.h"
 #include "ui/qt_message_boxes.h"
 
 namespace {

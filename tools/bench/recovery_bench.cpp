@@ -6,8 +6,8 @@
 //   recovery_bench [steps]      (default 10 stalled steps, 100 after recovery)
 
 #include "panel/panel_window.h"
-#include "port_map_sandbox.h"
-#include "pty_pair.h"
+#include "rig/port_map_sandbox.h"
+#include "rig/pty_pair.h"
 #include "ui/qt_message_boxes.h"
 
 #include <QApplication>

@@ -7,10 +7,10 @@
 //
 //   startup_bench [runs]      (default 5; the median of each figure is shown)
 
-#include "panel_run.h"
-#include "port_map_sandbox.h"
-#include "pty_pair.h"
-#include "x_session.h"
+#include "rig/panel_run.h"
+#include "rig/port_map_sandbox.h"
+#include "rig/pty_pair.h"
+#include "rig/x_session.h"
 
 #include <poll.h>
 #include <unistd.h>

@@ -5,8 +5,8 @@
 
 #include "common/message_boxes.h"
 #include "panel/panel_window.h"
-#include "port_map_sandbox.h"
-#include "pty_pair.h"
+#include "rig/port_map_sandbox.h"
+#include "rig/pty_pair.h"
 
 #include <QByteArray>
 #include <QPoint>

@@ -4,9 +4,9 @@
 
 #include "link/serial_control.h"
 #include "panel/panel_window.h"
-#include "port_map_sandbox.h"
 #include "portdialog/port_dialog.h"
-#include "pty_pair.h"
+#include "rig/port_map_sandbox.h"
+#include "rig/pty_pair.h"
 #include "startup/start_sequence.h"
 
 #include <QtTest>

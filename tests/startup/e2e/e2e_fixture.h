@@ -3,10 +3,10 @@
 // server, a pseudo-terminal mapped as port 1, a scratch working directory,
 // and the steps most cases share.
 
-#include "panel_run.h"
-#include "port_map_sandbox.h"
-#include "pty_pair.h"
-#include "x_session.h"
+#include "rig/panel_run.h"
+#include "rig/port_map_sandbox.h"
+#include "rig/pty_pair.h"
+#include "rig/x_session.h"
 
 #include <QObject>
 #include <QString>

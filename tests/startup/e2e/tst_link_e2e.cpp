@@ -4,7 +4,7 @@
 // port; and the signals that end it.
 
 #include "e2e_fixture.h"
-#include "port_holder.h"
+#include "rig/port_holder.h"
 
 #include <QtTest>
 

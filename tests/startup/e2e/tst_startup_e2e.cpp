@@ -3,7 +3,7 @@
 // the windows in the order they appear, the settings file, the exit status.
 
 #include "e2e_fixture.h"
-#include "port_holder.h"
+#include "rig/port_holder.h"
 
 #include <QtTest>
 

@@ -4,7 +4,7 @@
 // screen, in which order they appeared, and what their pixels show. Input
 // goes through xdotool, as real key presses and clicks.
 
-#include "child_process.h"
+#include "rig/child_process.h"
 
 #include <chrono>
 #include <cstdint>

@@ -4,11 +4,14 @@
 // configuration directory (the port map). What it writes to its standard
 // output and error is kept for the failure message.
 
-#include "child_process.h"
-#include "x_session.h"
+#include "rig/child_process.h"
+#include "rig/x_session.h"
 
+#include <memory>
 #include <optional>
 #include <string>
+
+class QTemporaryDir;
 
 namespace zz::test {
 
@@ -54,6 +57,7 @@ public:
     std::string output() const;  // standard output and error so far
 
 private:
+    std::unique_ptr<QTemporaryDir> dir_;
     std::string root_;
     std::string work_;
     bool immutable_ = false;

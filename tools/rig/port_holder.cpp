@@ -1,4 +1,4 @@
-#include "port_holder.h"
+#include "rig/port_holder.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

@@ -7,7 +7,10 @@
 //   zz::test::PortMapSandbox sandbox;
 //   sandbox.map(3, pty.slavePath());   // port 3 is now the pseudo-terminal
 
+#include <memory>
 #include <string>
+
+class QTemporaryDir;
 
 namespace zz::test {
 
@@ -30,6 +33,7 @@ public:
     void unmap(int port);
 
 private:
+    std::unique_ptr<QTemporaryDir> dir_;
     std::string root_;
     bool hadOld_ = false;
     std::string old_;

@@ -1,21 +1,20 @@
-#include "port_map_sandbox.h"
+#include "rig/port_map_sandbox.h"
+
+#include <QTemporaryDir>
 
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
-#include <vector>
 
 namespace zz::test {
 
 namespace fs = std::filesystem;
 
 PortMapSandbox::PortMapSandbox() {
+    dir_ = std::make_unique<QTemporaryDir>();
+    if (!dir_->isValid()) return;
+    root_ = dir_->path().toStdString();
     std::error_code ec;
-    std::string pattern = (fs::temp_directory_path(ec) / "portmap-XXXXXX").string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    if (!::mkdtemp(name.data())) return;
-    root_ = name.data();
     fs::create_directories(mapDirectory(), ec);
     if (const char *old = std::getenv("XDG_CONFIG_HOME")) {
         hadOld_ = true;
@@ -30,8 +29,6 @@ PortMapSandbox::~PortMapSandbox() {
         ::setenv("XDG_CONFIG_HOME", old_.c_str(), 1);
     else
         ::unsetenv("XDG_CONFIG_HOME");
-    std::error_code ec;
-    fs::remove_all(root_, ec);
 }
 
 std::string PortMapSandbox::mapDirectory() const {

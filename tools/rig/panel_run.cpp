@@ -1,4 +1,6 @@
-#include "panel_run.h"
+#include "rig/panel_run.h"
+
+#include <QTemporaryDir>
 
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -57,13 +59,11 @@ bool looksPainted(const StartScreenLook &look) {
 }
 
 PanelRun::PanelRun() {
-    std::error_code ec;
-    std::string pattern = (fs::temp_directory_path(ec) / "panel-run-XXXXXX").string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    if (!::mkdtemp(name.data())) return;
-    root_ = name.data();
+    dir_ = std::make_unique<QTemporaryDir>();
+    if (!dir_->isValid()) return;
+    root_ = dir_->path().toStdString();
     work_ = root_ + "/work";
+    std::error_code ec;
     if (!fs::create_directory(work_, ec)) root_.clear();
 }
 
@@ -72,8 +72,8 @@ PanelRun::~PanelRun() {
     if (root_.empty()) return;
     if (immutable_) setImmutable(settingsPath(), false);
     std::error_code ec;
+    // A test may have taken away the right to remove what is in it.
     fs::permissions(work_, fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(root_, ec);
 }
 
 std::optional<std::string> PanelRun::settingsBytes() const {

@@ -1,4 +1,4 @@
-#include "x_session.h"
+#include "rig/x_session.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>

@@ -1,4 +1,4 @@
-#include "pty_pair.h"
+#include "rig/pty_pair.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -1,9 +1,16 @@
 #pragma once
-// A SerialControl on the real POSIX backend, wrapped so that tests can count
-// how often the port was opened and closed.
+// The link on a pseudo-terminal: a SerialControl on the real POSIX backend,
+// watched so that tests can count how often the port was opened and closed,
+// and the fixture that gives each test function a fresh terminal and port map.
 
 #include "link/posix_serial_backend.h"
 #include "link/serial_control.h"
+#include "rig/port_map_sandbox.h"
+#include "rig/pty_pair.h"
+#include "support/watched_backend.h"
+
+#include <QObject>
+#include <QTest>
 
 #include <chrono>
 #include <memory>
@@ -12,33 +19,8 @@
 
 namespace zz::test {
 
-struct BackendCounts {
-    int opens = 0;  // attempts
-    int closes = 0;
-};
-
-class CountingBackend : public SerialBackend {
-public:
-    CountingBackend(std::unique_ptr<SerialBackend> inner, std::shared_ptr<BackendCounts> counts)
-        : inner_(std::move(inner)), counts_(std::move(counts)) {}
-    Status open(int port, const std::string &path) override {
-        ++counts_->opens;
-        return inner_->open(port, path);
-    }
-    Status write(std::string_view bytes) override { return inner_->write(bytes); }
-    Status close() override {
-        ++counts_->closes;
-        return inner_->close();
-    }
-    bool isOpen() const override { return inner_->isOpen(); }
-
-private:
-    std::unique_ptr<SerialBackend> inner_;
-    std::shared_ptr<BackendCounts> counts_;
-};
-
 struct LinkRig {
-    std::shared_ptr<BackendCounts> counts = std::make_shared<BackendCounts>();
+    std::shared_ptr<BackendWatch> watch = std::make_shared<BackendWatch>();
     std::unique_ptr<SerialControl> control;
 
     // lockDirectories empty: the system's lock directories.
@@ -48,9 +30,38 @@ struct LinkRig {
         if (!lockDirectories.empty()) backend->setLockDirectories(std::move(lockDirectories));
         backend->setCycleMargin(margin);
         control = std::make_unique<SerialControl>(
-            std::make_unique<CountingBackend>(std::move(backend), counts));
+            std::make_unique<WatchedBackend>(watch, std::move(backend)));
         control->setPort(port);
     }
+};
+
+// A pseudo-terminal and an empty private port map, made afresh for each
+// test function; with `mappedPort` the map leads that port to the terminal.
+class PtyLinkFixture : public QObject {
+    Q_OBJECT
+
+public:
+    explicit PtyLinkFixture(int mappedPort = 0) : mappedPort_(mappedPort) {}
+
+protected:
+    std::unique_ptr<PtyPair> pty_;
+    std::unique_ptr<PortMapSandbox> sandbox_;
+
+protected slots:
+    void init() {
+        pty_ = std::make_unique<PtyPair>();
+        sandbox_ = std::make_unique<PortMapSandbox>();
+        QVERIFY(pty_->ok());
+        QVERIFY(sandbox_->ok());
+        if (mappedPort_) QVERIFY(sandbox_->map(mappedPort_, pty_->slavePath()));
+    }
+    void cleanup() {
+        sandbox_.reset();
+        pty_.reset();
+    }
+
+private:
+    int mappedPort_;
 };
 
 }  // namespace zz::test

@@ -5,8 +5,8 @@
 #include "link/serial_errors.h"
 #include "link_rig.h"
 #include "rig/port_holder.h"
-#include "rig/port_map_sandbox.h"
 #include "rig/pty_pair.h"
+#include "support/bytes.h"
 
 #include <QtTest>
 
@@ -19,15 +19,12 @@
 #include <thread>
 
 using namespace zz;
+using zz::test::bytes;
 using namespace std::chrono_literals;
 
 namespace {
 
 constexpr int kPort = 3;
-
-QByteArray bytes(const std::string &s) {
-    return QByteArray(s.data(), qsizetype(s.size()));
-}
 
 enum Field { Input, Output, Control, Local };
 
@@ -35,25 +32,13 @@ enum Field { Input, Output, Control, Local };
 
 Q_DECLARE_METATYPE(Field)
 
-class TestLinkPty : public QObject {
+class tst_LinkPty : public test::PtyLinkFixture {
     Q_OBJECT
 
-    std::unique_ptr<test::PtyPair> pty_;
-    std::unique_ptr<test::PortMapSandbox> sandbox_;
+public:
+    tst_LinkPty() : PtyLinkFixture(kPort) {}
 
 private slots:
-    void init() {
-        pty_ = std::make_unique<test::PtyPair>();
-        sandbox_ = std::make_unique<test::PortMapSandbox>();
-        QVERIFY(pty_->ok());
-        QVERIFY(sandbox_->ok());
-        QVERIFY(sandbox_->map(kPort, pty_->slavePath()));
-    }
-    void cleanup() {
-        sandbox_.reset();
-        pty_.reset();
-    }
-
     void commandBytes_data() {
         QTest::addColumn<QByteArray>("command");
         QTest::addColumn<QByteArray>("expected");
@@ -79,8 +64,8 @@ private slots:
         test::LinkRig rig(kPort);
         for (int i = 1; i <= 3; ++i) {
             QVERIFY(sendCommand(*rig.control, "1.5"));
-            QCOMPARE(rig.counts->opens, i);
-            QCOMPARE(rig.counts->closes, i);
+            QCOMPARE(rig.watch->opens, i);
+            QCOMPARE(rig.watch->closes, i);
             QVERIFY(!rig.control->isOpen());
             // Released between commands: lock and exclusive mode are gone.
             QVERIFY(test::portIsFree(pty_->slavePath()));
@@ -93,8 +78,8 @@ private slots:
         QVERIFY(rig.control->open());
         QVERIFY(!test::portIsFree(pty_->slavePath()));
         QVERIFY(sendCommand(*rig.control, "2.5"));
-        QCOMPARE(rig.counts->opens, 1);
-        QCOMPARE(rig.counts->closes, 1);
+        QCOMPARE(rig.watch->opens, 1);
+        QCOMPARE(rig.watch->closes, 1);
         QVERIFY(!rig.control->isOpen());
         QVERIFY(test::portIsFree(pty_->slavePath()));
         QCOMPARE(bytes(pty_->readExactly(4)), QByteArray("2.5\r"));
@@ -241,11 +226,11 @@ private slots:
             const Status status = sendCommand(*rig.control, command);
             QVERIFY2(status.ok(), status.text().c_str());
         }
-        QCOMPARE(rig.counts->opens, 1000);
-        QCOMPARE(rig.counts->closes, 1000);
+        QCOMPARE(rig.watch->opens, 1000);
+        QCOMPARE(rig.watch->closes, 1000);
         QCOMPARE(bytes(reader.finish(expected.size(), 60s)), bytes(expected));
     }
 };
 
-QTEST_APPLESS_MAIN(TestLinkPty)
+QTEST_APPLESS_MAIN(tst_LinkPty)
 #include "tst_link_pty.moc"

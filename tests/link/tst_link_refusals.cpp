@@ -5,8 +5,9 @@
 
 #include "link/serial_errors.h"
 #include "link_rig.h"
-#include "rig/port_map_sandbox.h"
 #include "rig/pty_pair.h"
+#include "support/bytes.h"
+#include "support/lock_files.h"
 
 #include <QtTest>
 
@@ -21,6 +22,7 @@
 #include <fstream>
 
 using namespace zz;
+using zz::test::bytes;
 using namespace std::chrono_literals;
 namespace err = zz::serial_error;
 
@@ -39,27 +41,12 @@ enum Obstacle {
     OwnLock,        // lock naming this process
 };
 
-QByteArray bytes(const std::string &s) {
-    return QByteArray(s.data(), qsizetype(s.size()));
-}
-
 std::string ptsNumber(const std::string &slave) {
     return slave.substr(slave.rfind('/') + 1);
 }
 
 void writeFile(const std::string &path, const std::string &content) {
     std::ofstream(path, std::ios::binary) << content;
-}
-
-std::string binaryPid(std::int32_t pid) {
-    return std::string(reinterpret_cast<const char *>(&pid), sizeof pid);
-}
-
-long deadPid() {
-    const pid_t child = fork();
-    if (child == 0) _exit(0);
-    waitpid(child, nullptr, 0);
-    return child;
 }
 
 // Watches a path for any open or change; the backend must not touch it.
@@ -84,11 +71,9 @@ private:
 
 Q_DECLARE_METATYPE(Obstacle)
 
-class TestLinkRefusals : public QObject {
+class tst_LinkRefusals : public test::PtyLinkFixture {
     Q_OBJECT
 
-    std::unique_ptr<test::PtyPair> pty_;
-    std::unique_ptr<test::PortMapSandbox> sandbox_;
     std::string lockDir_;
 
     // Maps the port to the pty, directly or through one more link.
@@ -112,16 +97,10 @@ class TestLinkRefusals : public QObject {
 
 private slots:
     void init() {
-        pty_ = std::make_unique<test::PtyPair>();
-        sandbox_ = std::make_unique<test::PortMapSandbox>();
-        QVERIFY(pty_->ok());
-        QVERIFY(sandbox_->ok());
+        PtyLinkFixture::init();
+        if (QTest::currentTestFailed()) return;
         lockDir_ = sandbox_->root() + "/lock";
         QVERIFY(mkdir(lockDir_.c_str(), 0755) == 0);
-    }
-    void cleanup() {
-        sandbox_.reset();
-        pty_.reset();
     }
 
     void heldByAnother_data() {
@@ -168,10 +147,10 @@ private slots:
                 writeFile(classic, "1\n");
                 break;
             case LockBinary:
-                writeFile(classic, binaryPid(1));
+                writeFile(classic, test::binaryPid(1).toStdString());
                 break;
             case StaleLock:
-                writeFile(classic, std::to_string(deadPid()) + "\n");
+                writeFile(classic, std::to_string(test::deadPid()) + "\n");
                 break;
             case OwnLock:
                 writeFile(classic, std::to_string(getpid()) + "\n");
@@ -405,5 +384,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestLinkRefusals)
+QTEST_APPLESS_MAIN(tst_LinkRefusals)
 #include "tst_link_refusals.moc"

@@ -4,31 +4,16 @@
 #include "link/port_map.h"
 #include "rig/port_map_sandbox.h"
 #include "rig/pty_pair.h"
+#include "support/environment.h"
 
 #include <QtTest>
 
 #include <sys/stat.h>
 
-#include <cstdlib>
-
 using namespace zz;
+using zz::test::EnvOverride;
 
 namespace {
-
-// Sets or unsets an environment variable for one test, putting it back after.
-class EnvOverride {
-public:
-    EnvOverride(const char *name, const char *value) : name_(name) {
-        if (const char *old = std::getenv(name)) old_ = old, had_ = true;
-        value ? setenv(name, value, 1) : unsetenv(name);
-    }
-    ~EnvOverride() { had_ ? setenv(name_, old_.c_str(), 1) : unsetenv(name_); }
-
-private:
-    const char *name_;
-    std::string old_;
-    bool had_ = false;
-};
 
 QString q(const std::string &s) {
     return QString::fromStdString(s);
@@ -36,7 +21,7 @@ QString q(const std::string &s) {
 
 }  // namespace
 
-class TestPortMap : public QObject {
+class tst_PortMap : public QObject {
     Q_OBJECT
 
 private slots:
@@ -129,5 +114,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestPortMap)
+QTEST_APPLESS_MAIN(tst_PortMap)
 #include "tst_port_map.moc"

@@ -59,7 +59,7 @@ QStringList logOf(const Script &script) {
 
 }  // namespace
 
-class TestSerialControl : public QObject {
+class tst_SerialControl : public QObject {
     Q_OBJECT
 
     std::shared_ptr<Script> script_;
@@ -107,7 +107,7 @@ private slots:
         }
     }
 
-    void commPortRefusedWhileOpen() {
+    void setPortRefusedWhileOpen() {
         QVERIFY(control_->setPort(4));
         QVERIFY(control_->open());
         const Status status = control_->setPort(5);
@@ -156,7 +156,7 @@ private slots:
         QCOMPARE(logOf(*script_).last(), QString("close"));
     }
 
-    void serialCom_data() {
+    void sendCommandSteps_data() {
         QTest::addColumn<bool>("startOpen");
         QTest::addColumn<int>("openError");
         QTest::addColumn<int>("writeError");
@@ -182,7 +182,7 @@ private slots:
             << false << 0 << 0 << err::WriteTimeout << QStringList{open, write, close}
             << err::WriteTimeout << false;
     }
-    void serialCom() {
+    void sendCommandSteps() {
         QFETCH(bool, startOpen);
         QFETCH(int, openError);
         QFETCH(int, writeError);
@@ -214,5 +214,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestSerialControl)
+QTEST_APPLESS_MAIN(tst_SerialControl)
 #include "tst_serial_control.moc"

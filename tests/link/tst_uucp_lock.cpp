@@ -2,45 +2,23 @@
 // process, and which locks still count.
 
 #include "link/uucp_lock.h"
+#include "support/bytes.h"
+#include "support/lock_files.h"
 
 #include <QtTest>
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdint>
-#include <cstring>
 #include <ctime>
-#include <fstream>
 
 using namespace zz;
+using zz::test::binaryPid;
+using zz::test::deadPid;
+using zz::test::writeFile;
 
-namespace {
-
-QByteArray binaryPid(std::int32_t pid) {
-    QByteArray bytes(sizeof pid, '\0');
-    std::memcpy(bytes.data(), &pid, sizeof pid);
-    return bytes;
-}
-
-// A process id that belonged to a process which has exited.
-long deadPid() {
-    const pid_t child = fork();
-    if (child == 0) _exit(0);
-    waitpid(child, nullptr, 0);
-    return child;
-}
-
-void writeFile(const QString &path, const QByteArray &content) {
-    std::ofstream out(path.toStdString(), std::ios::binary);
-    out.write(content.constData(), content.size());
-}
-
-}  // namespace
-
-class TestUucpLock : public QObject {
+class tst_UucpLock : public QObject {
     Q_OBJECT
 
 private slots:
@@ -112,7 +90,7 @@ private slots:
         QTemporaryDir first, second;
         QVERIFY(first.isValid() && second.isValid());
         const QString path = (inSecondDirectory ? second : first).filePath(name);
-        writeFile(path, content);
+        QVERIFY(writeFile(path, content));
 
         const auto holder = uucp::findLiveLock(
             "/dev/pts/5", {first.path().toStdString(), second.path().toStdString()});
@@ -136,7 +114,7 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString lock = dir.filePath("LCK..pts_5");
-        if (!before.isEmpty()) writeFile(lock, before);
+        if (!before.isEmpty()) QVERIFY(writeFile(lock, before));
         // Last changed long ago, so that the directory counts as settled.
         const timespec past[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
         QVERIFY(utimensat(AT_FDCWD, dir.path().toLocal8Bit().constData(), past, 0) == 0);
@@ -144,7 +122,7 @@ private slots:
         uucp::LockFileCheck check({dir.path().toStdString()});
         QVERIFY(!check.find("/dev/pts/5"));
         QVERIFY(!check.find("/dev/pts/5"));
-        writeFile(lock, "         1\n");
+        QVERIFY(writeFile(lock, "         1\n"));
         const auto holder = check.find("/dev/pts/5");
         QVERIFY(holder.has_value());
         QCOMPARE(holder->pid, 1L);
@@ -155,5 +133,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestUucpLock)
+QTEST_APPLESS_MAIN(tst_UucpLock)
 #include "tst_uucp_lock.moc"

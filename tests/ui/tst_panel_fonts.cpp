@@ -7,7 +7,7 @@
 
 #include "ui/fonts.h"
 
-class TstPanelFonts : public QObject {
+class tst_PanelFonts : public QObject {
     Q_OBJECT
 
 private slots:
@@ -18,7 +18,7 @@ private slots:
     void panelFont();
 };
 
-void TstPanelFonts::initTestCase() {
+void tst_PanelFonts::initTestCase() {
     const QStringList installed = QFontDatabase::families();
     for (const char *family : {"Arial", "Arial Black", "MS Sans Serif"})
         if (installed.contains(QLatin1String(family), Qt::CaseInsensitive))
@@ -27,21 +27,21 @@ void TstPanelFonts::initTestCase() {
     zz::registerPanelFonts();  // a second call must change nothing
 }
 
-void TstPanelFonts::standIns_data() {
+void tst_PanelFonts::standIns_data() {
     QTest::addColumn<QString>("family");
     QTest::newRow("Arial") << "Arial";
     QTest::newRow("MS Sans Serif") << "MS Sans Serif";
     QTest::newRow("Arial Black") << "Arial Black";
 }
 
-void TstPanelFonts::standIns() {
+void tst_PanelFonts::standIns() {
     QFETCH(QString, family);
     const QStringList standIns = QFont::substitutes(family);
     QCOMPARE(standIns.size(), 1);
     QCOMPARE(standIns.front().toLower(), QStringLiteral("liberation sans"));  // Qt lowercases it
 }
 
-void TstPanelFonts::panelFont_data() {
+void tst_PanelFonts::panelFont_data() {
     QTest::addColumn<QString>("family");
     QTest::addColumn<qreal>("pointSize");
     QTest::addColumn<bool>("bold");
@@ -60,7 +60,7 @@ void TstPanelFonts::panelFont_data() {
     QTest::newRow("Arial Black 48") << "Arial Black" << 48.0 << false << false << true;
 }
 
-void TstPanelFonts::panelFont() {
+void tst_PanelFonts::panelFont() {
     QFETCH(QString, family);
     QFETCH(qreal, pointSize);
     QFETCH(bool, bold);
@@ -80,5 +80,5 @@ void TstPanelFonts::panelFont() {
         QCOMPARE(shown.weight(), int(QFont::Normal));
 }
 
-QTEST_MAIN(TstPanelFonts)
+QTEST_MAIN(tst_PanelFonts)
 #include "tst_panel_fonts.moc"

@@ -23,7 +23,7 @@ bool isDarkBlue(QColor c) {
 
 }  // namespace
 
-class TstResources : public QObject {
+class tst_Resources : public QObject {
     Q_OBJECT
 
 private slots:
@@ -37,7 +37,7 @@ private slots:
     void fontFaces();
 };
 
-void TstResources::pictureSizes_data() {
+void tst_Resources::pictureSizes_data() {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QSize>("size");
     QTest::newRow("panel") << ":/pictures/panel_background.jpg" << QSize(620, 380);
@@ -48,7 +48,7 @@ void TstResources::pictureSizes_data() {
     QTest::newRow("port icon small") << ":/icons/port_dialog16.png" << QSize(16, 16);
 }
 
-void TstResources::pictureSizes() {
+void tst_Resources::pictureSizes() {
     QFETCH(QString, path);
     QFETCH(QSize, size);
     QVERIFY2(QFile::exists(path), qPrintable(path));
@@ -59,14 +59,14 @@ void TstResources::pictureSizes() {
 
 // All three backdrops: whitish top left, pale blue bottom left, the dark band
 // at the bottom right.
-void TstResources::backdropLook_data() {
+void tst_Resources::backdropLook_data() {
     QTest::addColumn<QString>("path");
     QTest::newRow("panel") << ":/pictures/panel_background.jpg";
     QTest::newRow("dialog") << ":/pictures/dialog_background.jpg";
     QTest::newRow("start") << ":/pictures/start_background.jpg";
 }
 
-void TstResources::backdropLook() {
+void tst_Resources::backdropLook() {
     QFETCH(QString, path);
     const QImage img(path);
     QVERIFY(!img.isNull());
@@ -90,7 +90,7 @@ void TstResources::backdropLook() {
 
 // The start screen's title stands left of x = 345; the maker's emblem must
 // stay right of it, yet be there.
-void TstResources::startTitleAreaIsClear() {
+void tst_Resources::startTitleAreaIsClear() {
     const QImage img(QStringLiteral(":/pictures/start_background.jpg"));
     QVERIFY(!img.isNull());
     for (int y = 0; y < img.height(); ++y)
@@ -107,7 +107,7 @@ void TstResources::startTitleAreaIsClear() {
     QVERIFY2(darkInCorner > 150, qPrintable(QString::number(darkInCorner)));
 }
 
-void TstResources::logoFitsIn256Colours() {
+void tst_Resources::logoFitsIn256Colours() {
     const QImage logo(QStringLiteral(":/icons/logo48.png"));
     QVERIFY(!logo.isNull());
     const qsizetype colours = coloursOf(logo).size();
@@ -115,7 +115,7 @@ void TstResources::logoFitsIn256Colours() {
     QVERIFY2(colours >= 16, "the logo lost its shading");  // blue, white and their blends
 }
 
-void TstResources::fontFaces_data() {
+void tst_Resources::fontFaces_data() {
     QTest::addColumn<QString>("path");
     QTest::addColumn<int>("weight");
     QTest::addColumn<QFont::Style>("style");
@@ -129,7 +129,7 @@ void TstResources::fontFaces_data() {
                                  << QFont::StyleItalic;
 }
 
-void TstResources::fontFaces() {
+void tst_Resources::fontFaces() {
     QFETCH(QString, path);
     QFETCH(int, weight);
     QFETCH(QFont::Style, style);
@@ -142,5 +142,5 @@ void TstResources::fontFaces() {
     QCOMPARE(face.style(), style);
 }
 
-QTEST_MAIN(TstResources)
+QTEST_MAIN(tst_Resources)
 #include "tst_resources.moc"

@@ -1,70 +1,32 @@
 #include "panel_harness.h"
 
-#include "ui/qt_message_boxes.h"
-
 #include <QLabel>
 #include <QTest>
 
 namespace zz::test {
 
-namespace {
-
-// The platform's own serial backend, with a look at each write as it starts.
-class WatchedBackend : public SerialBackend {
-public:
-    explicit WatchedBackend(std::function<void()> &beforeWrite)
-        : real_(makePlatformSerialBackend()), beforeWrite_(beforeWrite) {}
-    Status open(int port, const std::string &devicePath) override {
-        return real_->open(port, devicePath);
-    }
-    Status write(std::string_view bytes) override {
-        if (beforeWrite_) beforeWrite_();
-        return real_->write(bytes);
-    }
-    Status close() override { return real_->close(); }
-    bool isOpen() const override { return real_->isOpen(); }
-
-private:
-    std::unique_ptr<SerialBackend> real_;
-    std::function<void()> &beforeWrite_;
-};
-
-}  // namespace
-
-void ScriptedBoxes::exclamation(const std::string &title, const std::string &text) {
-    calls.push_back({false, title, text});
-}
-
-bool ScriptedBoxes::askYesNo(const std::string &title, const std::string &text) {
-    calls.push_back({true, title, text});
-    if (answers.empty()) return false;
-    const bool yes = answers.front();
-    answers.pop_front();
-    return yes;
-}
-
 PanelHarness::PanelHarness(bool openable) {
     sandbox_.map(1, openable ? pty_.slavePath() : sandbox_.root() + "/no-such-device");
-    serial_ = std::make_unique<SerialControl>(std::make_unique<WatchedBackend>(beforeWrite));
-    form_ = std::make_unique<PanelWindow>(*serial_, boxes);
-    form_->serialControl().setPort(1);
-    form_->show();
-    if (QTest::qWaitForWindowExposed(form_.get())) {
-        form_->activateWindow();
-        (void)QTest::qWaitForWindowActive(form_.get());
+    serial_ = std::make_unique<SerialControl>(std::make_unique<WatchedBackend>(backend));
+    window_ = std::make_unique<PanelWindow>(*serial_, boxes);
+    window_->serialControl().setPort(1);
+    window_->show();
+    if (QTest::qWaitForWindowExposed(window_.get())) {
+        window_->activateWindow();
+        (void)QTest::qWaitForWindowActive(window_.get());
     }
 }
 
 PanelHarness::~PanelHarness() {
-    form_.reset();
+    window_.reset();
 }
 
 bool PanelHarness::ready() const {
-    return pty_.ok() && sandbox_.ok() && form_->isVisible() && form_->isActiveWindow();
+    return pty_.ok() && sandbox_.ok() && window_->isVisible() && window_->isActiveWindow();
 }
 
 QWidget *PanelHarness::client() const {
-    return form_->centralWidget();
+    return window_->centralWidget();
 }
 
 QString PanelHarness::shown() const {
@@ -78,8 +40,8 @@ QString PanelHarness::shown() const {
 
 void PanelHarness::setValue(const std::string &display) {
     // "ddddd.d": characters 1..5 are DigitLab(6)..digitText(2), character 7 DigitLab(1).
-    for (int i = 6; i >= 2; --i) form_->digits().setDigitText(i, display.substr(6 - i, 1));
-    form_->digits().setDigitText(1, display.substr(6, 1));
+    for (int i = 6; i >= 2; --i) window_->digits().setDigitText(i, display.substr(6 - i, 1));
+    window_->digits().setDigitText(1, display.substr(6, 1));
 }
 
 void PanelHarness::clickAt(QPoint clientPos) {

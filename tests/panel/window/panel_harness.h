@@ -3,39 +3,22 @@
 // that cannot be opened), with scripted message boxes, and ways to act on it
 // the way the operator does: clicks land on whatever widget is at the point.
 
-#include "common/message_boxes.h"
 #include "panel/panel_window.h"
 #include "rig/port_map_sandbox.h"
 #include "rig/pty_pair.h"
+#include "support/scripted_boxes.h"
+#include "support/watched_backend.h"
 
 #include <QByteArray>
 #include <QPoint>
 #include <QString>
 
-#include <deque>
-#include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 class QWidget;
 
 namespace zz::test {
-
-struct BoxCall {
-    bool question = false;
-    std::string title;
-    std::string text;
-};
-
-class ScriptedBoxes : public MessageBoxes {
-public:
-    void exclamation(const std::string &title, const std::string &text) override;
-    bool askYesNo(const std::string &title, const std::string &text) override;
-
-    std::vector<BoxCall> calls;
-    std::deque<bool> answers;  // for askYesNo; empty answers No
-};
 
 class PanelHarness {
 public:
@@ -44,11 +27,11 @@ public:
     ~PanelHarness();
 
     bool ready() const;
-    PanelWindow &form() { return *form_; }
+    PanelWindow &window() { return *window_; }
     QWidget *client() const;
     template <typename T = QWidget>
     T *element(const QString &name) const {
-        return form_->findChild<T *>(name);
+        return window_->findChild<T *>(name);
     }
 
     // The six digits as the labels show them, with the point: "10000.0".
@@ -64,16 +47,17 @@ public:
 
     // Everything the port received since the last call.
     QByteArray received();
-    // Called as the link starts writing a command to the device.
-    std::function<void()> beforeWrite;
 
     ScriptedBoxes boxes;
+    // What the link asked of the port; its beforeWrite runs as the link
+    // starts writing a command to the device.
+    std::shared_ptr<BackendWatch> backend = std::make_shared<BackendWatch>();
 
 private:
     PtyPair pty_;
     PortMapSandbox sandbox_;
     std::unique_ptr<SerialControl> serial_;
-    std::unique_ptr<PanelWindow> form_;
+    std::unique_ptr<PanelWindow> window_;
 };
 
 }  // namespace zz::test

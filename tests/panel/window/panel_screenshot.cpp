@@ -22,16 +22,16 @@ int main(int argc, char **argv) {
 
     zz::SerialControl serial;
     zz::QtMessageBoxes boxes;
-    zz::PanelWindow form(serial, boxes);
-    form.digits().setDigitText(6, "1");  // the value at start; nothing is sent
-    form.move(40, 40);
-    form.show();
-    if (!QTest::qWaitForWindowExposed(&form)) return 1;
+    zz::PanelWindow window(serial, boxes);
+    window.digits().setDigitText(6, "1");  // the value at start; nothing is sent
+    window.move(40, 40);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) return 1;
     QTest::qWait(300);  // let the display server settle the first frame
 
-    const QRect frame = form.frameGeometry();
+    const QRect frame = window.frameGeometry();
     const QPixmap shot =
-        form.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+        window.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
     if (shot.isNull() || !shot.save(args[1])) return 1;
     QTextStream(stdout) << "saved " << args[1] << " (" << shot.width() << " x " << shot.height()
                         << ")\n";

@@ -46,7 +46,7 @@ enum class Confirm { Return, KeypadEnter, SetButton };
 Q_DECLARE_METATYPE(std::string)
 Q_DECLARE_METATYPE(Confirm)
 
-class TstPanelBehaviour : public QObject {
+class tst_PanelBehaviour : public QObject {
     Q_OBJECT
 
 private slots:
@@ -78,7 +78,7 @@ private:
     std::unique_ptr<PanelHarness> panel_;
 };
 
-void TstPanelBehaviour::wheels_data() {
+void tst_PanelBehaviour::wheels_data() {
     QTest::addColumn<std::string>("start");
     QTest::addColumn<QString>("wheel");
     QTest::addColumn<QString>("after");
@@ -97,7 +97,7 @@ void TstPanelBehaviour::wheels_data() {
         << "99999.9" << frames("99999.9", 1);
 }
 
-void TstPanelBehaviour::wheels() {
+void tst_PanelBehaviour::wheels() {
     QFETCH(std::string, start);
     QFETCH(QString, wheel);
     QFETCH(QString, after);
@@ -112,7 +112,7 @@ void TstPanelBehaviour::wheels() {
     QVERIFY(panel.boxes.calls.empty());
 }
 
-void TstPanelBehaviour::heldArrowRepeatsEachStepWithItsFrame() {
+void tst_PanelBehaviour::heldArrowRepeatsEachStepWithItsFrame() {
     PanelHarness &panel = open();
     QVERIFY(panel.ready());
     panel.setValue("00000.0");
@@ -120,7 +120,7 @@ void TstPanelBehaviour::heldArrowRepeatsEachStepWithItsFrame() {
     const QPoint arrow = wheel->mapFrom(panel.client(), panel.visibleArrow("AdjUp6"));
 
     QTest::mousePress(wheel, Qt::LeftButton, {}, arrow);
-    QTRY_VERIFY_WITH_TIMEOUT(panel.form().digits().digitText(6) >= "3", 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(panel.window().digits().digitText(6) >= "3", 20000);
     QTest::mouseRelease(wheel, Qt::LeftButton, {}, arrow);
 
     // One frame per step: 10000.0, 20000.0, ... and, once the digit is at 9,
@@ -138,14 +138,14 @@ void TstPanelBehaviour::heldArrowRepeatsEachStepWithItsFrame() {
     QVERIFY(panel.received().isEmpty());
 }
 
-void TstPanelBehaviour::spaceStepsFocusedArrow_data() {
+void tst_PanelBehaviour::spaceStepsFocusedArrow_data() {
     QTest::addColumn<QString>("wheel");
     QTest::addColumn<QByteArray>("bytes");
     QTest::newRow("AdjUp3 raises") << "AdjUp3" << frames("01262.5", 1);
     QTest::newRow("AdjDown5 lowers") << "AdjDown5" << frames("00252.5", 1);
 }
 
-void TstPanelBehaviour::spaceStepsFocusedArrow() {
+void tst_PanelBehaviour::spaceStepsFocusedArrow() {
     QFETCH(QString, wheel);
     QFETCH(QByteArray, bytes);
     PanelHarness &panel = open();
@@ -159,7 +159,7 @@ void TstPanelBehaviour::spaceStepsFocusedArrow() {
     QCOMPARE(panel.shown().toLatin1() + '\r', bytes);
 }
 
-void TstPanelBehaviour::entry_data() {
+void tst_PanelBehaviour::entry_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<Confirm>("confirm");
     QTest::addColumn<QString>("after");  // the readout
@@ -194,7 +194,7 @@ void TstPanelBehaviour::entry_data() {
                               << "The value entered is too low (min. = 0.0 Ohms)";
 }
 
-void TstPanelBehaviour::entry() {
+void tst_PanelBehaviour::entry() {
     QFETCH(QString, typed);
     QFETCH(Confirm, confirm);
     QFETCH(QString, after);
@@ -230,15 +230,15 @@ void TstPanelBehaviour::entry() {
         QCOMPARE(panel.boxes.calls.size(), std::size_t(1));
         const BoxCall &call = panel.boxes.calls.front();
         QVERIFY(!call.question);
-        QCOMPARE(QString::fromStdString(call.title), title);
-        QCOMPARE(QString::fromStdString(call.text), prompt);
+        QCOMPARE(call.title, title);
+        QCOMPARE(call.text, prompt);
     } else {
         QVERIFY(panel.boxes.calls.empty());
     }
     if (confirm != Confirm::SetButton) QVERIFY(box->hasFocus());  // ready for the next value
 }
 
-void TstPanelBehaviour::altSRunsEntry() {
+void tst_PanelBehaviour::altSRunsEntry() {
     PanelHarness &panel = open();
     QVERIFY(panel.ready());
     auto *box = panel.element<QLineEdit>("ManText");
@@ -250,7 +250,7 @@ void TstPanelBehaviour::altSRunsEntry() {
     QCOMPARE(box->text(), QString());
 }
 
-void TstPanelBehaviour::presets_data() {
+void tst_PanelBehaviour::presets_data() {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QList<bool>>("answers");  // to the ZERO question
     QTest::addColumn<QString>("after");
@@ -268,7 +268,7 @@ void TstPanelBehaviour::presets_data() {
     QTest::newRow("ZERO, No") << "RanBut0" << QList<bool>{false} << "12345.6" << QByteArray();
 }
 
-void TstPanelBehaviour::presets() {
+void tst_PanelBehaviour::presets() {
     QFETCH(QString, button);
     QFETCH(QList<bool>, answers);
     QFETCH(QString, after);
@@ -286,8 +286,8 @@ void TstPanelBehaviour::presets() {
         QCOMPARE(panel.boxes.calls.size(), std::size_t(1));
         const BoxCall &call = panel.boxes.calls.front();
         QVERIFY(call.question);
-        QCOMPARE(QString::fromStdString(call.title), QStringLiteral("Set to ZERO"));
-        QCOMPARE(QString::fromStdString(call.text), QStringLiteral("Set to ZERO\r\rAre You Sure?"));
+        QCOMPARE(call.title, QStringLiteral("Set to ZERO"));
+        QCOMPARE(call.text, QStringLiteral("Set to ZERO\r\rAre You Sure?"));
     } else {
         QVERIFY(panel.boxes.calls.empty());
     }
@@ -306,7 +306,7 @@ protected:
     }
 };
 
-void TstPanelBehaviour::digitsArePaintedBeforeSending_data() {
+void tst_PanelBehaviour::digitsArePaintedBeforeSending_data() {
     QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("digit");
     QTest::addColumn<QString>("shows");
@@ -321,7 +321,7 @@ void TstPanelBehaviour::digitsArePaintedBeforeSending_data() {
                            << "7";
 }
 
-void TstPanelBehaviour::digitsArePaintedBeforeSending() {
+void tst_PanelBehaviour::digitsArePaintedBeforeSending() {
     QFETCH(QString, control);
     QFETCH(QString, digit);
     QFETCH(QString, shows);
@@ -333,7 +333,7 @@ void TstPanelBehaviour::digitsArePaintedBeforeSending() {
     QCoreApplication::processEvents();  // nothing left to paint from the set-up
     PaintWatch watch(panel.element(digit));
     QStringList paintedBeforeWrite;
-    panel.beforeWrite = [&] {
+    panel.backend->beforeWrite = [&] {
         if (paintedBeforeWrite.isEmpty()) paintedBeforeWrite = watch.painted;
     };
 
@@ -347,7 +347,7 @@ void TstPanelBehaviour::digitsArePaintedBeforeSending() {
     QVERIFY(!panel.received().isEmpty());
 }
 
-void TstPanelBehaviour::unopenablePort_data() {
+void tst_PanelBehaviour::unopenablePort_data() {
     QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("after");
     QTest::newRow("raise") << "AdjUp2"
@@ -362,7 +362,7 @@ void TstPanelBehaviour::unopenablePort_data() {
                            << "00042.0";
 }
 
-void TstPanelBehaviour::unopenablePort() {
+void tst_PanelBehaviour::unopenablePort() {
     QFETCH(QString, control);
     QFETCH(QString, after);
 
@@ -379,41 +379,41 @@ void TstPanelBehaviour::unopenablePort() {
     QCOMPARE(panel.shown(), after);
     QVERIFY(panel.boxes.calls.empty());
     if (control == QLatin1String("SetBut")) QCOMPARE(box->text(), QString());
-    QVERIFY(!panel.form().serialControl().isOpen());
+    QVERIFY(!panel.window().serialControl().isOpen());
 }
 
-void TstPanelBehaviour::closingSendsNothing_data() {
+void tst_PanelBehaviour::closingSendsNothing_data() {
     QTest::addColumn<QString>("how");
     QTest::newRow("Exit button") << "click";
     QTest::newRow("Alt+E") << "alt+e";
     QTest::newRow("close box") << "close";
 }
 
-void TstPanelBehaviour::closingSendsNothing() {
+void tst_PanelBehaviour::closingSendsNothing() {
     QFETCH(QString, how);
     PanelHarness &panel = open();
     QVERIFY(panel.ready());
     if (how == QLatin1String("click"))
         panel.clickAt(panel.element("ExitBut")->geometry().center());
     else if (how == QLatin1String("alt+e"))
-        QTest::keyClick(&panel.form(), Qt::Key_E, Qt::AltModifier);
+        QTest::keyClick(&panel.window(), Qt::Key_E, Qt::AltModifier);
     else
-        panel.form().close();
-    QTRY_VERIFY(!panel.form().isVisible());
+        panel.window().close();
+    QTRY_VERIFY(!panel.window().isVisible());
     QVERIFY(panel.received().isEmpty());
 }
 
-void TstPanelBehaviour::menuCommands() {
+void tst_PanelBehaviour::menuCommands() {
     PanelHarness &panel = open();
     QVERIFY(panel.ready());
     int comPort = 0;
     int about = 0;
-    panel.form().setComPortCommand([&] { ++comPort; });
-    panel.form().setAboutCommand([&] { ++about; });
+    panel.window().setComPortCommand([&] { ++comPort; });
+    panel.window().setAboutCommand([&] { ++about; });
 
-    QMenuBar *bar = panel.form().menuBar();
+    QMenuBar *bar = panel.window().menuBar();
     auto clickCommand = [&](const char *name) {
-        QAction *command = panel.form().findChild<QAction *>(QLatin1String(name));
+        QAction *command = panel.window().findChild<QAction *>(QLatin1String(name));
         QVERIFY(command);
         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(command).center());
     };
@@ -426,5 +426,5 @@ void TstPanelBehaviour::menuCommands() {
     QVERIFY(panel.received().isEmpty());
 }
 
-QTEST_MAIN(TstPanelBehaviour)
+QTEST_MAIN(tst_PanelBehaviour)
 #include "tst_panel_behaviour.moc"

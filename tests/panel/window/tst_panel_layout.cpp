@@ -40,7 +40,7 @@ QColor pixelOf(QWidget *w, QPoint at) {
 
 }  // namespace
 
-class TstPanelLayout : public QObject {
+class tst_PanelLayout : public QObject {
     Q_OBJECT
 
 private slots:
@@ -59,31 +59,31 @@ private:
     std::unique_ptr<PanelHarness> panel_;
 };
 
-void TstPanelLayout::init() {
+void tst_PanelLayout::init() {
     panel_ = std::make_unique<PanelHarness>();
     QVERIFY(panel_->ready());
 }
 
-void TstPanelLayout::cleanup() {
+void tst_PanelLayout::cleanup() {
     panel_.reset();
 }
 
-void TstPanelLayout::window() {
-    zz::PanelWindow &form = panel_->form();
-    QCOMPARE(form.windowTitle(), QStringLiteral("6175 Virtual Panel V1.20 : 24/07/2006"));
+void tst_PanelLayout::window() {
+    zz::PanelWindow &panelWindow = panel_->window();
+    QCOMPARE(panelWindow.windowTitle(), QStringLiteral("6175 Virtual Panel V1.20 : 24/07/2006"));
     QCOMPARE(panel_->client()->size(), QSize(398, 332));
-    QCOMPARE(panel_->client()->y(), form.menuBar()->height());  // right below the menu bar
-    QCOMPARE(form.minimumSize(), form.maximumSize());
-    QCOMPARE(form.size(), QSize(398, 332 + form.menuBar()->height()));
-    const Qt::WindowFlags flags = form.windowFlags();
+    QCOMPARE(panel_->client()->y(), panelWindow.menuBar()->height());  // right below the menu bar
+    QCOMPARE(panelWindow.minimumSize(), panelWindow.maximumSize());
+    QCOMPARE(panelWindow.size(), QSize(398, 332 + panelWindow.menuBar()->height()));
+    const Qt::WindowFlags flags = panelWindow.windowFlags();
     QVERIFY(flags & Qt::WindowCloseButtonHint);
     QVERIFY(flags & Qt::WindowTitleHint);
     QVERIFY(flags & Qt::WindowSystemMenuHint);
     QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
     QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
-    QCOMPARE(form.windowIcon().pixmap(48, 48).size(), QSize(48, 48));
+    QCOMPARE(panelWindow.windowIcon().pixmap(48, 48).size(), QSize(48, 48));
 
-    const QList<QAction *> commands = form.menuBar()->actions();
+    const QList<QAction *> commands = panelWindow.menuBar()->actions();
     QCOMPARE(commands.size(), 2);
     QCOMPARE(commands[0]->objectName(), QStringLiteral("COMMenu"));
     QCOMPARE(commands[0]->text(), QStringLiteral("COM Port"));
@@ -92,7 +92,7 @@ void TstPanelLayout::window() {
     for (QAction *command : commands) QVERIFY(!command->menu());
 }
 
-void TstPanelLayout::elements_data() {
+void tst_PanelLayout::elements_data() {
     QTest::addColumn<QString>("parent");
     QTest::addColumn<QRect>("rect");
     QTest::addColumn<QString>("caption");  // null: none to check
@@ -210,7 +210,7 @@ void TstPanelLayout::elements_data() {
     row("BorderShape") << client << QRect() << QString() << 0.0 << false << false << kNone << kNone;
 }
 
-void TstPanelLayout::elements() {
+void tst_PanelLayout::elements() {
     QFETCH(QString, parent);
     QFETCH(QRect, rect);
     QFETCH(QString, caption);
@@ -227,7 +227,7 @@ void TstPanelLayout::elements() {
     QVERIFY(w->isVisible());
 
     if (!rect.isValid()) {  // BGImage and BorderShape follow the outer size
-        const int menu = panel_->form().menuBar()->height();
+        const int menu = panel_->window().menuBar()->height();
         const QSize outer(398 + 6, 332 + menu + 19 + 6);
         rect = name == QLatin1String("BGImage")
                    ? QRect(QPoint(0, 0), outer)
@@ -267,7 +267,7 @@ void TstPanelLayout::elements() {
     }
 }
 
-void TstPanelLayout::stacking() {
+void tst_PanelLayout::stacking() {
     // Qt stacks siblings in the order of children(): later ones lie above.
     const QList<QWidget *> order =
         panel_->client()->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
@@ -290,7 +290,7 @@ void TstPanelLayout::stacking() {
         QVERIFY2(at(control) > highestDrawn, control);
 }
 
-void TstPanelLayout::tabOrder() {
+void tst_PanelLayout::tabOrder() {
     const QStringList expected = {"AdjUp6",   "AdjUp5",   "AdjUp4",   "AdjUp3",   "AdjUp2",
                                   "AdjUp1",   "AdjDown6", "AdjDown5", "AdjDown4", "AdjDown3",
                                   "AdjDown2", "AdjDown1", "RanBut0",  "ManText",  "RanBut3",
@@ -307,7 +307,7 @@ void TstPanelLayout::tabOrder() {
     QCOMPARE(seen, expected);
 }
 
-void TstPanelLayout::onlyVisibleArrowsClick_data() {
+void tst_PanelLayout::onlyVisibleArrowsClick_data() {
     QTest::addColumn<QString>("wheel");
     for (int i = 6; i >= 1; --i) {
         QTest::newRow(qPrintable(QStringLiteral("AdjUp%1").arg(i)))
@@ -317,7 +317,7 @@ void TstPanelLayout::onlyVisibleArrowsClick_data() {
     }
 }
 
-void TstPanelLayout::onlyVisibleArrowsClick() {
+void tst_PanelLayout::onlyVisibleArrowsClick() {
     QFETCH(QString, wheel);
     QWidget *spin = panel_->element(wheel);
     QWidget *client = panel_->client();
@@ -353,7 +353,7 @@ void TstPanelLayout::onlyVisibleArrowsClick() {
                  up ? zz::SpinButton::Arrow::Up : zz::SpinButton::Arrow::Down);
 }
 
-void TstPanelLayout::clickOnVisibleArrowActsOnItsDigit() {
+void tst_PanelLayout::clickOnVisibleArrowActsOnItsDigit() {
     panel_->clickAt(panel_->visibleArrow("AdjUp3"));
     QCOMPARE(panel_->shown(), QStringLiteral("00010.0"));
     QCOMPARE(panel_->received(), QByteArray("00010.0\r"));
@@ -365,5 +365,5 @@ void TstPanelLayout::clickOnVisibleArrowActsOnItsDigit() {
     QVERIFY(panel_->received().isEmpty());
 }
 
-QTEST_MAIN(TstPanelLayout)
+QTEST_MAIN(tst_PanelLayout)
 #include "tst_panel_layout.moc"

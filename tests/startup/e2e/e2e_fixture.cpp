@@ -4,10 +4,6 @@
 
 namespace zz::test {
 
-QByteArray bytes(const std::string &s) {
-    return QByteArray(s.data(), qsizetype(s.size()));
-}
-
 void EndToEndFixture::init() {
     x_ = std::make_unique<XSession>();
     QVERIFY2(x_->ok(), x_->error().c_str());

@@ -7,6 +7,7 @@
 #include "rig/port_map_sandbox.h"
 #include "rig/pty_pair.h"
 #include "rig/x_session.h"
+#include "support/bytes.h"
 
 #include <QObject>
 #include <QString>
@@ -19,8 +20,6 @@ namespace zz::test {
 
 // Generous: a loaded machine must not fail a test.
 inline constexpr std::chrono::seconds kE2eWait{15};
-
-QByteArray bytes(const std::string &s);
 
 class EndToEndFixture : public QObject {
     Q_OBJECT

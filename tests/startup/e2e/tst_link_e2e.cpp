@@ -14,7 +14,7 @@
 using namespace zz::test;
 using namespace std::chrono_literals;
 
-class LinkEndToEnd : public EndToEndFixture {
+class tst_LinkE2e : public EndToEndFixture {
     Q_OBJECT
 
     std::optional<TopWindow> panel_;
@@ -125,5 +125,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(LinkEndToEnd)
+QTEST_GUILESS_MAIN(tst_LinkE2e)
 #include "tst_link_e2e.moc"

@@ -37,7 +37,7 @@ qsizetype indexOf(const std::vector<std::string> &titles, const std::string &tit
 
 }  // namespace
 
-class StartupEndToEnd : public EndToEndFixture {
+class tst_StartupE2e : public EndToEndFixture {
     Q_OBJECT
 
     // OK in the dialog with port 1 in its box: the file holds exactly "1" CR LF,
@@ -301,5 +301,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(StartupEndToEnd)
+QTEST_GUILESS_MAIN(tst_StartupE2e)
 #include "tst_startup_e2e.moc"

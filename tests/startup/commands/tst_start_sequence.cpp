@@ -8,6 +8,9 @@
 #include "rig/port_map_sandbox.h"
 #include "rig/pty_pair.h"
 #include "startup/start_sequence.h"
+#include "support/bytes.h"
+#include "support/scratch_directory.h"
+#include "support/scripted_boxes.h"
 
 #include <QtTest>
 
@@ -16,55 +19,34 @@
 
 using namespace zz;
 
-namespace {
-
-struct RecordingBoxes : MessageBoxes {
-    QStringList shown;  // "title|text"
-    void exclamation(const std::string &title, const std::string &text) override {
-        shown << QString::fromStdString(title + "|" + text);
-    }
-    bool askYesNo(const std::string &, const std::string &) override { return false; }
-};
-
-void writeFile(const QString &path, const QByteArray &bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-}  // namespace
-
-class StartSequenceTest : public QObject {
+class tst_StartSequence : public QObject {
     Q_OBJECT
 
-    QString home_;
-    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<test::ScratchCurrentDirectory> scratch_;
     std::unique_ptr<test::PortMapSandbox> ports_;
     std::unique_ptr<test::PtyPair> pty_;
-    RecordingBoxes boxes_;
+    test::ScriptedBoxes boxes_;
     std::unique_ptr<SerialControl> serial_;
 
 private slots:
-    void initTestCase() { home_ = QDir::currentPath(); }
     void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        QVERIFY(QDir::setCurrent(dir_->path()));
+        scratch_ = std::make_unique<test::ScratchCurrentDirectory>();
+        QVERIFY(scratch_->ok());
         ports_ = std::make_unique<test::PortMapSandbox>();
         pty_ = std::make_unique<test::PtyPair>();
         QVERIFY(ports_->ok() && pty_->ok());
         QVERIFY(ports_->map(1, pty_->slavePath()));
-        boxes_.shown.clear();
+        boxes_.calls.clear();
         serial_ = std::make_unique<SerialControl>();
     }
     void cleanup() {
         pty_.reset();
         ports_.reset();
-        QDir::setCurrent(home_);
-        dir_.reset();
+        scratch_.reset();
     }
 
     void normalStartShows10000AndSendsItOnce() {
-        writeFile("Settings.txt", "1\r\n");
+        QVERIFY(test::writeFile("Settings.txt", "1\r\n"));
         const StartResult started = runStartSequence(*serial_, boxes_);
         QVERIFY(!started.exitNow);
         std::unique_ptr<PanelWindow> panel(started.panel);
@@ -73,7 +55,7 @@ private slots:
         QCOMPARE(panel->findChild<QLabel *>("DigitLab6")->text(), QStringLiteral("1"));
         QCOMPARE(QByteArray::fromStdString(pty_->readAll()), QByteArray("10000\r"));
         QVERIFY(!panel->serialControl().isOpen());
-        QVERIFY(boxes_.shown.isEmpty());
+        QVERIFY(boxes_.calls.empty());
     }
 
     // A stored port that cannot be used brings up the dialog naming the
@@ -87,8 +69,8 @@ private slots:
     void refusedPortIsNamedInTheDialog() {
         QFETCH(QByteArray, stored);
         QFETCH(QString, named);
-        writeFile("Settings.txt", stored);
-        QVERIFY(ports_->map(7, dir_->path().toStdString() + "/no-such-device"));
+        QVERIFY(test::writeFile("Settings.txt", stored));
+        QVERIFY(ports_->map(7, scratch_->path().toStdString() + "/no-such-device"));
 
         QString caption;
         QTimer poll;
@@ -115,12 +97,13 @@ private slots:
         const StartResult started = runStartSequence(*serial_, boxes_);
         QCOMPARE(started.exitNow, std::optional<int>(1));
         QVERIFY(!started.panel);
-        QCOMPARE(boxes_.shown.size(), 1);
+        const QStringList shown = boxes_.shown();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(!boxes_.calls[0].question);
         const QString expectedStart = "6175ZIZ|The settings file cannot be opened or created.\r\r" +
-                                      dir_->path() + "/Settings.txt: ";
-        QVERIFY2(boxes_.shown[0].startsWith(expectedStart) &&
-                     boxes_.shown[0].size() > expectedStart.size(),
-                 qPrintable(boxes_.shown[0]));
+                                      scratch_->path() + "/Settings.txt: ";
+        QVERIFY2(shown[0].startsWith(expectedStart) && shown[0].size() > expectedStart.size(),
+                 qPrintable(shown[0]));
     }
 
     void invalidPortCaption_data() {
@@ -154,5 +137,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(StartSequenceTest)
-#include "test_start_sequence.moc"
+QTEST_MAIN(tst_StartSequence)
+#include "tst_start_sequence.moc"

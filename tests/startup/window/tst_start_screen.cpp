@@ -2,10 +2,9 @@
 // creation, its placement, and the OK button that only the About box shows.
 
 #include "startup/start_screen.h"
+#include "support/fonts.h"
 
 #include <QApplication>
-#include <QFontDatabase>
-#include <QFontInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -19,13 +18,6 @@ using zz::StartScreen;
 namespace {
 
 const QColor kTitleBlue(0, 97, 165);
-
-// The face really used: the named one where installed, else the stand-in.
-QString shownFamily(const QString &requested) {
-    return QFontDatabase::families().contains(requested, Qt::CaseInsensitive)
-               ? requested
-               : QStringLiteral("Liberation Sans");
-}
 
 QString textOf(const QWidget *w) {
     if (auto *label = qobject_cast<const QLabel *>(w)) return label->text();
@@ -43,33 +35,33 @@ int countPixels(const QImage &image, const QRect &area, const QColor &colour) {
 
 // Runs `whileOpen` once the About box is up; should it not close the box, the
 // box is closed here and the test fails instead of hanging.
-bool runAbout(StartScreen &form, const std::function<void()> &whileOpen) {
+bool runAbout(StartScreen &startScreen, const std::function<void()> &whileOpen) {
     bool closedByTest = false;
-    QTimer::singleShot(0, &form, [&] {
+    QTimer::singleShot(0, &startScreen, [&] {
         whileOpen();
-        if (form.isVisible()) {
+        if (startScreen.isVisible()) {
             closedByTest = true;
-            form.done(QDialog::Rejected);
+            startScreen.done(QDialog::Rejected);
         }
     });
-    form.showAbout();
+    startScreen.showAbout();
     return !closedByTest;
 }
 
 }  // namespace
 
-class StartFormTest : public QObject {
+class tst_StartScreen : public QObject {
     Q_OBJECT
 
 private slots:
     void window() {
-        StartScreen form;
-        QCOMPARE(form.objectName(), QStringLiteral("STARTFORM"));
-        QCOMPARE(form.windowTitle(), QStringLiteral("Quellor 6175 Virtual Panel"));
-        QVERIFY(form.windowFlags().testFlag(Qt::FramelessWindowHint));
-        QCOMPARE(form.minimumSize(), QSize(510, 313));
-        QCOMPARE(form.maximumSize(), QSize(510, 313));
-        QVERIFY(form.parentWidget() == nullptr);
+        StartScreen startScreen;
+        QCOMPARE(startScreen.objectName(), QStringLiteral("STARTFORM"));
+        QCOMPARE(startScreen.windowTitle(), QStringLiteral("Quellor 6175 Virtual Panel"));
+        QVERIFY(startScreen.windowFlags().testFlag(Qt::FramelessWindowHint));
+        QCOMPARE(startScreen.minimumSize(), QSize(510, 313));
+        QCOMPARE(startScreen.maximumSize(), QSize(510, 313));
+        QVERIFY(startScreen.parentWidget() == nullptr);
     }
 
     void elements_data() {
@@ -107,18 +99,15 @@ private slots:
         QFETCH(bool, bold);
         QFETCH(QColor, colour);
 
-        StartScreen form;
-        auto *w = form.findChild<QWidget *>(name);
+        StartScreen startScreen;
+        auto *w = startScreen.findChild<QWidget *>(name);
         QVERIFY2(w, qPrintable(name));
         QCOMPARE(w->geometry(), geometry);
         QCOMPARE(textOf(w), text);
         QVERIFY2(!w->autoFillBackground(), "the picture must show through");
         if (!family.isEmpty()) {
-            QCOMPARE(w->font().family(), family);
-            QCOMPARE(w->font().pointSizeF(), pointSize);
-            const QFontInfo shown(w->font());
-            QCOMPARE(shown.family(), shownFamily(family));
-            QCOMPARE(shown.weight() >= QFont::Bold, bold);
+            zz::test::expectFont(*w, family, pointSize, bold);
+            if (QTest::currentTestFailed()) return;
         }
         if (colour.isValid()) QCOMPARE(w->palette().color(QPalette::WindowText), colour);
     }
@@ -126,8 +115,8 @@ private slots:
     // What the screen shows: the picture at its own size, the logo, the blue
     // rules and title drawn over it.
     void rendered() {
-        StartScreen form;
-        const QImage shot = form.grab().toImage();
+        StartScreen startScreen;
+        const QImage shot = startScreen.grab().toImage();
         QCOMPARE(shot.size(), QSize(510, 313));
 
         const QImage picture(QStringLiteral(":/pictures/start_background.jpg"));
@@ -170,36 +159,36 @@ private slots:
     }
 
     void placedOnThePrimaryScreen() {
-        StartScreen form;
+        StartScreen startScreen;
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
-        QCOMPARE(form.pos(), StartScreen::centredOrigin(screen));
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QCOMPARE(form.frameGeometry().topLeft(), StartScreen::centredOrigin(screen));
+        QCOMPARE(startScreen.pos(), StartScreen::centredOrigin(screen));
+        startScreen.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&startScreen));
+        QCOMPARE(startScreen.frameGeometry().topLeft(), StartScreen::centredOrigin(screen));
     }
 
     void okButHiddenAtStart() {
-        StartScreen form;
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QVERIFY(!form.okButton()->isVisible());
-        QVERIFY(!form.isModal());
+        StartScreen startScreen;
+        startScreen.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&startScreen));
+        QVERIFY(!startScreen.okButton()->isVisible());
+        QVERIFY(!startScreen.isModal());
     }
 
     void aboutShowsOkAndWaits() {
-        StartScreen form;
+        StartScreen startScreen;
         bool checked = false;
-        const bool closedByOk = runAbout(form, [&] {
-            QVERIFY(form.okButton()->isVisible());
-            QCOMPARE(QApplication::activeModalWidget(), &form);
-            QCOMPARE(form.versionLabel()->text(), QStringLiteral(" V1.20 : 24/07/2006"));
+        const bool closedByOk = runAbout(startScreen, [&] {
+            QVERIFY(startScreen.okButton()->isVisible());
+            QCOMPARE(QApplication::activeModalWidget(), &startScreen);
+            QCOMPARE(startScreen.versionLabel()->text(), QStringLiteral(" V1.20 : 24/07/2006"));
             checked = true;
-            form.okButton()->click();
+            startScreen.okButton()->click();
         });
         QVERIFY(checked);
         QVERIFY(closedByOk);
-        QVERIFY(!form.isVisible());
-        QCOMPARE(form.result(), int(QDialog::Accepted));
+        QVERIFY(!startScreen.isVisible());
+        QCOMPARE(startScreen.result(), int(QDialog::Accepted));
     }
 
     void aboutKeys_data() {
@@ -216,16 +205,17 @@ private slots:
         QFETCH(int, modifiers);
         QFETCH(bool, closes);
 
-        StartScreen form;
+        StartScreen startScreen;
         bool active = false;
         bool pressed = false;
-        const bool closedByKey = runAbout(form, [&] {
-            active = QTest::qWaitForWindowActive(&form);
+        const bool closedByKey = runAbout(startScreen, [&] {
+            active = QTest::qWaitForWindowActive(&startScreen);
             // Through the window, as the keyboard does, so that access keys work.
-            QTest::keyClick(form.windowHandle(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+            QTest::keyClick(startScreen.windowHandle(), Qt::Key(key),
+                            Qt::KeyboardModifiers(modifiers));
             // An access key presses the button at once and clicks it a moment later.
-            pressed = form.okButton()->isDown() || !form.isVisible();
-            if (pressed) QTRY_VERIFY(!form.isVisible());
+            pressed = startScreen.okButton()->isDown() || !startScreen.isVisible();
+            if (pressed) QTRY_VERIFY(!startScreen.isVisible());
         });
         QVERIFY(active);
         QCOMPARE(pressed, closes);
@@ -233,5 +223,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(StartFormTest)
-#include "test_start_form.moc"
+QTEST_MAIN(tst_StartScreen)
+#include "tst_start_screen.moc"

@@ -3,6 +3,7 @@
 
 #include "link/port_map.h"
 #include "link/serial_control.h"
+#include "support/environment.h"
 
 #include <QtTest>
 
@@ -10,11 +11,11 @@
 
 namespace fs = std::filesystem;
 
-class SimulatorTest : public QObject {
+class tst_Simulator : public QObject {
     Q_OBJECT
 
     std::unique_ptr<QTemporaryDir> config_;
-    QByteArray savedConfig_;
+    std::unique_ptr<zz::test::EnvOverride> configHome_;
 
     QString entry(int port) const { return QString::fromStdString(zz::portMapEntry(port)); }
 
@@ -29,12 +30,12 @@ class SimulatorTest : public QObject {
 
 private slots:
     void init() {
-        savedConfig_ = qgetenv("XDG_CONFIG_HOME");
         config_ = std::make_unique<QTemporaryDir>();
-        qputenv("XDG_CONFIG_HOME", config_->path().toUtf8());
+        configHome_ = std::make_unique<zz::test::EnvOverride>("XDG_CONFIG_HOME",
+                                                              config_->path().toUtf8().constData());
     }
     void cleanup() {
-        qputenv("XDG_CONFIG_HOME", savedConfig_);
+        configHome_.reset();
         config_.reset();
     }
 
@@ -103,7 +104,5 @@ private slots:
     }
 };
 
-QObject *makeSimulatorTest() {
-    return new SimulatorTest;
-}
-#include "test_simulator.moc"
+QTEST_GUILESS_MAIN(tst_Simulator)
+#include "tst_simulator.moc"

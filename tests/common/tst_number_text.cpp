@@ -5,7 +5,7 @@
 
 #include "common/number_text.h"
 
-class TestNumberText : public QObject {
+class tst_NumberText : public QObject {
     Q_OBJECT
 
 private slots:
@@ -17,7 +17,7 @@ private slots:
     void formatFixed();
 };
 
-void TestNumberText::toInt16_data() {
+void tst_NumberText::toInt16_data() {
     QTest::addColumn<double>("value");
     QTest::addColumn<bool>("fits");
     QTest::addColumn<int>("expected");
@@ -43,7 +43,7 @@ void TestNumberText::toInt16_data() {
     QTest::addRow("minus infinity") << -std::numeric_limits<double>::infinity() << false << 0;
 }
 
-void TestNumberText::toInt16() {
+void tst_NumberText::toInt16() {
     QFETCH(double, value);
     QFETCH(bool, fits);
     QFETCH(int, expected);
@@ -53,7 +53,7 @@ void TestNumberText::toInt16() {
     if (fits) QCOMPARE(int(*result), expected);
 }
 
-void TestNumberText::wholeNumberText_data() {
+void tst_NumberText::wholeNumberText_data() {
     QTest::addColumn<qlonglong>("value");
     QTest::addColumn<QByteArray>("text");
 
@@ -64,13 +64,13 @@ void TestNumberText::wholeNumberText_data() {
     QTest::addRow("min") << LLONG_MIN << QByteArray("-9223372036854775808");
 }
 
-void TestNumberText::wholeNumberText() {
+void tst_NumberText::wholeNumberText() {
     QFETCH(qlonglong, value);
     QFETCH(QByteArray, text);
     QCOMPARE(QByteArray::fromStdString(zz::wholeNumberText(value)), text);
 }
 
-void TestNumberText::formatFixed_data() {
+void tst_NumberText::formatFixed_data() {
     QTest::addColumn<double>("value");
     QTest::addColumn<QByteArray>("text");
 
@@ -114,11 +114,11 @@ void TestNumberText::formatFixed_data() {
         << -std::numeric_limits<double>::max() << "-179769313486232" + QByteArray(294, '0') + ".0";
 }
 
-void TestNumberText::formatFixed() {
+void tst_NumberText::formatFixed() {
     QFETCH(double, value);
     QFETCH(QByteArray, text);
     QCOMPARE(QByteArray::fromStdString(zz::formatFixed00000_0(value)), text);
 }
 
-QTEST_APPLESS_MAIN(TestNumberText)
-#include "test_number_text.moc"
+QTEST_APPLESS_MAIN(tst_NumberText)
+#include "tst_number_text.moc"

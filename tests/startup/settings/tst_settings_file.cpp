@@ -1,6 +1,8 @@
 // "Settings.txt" read and written in a scratch current directory, byte for byte.
 
 #include "startup/settings/settings_file.h"
+#include "support/bytes.h"
+#include "support/scratch_directory.h"
 
 #include <QtTest>
 
@@ -13,42 +15,26 @@
 #include <future>
 
 using namespace zz;
+using zz::test::fileBytes;
+using zz::test::writeFile;
 
-namespace {
-
-QByteArray fileBytes(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void putFile(const QString &path, const QByteArray &bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
-}  // namespace
-
-class SettingsFileTest : public QObject {
+class tst_SettingsFile : public QObject {
     Q_OBJECT
 
-    QString home_;
-    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<test::ScratchCurrentDirectory> scratch_;
 
 private slots:
-    void initTestCase() { home_ = QDir::currentPath(); }
     void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        QVERIFY(QDir::setCurrent(dir_->path()));
+        scratch_ = std::make_unique<test::ScratchCurrentDirectory>();
+        QVERIFY(scratch_->ok());
     }
     void cleanup() {
-        ::chmod(qPrintable(dir_->path()), 0700);
-        QDir::setCurrent(home_);
-        dir_.reset();
+        ::chmod(qPrintable(scratch_->path()), 0700);  // after "read-only directory"
+        scratch_.reset();
     }
 
     void pathFollowsCurrentDirectory() {
-        QCOMPARE(settingsFilePath(), dir_->path() + "/Settings.txt");
+        QCOMPARE(settingsFilePath(), scratch_->path() + "/Settings.txt");
         QTemporaryDir other;
         QVERIFY(QDir::setCurrent(other.path()));
         QCOMPARE(settingsFilePath(), other.path() + "/Settings.txt");
@@ -80,7 +66,7 @@ private slots:
     void reading() {
         QFETCH(QByteArray, bytes);
         QFETCH(int, port);
-        putFile("Settings.txt", bytes);
+        QVERIFY(writeFile("Settings.txt", bytes));
         const StoredPort read = readStoredPort();
         QVERIFY(read.status.ok());
         QCOMPARE(int(read.port), port);
@@ -98,7 +84,7 @@ private slots:
     void writing() {
         QFETCH(int, port);
         QFETCH(QByteArray, bytes);
-        putFile("Settings.txt", "old content that is longer than the new one\r\n");
+        QVERIFY(writeFile("Settings.txt", "old content that is longer than the new one\r\n"));
         QVERIFY(writeStoredPort(port).ok());
         QCOMPARE(fileBytes("Settings.txt"), bytes);
         // No temporary file is left beside it.
@@ -150,7 +136,7 @@ private slots:
         if (kind.endsWith("node") && ::mknod(at, S_IFCHR | 0666, makedev(1, 3)) != 0)
             QSKIP("no device nodes can be made here");
         if (kind == "directory") QVERIFY(QDir().mkdir(at));
-        if (kind.endsWith("file")) putFile(at, "4\r\n");
+        if (kind.endsWith("file")) QVERIFY(writeFile(at, "4\r\n"));
         if (at != "Settings.txt") QVERIFY(QFile::link(at, "Settings.txt"));
         ::chmod(at, kind == "read-only file" ? 0444 : 0666);
         ::chmod(".", kind.startsWith("read-only directory") ? 0555 : 0777);
@@ -188,5 +174,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(SettingsFileTest)
-#include "test_settings_file.moc"
+QTEST_GUILESS_MAIN(tst_SettingsFile)
+#include "tst_settings_file.moc"

@@ -6,7 +6,7 @@
 
 using namespace zz::sim;
 
-class FrameCheckTest : public QObject {
+class tst_FrameCheck : public QObject {
     Q_OBJECT
 
 private slots:
@@ -72,7 +72,5 @@ private slots:
     }
 };
 
-QObject *makeFrameCheckTest() {
-    return new FrameCheckTest;
-}
-#include "test_frame_check.moc"
+QTEST_GUILESS_MAIN(tst_FrameCheck)
+#include "tst_frame_check.moc"

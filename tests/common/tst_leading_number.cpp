@@ -20,7 +20,7 @@ QByteArray repeated(char c, int count) {
 
 }  // namespace
 
-class TestLeadingNumber : public QObject {
+class tst_LeadingNumber : public QObject {
     Q_OBJECT
 
 private slots:
@@ -28,7 +28,7 @@ private slots:
     void reads();
 };
 
-void TestLeadingNumber::reads_data() {
+void tst_LeadingNumber::reads_data() {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<double>("value");
     QTest::addColumn<bool>("overflow");
@@ -162,7 +162,7 @@ void TestLeadingNumber::reads_data() {
         << midpoint + repeated('0', 900) + "1" << 1.0 + std::ldexp(1.0, -52) << false;
 }
 
-void TestLeadingNumber::reads() {
+void tst_LeadingNumber::reads() {
     QFETCH(QByteArray, text);
     QFETCH(double, value);
     QFETCH(bool, overflow);
@@ -175,5 +175,5 @@ void TestLeadingNumber::reads() {
     QVERIFY(sameDouble(zz::leadingNumber(std::string_view(text.constData(), text.size())), value));
 }
 
-QTEST_APPLESS_MAIN(TestLeadingNumber)
-#include "test_leading_number.moc"
+QTEST_APPLESS_MAIN(tst_LeadingNumber)
+#include "tst_leading_number.moc"

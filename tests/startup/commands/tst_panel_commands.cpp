@@ -32,7 +32,7 @@ void whenModal(std::function<void(QWidget *)> check) {
 
 }  // namespace
 
-class PanelCommandsTest : public QObject {
+class tst_PanelCommands : public QObject {
     Q_OBJECT
 
     SerialControl serial_;
@@ -102,5 +102,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(PanelCommandsTest)
-#include "test_panel_commands.moc"
+QTEST_MAIN(tst_PanelCommands)
+#include "tst_panel_commands.moc"

@@ -1,20 +1,22 @@
-// The port dialog on real widgets: its look, the load step, and what confirm,
-// exit and the close box leave behind in the serial control, "Settings.txt"
-// (in a scratch current directory) and on a real pseudo-terminal.
+// The port dialog on real widgets: its look, what it shows as it opens, and
+// what confirm, exit and the close box leave behind in the serial control,
+// "Settings.txt" (in a scratch current directory) and on a real
+// pseudo-terminal.
 
 #include "portdialog/port_dialog.h"
 
-#include "common/message_boxes.h"
-#include "link/serial_backend.h"
 #include "link/serial_control.h"
 #include "rig/port_map_sandbox.h"
 #include "rig/pty_pair.h"
 #include "startup/port_choice.h"
+#include "support/bytes.h"
+#include "support/fonts.h"
+#include "support/scratch_directory.h"
+#include "support/scripted_boxes.h"
+#include "support/watched_backend.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QFontDatabase>
-#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -28,65 +30,13 @@
 #include <memory>
 
 using zz::PortDialog;
+using zz::test::fileBytes;
 using Outcome = zz::PortDialog::Outcome;
 
 namespace {
 
 const QString kInvalidPortBox =
     QStringLiteral("Serial communication error :\r\rInvalid port number\r\rClick OK to continue.");
-
-QString shownFamily(const QString &requested) {
-    return QFontDatabase::families().contains(requested, Qt::CaseInsensitive)
-               ? requested
-               : QStringLiteral("Liberation Sans");
-}
-
-QByteArray fileBytes(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-class ScriptedBoxes : public zz::MessageBoxes {
-public:
-    struct Shown {
-        QString title;
-        QString text;
-    };
-    QList<Shown> shown;
-
-    void exclamation(const std::string &title, const std::string &text) override {
-        shown.append({QString::fromStdString(title), QString::fromStdString(text)});
-    }
-    bool askYesNo(const std::string &title, const std::string &) override {
-        shown.append({QString::fromStdString(title), QStringLiteral("<askYesNo>")});
-        return false;
-    }
-};
-
-// The platform backend, counting what the dialog asks of it.
-class CountingBackend : public zz::SerialBackend {
-public:
-    int opens = 0;
-    int closes = 0;
-    int writes = 0;
-
-    zz::Status open(int port, const std::string &devicePath) override {
-        ++opens;
-        return real_->open(port, devicePath);
-    }
-    zz::Status write(std::string_view bytes) override {
-        ++writes;
-        return real_->write(bytes);
-    }
-    zz::Status close() override {
-        ++closes;
-        return real_->close();
-    }
-    bool isOpen() const override { return real_->isOpen(); }
-
-private:
-    std::unique_ptr<zz::SerialBackend> real_ = zz::makePlatformSerialBackend();
-};
 
 // Shows the dialog modally and runs `whileShown` inside; a dialog still open
 // afterwards is closed with the close box so that a failing test ends.
@@ -102,20 +52,22 @@ Outcome runModal(PortDialog &dialog, const std::function<void()> &whileShown,
 
 }  // namespace
 
-class CommPortFormTest : public QObject {
+class tst_PortDialog : public QObject {
     Q_OBJECT
 
-    QString home_;
-    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<zz::test::ScratchCurrentDirectory> scratch_;
     std::unique_ptr<zz::test::PortMapSandbox> sandbox_;
-    std::unique_ptr<ScriptedBoxes> boxes_;
-    CountingBackend *backend_ = nullptr;
+    std::unique_ptr<zz::test::ScriptedBoxes> boxes_;
+    std::shared_ptr<zz::test::BackendWatch> backend_;
     std::unique_ptr<zz::SerialControl> serial_;
 
     // A port that names a missing device on this machine.
     void mapMissing(int port) {
-        QVERIFY(sandbox_->map(port, dir_->path().toStdString() + "/no-such-device"));
+        QVERIFY(sandbox_->map(port, scratch_->path().toStdString() + "/no-such-device"));
     }
+
+    // The first box shown.
+    const zz::test::BoxCall &onlyBox() const { return boxes_->calls.front(); }
 
     // What the start-up gives the dialog: the port applied to the control,
     // stored and tested, with the boxes answering.
@@ -124,25 +76,21 @@ class CommPortFormTest : public QObject {
     }
 
 private slots:
-    void initTestCase() { home_ = QDir::currentPath(); }
-
     void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        QVERIFY(dir_->isValid());
-        QVERIFY(QDir::setCurrent(dir_->path()));
+        scratch_ = std::make_unique<zz::test::ScratchCurrentDirectory>();
+        QVERIFY(scratch_->ok());
         sandbox_ = std::make_unique<zz::test::PortMapSandbox>();
         QVERIFY(sandbox_->ok());
-        boxes_ = std::make_unique<ScriptedBoxes>();
-        auto backend = std::make_unique<CountingBackend>();
-        backend_ = backend.get();
-        serial_ = std::make_unique<zz::SerialControl>(std::move(backend));
+        boxes_ = std::make_unique<zz::test::ScriptedBoxes>();
+        backend_ = std::make_shared<zz::test::BackendWatch>();
+        serial_ = std::make_unique<zz::SerialControl>(
+            std::make_unique<zz::test::WatchedBackend>(backend_));
     }
 
     void cleanup() {
         serial_.reset();
         sandbox_.reset();
-        QDir::setCurrent(home_);
-        dir_.reset();
+        scratch_.reset();
     }
 
     void window() {
@@ -214,11 +162,8 @@ private slots:
             QCOMPARE(combo->lineEdit()->palette().color(QPalette::Text), colour);
         }
         QCOMPARE(shownText, text);
-        QCOMPARE(w->font().family(), family);
-        QCOMPARE(w->font().pointSizeF(), pointSize);
-        const QFontInfo shown(w->font());
-        QCOMPARE(shown.family(), shownFamily(family));
-        QCOMPARE(shown.weight() >= QFont::Bold, bold);
+        zz::test::expectFont(*w, family, pointSize, bold);
+        if (QTest::currentTestFailed()) return;
         if (colour.isValid() && qobject_cast<QLabel *>(w))
             QCOMPARE(w->palette().color(QPalette::WindowText), colour);
     }
@@ -250,7 +195,7 @@ private slots:
             QTest::keyClick(dialog.portBox()->lineEdit(), Qt::Key_Return);
             QCOMPARE(dialog.portBox()->count(), 20);
             QVERIFY2(dialog.isVisible(), "Enter has no meaning of its own");
-            QVERIFY(boxes_->shown.isEmpty());
+            QVERIFY(boxes_->calls.empty());
         }
         QCOMPARE(serial_->port(), 1);
         QCOMPARE(fileBytes("Settings.txt"), QByteArray("<missing>"));
@@ -305,11 +250,7 @@ private slots:
     void refusedNumbers() {
         QFETCH(QString, boxText);
         QFETCH(QString, message);
-        {
-            QFile f("Settings.txt");
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("9\r\n");
-        }
+        QVERIFY(zz::test::writeFile("Settings.txt", "9\r\n"));
         QVERIFY(serial_->setPort(5).ok());
 
         PortDialog dialog(serial_->port(), applying());
@@ -325,9 +266,10 @@ private slots:
 
         QVERIFY(stillOpen);
         QCOMPARE(outcome, Outcome::Closed);
-        QCOMPARE(boxes_->shown.size(), 1);
-        QCOMPARE(boxes_->shown[0].title, QStringLiteral("Serial Communication Error"));
-        QCOMPARE(boxes_->shown[0].text, message);
+        QCOMPARE(boxes_->calls.size(), std::size_t(1));
+        QVERIFY(!onlyBox().question);
+        QCOMPARE(onlyBox().title, QStringLiteral("Serial Communication Error"));
+        QCOMPARE(onlyBox().text, message);
         QCOMPARE(fileBytes("Settings.txt"), QByteArray("9\r\n"));
         QCOMPARE(serial_->port(), 5);
         QCOMPARE(backend_->opens, 0);
@@ -350,8 +292,9 @@ private slots:
         QVERIFY(stillOpen);
         QCOMPARE(serial_->port(), 7);
         QCOMPARE(fileBytes("Settings.txt"), QByteArray("7\r\n"));
-        QCOMPARE(boxes_->shown.size(), 1);
-        const QString text = boxes_->shown[0].text;
+        QCOMPARE(boxes_->calls.size(), std::size_t(1));
+        QVERIFY(!onlyBox().question);
+        const QString text = onlyBox().text;
         QVERIFY2(text.startsWith("Serial communication error :\r\rCOM7 ") &&
                      text.endsWith("\r\rClick OK to continue."),
                  qPrintable(text));
@@ -388,9 +331,10 @@ private slots:
             &stillOpen);
 
         QVERIFY(stillOpen);
-        QCOMPARE(boxes_->shown.size(), 1);
-        const QString text = boxes_->shown[0].text;
-        QVERIFY2(text.startsWith("Serial communication error :\r\r" + dir_->path() +
+        QCOMPARE(boxes_->calls.size(), std::size_t(1));
+        QVERIFY(!onlyBox().question);
+        const QString text = onlyBox().text;
+        QVERIFY2(text.startsWith("Serial communication error :\r\r" + scratch_->path() +
                                  "/Settings.txt: not a regular file") &&
                      text.endsWith("\r\rClick OK to continue."),
                  qPrintable(text));
@@ -434,7 +378,7 @@ private slots:
 
         QVERIFY(!stillOpen);
         QCOMPARE(outcome, Outcome::Confirmed);
-        QVERIFY2(boxes_->shown.isEmpty(), qPrintable(boxes_->shown.value(0).text));
+        QVERIFY2(boxes_->calls.empty(), qPrintable(boxes_->shown().value(0)));
         QCOMPARE(serial_->port(), port);
         QCOMPARE(fileBytes("Settings.txt"), QByteArray::number(port) + "\r\n");
         QCOMPARE(backend_->opens, 1);
@@ -480,7 +424,7 @@ private slots:
         QCOMPARE(serial_->isOpen(), portOpen);
         QCOMPARE(serial_->port(), 2);
         QCOMPARE(fileBytes("Settings.txt"), QByteArray("<missing>"));
-        QVERIFY(boxes_->shown.isEmpty());
+        QVERIFY(boxes_->calls.empty());
     }
 
     void closeBoxOnlyCloses() {
@@ -532,7 +476,7 @@ private slots:
         QCOMPARE(dialog.portBox()->count(), 20);
         QCOMPARE(fileBytes("Settings.txt"), QByteArray("<missing>"));
         QCOMPARE(backend_->opens, 0);
-        QVERIFY(boxes_->shown.isEmpty());
+        QVERIFY(boxes_->calls.empty());
     }
 
     void portTip_data() {
@@ -582,5 +526,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(CommPortFormTest)
-#include "test_comm_port_form.moc"
+QTEST_MAIN(tst_PortDialog)
+#include "tst_port_dialog.moc"

@@ -3,6 +3,7 @@
 
 #include "panel/model/panel_logic.h"
 #include "panel/model/panel_texts.h"
+#include "support/scripted_boxes.h"
 
 #include <QtTest>
 
@@ -28,18 +29,6 @@ struct RecordingView : PanelView {
     }
 };
 
-struct ScriptedBoxes : MessageBoxes {
-    std::vector<std::string> shown;  // "title|text"
-    bool answerYes = true;
-    void exclamation(const std::string &title, const std::string &text) override {
-        shown.push_back(title + "|" + text);
-    }
-    bool askYesNo(const std::string &title, const std::string &text) override {
-        shown.push_back(title + "|" + text);
-        return answerYes;
-    }
-};
-
 void load(ValueRegister &reg, const std::string &display) {  // "12345.6"
     for (int i = 2; i <= 6; ++i) reg.setDigitText(i, display.substr(static_cast<size_t>(6 - i), 1));
     reg.setDigitText(1, display.substr(6, 1));
@@ -53,12 +42,12 @@ QStringList toList(const std::vector<std::string> &v) {
 
 }  // namespace
 
-class PanelLogicTest : public QObject {
+class tst_PanelLogic : public QObject {
     Q_OBJECT
 
     ValueRegister reg;
     RecordingView view;
-    ScriptedBoxes boxes;
+    test::ScriptedBoxes boxes;
     PanelLogic logic{reg, view, boxes};
 
 private slots:
@@ -66,7 +55,7 @@ private slots:
         reg.reset();
         view = RecordingView{};
         view.reg = &reg;
-        boxes = ScriptedBoxes{};
+        boxes = test::ScriptedBoxes{};
     }
 
     void registerBasics() {
@@ -122,7 +111,7 @@ private slots:
         QCOMPARE(QString::fromStdString(reg.displayText()), after);
         QCOMPARE(int(view.sent.size()), sends);
         for (const auto &s : view.sent) QCOMPARE(QString::fromStdString(s), after);
-        QVERIFY(boxes.shown.empty());
+        QVERIFY(boxes.calls.empty());
     }
 
     void changedDigitIsRepaintedBeforeSending() {
@@ -141,7 +130,7 @@ private slots:
         QVERIFY(logic.enterValue("12.25"));
         logic.preset(5);
         QCOMPARE(QString::fromStdString(reg.displayText()), QStringLiteral("01000.0"));
-        QVERIFY(boxes.shown.empty());
+        QVERIFY(boxes.calls.empty());
     }
 
     void directEntry_data() {
@@ -228,7 +217,7 @@ private slots:
         load(reg, "12345.6");
         const bool taken = logic.enterValue(typed.toStdString());
         QCOMPARE(taken, !sent.isEmpty());
-        QCOMPARE(toList(boxes.shown), message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(boxes.shown(), message.isEmpty() ? QStringList() : QStringList{message});
         if (sent.isEmpty()) {
             QVERIFY(view.sent.empty());
             QCOMPARE(QString::fromStdString(reg.displayText()), QStringLiteral("12345.6"));
@@ -281,14 +270,14 @@ private slots:
     }
     void zeroAsksFirst() {
         QFETCH(bool, yes);
-        boxes.answerYes = yes;
+        boxes.answers = {yes};
         load(reg, "12345.6");
         logic.preset(0);
-        QCOMPARE(toList(boxes.shown), QStringList{"Set to ZERO|Set to ZERO\r\rAre You Sure?"});
+        QCOMPARE(boxes.shown(), QStringList{"Set to ZERO|Set to ZERO\r\rAre You Sure?"});
         QCOMPARE(QString::fromStdString(reg.displayText()), yes ? "00000.0" : "12345.6");
         QCOMPARE(toList(view.sent), yes ? QStringList{"0.0"} : QStringList());
     }
 };
 
-QTEST_APPLESS_MAIN(PanelLogicTest)
-#include "test_panel_logic.moc"
+QTEST_APPLESS_MAIN(tst_PanelLogic)
+#include "tst_panel_logic.moc"

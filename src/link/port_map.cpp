@@ -1,5 +1,7 @@
 #include "link/port_map.h"
 
+#include "common/version.h"
+
 #include <string>
 
 #ifdef _WIN32
@@ -68,7 +70,7 @@ std::string shortenedForDisplay(const std::string &path) {
 }  // namespace
 
 std::string portMapDirectory() {
-    return configDirectory() + "/6175ZIZ/ports";
+    return configDirectory() + "/" + program::kName + "/ports";
 }
 
 std::string portMapEntry(int port) {

@@ -2,10 +2,10 @@
 // Which device a port number names on this machine.
 //
 // Windows: port n is "COMn". POSIX: port n is the entry "com<n>" of the
-// directory "6175ZIZ/ports" under the user's configuration directory
-// ($XDG_CONFIG_HOME, default ~/.config) when that entry exists (normally a
-// symbolic link to /dev/ttyUSB0, /dev/serial/by-id/..., a pseudo-terminal);
-// otherwise /dev/ttyS<n-1>.
+// directory "6175ZIZ/ports" (the program's name, common/version.h) under the
+// user's configuration directory ($XDG_CONFIG_HOME, default ~/.config) when
+// that entry exists (normally a symbolic link to /dev/ttyUSB0,
+// /dev/serial/by-id/..., a pseudo-terminal); otherwise /dev/ttyS<n-1>.
 
 #include <string>
 

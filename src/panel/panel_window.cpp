@@ -1,8 +1,10 @@
 #include "panel/panel_window.h"
 
+#include "common/version.h"
 #include "panel/entry_box.h"
 #include "panel/panel_window_widgets.h"
 #include "panel/spin_button.h"
+#include "ui/pictures.h"
 
 #include <QAction>
 #include <QIcon>
@@ -14,9 +16,8 @@ namespace zz {
 
 namespace {
 
+// The caption, followed by the version text.
 constexpr const char *kCaption = "6175 Virtual Panel";
-constexpr const char *kVersion = " V1.20 : 24/07/2006";
-const QColor kFooterBlue(19, 101, 159);
 
 }  // namespace
 
@@ -26,7 +27,7 @@ PanelWindow::PanelWindow(SerialControl &serial, MessageBoxes &boxes)
       serial_(serial) {
     setObjectName(QStringLiteral("ResForm"));
     setWindowTitle(QString::fromLatin1(kCaption));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/logo48.png")));
+    setWindowIcon(QIcon(picture::kLogo.resource()));
 
     auto *client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
@@ -36,16 +37,11 @@ PanelWindow::PanelWindow(SerialControl &serial, MessageBoxes &boxes)
     setFixedSize(sizeHint());
 
     // Creation steps: the background over the window's outer size, the
-    // version in the caption, the footer colours.
+    // version in the caption.
     const int menuHeight = menuBar()->sizeHint().height();
     w_->placeBackground(QSize(kClientWidth + 2 * kFrameBorder,
                               kTitleBar + menuHeight + kClientHeight + 2 * kFrameBorder));
-    setWindowTitle(windowTitle() + QString::fromLatin1(kVersion));
-    for (QLabel *label : {w_->modelLabel, w_->captionLabel}) {
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, kFooterBlue);
-        label->setPalette(palette);
-    }
+    setWindowTitle(windowTitle() + QString::fromLatin1(program::kVersionText));
 
     // The digitLabels labels are views of the register.
     register_.setObserver([this](int i) {

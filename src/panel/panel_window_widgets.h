@@ -37,8 +37,6 @@ struct PanelWindow::Widgets {
     QFrame *readoutPanel = nullptr;
     QLabel *background = nullptr;
     RectShape *border = nullptr;
-    QLabel *modelLabel = nullptr;
-    QLabel *captionLabel = nullptr;
     QAction *comPortAction = nullptr;
     QAction *aboutAction = nullptr;
 };

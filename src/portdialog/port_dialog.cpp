@@ -4,7 +4,8 @@
 #include "common/number_text.h"
 #include "link/port_map.h"
 #include "ui/fonts.h"
-#include "ui/twips.h"
+#include "ui/pictures.h"
+#include "ui/style.h"
 
 #include <QComboBox>
 #include <QIcon>
@@ -25,24 +26,22 @@ namespace zz {
 
 namespace {
 
-QPushButton *button(QWidget *parent, const char *name, const QString &caption, const QRect &rect,
-                    const QFont &font) {
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setGeometry(rect);
-    b->setFont(font);
-    b->setAutoDefault(false);  // Enter presses nothing: no key has a meaning of its own
-    b->setDefault(false);
-    return b;
-}
+// The dialog's size and its elements, in twips. It is as big as its picture.
+constexpr int kWidth = 5820;
+constexpr int kHeight = 2310;
+static_assert(QSize(twips(kWidth), twips(kHeight)) == picture::kDialogBackground.size);
 
-void setTextColour(QWidget *widget, const QColor &colour) {
-    QPalette p = widget->palette();
-    p.setColor(QPalette::WindowText, colour);
-    p.setColor(QPalette::Text, colour);
-    p.setColor(QPalette::ButtonText, colour);
-    widget->setPalette(p);
-}
+constexpr Face kArialMedium{face::kArial, face::kMediumPoints};
+constexpr Face kArialLargeBold{face::kArial, 20.25, true};
+
+const Element kPrompt{"CommLab", 240, 60, 5295, 990, "Please select a COM port :", kArialMedium};
+const Element kComLabel{"Label1", 1830, 875, 1050, 465, "COM", kArialLargeBold, colour::kNavy};
+const Element kPortBox{"COMCombo", 2865, 810, 1050, 600, {}, kArialLargeBold, colour::kDarkRed};
+const Element kExitButton{"ExitBut", 180, 1725, 1645, 420, "&Exit"};
+const Element kOkButton{"CommBut", 3960, 1740, 1650, 420, "&OK", kArialMedium};
+
+// The port box lists ports 1 to this; any other number can be typed.
+constexpr int kListedPorts = 20;
 
 // The port number a box text names. The number goes through its 15-digit
 // text form before it is rounded, so "3.4999999999999996" is port 4, as the
@@ -60,96 +59,51 @@ std::optional<int> portNumber(const std::string &boxText) {
 
 }  // namespace
 
-struct PortDialog::Widgets {
-    QPixmap background;
-    QLabel *prompt = nullptr;
-    QLabel *comLabel = nullptr;
-    QComboBox *portBox = nullptr;
-    QPushButton *exitButton = nullptr;
-    QPushButton *okButton = nullptr;
-};
-
 PortDialog::PortDialog(int currentPort, Acceptor acceptor)
     : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                            Qt::CustomizeWindowHint),
-      acceptor_(std::move(acceptor)),
-      w_(new Widgets) {
+      acceptor_(std::move(acceptor)) {
     registerPanelFonts();  // the stand-ins must be in place before any font is matched
     setObjectName(QStringLiteral("CommPortForm"));
     setWindowTitle(QStringLiteral("Set Communication Port"));
-    setFixedSize(twips(5820), twips(2310));
-    QIcon icon(QStringLiteral(":/icons/port_dialog.png"));
-    icon.addFile(QStringLiteral(":/icons/port_dialog16.png"));
+    setFixedSize(twips(kWidth), twips(kHeight));
+    QIcon icon(picture::kPortIcon.resource());
+    icon.addFile(picture::kPortIconSmall.resource());
     setWindowIcon(icon);
-    setFont(panelFont(QStringLiteral("MS Sans Serif"), 8.25));
-    w_->background.load(QStringLiteral(":/pictures/dialog_background.jpg"));
+    setFont(Face{}.font());
+    background_.load(picture::kDialogBackground.resource());
 
-    const QFont arial10 = panelFont(QStringLiteral("Arial"), 9.75);
-    const QFont arial20Bold = panelFont(QStringLiteral("Arial"), 20.25, true);
+    prompt_ = makeLabel(this, kPrompt);
+    makeLabel(this, kComLabel)->setWordWrap(false);  // one word, large: it stays on its line
 
-    w_->prompt = new QLabel(QStringLiteral("Please select a COM port :"), this);
-    w_->prompt->setObjectName(QStringLiteral("CommLab"));
-    w_->prompt->setGeometry(twipsRect(240, 60, 5295, 990));
-    w_->prompt->setFont(arial10);
-    w_->prompt->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    w_->prompt->setWordWrap(true);
+    portBox_ = new QComboBox(this);
+    placeElement(portBox_, kPortBox);
+    portBox_->setEditable(true);
+    portBox_->setInsertPolicy(QComboBox::NoInsert);  // Enter must not grow the list
 
-    w_->comLabel = new QLabel(QStringLiteral("COM"), this);
-    w_->comLabel->setObjectName(QStringLiteral("Label1"));
-    w_->comLabel->setGeometry(twipsRect(1830, 875, 1050, 465));
-    w_->comLabel->setFont(arial20Bold);
-    w_->comLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    setTextColour(w_->comLabel, QColor(0, 0, 128));
+    // Enter presses neither button: no key has a meaning of its own.
+    exitButton_ = makeButton(this, kExitButton);
+    okButton_ = makeButton(this, kOkButton);
 
-    w_->portBox = new QComboBox(this);
-    w_->portBox->setObjectName(QStringLiteral("COMCombo"));
-    w_->portBox->setEditable(true);
-    w_->portBox->setInsertPolicy(QComboBox::NoInsert);  // Enter must not grow the list
-    w_->portBox->setGeometry(twipsRect(2865, 810, 1050, 600));
-    w_->portBox->setFont(arial20Bold);
-    setTextColour(w_->portBox, QColor(192, 0, 0));
+    setTabOrder(exitButton_, okButton_);
+    setTabOrder(okButton_, portBox_);
+    exitButton_->setFocus();
 
-    w_->exitButton =
-        button(this, "ExitBut", QStringLiteral("&Exit"), twipsRect(180, 1725, 1645, 420), font());
-    w_->okButton =
-        button(this, "CommBut", QStringLiteral("&OK"), twipsRect(3960, 1740, 1650, 420), arial10);
-
-    setTabOrder(w_->exitButton, w_->okButton);
-    setTabOrder(w_->okButton, w_->portBox);
-    w_->exitButton->setFocus();
-
-    connect(w_->okButton, &QPushButton::clicked, this, &PortDialog::confirm);
-    connect(w_->exitButton, &QPushButton::clicked, this, [this] {
+    connect(okButton_, &QPushButton::clicked, this, &PortDialog::confirm);
+    connect(exitButton_, &QPushButton::clicked, this, [this] {
         // Ends the program under either caption; the caller does the ending.
         outcome_ = Outcome::ExitProgram;
         done(QDialog::Rejected);
     });
-    connect(w_->portBox, &QComboBox::editTextChanged, this, &PortDialog::updatePortTip);
+    connect(portBox_, &QComboBox::editTextChanged, this, &PortDialog::updatePortTip);
 
     // The load step.
-    for (int i = 1; i <= 20; ++i) w_->portBox->addItem(QString::number(i));
+    for (int i = 1; i <= kListedPorts; ++i) portBox_->addItem(QString::number(i));
     const QString current = QString::fromStdString(wholeNumberText(currentPort));
-    if (const int i = w_->portBox->findText(current); i >= 0) w_->portBox->setCurrentIndex(i);
-    w_->portBox->setEditText(current);
+    if (const int i = portBox_->findText(current); i >= 0) portBox_->setCurrentIndex(i);
+    portBox_->setEditText(current);
     updatePortTip();
-}
-
-PortDialog::~PortDialog() {
-    delete w_;
-}
-
-QLabel *PortDialog::promptLabel() const {
-    return w_->prompt;
-}
-QComboBox *PortDialog::portBox() const {
-    return w_->portBox;
-}
-QPushButton *PortDialog::exitButton() const {
-    return w_->exitButton;
-}
-QPushButton *PortDialog::okButton() const {
-    return w_->okButton;
 }
 
 PortDialog::Outcome PortDialog::showModal() {
@@ -159,16 +113,16 @@ PortDialog::Outcome PortDialog::showModal() {
 }
 
 void PortDialog::confirm() {
-    if (!acceptor_(portNumber(w_->portBox->currentText().toStdString()))) return;
+    if (!acceptor_(portNumber(portBox_->currentText().toStdString()))) return;
     outcome_ = Outcome::Confirmed;
     done(QDialog::Accepted);
 }
 
 void PortDialog::updatePortTip() {
-    const auto port = portNumber(w_->portBox->currentText().toStdString());
+    const auto port = portNumber(portBox_->currentText().toStdString());
     const bool usable = port && *port >= kMinPort && *port <= kMaxPort;
-    w_->portBox->setToolTip(usable ? QString::fromStdString(describePort(*port))
-                                   : QStringLiteral("not a port number"));
+    portBox_->setToolTip(usable ? QString::fromStdString(describePort(*port))
+                                : QStringLiteral("not a port number"));
 }
 
 void PortDialog::keyPressEvent(QKeyEvent *event) {
@@ -184,7 +138,7 @@ void PortDialog::keyPressEvent(QKeyEvent *event) {
 void PortDialog::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().window());
-    painter.drawPixmap(0, 0, w_->background);
+    painter.drawPixmap(0, 0, background_);
 }
 
 }  // namespace zz

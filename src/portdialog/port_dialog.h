@@ -5,6 +5,7 @@
 // acceptor takes the port and stays open for another choice otherwise.
 
 #include <QDialog>
+#include <QPixmap>
 
 #include <functional>
 #include <optional>
@@ -29,12 +30,11 @@ public:
 
     // The list "1".."20" and the box preset to the current port.
     PortDialog(int currentPort, Acceptor acceptor);
-    ~PortDialog() override;
 
-    QLabel *promptLabel() const;
-    QComboBox *portBox() const;
-    QPushButton *exitButton() const;
-    QPushButton *okButton() const;
+    QLabel *promptLabel() const { return prompt_; }
+    QComboBox *portBox() const { return portBox_; }
+    QPushButton *exitButton() const { return exitButton_; }
+    QPushButton *okButton() const { return okButton_; }
 
     // Shows the dialog modally with no owner and waits until it closes.
     Outcome showModal();
@@ -48,8 +48,11 @@ private:
     void paintEvent(QPaintEvent *event) override;
 
     Acceptor acceptor_;
-    struct Widgets;
-    Widgets *w_;
+    QPixmap background_;
+    QLabel *prompt_ = nullptr;
+    QComboBox *portBox_ = nullptr;
+    QPushButton *exitButton_ = nullptr;
+    QPushButton *okButton_ = nullptr;
     Outcome outcome_ = Outcome::Closed;
 };
 

@@ -3,6 +3,7 @@
 // again, with its OK button, as the About box.
 
 #include <QDialog>
+#include <QPixmap>
 
 class QLabel;
 class QPushButton;
@@ -16,10 +17,9 @@ public:
     // The creation steps: centred on the screen, the version line and the
     // blue title colours set. OKBut starts hidden.
     StartScreen();
-    ~StartScreen() override;
 
-    QPushButton *okButton() const;
-    QLabel *versionLabel() const;
+    QPushButton *okButton() const { return okButton_; }
+    QLabel *versionLabel() const { return versionLabel_; }
 
     // The About box: OKBut visible, shown modally with no owner until OK.
     void showAbout();
@@ -32,8 +32,9 @@ private:
     void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
-    struct Widgets;
-    Widgets *w_;
+    QPixmap background_;
+    QPushButton *okButton_ = nullptr;
+    QLabel *versionLabel_ = nullptr;
 };
 
 }  // namespace zz

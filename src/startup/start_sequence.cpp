@@ -1,6 +1,7 @@
 #include "startup/start_sequence.h"
 
 #include "common/number_text.h"
+#include "common/version.h"
 #include "link/serial_control.h"
 #include "panel/model/panel_texts.h"
 #include "panel/panel_window.h"
@@ -10,6 +11,7 @@
 #include "startup/start_screen.h"
 #include "startup/termination_signals.h"
 #include "ui/fonts.h"
+#include "ui/pictures.h"
 #include "ui/qt_message_boxes.h"
 
 #include <QApplication>
@@ -89,8 +91,8 @@ StartResult runStartSequence(SerialControl &serial, MessageBoxes &boxes) {
 
     const StoredPort stored = readStoredPort();
     if (!stored.status.ok()) {
-        boxes.exclamation(
-            "6175ZIZ", "The settings file cannot be opened or created.\r\r" + stored.status.text());
+        boxes.exclamation(program::kName, "The settings file cannot be opened or created.\r\r" +
+                                              stored.status.text());
         return {kSettingsFailureStatus, nullptr};
     }
 
@@ -129,10 +131,10 @@ StartResult runStartSequence(SerialControl &serial, MessageBoxes &boxes) {
 
 int startProgram(int argc, char **argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("6175ZIZ"));
-    QApplication::setApplicationVersion(QStringLiteral("1.02"));
+    QApplication::setApplicationName(QString::fromLatin1(program::kName));
+    QApplication::setApplicationVersion(QString::fromLatin1(program::kVersion));
     registerPanelFonts();
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/logo48.png")));
+    QApplication::setWindowIcon(QIcon(picture::kLogo.resource()));
 
     watchTerminationSignals();
 

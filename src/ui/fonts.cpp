@@ -1,5 +1,8 @@
 #include "ui/fonts.h"
 
+#include "ui/style.h"
+
+#include <QDir>
 #include <QFontDatabase>
 #include <QStringList>
 
@@ -7,7 +10,6 @@ namespace zz {
 namespace {
 
 const QString kStandIn = QStringLiteral("Liberation Sans");
-const QString kArialBlack = QStringLiteral("Arial Black");
 
 struct Registration {
     bool arialBlackStandsIn = false;
@@ -17,16 +19,15 @@ const Registration &registration() {
     static const Registration done = [] {
         // Look before adding anything: real faces on the machine win.
         const QStringList installed = QFontDatabase::families();
-        for (const char *face : {"Regular", "Bold", "Italic", "BoldItalic"})
-            QFontDatabase::addApplicationFont(
-                QStringLiteral(":/fonts/LiberationSans-%1.ttf").arg(face));
+        const QDir embedded(QStringLiteral(":/fonts"));
+        for (const QString &file : embedded.entryList(QDir::Files))
+            QFontDatabase::addApplicationFont(embedded.filePath(file));
 
         Registration r;
-        for (const QString &family :
-             {QStringLiteral("Arial"), QStringLiteral("MS Sans Serif"), kArialBlack}) {
+        for (const QLatin1StringView family : {face::kArial, face::kSansSerif, face::kArialBlack}) {
             if (installed.contains(family, Qt::CaseInsensitive)) continue;
             QFont::insertSubstitution(family, kStandIn);
-            if (family == kArialBlack) r.arialBlackStandsIn = true;
+            if (family == face::kArialBlack) r.arialBlackStandsIn = true;
         }
         return r;
     }();
@@ -43,7 +44,7 @@ QFont panelFont(const QString &family, qreal pointSize, bool bold, bool italic) 
     const Registration &fonts = registration();  // before the first font is resolved
     QFont font(family);
     font.setPointSizeF(pointSize);
-    font.setBold(bold || (family == kArialBlack && fonts.arialBlackStandsIn));
+    font.setBold(bold || (family == face::kArialBlack && fonts.arialBlackStandsIn));
     font.setItalic(italic);
     return font;
 }

@@ -1,6 +1,7 @@
 #pragma once
-// The panel names Windows fonts ("Arial", "MS Sans Serif", "Arial Black").
-// Where a machine lacks them, the embedded Liberation Sans faces stand in.
+// The windows name Windows fonts ("Arial", "MS Sans Serif", "Arial Black",
+// the faces in ui/style.h). Where a machine lacks them, the embedded
+// Liberation Sans faces (every font under ":/fonts") stand in.
 
 #include <QFont>
 #include <QString>

@@ -7,9 +7,12 @@
 
 namespace zz {
 
+inline constexpr int kTwipsPerPixel = 15;
+
+// The nearest pixel.
 constexpr int twips(int t) {
-    return (t + 7) / 15;
-}  // nearest pixel
+    return (t + kTwipsPerPixel / 2) / kTwipsPerPixel;
+}
 QRect twipsRect(int left, int top, int width, int height);
 QPoint twipsPoint(int x, int y);
 

@@ -1,5 +1,7 @@
 #include "emblems.h"
 
+#include "ui/pictures.h"
+
 #include <QFont>
 #include <QFontMetricsF>
 #include <QLinearGradient>
@@ -64,14 +66,14 @@ void paintMakerEmblem(QPainter &p, const QRectF &box) {
 }
 
 QImage programLogo() {
-    QImage img(48, 48, QImage::Format_RGB32);
+    QImage img(zz::picture::kLogo.size, QImage::Format_RGB32);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     p.fillRect(img.rect(), blueTile(img.rect(), QColor(14, 92, 184), QColor(0, 52, 136)));
     // Light top edge and dark bottom edge: a slight bevel.
-    p.fillRect(QRect(0, 0, 48, 1), QColor(60, 124, 204));
-    p.fillRect(QRect(0, 47, 48, 1), QColor(0, 36, 100));
+    p.fillRect(QRect(0, 0, img.width(), 1), QColor(60, 124, 204));
+    p.fillRect(QRect(0, img.height() - 1, img.width(), 1), QColor(0, 36, 100));
 
     // The V: two bold white strokes, a pale chevron nested in the notch.
     p.setBrush(Qt::NoBrush);

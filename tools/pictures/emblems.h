@@ -12,7 +12,7 @@ namespace pictures {
 // centred in the given box, about 70 x 50 px.
 void paintMakerEmblem(QPainter &p, const QRectF &box);
 
-// The 48 x 48 program logo, still in full colour.
+// The program logo (48 x 48, the size in ui/pictures.h), still in full colour.
 QImage programLogo();
 
 // The port dialog's icon: a 9-pin connector on blue; size is 16 or 32.

@@ -1,6 +1,7 @@
-// make_pictures <output dir>: draws the panel's pictures and icons into
-// <output dir>/pictures and <output dir>/icons. The drawing is fixed (fonts
-// from the Liberation files, no dates), so a rerun gives the same files.
+// make_pictures <output dir> <font file>...: draws the panel's pictures and
+// icons into <output dir>/pictures and <output dir>/icons, with the faces of
+// the font files given (the Liberation Sans ones the resources embed). The
+// drawing is fixed (those fonts, no dates), so a rerun gives the same files.
 
 #include <QDir>
 #include <QFontDatabase>
@@ -12,13 +13,15 @@
 #include "backdrop.h"
 #include "emblems.h"
 #include "palette.h"
+#include "ui/pictures.h"
 
 namespace {
 
-bool loadFonts() {
-    const QDir dir(QStringLiteral(ZZ_LIBERATION_DIR));
-    for (const char *face : {"Regular", "Bold", "Italic", "BoldItalic"}) {
-        const QString file = dir.filePath(QStringLiteral("LiberationSans-%1.ttf").arg(face));
+using zz::Picture;
+namespace picture = zz::picture;
+
+bool loadFonts(const QStringList &files) {
+    for (const QString &file : files) {
         if (QFontDatabase::addApplicationFont(file) < 0) {
             QTextStream(stderr) << "make_pictures: cannot load " << file << "\n";
             return false;
@@ -36,7 +39,7 @@ bool save(const QImage &img, const QString &path, const char *format, int qualit
 }
 
 QImage startBackground() {
-    QImage img = pictures::backdrop(QSize(510, 313), 50);
+    QImage img = pictures::backdrop(picture::kStartBackground.size, 50);
     QPainter p(&img);
     // Top right, clear of the title that stands left of x = 345.
     pictures::paintMakerEmblem(p, QRectF(412, 12, 72, 50));
@@ -48,28 +51,33 @@ QImage startBackground() {
 int main(int argc, char *argv[]) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        QTextStream(stderr) << "usage: make_pictures <output dir>\n";
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() < 3) {
+        QTextStream(stderr) << "usage: make_pictures <output dir> <font file>...\n";
         return 2;
     }
-    if (!loadFonts()) return 1;
+    if (!loadFonts(args.mid(2))) return 1;
 
-    const QDir out(QString::fromLocal8Bit(argv[1]));
+    const QDir out(args.at(1));
     if (!out.mkpath(QStringLiteral("pictures")) || !out.mkpath(QStringLiteral("icons"))) {
         QTextStream(stderr) << "make_pictures: cannot create folders under " << out.path() << "\n";
         return 1;
     }
-    const auto path = [&out](const char *name) { return out.filePath(QString::fromLatin1(name)); };
+    const auto path = [&out](const Picture &p) {
+        return out.filePath(QString::fromLatin1(p.file));
+    };
 
     constexpr int kJpegQuality = 92;
+    const auto jpeg = [&](const QImage &img, const Picture &p) {
+        return save(img, path(p), "jpeg", kJpegQuality);
+    };
+    const auto png = [&](const QImage &img, const Picture &p) { return save(img, path(p), "png"); };
     const bool ok =
-        save(pictures::backdrop(QSize(620, 380), 60), path("pictures/panel_background.jpg"), "jpeg",
-             kJpegQuality) &&
-        save(pictures::backdrop(QSize(388, 154), 40), path("pictures/dialog_background.jpg"),
-             "jpeg", kJpegQuality) &&
-        save(startBackground(), path("pictures/start_background.jpg"), "jpeg", kJpegQuality) &&
-        save(pictures::toIndexed(pictures::programLogo()), path("icons/logo48.png"), "png") &&
-        save(pictures::portIcon(32), path("icons/port_dialog.png"), "png") &&
-        save(pictures::portIcon(16), path("icons/port_dialog16.png"), "png");
+        jpeg(pictures::backdrop(picture::kPanelBackground.size, 60), picture::kPanelBackground) &&
+        jpeg(pictures::backdrop(picture::kDialogBackground.size, 40), picture::kDialogBackground) &&
+        jpeg(startBackground(), picture::kStartBackground) &&
+        png(pictures::toIndexed(pictures::programLogo()), picture::kLogo) &&
+        png(pictures::portIcon(picture::kPortIcon.size.width()), picture::kPortIcon) &&
+        png(pictures::portIcon(picture::kPortIconSmall.size.width()), picture::kPortIconSmall);
     return ok ? 0 : 1;
 }

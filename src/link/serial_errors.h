@@ -4,7 +4,7 @@
 namespace zz::serial_error {
 
 inline constexpr int InvalidPortNumber = 8002;  // refused when set: outside 1..255
-inline constexpr int PortAlreadyOpen = 8005;    // CommPort changed while open
+inline constexpr int PortAlreadyOpen = 8005;    // port changed, or opened, while open
 inline constexpr int PortNotOpen = 8018;        // Output while closed
 inline constexpr int NoSuchPort = 8020;         // device missing
 inline constexpr int PortBusy = 8021;           // held by another program

@@ -99,11 +99,6 @@ long lockFilePid(std::string_view content) {
     return digits > 0 ? pid : 0;
 }
 
-std::optional<LockHolder> findLiveLock(const std::string &realDevice,
-                                       const std::vector<std::string> &directories) {
-    return LockFileCheck(directories).find(realDevice);
-}
-
 LockFileCheck::LockFileCheck(const std::vector<std::string> &directories) {
     // /var/lock is usually a link to /run/lock: keep each real directory once.
     for (const std::string &dir : directories) {

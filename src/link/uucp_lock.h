@@ -30,14 +30,11 @@ struct LockHolder {
     std::string lockFile;
 };
 
-// The first lock on the device held by a live process other than this one.
-// A stale lock (its process is gone) or a lock of our own does not count.
-std::optional<LockHolder> findLiveLock(const std::string &realDevice,
-                                       const std::vector<std::string> &directories);
-
-// The same search, repeated for every open of a port. A directory that held
-// no lock file for the device is then watched with a single stat: until it
-// changes, its files are not looked at again.
+// The search for the first lock on a device held by a live process other
+// than this one, repeated for every open of a port. A stale lock (its process
+// is gone) or a lock of our own does not count. A directory that held no lock
+// file for the device is then watched with a single stat: until it changes,
+// its files are not looked at again.
 class LockFileCheck {
 public:
     explicit LockFileCheck(const std::vector<std::string> &directories);

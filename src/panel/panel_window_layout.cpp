@@ -1,5 +1,5 @@
 // The panel's elements, their places (twips), captions, typefaces and
-// colours. Creation order is stacking order: BorderShape, BGImage, the drawn
+// colours. Creation order is stacking order: the border, the background picture, the drawn
 // elements, the wheels, the readout panel over the wheels, then the buttons
 // and the entry box.
 
@@ -57,7 +57,7 @@ const Element kLabels[] = {
     {"Label10", 1100, 4530, 1845, 255, "Virtual Panel", {kArial, 9, true, true}, kFooterBlue},
 };
 
-// Image1, the program logo at its own size.
+// The program logo at its own size.
 constexpr int kLogoLeft = 180;
 constexpr int kLogoTop = 4125;
 
@@ -85,13 +85,13 @@ const RectRow kRects[] = {
 };
 constexpr int kRectBorderWidth = 1;
 
-// BorderShape, beneath the background picture: inset from the window's top
+// The border, beneath the background picture: inset from the window's top
 // left corner by pixels, its border wider than the other rectangles'.
 constexpr int kBorderInset = 10;
 constexpr int kBorderWidth = 2;
 
-// Wheel left edges by digitLabels index 1..6 (slot 0 unused); AdjDown(6) sits
-// 15 twips further left than AdjUp(6).
+// Wheel left edges by digitLabels index 1..6 (slot 0 unused); the down arrow of digit 6 sits
+// 15 twips further left than its up arrow.
 constexpr int kAdjUpLeft[7] = {0, 4170, 3285, 2730, 2190, 1635, 1080};
 constexpr int kAdjDownLeft[7] = {0, 4170, 3285, 2730, 2190, 1635, 1065};
 constexpr int kAdjUpTop = 840;
@@ -99,15 +99,15 @@ constexpr int kAdjDownTop = 1905;
 constexpr int kAdjWidth = 450;
 constexpr int kAdjHeight = 630;
 
-// SSPanel1, the raised readout panel over the wheels' inner halves.
+// The raised readout panel over the wheels' inner halves.
 constexpr int kReadoutLeft = 915;
 constexpr int kReadoutTop = 1170;
 constexpr int kReadoutWidth = 3840;
 constexpr int kReadoutHeight = 1050;  // as high as its digits
 constexpr int kReadoutLineWidth = 1;
 
-// The readout inside SSPanel1: digitLabels lefts by index 1..6, the point between
-// DigitLab(2) and DigitLab(1).
+// The readout inside that panel: the digits' lefts by index 1..6, the point between
+// digits 2 and 1.
 constexpr int kDigitLeft[7] = {0, 3210, 2340, 1785, 1230, 675, 120};
 constexpr int kDigitWidth = 555;
 constexpr int kPointLeft = 2895;
@@ -120,7 +120,7 @@ struct PresetRow {
     QString caption;
 };
 
-// RanBut(1)..RanBut(7), all top 3465, height 480.
+// Preset buttons 1..7, all top 3465, height 480.
 const PresetRow kPresets[8] = {
     {},
     {165, 700, "0.1" + kOhm},

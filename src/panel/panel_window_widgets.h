@@ -23,7 +23,7 @@ struct PanelWindow::Widgets {
     // Creates every element as a child of `client` (398 x 332 px), in the
     // stacking order of the panel, and the two menu commands on `menu`.
     Widgets(QWidget *client, QMenuBar *menu);
-    // BGImage and BorderShape follow the window's outer size.
+    // The background picture and the border follow the window's outer size.
     void placeBackground(QSize outer);
 
     QWidget *client;

@@ -1,5 +1,5 @@
 #pragma once
-// STARTFORM: the frameless title screen, shown for two seconds at start and
+// The start screen: the frameless title screen, shown for two seconds at start and
 // again, with its OK button, as the About box.
 
 #include <QDialog>
@@ -15,13 +15,13 @@ class StartScreen : public QDialog {
 
 public:
     // The creation steps: centred on the screen, the version line and the
-    // blue title colours set. OKBut starts hidden.
+    // blue title colours set. The OK button starts hidden.
     StartScreen();
 
     QPushButton *okButton() const { return okButton_; }
     QLabel *versionLabel() const { return versionLabel_; }
 
-    // The About box: OKBut visible, shown modally with no owner until OK.
+    // The About box: the OK button visible, shown modally with no owner until OK.
     void showAbout();
 
     // Where the window's top-left corner goes on a screen of that geometry:

@@ -92,8 +92,9 @@ private slots:
         const QString path = (inSecondDirectory ? second : first).filePath(name);
         QVERIFY(writeFile(path, content));
 
-        const auto holder = uucp::findLiveLock(
-            "/dev/pts/5", {first.path().toStdString(), second.path().toStdString()});
+        const auto holder =
+            uucp::LockFileCheck({first.path().toStdString(), second.path().toStdString()})
+                .find("/dev/pts/5");
         QCOMPARE(holder.has_value(), counts);
         if (counts) {
             QCOMPARE(holder->pid, 1L);
@@ -129,7 +130,7 @@ private slots:
     }
 
     void missingDirectoriesAreSkipped() {
-        QVERIFY(!uucp::findLiveLock("/dev/pts/5", {"/nonexistent/lock", ""}));
+        QVERIFY(!uucp::LockFileCheck({"/nonexistent/lock", ""}).find("/dev/pts/5"));
     }
 };
 

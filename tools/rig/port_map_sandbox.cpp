@@ -1,5 +1,7 @@
 #include "rig/port_map_sandbox.h"
 
+#include "link/port_map.h"
+
 #include <QTemporaryDir>
 
 #include <cstdlib>
@@ -14,13 +16,13 @@ PortMapSandbox::PortMapSandbox() {
     dir_ = std::make_unique<QTemporaryDir>();
     if (!dir_->isValid()) return;
     root_ = dir_->path().toStdString();
-    std::error_code ec;
-    fs::create_directories(mapDirectory(), ec);
     if (const char *old = std::getenv("XDG_CONFIG_HOME")) {
         hadOld_ = true;
         old_ = old;
     }
     ::setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
+    std::error_code ec;
+    fs::create_directories(mapDirectory(), ec);
 }
 
 PortMapSandbox::~PortMapSandbox() {
@@ -32,7 +34,8 @@ PortMapSandbox::~PortMapSandbox() {
 }
 
 std::string PortMapSandbox::mapDirectory() const {
-    return root_ + "/6175ZIZ/ports";
+    return root_.empty() ? std::string()
+                         : portMapDirectory();  // under the $XDG_CONFIG_HOME set here
 }
 
 bool PortMapSandbox::map(int port, const std::string &target) {

@@ -25,14 +25,14 @@ class PanelLogic {
 public:
     PanelLogic(ValueRegister &reg, PanelView &view, MessageBoxes &boxes);
 
-    // AdjUp(i): raise digit i, carrying into the next decade. Each nested step
+    // Up arrow of digit i: raise it, carrying into the next decade. Each nested step
     // sends before it returns, so a carry over k digits sends k + 1 times.
     void upStep(int i);
-    // AdjDown(i): lower digit i; a "0" stays "0" (no borrow). Always sends.
+    // Down arrow of digit i: lower it; a "0" stays "0" (no borrow). Always sends.
     void downStep(int i);
     // "&Set Value" / Enter. True when the value was taken (the box is then emptied).
     bool enterValue(const std::string &typed);
-    // RanBut(n), n = 0 (ZERO, after confirmation) .. 7 (99999.9).
+    // Preset button n, n = 0 (ZERO, after confirmation) .. 7 (99999.9).
     void preset(int n);
 
 private:

@@ -1,5 +1,5 @@
 #pragma once
-// The six decade digits of the resistance, DigitLab(1) (0.1 Ω) to DigitLab(6)
+// The six decade digits of the resistance, digit 1 (0.1 Ω) to digit 6
 // (10 000 Ω). This is the only copy of the value: the readout labels are
 // views that an observer keeps equal to it.
 
@@ -15,7 +15,7 @@ public:
 
     ValueRegister();
 
-    // The caption of DigitLab(i), i = 1..6, exactly as stored.
+    // The text of digit i, i = 1..6, exactly as stored.
     const std::string &digitText(int i) const;
     void setDigitText(int i, std::string caption);
 
@@ -24,7 +24,7 @@ public:
     // Kept for the panel's public interface; it has no effect.
     void setDisplay(const std::string &Digits);
 
-    // DigitLab(6)..digitText(2), ".", DigitLab(1): "10100.0".
+    // Digits 6..2, ".", digit 1: "10100.0".
     std::string displayText() const;
 
     // Called with the index after every change of a caption.

@@ -12,10 +12,6 @@
 
 namespace zz {
 
-QString settingsFilePath() {
-    return QString::fromStdString(settingsPath());
-}
-
 Status writeStoredPort(int port) {
     // QSaveFile follows symbolic links and renames over whatever they lead
     // to, a device node included: only a regular or missing file gets that far.

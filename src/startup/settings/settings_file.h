@@ -7,11 +7,7 @@
 #include "common/status.h"
 #include "startup/settings/stored_port.h"
 
-#include <QString>
-
 namespace zz {
-
-QString settingsFilePath();
 
 // Replaces the file atomically with the port's digits and CR LF, so a stop
 // half-way never leaves a torn or empty file; where the directory takes no

@@ -34,10 +34,10 @@ private slots:
     }
 
     void pathFollowsCurrentDirectory() {
-        QCOMPARE(settingsFilePath(), scratch_->path() + "/Settings.txt");
+        QCOMPARE(QString::fromStdString(settingsPath()), scratch_->path() + "/Settings.txt");
         QTemporaryDir other;
         QVERIFY(QDir::setCurrent(other.path()));
-        QCOMPARE(settingsFilePath(), other.path() + "/Settings.txt");
+        QCOMPARE(QString::fromStdString(settingsPath()), other.path() + "/Settings.txt");
     }
 
     void missingFileIsCreatedEmptyAndGivesZero() {

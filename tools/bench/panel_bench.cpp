@@ -4,19 +4,15 @@
 //
 //   panel_bench [clicks]      (default 500 of each, interleaved)
 
+#include "bench_panel.h"
+
 #include <QApplication>
-#include <QTest>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
-
-#include "panel/panel_window.h"
-#include "rig/port_map_sandbox.h"
-#include "rig/pty_pair.h"
-#include "ui/qt_message_boxes.h"
 
 namespace {
 
@@ -35,29 +31,9 @@ int main(int argc, char **argv) {
     QApplication app(argc, argv);
     const int clicks = argc > 1 ? std::max(1, std::atoi(argv[1])) : 500;
 
-    zz::test::PtyPair pty;
-    zz::test::PortMapSandbox sandbox;
-    if (!pty.ok() || !sandbox.ok() || !sandbox.map(1, pty.slavePath())) {
-        std::fprintf(stderr, "panel_bench: no pseudo-terminal or port map\n");
-        return 1;
-    }
-
-    zz::SerialControl serial;
-    zz::QtMessageBoxes boxes;
-    zz::PanelWindow form(serial, boxes);
-    form.serialControl().setPort(1);
-    form.show();
-    if (!QTest::qWaitForWindowExposed(&form)) {
-        std::fprintf(stderr, "panel_bench: the window was not shown\n");
-        return 1;
-    }
-
-    // Up and down on the 0.1 ohm digit in turn: 00000.0 <-> 00000.1, one frame each.
-    QWidget *client = form.centralWidget();
-    QWidget *up = client->findChild<QWidget *>(QStringLiteral("AdjUp1"));
-    QWidget *down = client->findChild<QWidget *>(QStringLiteral("AdjDown1"));
-    const QPoint upArrow(up->width() / 2, 10);                       // above the readout
-    const QPoint downArrow(down->width() / 2, down->height() - 10);  // below it
+    zz::bench::BenchPanel panel;
+    if (!panel.show("panel_bench")) return 1;
+    zz::test::PtyPair &pty = *panel.device;
 
     int failures = 0;
     std::vector<Clock::duration> clicked, bare;
@@ -65,18 +41,14 @@ int main(int argc, char **argv) {
     bare.reserve(static_cast<std::size_t>(clicks));
     const int warmUp = 50;
     for (int i = 0; i < warmUp + clicks; ++i) {
-        const bool raise = i % 2 == 0;
         auto t0 = Clock::now();
-        if (raise)
-            QTest::mouseClick(up, Qt::LeftButton, {}, upArrow);
-        else
-            QTest::mouseClick(down, Qt::LeftButton, {}, downArrow);
+        const bool raise = panel.step();
         failures += pty.readExactly(kFrameBytes).size() == kFrameBytes ? 0 : 1;
         auto t1 = Clock::now();
         if (i >= warmUp) clicked.push_back(t1 - t0);
 
         t0 = Clock::now();
-        failures += form.sendCommand(raise ? "00000.1" : "00000.0").ok() ? 0 : 1;
+        failures += panel.window.sendCommand(raise ? "00000.1" : "00000.0").ok() ? 0 : 1;
         failures += pty.readExactly(kFrameBytes).size() == kFrameBytes ? 0 : 1;
         t1 = Clock::now();
         if (i >= warmUp) bare.push_back(t1 - t0);

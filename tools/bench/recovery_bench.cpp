@@ -5,10 +5,7 @@
 //
 //   recovery_bench [steps]      (default 10 stalled steps, 100 after recovery)
 
-#include "panel/panel_window.h"
-#include "rig/port_map_sandbox.h"
-#include "rig/pty_pair.h"
-#include "ui/qt_message_boxes.h"
+#include "bench_panel.h"
 
 #include <QApplication>
 #include <QTest>
@@ -29,32 +26,10 @@ double millis(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
-// One step of the 0.1 ohm digit per click, up and down in turn: one 8-byte frame each.
-class Stepper {
-public:
-    explicit Stepper(zz::PanelWindow &form)
-        : up_(form.centralWidget()->findChild<QWidget *>(QStringLiteral("AdjUp1"))),
-          down_(form.centralWidget()->findChild<QWidget *>(QStringLiteral("AdjDown1"))) {}
-    Clock::duration step() {
-        const auto t0 = Clock::now();
-        if (raise_)
-            QTest::mouseClick(up_, Qt::LeftButton, {}, QPoint(up_->width() / 2, 10));
-        else
-            QTest::mouseClick(down_, Qt::LeftButton, {},
-                              QPoint(down_->width() / 2, down_->height() - 10));
-        raise_ = !raise_;
-        return Clock::now() - t0;
-    }
-
-private:
-    QWidget *up_;
-    QWidget *down_;
-    bool raise_ = true;
-};
-
 // Steps sent after recovery that never arrived whole.
-int lostAfter(Stepper &stepper, zz::test::PtyPair &device, int steps) {
-    for (int i = 0; i < steps; ++i) stepper.step();
+int lostAfter(zz::bench::BenchPanel &panel, int steps) {
+    for (int i = 0; i < steps; ++i) panel.step();
+    zz::test::PtyPair &device = *panel.device;
     const std::string got = device.readAll(std::chrono::seconds(5), milliseconds(200));
     const auto frames = static_cast<int>(std::count(got.begin(), got.end(), '\r'));
     return steps - std::min(steps, frames);
@@ -68,31 +43,25 @@ int main(int argc, char **argv) {
     const int stalledSteps = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
     constexpr int kStepsAfter = 100;
 
-    auto pty = std::make_unique<zz::test::PtyPair>();
-    zz::test::PortMapSandbox sandbox;
-    if (!pty->ok() || !sandbox.ok() || !sandbox.map(1, pty->slavePath())) {
-        std::fprintf(stderr, "recovery_bench: no pseudo-terminal or port map\n");
-        return 1;
-    }
-    zz::SerialControl serial;
-    zz::QtMessageBoxes boxes;
-    zz::PanelWindow form(serial, boxes);
-    form.serialControl().setPort(1);
-    form.show();
-    if (!QTest::qWaitForWindowExposed(&form)) return 1;
-    Stepper stepper(form);
+    zz::bench::BenchPanel panel;
+    if (!panel.show("recovery_bench")) return 1;
+    auto &pty = panel.device;
 
     // 1. A far end that takes nothing: each step is one bounded failure.
     pty->stall();
     std::vector<Clock::duration> blocked;
-    for (int i = 0; i < stalledSteps; ++i) blocked.push_back(stepper.step());
+    for (int i = 0; i < stalledSteps; ++i) {
+        const auto t0 = Clock::now();
+        panel.step();
+        blocked.push_back(Clock::now() - t0);
+    }
     std::sort(blocked.begin(), blocked.end());
     const double median = millis(blocked[blocked.size() / 2]), worst = millis(blocked.back());
 
     // 2. The far end takes data again.
     pty->readAll(milliseconds(500), milliseconds(50));
     pty->resume();
-    const int lostAfterStall = lostAfter(stepper, *pty, kStepsAfter);
+    const int lostAfterStall = lostAfter(panel, kStepsAfter);
 
     // 3. The device hangs up in the middle of a stalled step and comes back
     //    as a new terminal behind the same map entry.
@@ -101,11 +70,11 @@ int main(int argc, char **argv) {
         std::this_thread::sleep_for(milliseconds(50));
         pty->hangUp();
     });
-    stepper.step();
+    panel.step();
     unplug.join();
-    auto back = std::make_unique<zz::test::PtyPair>();
-    sandbox.map(1, back->slavePath());
-    const int lostAfterHangUp = lostAfter(stepper, *back, kStepsAfter);
+    pty = std::make_unique<zz::test::PtyPair>();
+    panel.ports.map(1, pty->slavePath());
+    const int lostAfterHangUp = lostAfter(panel, kStepsAfter);
 
     std::printf(
         "window blocked per step on a stalled port: median %.1f ms, worst %.1f ms (%d steps; "

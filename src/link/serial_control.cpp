@@ -1,8 +1,13 @@
 #include "link/serial_control.h"
 
+#include "link/command_record.h"
 #include "link/port_map.h"
 #include "link/serial_errors.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <string>
 #include <utility>
 
@@ -25,13 +30,28 @@ Status SerialControl::setPort(int port) {
     return {};
 }
 
+std::string SerialControl::devicePath() const {
+    return devicePath_.empty() ? portDevicePath(port_) : devicePath_;
+}
+
+Status SerialControl::setDevicePath(std::string path) {
+    if (isOpen()) return Status::failure(serial_error::PortAlreadyOpen, "Port already open");
+    devicePath_ = std::move(path);
+    return {};
+}
+
+bool SerialControl::devicePresent() const {
+    struct stat st {};
+    return ::stat(devicePath().c_str(), &st) == 0;
+}
+
 bool SerialControl::isOpen() const {
     return backend_->isOpen();
 }
 
 Status SerialControl::open() {
     if (isOpen()) return Status::failure(serial_error::PortAlreadyOpen, "Port already open");
-    return backend_->open(port_, portDevicePath(port_));
+    return backend_->open(port_, devicePath());
 }
 
 Status SerialControl::close() {
@@ -43,7 +63,9 @@ Status SerialControl::write(std::string_view text) {
     return backend_->write(text);
 }
 
-Status sendCommand(SerialControl &control, std::string_view command) {
+namespace {
+
+Status sendLine(SerialControl &control, std::string_view command) {
     if (!control.isOpen()) {
         if (Status opened = control.open(); !opened) return opened;
     }
@@ -52,6 +74,20 @@ Status sendCommand(SerialControl &control, std::string_view command) {
     // A failed write has released the port already (see SerialBackend).
     if (Status written = control.write(line); !written) return written;
     return control.close();
+}
+
+}  // namespace
+
+Status sendCommand(SerialControl &control, std::string_view command) {
+    Status status = sendLine(control, command);
+    if (status) {
+        using namespace std::chrono;
+        const auto now = duration_cast<milliseconds>(system_clock::now().time_since_epoch());
+        writeCommandRecord(control.devicePath(),
+                           {std::string(command), now.count(), senderName(), ::getpid()});
+    }
+    if (control.observer_) control.observer_(std::string(command), status);
+    return status;
 }
 
 }  // namespace zz

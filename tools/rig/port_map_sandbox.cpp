@@ -16,21 +16,32 @@ PortMapSandbox::PortMapSandbox() {
     dir_ = std::make_unique<QTemporaryDir>();
     if (!dir_->isValid()) return;
     root_ = dir_->path().toStdString();
-    if (const char *old = std::getenv("XDG_CONFIG_HOME")) {
-        hadOld_ = true;
-        old_ = old;
+    for (Saved &saved : saved_) {
+        if (const char *old = std::getenv(saved.name)) saved.value = old;
     }
     ::setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
     std::error_code ec;
     fs::create_directories(mapDirectory(), ec);
+    // The last-command records too: a pseudo-terminal's number is soon used
+    // again, and an older test's record must not meet a newer one.
+    const std::string runtime = runtimeDirectory();
+    fs::create_directory(runtime, ec);
+    fs::permissions(runtime, fs::perms::owner_all, ec);
+    ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
 }
 
 PortMapSandbox::~PortMapSandbox() {
     if (root_.empty()) return;
-    if (hadOld_)
-        ::setenv("XDG_CONFIG_HOME", old_.c_str(), 1);
-    else
-        ::unsetenv("XDG_CONFIG_HOME");
+    for (const Saved &saved : saved_) {
+        if (saved.value)
+            ::setenv(saved.name, saved.value->c_str(), 1);
+        else
+            ::unsetenv(saved.name);
+    }
+}
+
+std::string PortMapSandbox::runtimeDirectory() const {
+    return root_.empty() ? std::string() : root_ + "/runtime";
 }
 
 std::string PortMapSandbox::mapDirectory() const {

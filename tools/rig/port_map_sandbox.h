@@ -1,13 +1,15 @@
 #pragma once
 // A private port map for a test: a temporary configuration directory that
-// $XDG_CONFIG_HOME points at while the sandbox lives (the old value is put
-// back afterwards), with "com<n>" links made on request.
+// $XDG_CONFIG_HOME points at while the sandbox lives, and in it a private
+// $XDG_RUNTIME_DIR for the last-command records (the old values are put back
+// afterwards), with "com<n>" links made on request.
 //
 //   zz::test::PtyPair pty;
 //   zz::test::PortMapSandbox sandbox;
 //   sandbox.map(3, pty.slavePath());   // port 3 is now the pseudo-terminal
 
 #include <memory>
+#include <optional>
 #include <string>
 
 class QTemporaryDir;
@@ -26,6 +28,8 @@ public:
     const std::string &root() const { return root_; }
     // Where the "com<n>" entries live.
     std::string mapDirectory() const;
+    // What $XDG_RUNTIME_DIR points at.
+    std::string runtimeDirectory() const;
 
     // Makes "com<port>" a symbolic link to target (replacing an older entry).
     // The target need not exist.
@@ -35,8 +39,11 @@ public:
 private:
     std::unique_ptr<QTemporaryDir> dir_;
     std::string root_;
-    bool hadOld_ = false;
-    std::string old_;
+    struct Saved {
+        const char *name;
+        std::optional<std::string> value;
+    };
+    Saved saved_[2] = {{"XDG_CONFIG_HOME", {}}, {"XDG_RUNTIME_DIR", {}}};
 };
 
 }  // namespace zz::test

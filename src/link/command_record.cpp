@@ -132,8 +132,8 @@ bool writeCommandRecord(const std::string &devicePath, const CommandRecord &reco
     // half a record, and two senders never write into the same file.
     const std::string temporary = path + "." + std::to_string(getpid()) + ".new";
     ::unlink(temporary.c_str());  // left by a sender of this pid that was killed
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                          0600);
+    const int fd =
+        ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) return false;
     const bool written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
     const bool closed = ::close(fd) == 0;

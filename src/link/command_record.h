@@ -17,7 +17,7 @@
 namespace zz {
 
 struct CommandRecord {
-    std::string command;         // as sent, without the carriage return: "01234.5"
+    std::string command;          // as sent, without the carriage return: "01234.5"
     std::int64_t unixMillis = 0;  // when it went out whole
     std::string program;          // the sender: "6175ZIZ", "6175ZIZ-ctl", ...
     long pid = 0;

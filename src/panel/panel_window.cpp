@@ -2,15 +2,22 @@
 
 #include "common/version.h"
 #include "panel/entry_box.h"
+#include "panel/link_lamp_widget.h"
 #include "panel/panel_window_widgets.h"
 #include "panel/spin_button.h"
 #include "ui/pictures.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QFileSystemWatcher>
 #include <QIcon>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QShortcut>
+#include <QWheelEvent>
+
+#include <chrono>
 
 namespace zz {
 
@@ -55,15 +62,25 @@ PanelWindow::PanelWindow(SerialControl &serial, MessageBoxes &boxes)
     logic_ = std::make_unique<PanelLogic>(register_, view, boxes);
 
     // Only the up event of an up wheel and the down event of a down wheel act.
+    // The Up and Down keys on either arrow, and the mouse wheel over a digit
+    // or its arrows, step that digit as the arrows do.
     for (int i = 1; i <= ValueRegister::kDigits; ++i) {
-        connect(w_->upArrows[static_cast<size_t>(i)], &SpinButton::spinUp, this,
-                [this, i] { logic_->upStep(i); });
-        connect(w_->downArrows[static_cast<size_t>(i)], &SpinButton::spinDown, this,
-                [this, i] { logic_->downStep(i); });
+        const auto k = static_cast<size_t>(i);
+        connect(w_->upArrows[k], &SpinButton::spinUp, this,
+                [this, i] { act([&] { logic_->upStep(i); }); });
+        connect(w_->downArrows[k], &SpinButton::spinDown, this,
+                [this, i] { act([&] { logic_->downStep(i); }); });
+        for (SpinButton *arrow : {w_->upArrows[k], w_->downArrows[k]}) {
+            connect(arrow, &SpinButton::keyStep, this, [this, i](bool up) {
+                act([&] { up ? logic_->upStep(i) : logic_->downStep(i); });
+            });
+            arrow->installEventFilter(this);
+        }
+        w_->digitLabels[k]->installEventFilter(this);
     }
     for (int n = 0; n <= 7; ++n)
         connect(w_->presetButtons[static_cast<size_t>(n)], &QPushButton::clicked, this,
-                [this, n] { logic_->preset(n); });
+                [this, n] { act([&] { logic_->preset(n); }); });
     connect(w_->setButton, &QPushButton::clicked, this, &PanelWindow::runEntry);
     connect(w_->entryBox, &EntryBox::enterKey, this, &PanelWindow::runEntry);
     connect(w_->exitButton, &QPushButton::clicked, this, &QWidget::close);
@@ -74,12 +91,92 @@ PanelWindow::PanelWindow(SerialControl &serial, MessageBoxes &boxes)
         if (aboutCommand_) aboutCommand_();
     });
 
+    // The link lamp: every command through this port, whoever sent it.
+    serial_.setCommandObserver([this](const std::string &command, const Status &status) {
+        lamp_.commandSent(command, status, serial_.devicePresent(),
+                          std::chrono::system_clock::now());
+        showLamp();
+    });
+    connect(w_->linkLamp, &LinkLampWidget::clicked, this, &PanelWindow::resend);
+    auto *resendKey = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connect(resendKey, &QShortcut::activated, this, &PanelWindow::resend);
+
+    // The idle watch: the device's presence once a second, and the record of
+    // its last command whenever the records' directory changes. The record
+    // found now is the starting point, not news.
+    recordPath_ = commandRecordPath(serial_.devicePath());
+    if (!recordPath_.empty()) lastRecord_ = readCommandRecord(serial_.devicePath());
+    if (const std::string records = commandRecordDirectory(); !records.empty()) {
+        auto *watcher = new QFileSystemWatcher({QString::fromStdString(records)}, this);
+        connect(watcher, &QFileSystemWatcher::directoryChanged, this, &PanelWindow::watchLink);
+    }
+    connect(&presenceTimer_, &QTimer::timeout, this, &PanelWindow::watchLink);
+    presenceTimer_.start(kPresenceCheckMs);
+    lamp_.devicePresence(serial_.devicePresent());
+    showLamp();
+
     w_->upArrows[6]->setFocus();  // first in the tab order
 }
 
 PanelWindow::~PanelWindow() {
-    // The labels go with the window; the register must not reach them then.
+    // The labels go with the window; the register must not reach them then,
+    // nor the control the lamp.
     register_.setObserver(nullptr);
+    serial_.setCommandObserver(nullptr);
+}
+
+void PanelWindow::act(const std::function<void()> &action) {
+    lamp_.beginAction();
+    action();
+    lamp_.endAction();
+    showLamp();
+}
+
+void PanelWindow::resend() {
+    act([this] { (void)sendCommand(register_.displayText()); });
+}
+
+void PanelWindow::showLamp() {
+    w_->linkLamp->show(lamp_.view("COM" + std::to_string(serial_.port()), serial_.devicePath()));
+}
+
+void PanelWindow::watchLink() {
+    lamp_.devicePresence(serial_.devicePresent());
+    followRecord();
+    showLamp();
+}
+
+void PanelWindow::followRecord() {
+    const std::string device = serial_.devicePath();
+    const std::string path = commandRecordPath(device);
+    std::optional<CommandRecord> record = readCommandRecord(device);
+    if (path != recordPath_) {
+        // Another port or device: what its record says is old news.
+        recordPath_ = path;
+        lastRecord_ = std::move(record);
+        return;
+    }
+    if (!record || record == lastRecord_) return;
+    lastRecord_ = record;
+    if (record->pid == QCoreApplication::applicationPid()) return;  // our own send
+    if (logic_->follow(record->command)) lamp_.followed(*record);
+}
+
+bool PanelWindow::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() != QEvent::Wheel) return QMainWindow::eventFilter(watched, event);
+    for (int i = 1; i <= ValueRegister::kDigits; ++i) {
+        const auto k = static_cast<size_t>(i);
+        if (watched != w_->digitLabels[k] && watched != w_->upArrows[k] &&
+            watched != w_->downArrows[k])
+            continue;
+        const int notches = wheel_.add(i, static_cast<QWheelEvent *>(event)->angleDelta().y());
+        act([&] {
+            for (int n = 0; n < notches; ++n) logic_->upStep(i);
+            for (int n = 0; n > notches; --n) logic_->downStep(i);
+        });
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 Status PanelWindow::sendCommand(const std::string &command) {
@@ -104,7 +201,9 @@ void PanelWindow::setAboutCommand(std::function<void()> command) {
 
 void PanelWindow::runEntry() {
     // An accepted value empties the box; a refused one stays for correcting.
-    if (logic_->enterValue(w_->entryBox->text().toStdString())) w_->entryBox->clear();
+    bool taken = false;
+    act([&] { taken = logic_->enterValue(w_->entryBox->text().toStdString()); });
+    if (taken) w_->entryBox->clear();
 }
 
 // Repaints happen now, not later: the new value is on screen before the

@@ -4,15 +4,24 @@
 // through the serial control its creator hands it.
 // The logic of the wheels, direct entry and presets lives in PanelLogic; this
 // window only lays out the controls, forwards their events and repaints.
+//
+// The link lamp in the footer shows whether the last command reached the box.
+// The panel also watches the last-command record of its device: a value that
+// another program of ours sent shows in the digits without being sent again.
 
+#include "link/command_record.h"
 #include "link/serial_control.h"
+#include "panel/model/link_lamp.h"
 #include "panel/model/panel_logic.h"
 #include "panel/model/value_register.h"
+#include "panel/model/wheel_notches.h"
 
 #include <QMainWindow>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QLabel;
@@ -42,6 +51,16 @@ public:
     void setComPortCommand(std::function<void()> command);
     void setAboutCommand(std::function<void()> command);
 
+    // Sends the readout's seven characters again (the lamp, F5).
+    void resend();
+    // Looks at the device and its last-command record now, as the idle
+    // watch does (at most a second apart, and whenever a record changes).
+    void watchLink();
+    const LinkLamp &lamp() const { return lamp_; }
+
+    // How often the device's presence is looked at while idle.
+    static constexpr int kPresenceCheckMs = 1000;
+
     // The client area below the menu bar, in pixels.
     static constexpr int kClientWidth = 398;
     static constexpr int kClientHeight = 332;
@@ -50,7 +69,14 @@ public:
     static constexpr int kFrameBorder = 3;
     static constexpr int kTitleBar = 19;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    // One operator action: its commands' outcomes make one lamp state.
+    void act(const std::function<void()> &action);
+    void showLamp();
+    void followRecord();
     void runEntry();
     void repaintDigit(int i) override;
     void repaintPanel() override;
@@ -63,6 +89,11 @@ private:
     std::unique_ptr<PanelLogic> logic_;
     std::function<void()> comPortCommand_;
     std::function<void()> aboutCommand_;
+    LinkLamp lamp_;
+    QTimer presenceTimer_;
+    WheelNotches wheel_;
+    std::string recordPath_;                   // the record watched
+    std::optional<CommandRecord> lastRecord_;  // as last seen there
 };
 
 }  // namespace zz

@@ -5,6 +5,7 @@
 
 #include "panel/drawn_shapes.h"
 #include "panel/entry_box.h"
+#include "panel/link_lamp_widget.h"
 #include "panel/panel_window_widgets.h"
 #include "panel/spin_button.h"
 #include "ui/fonts.h"
@@ -139,6 +140,8 @@ const Element kZeroButton{"RanBut0", 180, 1170, 645, 1065, "ZERO"};
 const Element kEntryBox{"ManText", 1800, 2895, 1410, 360, {}, kEntryFace};
 const Element kSetButton{"SetBut", 4245, 2895, 1590, 375, "&Set Value"};
 const Element kExitButton{"ExitBut", 4320, 4335, 1515, 405, "&Exit"};
+// The link lamp in the footer's free space between the caption and Exit.
+const Element kLinkLamp{"LinkLamp", 3090, 4245, 1185, 570, {}, {kSansSerif, 7}};
 
 SpinButton *makeWheel(QWidget *parent, const QString &name, int left, int top,
                       SpinButton::Arrow space) {
@@ -233,6 +236,8 @@ PanelWindow::Widgets::Widgets(QWidget *clientArea, QMenuBar *menu) : client(clie
 
     setButton = makeButton(client, kSetButton);
     exitButton = makeButton(client, kExitButton);
+    linkLamp = new LinkLampWidget(client);
+    placeElement(linkLamp, kLinkLamp);
 
     // Tab order: up arrows 6..1, down arrows 6..1, then the rest of the panel.
     QList<QWidget *> order;

@@ -16,6 +16,7 @@ class QMenuBar;
 namespace zz {
 
 class EntryBox;
+class LinkLampWidget;
 class RectShape;
 class SpinButton;
 
@@ -34,6 +35,7 @@ struct PanelWindow::Widgets {
     EntryBox *entryBox = nullptr;
     QPushButton *setButton = nullptr;
     QPushButton *exitButton = nullptr;
+    LinkLampWidget *linkLamp = nullptr;
     QFrame *readoutPanel = nullptr;
     QLabel *background = nullptr;
     RectShape *border = nullptr;

@@ -81,10 +81,16 @@ void SpinButton::mouseReleaseEvent(QMouseEvent *event) {
 }
 
 void SpinButton::keyPressEvent(QKeyEvent *event) {
-    if (event->key() == Qt::Key_Space && spaceArrow_ != Arrow::None &&
-        !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+    const bool plain =
+        !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    if (event->key() == Qt::Key_Space && spaceArrow_ != Arrow::None && plain) {
         event->accept();
         deliver(spaceArrow_);
+        return;
+    }
+    if ((event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) && plain) {
+        event->accept();
+        emit keyStep(event->key() == Qt::Key_Up);
         return;
     }
     QWidget::keyPressEvent(event);

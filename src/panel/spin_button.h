@@ -3,7 +3,8 @@
 // the panel's digit wheels. A press on an arrow delivers one event at once;
 // held down, the arrow repeats its event, each repetition one more event.
 // With the keyboard focus, Space delivers the event of the arrow chosen by
-// setSpaceArrow (the one the panel handles).
+// setSpaceArrow (the one the panel handles), and the Up and Down keys ask for
+// a step of the wheel's digit either way (keyStep).
 
 #include <QTimer>
 #include <QWidget>
@@ -34,6 +35,7 @@ public:
 signals:
     void spinUp();
     void spinDown();
+    void keyStep(bool up);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -6,6 +6,9 @@
 #include "panel/model/panel_texts.h"
 
 #include <array>
+#include <charconv>
+#include <cmath>
+#include <optional>
 
 namespace zz {
 
@@ -14,6 +17,20 @@ namespace {
 // Command texts of the presets 1..6 (index 0 unused): fixed, no leading zeros.
 constexpr std::array<const char *, 7> kPresetCommands = {"",      "0.1",    "1.0",    "10.0",
                                                          "100.0", "1000.0", "10000.0"};
+
+// A command text our senders write ("01234.5", "0.1", "10000") as the
+// readout's seven characters; nothing for anything else.
+std::optional<std::string> readoutTextOf(const std::string &command) {
+    if (command.empty() || command.size() > 16 || command.front() < '0' || command.front() > '9')
+        return std::nullopt;
+    double value = 0;
+    const char *end = command.data() + command.size();
+    auto [stop, error] = std::from_chars(command.data(), end, value, std::chars_format::fixed);
+    if (error != std::errc{} || stop != end || !std::isfinite(value)) return std::nullopt;
+    std::string text = formatFixed00000_0(value);
+    if (text.size() != 7 || leadingNumber(text) > panel_text::kUpperLimit) return std::nullopt;
+    return text;
+}
 
 }  // namespace
 
@@ -75,14 +92,25 @@ bool PanelLogic::enterValue(const std::string &typed) {
         case Kind::Accept:
             break;
     }
-    const std::string &text = decision.command;  // "ddddd.d"
+    showCommandText(decision.command);
+    send(decision.command);
+    return true;
+}
+
+bool PanelLogic::follow(const std::string &command) {
+    const std::optional<std::string> text = readoutTextOf(command);
+    if (!text) return false;
+    showCommandText(*text);
+    return true;
+}
+
+void PanelLogic::showCommandText(const std::string &text) {
+    // "ddddd.d": digits 6..2, the point, digit 1.
     reg_.reset();
     reg_.setDigitText(1, text.substr(6, 1));
     for (int i = 2; i <= ValueRegister::kDigits; ++i)
         reg_.setDigitText(i, text.substr(static_cast<size_t>(ValueRegister::kDigits - i), 1));
     view_.repaintPanel();
-    send(text);
-    return true;
 }
 
 void PanelLogic::preset(int n) {

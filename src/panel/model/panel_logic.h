@@ -34,8 +34,13 @@ public:
     bool enterValue(const std::string &typed);
     // Preset button n, n = 0 (ZERO, after confirmation) .. 7 (99999.9).
     void preset(int n);
+    // Another program of ours sent `command` to the box: the digits show its
+    // value and nothing is sent. False, and nothing changes, when the text is
+    // not a plain decimal value of 0.0 to 99999.9.
+    bool follow(const std::string &command);
 
 private:
+    void showCommandText(const std::string &text);
     bool ninesFrom(int i) const;
     void send(const std::string &command);
 

@@ -263,6 +263,34 @@ private slots:
             QCOMPARE(QString::fromStdString(view.events.front()), "panel " + display);
     }
 
+    // A value another program sent: shown, never sent; anything that is not
+    // a plain decimal value the readout can hold changes nothing.
+    void follow_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("shown");  // empty: refused
+        QTest::newRow("direct entry text") << QString("00555.5") << QString("00555.5");
+        QTest::newRow("preset text") << QString("0.1") << QString("00000.1");
+        QTest::newRow("start command") << QString("10000") << QString("10000.0");
+        QTest::newRow("top") << QString("99999.9") << QString("99999.9");
+        QTest::newRow("rounds above the top") << QString("99999.95") << QString();
+        QTest::newRow("above") << QString("100000.0") << QString();
+        QTest::newRow("negative") << QString("-1.0") << QString();
+        QTest::newRow("sign") << QString("+1.0") << QString();
+        QTest::newRow("exponent") << QString("1e3") << QString();
+        QTest::newRow("trailing text") << QString("12.5x") << QString();
+        QTest::newRow("leading blank") << QString(" 12.5") << QString();
+        QTest::newRow("empty") << QString() << QString();
+        QTest::newRow("hex") << QString("0x10") << QString();
+    }
+    void follow() {
+        QFETCH(QString, command);
+        QFETCH(QString, shown);
+        load(reg, "01234.5");
+        QCOMPARE(logic.follow(command.toStdString()), !shown.isEmpty());
+        QCOMPARE(QString::fromStdString(reg.displayText()), shown.isEmpty() ? "01234.5" : shown);
+        QVERIFY(view.sent.empty());
+    }
+
     void zeroAsksFirst_data() {
         QTest::addColumn<bool>("yes");
         QTest::newRow("yes") << true;

@@ -48,6 +48,9 @@ public:
     // Everything the port received since the last call.
     QByteArray received();
 
+    PtyPair &pty() { return pty_; }
+    PortMapSandbox &sandbox() { return sandbox_; }
+
     ScriptedBoxes boxes;
     // What the link asked of the port; its beforeWrite runs as the link
     // starts writing a command to the device.

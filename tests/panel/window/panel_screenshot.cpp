@@ -1,4 +1,5 @@
-// Shows the panel as the operator first sees it (10000.0) and saves a grab of
+// Shows the panel as the operator first sees it (10000.0, the start command
+// sent to a pseudo-terminal as port 1) and saves a grab of
 // the window from the screen. Run it on a real display server, e.g. under
 // xvfb-run with -platform xcb; scripts/screenshot-panel.sh does that.
 //
@@ -10,6 +11,8 @@
 #include <QTextStream>
 
 #include "panel/panel_window.h"
+#include "rig/port_map_sandbox.h"
+#include "rig/pty_pair.h"
 #include "ui/qt_message_boxes.h"
 
 int main(int argc, char **argv) {
@@ -20,10 +23,14 @@ int main(int argc, char **argv) {
         return 2;
     }
 
+    zz::test::PtyPair pty;
+    zz::test::PortMapSandbox sandbox;
+    if (!pty.ok() || !sandbox.ok() || !sandbox.map(1, pty.slavePath())) return 1;
     zz::SerialControl serial;
     zz::QtMessageBoxes boxes;
     zz::PanelWindow window(serial, boxes);
-    window.digits().setDigitText(6, "1");  // the value at start; nothing is sent
+    window.digits().setDigitText(6, "1");  // the value at start
+    if (!zz::sendCommand(serial, "10000")) return 1;
     window.move(40, 40);
     window.show();
     if (!QTest::qWaitForWindowExposed(&window)) return 1;

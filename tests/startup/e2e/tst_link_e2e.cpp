@@ -1,13 +1,14 @@
 // The real 6175ZIZ program on a port that misbehaves as real ones do: a far
 // end that stops taking data, a device that hangs up and comes back, a port
 // another sender holds for a moment, a pseudo-terminal master mapped as a
-// port; and the signals that end it.
+// port; the link lamp through an unplug; and the signals that end it.
 
 #include "e2e_fixture.h"
 #include "rig/port_holder.h"
 
 #include <QtTest>
 
+#include <algorithm>
 #include <csignal>
 #include <thread>
 
@@ -27,6 +28,22 @@ class tst_LinkE2e : public EndToEndFixture {
         QVERIFY(panel_);
     }
     QByteArray sentTo(PtyPair &device) { return bytes(device.readAll(kE2eWait, 300ms)); }
+
+    // The lamp's fill colours as the footer shows them.
+    static constexpr std::uint32_t kGreen = 0x28aa3c, kRed = 0xd21e1e, kAmber = 0xf0a000;
+    // Waits until the footer shows a lamp of this colour (a few pixels of
+    // exactly it: the lamp's inside, not its smoothed edge).
+    bool lampShows(std::uint32_t colour) {
+        const Rect footer{panel_->geometry.x + 180, panel_->geometry.y + panel_->geometry.height - 80,
+                          120, 80};
+        const auto until = std::chrono::steady_clock::now() + kE2eWait;
+        while (std::chrono::steady_clock::now() < until) {
+            const Image shot = x_->grab(footer);
+            if (std::count(shot.pixels.begin(), shot.pixels.end(), colour) >= 20) return true;
+            std::this_thread::sleep_for(50ms);
+        }
+        return false;
+    }
 
 private slots:
     // A far end that stops taking data, or a device that hangs up while a
@@ -61,6 +78,25 @@ private slots:
         }
         CHECK_STEP(press(*panel_, "space"));
         QCOMPARE(sentTo(hangUp ? back : *pty_), QByteArray("50000.0\r"));
+        CHECK_STEP(press(*panel_, "alt+e"));
+        CHECK_STEP(expectExit(0));
+    }
+
+    // Unplugged, a step is not sent and the lamp turns red; plugged in
+    // again, it asks for a resend (amber); F5 sends the readout (green).
+    void lampThroughAnUnplug() {
+        CHECK_STEP(startPanelOnPortOne());
+        QVERIFY2(lampShows(kGreen), qPrintable(context()));
+        QVERIFY(ports_->map(1, ports_->root() + "/unplugged"));
+        CHECK_STEP(press(*panel_, "space"));
+        QVERIFY2(lampShows(kRed), qPrintable(context()));
+        PtyPair back;
+        QVERIFY(ports_->map(1, back.slavePath()));
+        QVERIFY2(lampShows(kAmber), qPrintable(context()));
+        CHECK_STEP(press(*panel_, "F5"));
+        QCOMPARE(sentTo(back), QByteArray("20000.0\r"));
+        QVERIFY2(lampShows(kGreen), qPrintable(context()));
+        QCOMPARE(sentSoFar(), QByteArray());
         CHECK_STEP(press(*panel_, "alt+e"));
         CHECK_STEP(expectExit(0));
     }

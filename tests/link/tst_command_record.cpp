@@ -6,6 +6,7 @@
 #include "link/port_map.h"
 #include "link/serial_errors.h"
 #include "link_rig.h"
+#include "support/environment.h"
 
 #include <QtTest>
 
@@ -67,6 +68,26 @@ private slots:
         QVERIFY(sendCommand(*rig.control, "00001.0").ok());
         QCOMPARE(commandRecordDirectory(), std::string());
         QVERIFY(fs::is_empty(asLink ? sandbox_->root() + "/elsewhere" : records));
+    }
+
+    // $XDG_RUNTIME_DIR when it is absolute, else a folder of the user's own
+    // under $TMPDIR.
+    void directoryChoice_data() {
+        QTest::addColumn<QString>("runtime");  // "@": the test's scratch folder
+        QTest::addColumn<QString>("expected");
+        const QString own = QStringLiteral("@/6175ZIZ-%1").arg(geteuid());
+        QTest::newRow("runtime directory") << "@/runtime" << "@/runtime/6175ZIZ";
+        QTest::newRow("none: temporary directory") << QString() << own;
+        QTest::newRow("relative: temporary directory") << "run/user" << own;
+    }
+    void directoryChoice() {
+        QFETCH(QString, runtime);
+        QFETCH(QString, expected);
+        const QString root = QString::fromStdString(sandbox_->root());
+        const QByteArray value = runtime.replace('@', root).toLocal8Bit();
+        test::EnvOverride runtimeDir("XDG_RUNTIME_DIR", runtime.isEmpty() ? nullptr : value.data());
+        test::EnvOverride tmpDir("TMPDIR", sandbox_->root().c_str());
+        QCOMPARE(QString::fromStdString(commandRecordDirectory()), expected.replace('@', root));
     }
 
     void parse_data() {

@@ -11,7 +11,7 @@ ifeq ($(CI),true)
 CMAKE_FLAGS += -DZZ_WERROR=ON
 endif
 
-.PHONY: all deps configure build test run bench sanitize fuzz pictures screenshot format clean
+.PHONY: all deps configure build test run bench sanitize fuzz pictures screenshot package check-package format clean
 
 all: build
 
@@ -45,6 +45,14 @@ fuzz: deps
 	@cmake -S . -B $(FUZZ_BUILD) $(if $(wildcard $(FUZZ_BUILD)/CMakeCache.txt),,$(GENERATOR)) -DCMAKE_CXX_COMPILER=clang++ -DZZ_FUZZ=ON $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(FUZZ_BUILD) --parallel
 	@./scripts/run-fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# A Debian package of the programs (CPack), in $(BUILD).
+package: build
+	@cmake --build $(BUILD) --target package
+
+# The package installed, validated and removed again on this machine (root).
+check-package: build
+	@./scripts/check-package.sh $(BUILD)
 
 # Remakes the pictures and icons under resources/ from their drawing program.
 pictures: configure

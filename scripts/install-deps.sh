@@ -10,6 +10,7 @@ packages=(
   xvfb xauth x11-utils xdotool imagemagick
   python3
   clang libclang-rt-14-dev
+  file desktop-file-utils appstream lintian man-db
 )
 
 missing=()

@@ -9,6 +9,9 @@
 namespace zz {
 
 // Windows names its ports itself; there is no map.
+std::string programConfigDirectory() {
+    return {};
+}
 std::string portMapDirectory() {
     return {};
 }
@@ -69,8 +72,12 @@ std::string shortenedForDisplay(const std::string &path) {
 
 }  // namespace
 
+std::string programConfigDirectory() {
+    return configDirectory() + "/" + program::kName;
+}
+
 std::string portMapDirectory() {
-    return configDirectory() + "/" + program::kName + "/ports";
+    return programConfigDirectory() + "/ports";
 }
 
 std::string portMapEntry(int port) {

@@ -14,6 +14,10 @@ namespace zz {
 inline constexpr int kMinPort = 1;
 inline constexpr int kMaxPort = 255;
 
+// The program's folder under the user's configuration directory
+// ($XDG_CONFIG_HOME/6175ZIZ, default ~/.config/6175ZIZ); it need not exist.
+std::string programConfigDirectory();
+
 // The directory that holds the "com<n>" entries (it need not exist).
 std::string portMapDirectory();
 

@@ -5,6 +5,7 @@
 #include "link/serial_control.h"
 #include "panel/model/panel_texts.h"
 #include "panel/panel_window.h"
+#include "startup/command_line.h"
 #include "startup/panel_commands.h"
 #include "startup/port_choice.h"
 #include "startup/settings/settings_file.h"
@@ -23,6 +24,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <cstdio>
 #include <memory>
 
 namespace zz {
@@ -130,6 +132,23 @@ StartResult runStartSequence(SerialControl &serial, MessageBoxes &boxes) {
 }
 
 int startProgram(int argc, char **argv) {
+    // Help and version need no display, so they come before Qt.
+    const PanelOptions options = readPanelOptions(argc, argv);
+    if (options.action == PanelOptions::Action::Help) {
+        std::fputs(panelHelpText().c_str(), stdout);
+        return 0;
+    }
+    if (options.action == PanelOptions::Action::Version) {
+        std::fputs(program::versionBanner(program::kName).c_str(), stdout);
+        return 0;
+    }
+    if (options.settingsInConfigHome) {
+        if (const std::string error = enterConfigHome(); !error.empty()) {
+            std::fprintf(stderr, "%s: %s\n", program::kName, error.c_str());
+            return 1;
+        }
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(program::kName));
     QApplication::setApplicationVersion(QString::fromLatin1(program::kVersion));

@@ -29,6 +29,12 @@ inline constexpr Picture kLogo{"icons/logo48.png", {48, 48}};
 inline constexpr Picture kPortIcon{"icons/port_dialog.png", {32, 32}};
 inline constexpr Picture kPortIconSmall{"icons/port_dialog16.png", {16, 16}};
 
+// The logo again at the sizes a desktop's menus and launchers ask for; they
+// are installed as the application's icon, not built into the program.
+inline constexpr Picture kMenuIcons[] = {{"icons/logo64.png", {64, 64}},
+                                         {"icons/logo128.png", {128, 128}},
+                                         {"icons/logo256.png", {256, 256}}};
+
 }  // namespace picture
 
 }  // namespace zz

@@ -65,15 +65,18 @@ void paintMakerEmblem(QPainter &p, const QRectF &box) {
     p.restore();
 }
 
-QImage programLogo() {
-    QImage img(zz::picture::kLogo.size, QImage::Format_RGB32);
+QImage programLogo(int size) {
+    QImage img(size, size, QImage::Format_RGB32);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
-    p.fillRect(img.rect(), blueTile(img.rect(), QColor(14, 92, 184), QColor(0, 52, 136)));
+    // Drawn on the 48 px grid, scaled to the size asked for.
+    const QRect grid(QPoint(0, 0), zz::picture::kLogo.size);
+    p.scale(qreal(size) / grid.width(), qreal(size) / grid.height());
+    p.fillRect(grid, blueTile(grid, QColor(14, 92, 184), QColor(0, 52, 136)));
     // Light top edge and dark bottom edge: a slight bevel.
-    p.fillRect(QRect(0, 0, img.width(), 1), QColor(60, 124, 204));
-    p.fillRect(QRect(0, img.height() - 1, img.width(), 1), QColor(0, 36, 100));
+    p.fillRect(QRect(0, 0, grid.width(), 1), QColor(60, 124, 204));
+    p.fillRect(QRect(0, grid.height() - 1, grid.width(), 1), QColor(0, 36, 100));
 
     // The V: two bold white strokes, a pale chevron nested in the notch.
     p.setBrush(Qt::NoBrush);

@@ -12,8 +12,9 @@ namespace pictures {
 // centred in the given box, about 70 x 50 px.
 void paintMakerEmblem(QPainter &p, const QRectF &box);
 
-// The program logo (48 x 48, the size in ui/pictures.h), still in full colour.
-QImage programLogo();
+// The program logo, drawn for 48 x 48 (the size in ui/pictures.h) and scaled
+// to `size`, still in full colour.
+QImage programLogo(int size);
 
 // The port dialog's icon: a 9-pin connector on blue; size is 16 or 32.
 QImage portIcon(int size);

@@ -76,8 +76,12 @@ int main(int argc, char *argv[]) {
         jpeg(pictures::backdrop(picture::kPanelBackground.size, 60), picture::kPanelBackground) &&
         jpeg(pictures::backdrop(picture::kDialogBackground.size, 40), picture::kDialogBackground) &&
         jpeg(startBackground(), picture::kStartBackground) &&
-        png(pictures::toIndexed(pictures::programLogo()), picture::kLogo) &&
+        png(pictures::toIndexed(pictures::programLogo(picture::kLogo.size.width())),
+            picture::kLogo) &&
         png(pictures::portIcon(picture::kPortIcon.size.width()), picture::kPortIcon) &&
         png(pictures::portIcon(picture::kPortIconSmall.size.width()), picture::kPortIconSmall);
-    return ok ? 0 : 1;
+    bool menuIcons = true;
+    for (const Picture &icon : picture::kMenuIcons)
+        menuIcons = menuIcons && png(pictures::programLogo(icon.size.width()), icon);
+    return ok && menuIcons ? 0 : 1;
 }

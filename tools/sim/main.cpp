@@ -3,6 +3,7 @@
 // receives: time, the raw bytes, and the resistance the box now presents.
 
 #include "frame_check.h"
+#include "common/version.h"
 #include "link/port_map.h"
 
 #include <poll.h>
@@ -55,11 +56,18 @@ void report(const sim::Frame &f, const termios &line, double &presented) {
     std::fflush(stdout);
 }
 
+constexpr const char *kHelp =
+    "Usage: 6175ZIZ-sim [--port N] [--replace]\n"
+    "A simulated 6175 resistance box on a pseudo-terminal, published as port N\n"
+    "of the port map; prints each command it receives.\n"
+    "\n"
+    "      --port N    publish the simulated instrument as port N (1..255, default 1)\n"
+    "      --replace   replace an existing port-map entry that points elsewhere\n"
+    "      --help      display this help and exit\n"
+    "      --version   output version information and exit\n";
+
 int usage() {
-    std::fprintf(stderr,
-                 "usage: 6175ZIZ-sim [--port N] [--replace]\n"
-                 "  --port N    publish the simulated instrument as port N (1..255, default 1)\n"
-                 "  --replace   replace an existing port-map entry that points elsewhere\n");
+    std::fputs("Try '6175ZIZ-sim --help' for more information.\n", stderr);
     return 2;
 }
 
@@ -74,6 +82,12 @@ int main(int argc, char **argv) {
             port = std::atoi(argv[++i]);
         } else if (a == "--replace") {
             replace = true;
+        } else if (a == "--help") {
+            std::fputs(kHelp, stdout);
+            return 0;
+        } else if (a == "--version") {
+            std::fputs(zz::program::versionBanner("6175ZIZ-sim").c_str(), stdout);
+            return 0;
         } else {
             return usage();
         }

@@ -1,0 +1,51 @@
+#include "startup/command_line.h"
+
+#include "link/port_map.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+
+#include <unistd.h>
+
+namespace zz {
+
+PanelOptions readPanelOptions(int argc, char **argv) {
+    PanelOptions options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--") break;
+        if (arg == "--help") return {PanelOptions::Action::Help, false};
+        if (arg == "--version") return {PanelOptions::Action::Version, false};
+        if (arg == "--settings-in-config-home") options.settingsInConfigHome = true;
+    }
+    return options;
+}
+
+std::string panelHelpText() {
+    return "Usage: 6175ZIZ [OPTION]\n"
+           "The virtual front panel of the 6175 programmable resistance box.\n"
+           "\n"
+           "The serial port is kept in Settings.txt in the current directory.\n"
+           "\n"
+           "      --settings-in-config-home  keep Settings.txt in the configuration folder\n"
+           "                                 ($XDG_CONFIG_HOME/6175ZIZ, default\n"
+           "                                 ~/.config/6175ZIZ) instead\n"
+           "      --help                     display this help and exit\n"
+           "      --version                  output version information and exit\n"
+           "\n"
+           "Other arguments are Qt's (for example -platform xcb).\n";
+}
+
+std::string enterConfigHome() {
+    const std::string folder = programConfigDirectory();
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error) return folder + ": " + error.message();
+    if (::chdir(folder.c_str()) != 0) return folder + ": " + std::strerror(errno);
+    return {};
+}
+
+}  // namespace zz

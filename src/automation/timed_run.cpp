@@ -15,7 +15,7 @@ namespace {
 // just before a sleep begins is then noticed within this time.
 constexpr auto kSlice = milliseconds(50);
 
-timespec monotonicSpec(MonotonicTime t) {
+timespec timespecOf(MonotonicTime t) {
     const auto ns = duration_cast<nanoseconds>(t.time_since_epoch()).count();
     return {static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
 }
@@ -28,7 +28,7 @@ bool waitUntil(MonotonicTime due, const std::function<bool()> &stopRequested) {
         if (stopRequested()) return false;
         const auto now = steady_clock::now();
         if (now >= due) return true;
-        const timespec until = monotonicSpec(std::min(due, now + kSlice));
+        const timespec until = timespecOf(std::min(due, now + kSlice));
         // A signal ends the sleep early (EINTR); the loop then looks again.
         ::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr);
     }

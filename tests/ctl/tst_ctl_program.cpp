@@ -159,6 +159,25 @@ private slots:
         QVERIFY2(output().contains("after 1 of 11 points, last sent 00100.0"),
                  output().constData());
     }
+
+    // The instrument simulator takes what the program sends as good frames;
+    // with a sensor, --final is a temperature too (25 °C).
+    void simulatorTakesTheCommands() {
+        zz::test::ChildProcess sim;
+        const QString simOutput = cwd_->filePath("sim.txt");
+        QVERIFY(sim.start({SIM_PATH, "--port", "4"}, {}, {}, simOutput.toStdString()));
+        QVERIFY(QTest::qWaitFor([&] { return QFileInfo(cwd_->filePath("sim.txt")).size() > 0; },
+                                10000));
+        QVERIFY(start({"--port", "4", "--final", "25", "sweep", "-100", "100", "--step", "100",
+                       "--rtd", "pt100", "--dwell", "100ms"}));
+        QCOMPARE(finish(), std::optional<int>(0));
+        const auto frames = [&] { return QString::fromUtf8(zz::test::fileBytes(simOutput)); };
+        QVERIFY(QTest::qWaitFor([&] { return frames().count(" ohm") == 4; }, 10000));
+        for (const char *frame : {"\"00060.3\\r\"  60.3 ohm", "\"00100.0\\r\"  100.0 ohm",
+                                  "\"00138.5\\r\"  138.5 ohm", "\"00109.7\\r\"  109.7 ohm"})
+            QVERIFY2(frames().contains(frame), qPrintable(frames()));
+        QVERIFY2(!frames().contains("MALFORMED"), qPrintable(frames()));
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_CtlProgram)

@@ -119,9 +119,16 @@ double oneShot(const std::vector<std::string> &argv, FrameWatcher &watcher) {
     return ms(watcher.frameEnds().front() - child.startedAt());
 }
 
-void lateness(const char *title, const std::vector<double> &lateMs, double driftMs) {
-    std::printf("  %-44s median %.3f ms, max %.3f ms, drift %.3f ms\n", title, median(lateMs),
-                *std::max_element(lateMs.begin(), lateMs.end()), driftMs);
+void lateness(const char *title, std::vector<double> lateMs, double driftMs) {
+    std::sort(lateMs.begin(), lateMs.end());
+    const auto over = [&](double limit) {
+        return lateMs.end() - std::upper_bound(lateMs.begin(), lateMs.end(), limit);
+    };
+    std::printf(
+        "  %-40s median %.3f ms, 99th %.3f ms, max %.3f ms, drift %.3f ms;"
+        " later than 1 ms: %ld, 2 ms: %ld\n",
+        title, lateMs[lateMs.size() / 2], lateMs[lateMs.size() * 99 / 100], lateMs.back(), driftMs,
+        long(over(1.0)), long(over(2.0)));
 }
 
 }  // namespace

@@ -24,14 +24,23 @@ Port:
       --device PATH     a serial device used directly
                         (default: the port in ./Settings.txt)
 
-Running:
-      --dwell TIME      sweep and list: from one command's start to the next
-                        (default 1s; a list line may give its own: VALUE,TIME)
+Sweeps and lists:
+      --step STEP       sweep: the step (ohms, or kelvin with a sensor: 5, 9F)
+      --points-per-decade N  sweep: a logarithmic sweep of resistances
+      --dwell TIME      from one command's start to the next (default 1s; a
+                        list line may give its own: VALUE,TIME)
       --repeat N        sweep: run the sweep N times
-      --rtd TYPE        sweep and list: the values are temperatures of a
-                        platinum sensor (pt100, pt500, pt1000)
-      --ntc             sweep and list: the values are temperatures of a
-                        thermistor, with --r25 R --beta B or --steinhart A,B,C
+      --rtd TYPE        the values are temperatures of a platinum sensor
+                        (pt100, pt500, pt1000)
+      --ntc             the values are temperatures of a thermistor
+
+Sensors:
+      --type TYPE       rtd: pt100 (default), pt500 or pt1000
+      --r25 R           a thermistor's resistance at 25 degrees C ...
+      --beta B          ... and its beta
+      --steinhart A,B,C a thermistor's Steinhart-Hart coefficients
+
+Running:
       --final VALUE     send VALUE once at any end (done, failed, stopped);
                         read as the other values of the run
       --dry-run         print what would be sent, open nothing
@@ -52,8 +61,9 @@ Exit status:
 )";
 }
 
+// "6175ZIZ-ctl (6175ZIZ) 1.02": the program, its package in brackets.
 std::string versionText() {
-    return std::string("6175ZIZ-ctl (") + program::kDescription + ") " + program::kVersion +
+    return std::string("6175ZIZ-ctl (") + program::kName + ") " + program::kVersion +
            "\nCopyright (C) " + program::kCompany + "\n";
 }
 

@@ -100,7 +100,7 @@ private slots:
         QTest::newRow("help") << "--help" << none << none << 0 << none
                               << "Usage: 6175ZIZ-ctl [OPTION]... set VALUE";
         QTest::newRow("version") << "--version" << none << none << 0 << none
-                                 << "6175ZIZ-ctl (6175 Virtual Front Panel) 1.02";
+                                 << "6175ZIZ-ctl (6175ZIZ) 1.02\nCopyright (C) Quellor Ltd";
     }
     void runs() {
         QFETCH(QString, args);

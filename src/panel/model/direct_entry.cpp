@@ -1,8 +1,7 @@
 #include "panel/model/direct_entry.h"
 
 #include "common/leading_number.h"
-#include "common/number_text.h"
-#include "panel/model/panel_texts.h"
+#include "common/ohms_command.h"
 
 namespace zz {
 
@@ -21,15 +20,18 @@ EntryDecision decideEntry(std::string_view typed) {
 
     const LeadingNumber number = readLeadingNumber(typed);
     // The register holds 0.0 to 99999.9: a negative value cannot be shown or
-    // sent, and a numeral beyond the double range has no seven-character form.
-    if (number.value < 0) return {Kind::TooLow, {}};
-    if (number.overflow) return {Kind::TooHigh, {}};
-
-    std::string command = formatFixed00000_0(number.value);
-    // The limit test sees the rounded text: 99999.94 passes as "99999.9",
-    // 99999.95 becomes "100000.0" and is refused.
-    if (leadingNumber(command) > panel_text::kUpperLimit) return {Kind::TooHigh, {}};
-    return {Kind::Accept, std::move(command)};
+    // sent, a numeral beyond the double range (infinity) has no seven-character
+    // form, and the limit test sees the rounded text (common/ohms_command.h).
+    OhmsCommand decided = ohmsCommand(number.value);
+    switch (decided.kind) {
+        case OhmsCommand::Kind::TooLow:
+            return {Kind::TooLow, {}};
+        case OhmsCommand::Kind::TooHigh:
+            return {Kind::TooHigh, {}};
+        case OhmsCommand::Kind::Accept:
+            break;
+    }
+    return {Kind::Accept, std::move(decided.command)};
 }
 
 }  // namespace zz

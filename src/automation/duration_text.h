@@ -1,0 +1,14 @@
+#pragma once
+// Durations as people write them: "500ms", "2s", "1.5min", "1h", "250us";
+// a bare number is in seconds. From zero up to a week.
+
+#include "automation/outcome.h"
+
+#include <chrono>
+#include <string_view>
+
+namespace zz::automation {
+
+Outcome<std::chrono::nanoseconds> readDuration(std::string_view text);
+
+}  // namespace zz::automation

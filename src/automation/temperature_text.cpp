@@ -1,0 +1,59 @@
+#include "automation/temperature_text.h"
+
+#include "automation/decimal_text.h"
+
+#include <optional>
+#include <string>
+
+namespace zz::automation {
+
+namespace {
+
+enum class Scale { Celsius, Fahrenheit, Kelvin };
+
+struct Reading {
+    double number;
+    Scale scale;
+};
+
+std::optional<Reading> readWithScale(std::string_view text) {
+    const auto number = scanDecimal(text);
+    if (!number) return std::nullopt;
+    std::string_view unit = trimBlanks(text.substr(number->length));
+    if (unit.substr(0, 2) == "\u00B0") unit.remove_prefix(2);  // the degree sign
+    if (unit.empty() || unit == "C") return Reading{number->value, Scale::Celsius};
+    if (unit == "F") return Reading{number->value, Scale::Fahrenheit};
+    if (unit == "K" && text.find("\u00B0") == text.npos)
+        return Reading{number->value, Scale::Kelvin};
+    return std::nullopt;
+}
+
+}  // namespace
+
+Outcome<double> readTemperature(std::string_view text) {
+    text = trimBlanks(text);
+    const auto reading = readWithScale(text);
+    if (!reading)
+        return Outcome<double>::failure("cannot read \"" + std::string(text) +
+                                        "\" as a temperature (for example 25, 25C, 77F, 298.15K)");
+    double celsius = reading->number;
+    if (reading->scale == Scale::Fahrenheit) celsius = (reading->number - 32.0) * 5.0 / 9.0;
+    if (reading->scale == Scale::Kelvin) celsius = reading->number + kAbsoluteZeroC;
+    // A hair below from rounding ("-459.67F") is absolute zero itself.
+    if (celsius < kAbsoluteZeroC - 1e-9)
+        return Outcome<double>::failure("temperature \"" + std::string(text) +
+                                        "\" is below absolute zero");
+    return celsius;
+}
+
+Outcome<double> readTemperatureStep(std::string_view text) {
+    text = trimBlanks(text);
+    const auto reading = readWithScale(text);
+    if (!reading || !(reading->number > 0))
+        return Outcome<double>::failure("cannot read \"" + std::string(text) +
+                                        "\" as a temperature step greater than zero "
+                                        "(for example 5, 5K, 9F)");
+    return reading->scale == Scale::Fahrenheit ? reading->number * 5.0 / 9.0 : reading->number;
+}
+
+}  // namespace zz::automation

@@ -1,0 +1,46 @@
+#pragma once
+// The command line of 6175ZIZ-ctl as given: which command, its operands and
+// the options, still as text. Reading the values is the plan's job
+// (run_plan.h), so that every value error is reported the same way.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zz::ctl {
+
+enum class Command { Set, Sweep, List, Rtd, Ntc };
+
+struct Options {
+    bool help = false;
+    bool version = false;
+
+    Command command = Command::Set;
+    std::vector<std::string> operands;  // after the command's name
+
+    std::optional<std::string> port;  // --port N
+    std::optional<std::string> device;
+    bool dryRun = false;
+    bool quiet = false;
+    std::optional<std::string> logPath;
+    std::optional<std::string> finalValue;
+
+    std::optional<std::string> step;
+    std::optional<std::string> perDecade;
+    std::optional<std::string> dwell;
+    std::optional<std::string> repeat;
+
+    std::optional<std::string> type;  // rtd --type
+    std::optional<std::string> rtd;   // sweep/list --rtd TYPE
+    bool ntc = false;
+    std::optional<std::string> r25, beta, steinhart;
+};
+
+struct ParsedCommandLine {
+    Options options;
+    std::string error;  // a usage error; empty when the line was understood
+};
+
+ParsedCommandLine parseCommandLine(const std::vector<std::string> &args);
+
+}  // namespace zz::ctl

@@ -1,0 +1,21 @@
+#pragma once
+// Which serial port a run uses: --device PATH (used directly, with the same
+// checks as a mapped port), else --port N (the panel's port map), else the
+// port in "Settings.txt" of the current directory, read as the panel reads it
+// but never created. Nothing is opened here.
+
+#include "common/status.h"
+#include "ctl/options.h"
+#include "link/serial_control.h"
+
+#include <string>
+
+namespace zz::ctl {
+
+// A failure is a usage error: "no port given: use --port N".
+Status selectPort(const Options &options, SerialControl &control);
+
+// "COM3 → /dev/ttyUSB0" or "/dev/ttyUSB0", for messages.
+std::string describeSelection(const Options &options, const SerialControl &control);
+
+}  // namespace zz::ctl

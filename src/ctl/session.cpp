@@ -1,0 +1,141 @@
+#include "ctl/session.h"
+
+#include "automation/decimal_text.h"
+#include "automation/timed_run.h"
+#include "ctl/help_text.h"
+#include "ctl/options.h"
+#include "ctl/point_report.h"
+#include "ctl/port_selection.h"
+#include "ctl/run_plan.h"
+#include "ctl/stop_signals.h"
+#include "link/serial_control.h"
+
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+
+namespace zz::ctl {
+
+using namespace automation;
+using namespace std::chrono;
+
+namespace {
+
+void complain(const std::string &text) {
+    std::fprintf(stderr, "6175ZIZ-ctl: %s\n", text.c_str());
+}
+
+int usageError(const std::string &text) {
+    complain(text);
+    std::fprintf(stderr, "Try '6175ZIZ-ctl --help' for more information.\n");
+    return kExitUsage;
+}
+
+int valueError(const std::string &text) {
+    complain(text);
+    return kExitUsage;
+}
+
+std::string signalName(int sig) {
+    switch (sig) {
+        case SIGINT:
+            return "SIGINT";
+        case SIGTERM:
+            return "SIGTERM";
+        case SIGHUP:
+            return "SIGHUP";
+    }
+    return "signal " + std::to_string(sig);
+}
+
+std::string pointName(const RunPlan &plan, std::size_t index) {
+    return "point " + std::to_string(index + 1) + " of " + std::to_string(plan.points.size()) +
+           " (" + plan.points[index].setpoint.command + ")";
+}
+
+int dryRun(const RunPlan &plan, const std::string &port) {
+    std::printf("dry run, nothing is sent; port: %s\n", port.c_str());
+    nanoseconds at{};
+    for (const auto &point : plan.points) {
+        std::printf("+%.3f s  %s\n", duration<double>(at).count(),
+                    describeSetpoint(point.setpoint).c_str());
+        at += point.dwell;
+    }
+    if (plan.finalPoint) std::printf("final     %s\n", describeSetpoint(*plan.finalPoint).c_str());
+    return kExitSent;
+}
+
+// Sends the plan, then the final value whatever the end; the exit status.
+int sendPlan(const RunPlan &plan, SerialControl &control, PointReport &report) {
+    RunHooks hooks;
+    system_clock::time_point started;  // the wall-clock time each command began, for the report
+    hooks.send = [&](const Setpoint &point) {
+        started = system_clock::now();
+        return sendCommand(control, point.command);
+    };
+    hooks.stopRequested = [] { return stopSignal() != 0; };
+    hooks.sent = [&](std::size_t index, const PointTiming &, const Status &status) {
+        if (status) report.sent(plan.points[index].setpoint, started);
+    };
+    const RunEnd end = runTimed(plan.points, hooks);
+
+    int exitStatus = kExitSent;
+    if (end.kind == RunEnd::Kind::Failed) {
+        complain(pointName(plan, end.sent) + " failed: " + end.failure.text());
+        exitStatus = kExitLinkFailed;
+    }
+    if (const int sig = stopSignal()) {
+        std::string where = "stopped by " + signalName(sig) + " after " + std::to_string(end.sent) +
+                            " of " + std::to_string(plan.points.size()) + " points";
+        if (end.sent > 0) where += ", last sent " + plan.points[end.sent - 1].setpoint.command;
+        complain(where);
+        exitStatus = 128 + sig;
+    }
+    if (plan.finalPoint) {
+        started = system_clock::now();
+        const Status status = sendCommand(control, plan.finalPoint->command);
+        if (status) {
+            report.sent(*plan.finalPoint, started);
+        } else {
+            complain("final value " + plan.finalPoint->command + " failed: " + status.text());
+            if (exitStatus == kExitSent) exitStatus = kExitLinkFailed;
+        }
+    }
+    return exitStatus;
+}
+
+}  // namespace
+
+int runSession(const std::vector<std::string> &args) {
+    const ParsedCommandLine parsed = parseCommandLine(args);
+    if (!parsed.error.empty()) return usageError(parsed.error);
+    const Options &options = parsed.options;
+    if (options.help) {
+        std::fputs(helpText().c_str(), stdout);
+        return kExitSent;
+    }
+    if (options.version) {
+        std::fputs(versionText().c_str(), stdout);
+        return kExitSent;
+    }
+
+    // Value errors need no pointer to --help: the message says what is wrong.
+    const auto plan = makeRunPlan(options, std::cin);
+    if (!plan) return valueError(plan.error());
+
+    SerialControl control;
+    const Status port = selectPort(options, control);
+    if (options.dryRun)
+        return dryRun(plan.value(), port ? describeSelection(options, control) : "none given");
+    if (!port) return valueError(port.text());
+
+    PointReport report(options.quiet);
+    if (options.logPath) {
+        if (const Status log = report.openLog(*options.logPath); !log)
+            return valueError(log.text());
+    }
+    watchStopSignals();
+    return sendPlan(plan.value(), control, report);
+}
+
+}  // namespace zz::ctl

@@ -1,0 +1,111 @@
+// The points of sweeps and lists: which values, in which order, and list
+// lines that cannot be read, named by their line.
+
+#include "automation/point_list.h"
+#include "automation/sweep_points.h"
+
+#include <QtTest>
+
+#include <sstream>
+
+using namespace zz::automation;
+using namespace std::chrono_literals;
+
+namespace {
+
+QString joined(const Outcome<std::vector<double>> &points) {
+    if (!points) return "refused: " + QString::fromStdString(points.error());
+    QStringList values;
+    for (double v : points.value()) values << QString::number(v, 'g', 12);
+    return values.join(' ');
+}
+
+}  // namespace
+
+class tst_PointSchedules : public QObject {
+    Q_OBJECT
+
+private slots:
+    // kind: "lin" (step), "log" (points per decade); repeat applied last.
+    void sweeps_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<double>("from");
+        QTest::addColumn<double>("to");
+        QTest::addColumn<double>("step");
+        QTest::addColumn<int>("repeat");
+        QTest::addColumn<QString>("points");
+        QTest::newRow("up, end on grid")
+            << "lin" << 100.0 << 130.0 << 10.0 << 1 << "100 110 120 130";
+        QTest::newRow("down, end on grid")
+            << "lin" << 130.0 << 100.0 << 10.0 << 1 << "130 120 110 100";
+        QTest::newRow("up, end off grid") << "lin" << 0.0 << 25.0 << 10.0 << 1 << "0 10 20";
+        QTest::newRow("down, end off grid") << "lin" << 25.0 << 0.0 << 10.0 << 1 << "25 15 5";
+        QTest::newRow("tenths, no drift") << "lin" << 0.0 << 0.3 << 0.1 << 1 << "0 0.1 0.2 0.3";
+        QTest::newRow("one point") << "lin" << 5.0 << 5.0 << 1.0 << 1 << "5";
+        QTest::newRow("zero step")
+            << "lin" << 0.0 << 1.0 << 0.0 << 1 << "refused: the step must be greater than zero";
+        QTest::newRow("too many")
+            << "lin" << 0.0 << 99999.9 << 0.01 << 1
+            << "refused: the sweep would have 9999991 points, more than 1000000";
+        QTest::newRow("log up") << "log" << 10.0 << 1000.0 << 2.0 << 1
+                                << "10 31.6227766017 100 316.227766017 1000";
+        QTest::newRow("log down, end off grid")
+            << "log" << 1000.0 << 20.0 << 1.0 << 1 << "1000 100";
+        QTest::newRow("log from zero")
+            << "log" << 0.0 << 10.0 << 1.0 << 1
+            << "refused: a logarithmic sweep needs both ends greater than zero";
+        QTest::newRow("repeat") << "lin" << 1.0 << 2.0 << 1.0 << 3 << "1 2 1 2 1 2";
+        QTest::newRow("repeat 0") << "lin" << 1.0 << 2.0 << 1.0 << 0
+                                  << "refused: the repeat count must be at least 1";
+    }
+    void sweeps() {
+        QFETCH(QString, kind);
+        QFETCH(double, from);
+        QFETCH(double, to);
+        QFETCH(double, step);
+        QFETCH(int, repeat);
+        QFETCH(QString, points);
+        auto values = kind == "lin" ? linearPoints(from, to, step) : logPoints(from, to, int(step));
+        if (values) values = repeated(values.value(), repeat);
+        QCOMPARE(joined(values), points);
+    }
+
+    // A list is read whole or not at all; a refusal names the line.
+    void lists_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("values, dwells, comments")
+            << "# warm-up\n100\n\n  4k7 , 250ms # hold\n1.5k,2s\r\n"
+            << "00100.0@1000 04700.0@250 01500.0@2000";
+        QTest::newRow("bad value") << "100\n# note\nabc\n200\n"
+                                   << "list:3: cannot read \"abc\"";
+        QTest::newRow("out of range") << "100\n200000\n"
+                                      << "list:2: 200000 Ω is above 99999.9 Ω";
+        QTest::newRow("bad dwell") << "100,5 days\n"
+                                   << "list:1: cannot read \"5 days\" as a duration";
+        QTest::newRow("negative") << "\n\n-5\n"
+                                  << "list:3: negative resistance";
+        QTest::newRow("empty") << "# nothing\n\n"
+                               << "list: no points in the list";
+    }
+    void lists() {
+        QFETCH(QString, text);
+        QFETCH(QString, result);
+        std::istringstream in(text.toStdString());
+        const auto points = readPointList(in, "list", ValueReading{}, 1s);
+        if (!points) {
+            QVERIFY2(QString::fromStdString(points.error()).startsWith(result),
+                     points.error().c_str());
+            return;
+        }
+        QStringList got;
+        for (const auto &p : points.value())
+            got << QString("%1@%2")
+                       .arg(QString::fromStdString(p.setpoint.command))
+                       .arg(std::chrono::duration_cast<std::chrono::milliseconds>(p.dwell).count());
+        QCOMPARE(got.join(' '), result);
+    }
+};
+
+QTEST_APPLESS_MAIN(tst_PointSchedules)
+#include "tst_point_schedules.moc"

@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev
   fonts-liberation2
   xvfb xauth x11-utils xdotool imagemagick
-  python3
+  python3 python3-pyvisa python3-pyvisa-py
   clang libclang-rt-14-dev
 )
 

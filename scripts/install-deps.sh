@@ -8,7 +8,9 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev
   fonts-liberation2
   xvfb xauth x11-utils xdotool imagemagick
-  python3 python3-pyvisa python3-pyvisa-py
+  python3
+  python3-pyvisa python3-pyvisa-py  # the client of the network server's end-to-end tests
+  python3-serial  # the pyserial one-liner that make bench sets 6175ZIZ-ctl beside
   clang libclang-rt-14-dev
 )
 

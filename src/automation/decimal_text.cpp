@@ -1,5 +1,6 @@
 #include "automation/decimal_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -68,14 +69,14 @@ std::string decimalText(double value, int decimals) {
         std::snprintf(buffer, sizeof buffer, "%g", value);
         return buffer;
     }
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
-    std::string text = buffer;
+    const int length = std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+    std::string_view text(buffer, static_cast<std::size_t>(std::max(length, 0)));
     if (text.find('.') != text.npos) {
-        text.erase(text.find_last_not_of('0') + 1);
-        if (text.back() == '.') text.pop_back();
+        text = text.substr(0, text.find_last_not_of('0') + 1);
+        if (text.back() == '.') text.remove_suffix(1);
     }
-    if (text == "-0") text = "0";
-    return text;
+    if (text == "-0") text.remove_prefix(1);  // a negative value that shows as zero
+    return std::string(text);
 }
 
 }  // namespace zz::automation

@@ -1,5 +1,6 @@
 #include "automation/timed_run.h"
 
+#include <sys/prctl.h>
 #include <time.h>
 
 #include <algorithm>
@@ -34,6 +35,9 @@ bool waitUntil(MonotonicTime due, const std::function<bool()> &stopRequested) {
 }
 
 RunEnd runTimed(const std::vector<TimedSetpoint> &points, const RunHooks &hooks) {
+    // The kernel may wake a sleeper up to its timer slack late (50 µs by
+    // default) to batch wake-ups; a timetable wants the wake-up on time.
+    ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
     RunEnd end;
     MonotonicTime due = steady_clock::now();
     for (std::size_t i = 0; i < points.size(); ++i) {

@@ -125,9 +125,12 @@ int runSession(const std::vector<std::string> &args) {
 
     SerialControl control;
     const Status port = selectPort(options, control);
+    // A dry run without any port still shows the plan; a port named wrongly
+    // is an error either way.
+    if (!port && (!options.dryRun || options.port || options.device))
+        return valueError(port.text());
     if (options.dryRun)
-        return dryRun(plan.value(), port ? describeSelection(options, control) : "none given");
-    if (!port) return valueError(port.text());
+        return dryRun(plan.value(), port ? describeSelection(options, control) : port.text());
 
     PointReport report(options.quiet);
     if (options.logPath) {

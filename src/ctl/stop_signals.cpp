@@ -23,6 +23,10 @@ void watchStopSignals() {
     sigemptyset(&action.sa_mask);
     action.sa_flags = 0;
     for (int sig : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(sig, &action, nullptr);
+    // Output piped into a reader that has gone ("| head -1") must not kill
+    // the run between commands, which would skip --final: the lines are lost,
+    // the run goes on.
+    ::signal(SIGPIPE, SIG_IGN);
 }
 
 int stopSignal() {

@@ -111,6 +111,27 @@ class Server:
         return status
 
 
+class CommandLine(unittest.TestCase):
+    def test_options(self):
+        busy = socket.socket()
+        busy.bind(("127.0.0.1", 0))
+        busy.listen()
+        taken = "127.0.0.1:%d" % busy.getsockname()[1]
+        with tempfile.TemporaryDirectory() as scratch:
+            for args, status, text in [
+                    (["--help"], 0, "The box cannot be read back: RES? answers the value last sent"),
+                    (["--version"], 0, "6175ZIZ-scpi (6175 Virtual Front Panel) 1.02\nCopyright"),
+                    ([], 2, "no port given: use --port N"),
+                    (["--port", "3", "--device", "/dev/null"], 2, "give --port or --device, not both"),
+                    (["--port", "3", "--listen", "5025"], 2, '--listen: "5025" is not ADDRESS:PORT'),
+                    (["--port", "3", "--listen", taken], 1, "cannot listen on " + taken)]:
+                run = subprocess.run([SERVER, *args], cwd=scratch, capture_output=True,
+                                     timeout=TIMEOUT, env=dict(os.environ, XDG_CONFIG_HOME=scratch))
+                self.assertEqual(run.returncode, status, args)
+                self.assertIn(text, (run.stdout + run.stderr).decode(), args)
+        busy.close()
+
+
 class ScpiEndToEnd(unittest.TestCase):
     def setUp(self):
         self.pty = Pty()

@@ -121,6 +121,49 @@ private slots:
         QTEST(link.wire, "wire");
     }
 
+    // Numeric parameters as IEEE 488.2 writes them: the frame sent for
+    // RES <text>, or the error it gives.
+    void numbers_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("result");
+        const auto row = [](const char *text, const char *result) {
+            QTest::newRow(text) << text << QByteArray(result);
+        };
+        row(".5", "00000.5\r");
+        row("+12.", "00012.0\r");
+        row("-.0", "00000.0\r");
+        row("1.2345E+3 OHM", "01234.5\r");
+        row("12e-1kohm", "01200.0\r");
+        row("#H1F", "00031.0\r");
+        row("#q17", "00015.0\r");
+        row("#B101", "00005.0\r");
+        row("maximum", "99999.9\r");
+        row("1e999", "-222");  // beyond a double: out of range, never a crash
+        row("1e-999", "00000.0\r");
+        row("#H1G", "-102");
+        row("1.2.3", "-102");
+        row("E5", "-104");
+        row("\"5\"", "-104");
+        row("5 OHMS", "-131");
+        row("0.05 mohm", "50000.0\r");  // mega-ohm: SCPI reads M before OHM as mega
+    }
+    void numbers() {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, result);
+        RecordingLink link;
+        scpi::Instrument instrument(link);
+        scpi::Session session(instrument);
+        session.execute("RES " + text.toStdString());
+        const QByteArray error = QByteArray::fromStdString(session.execute("SYST:ERR?"));
+        if (result.endsWith('\r')) {
+            QCOMPARE(link.wire, result);
+            QCOMPARE(error, QByteArray("0,\"No error\"\n"));
+        } else {
+            QCOMPARE(link.wire, QByteArray());
+            QVERIFY2(error.startsWith(result + ","), error);
+        }
+    }
+
     // Chunks as they arrive; "|" marks a chunk boundary. A line longer than
     // 64 KiB is reported once and the connection goes on with the next line.
     void lineSplitting_data() {

@@ -42,8 +42,8 @@ it; 9.91E+37 when it is not known. *RST sends the start command 10000.
 Sensor, unit and NTC settings are shared by all clients; each client has its
 own error queue and status registers. Up to 16 clients at once.
 
-SIGTERM or Ctrl+C finishes the command in progress, closes the connections
-and exits with status 0. Exit status 1: cannot listen; 2: usage error.
+SIGTERM or Ctrl+C finishes the line of commands in progress, closes the
+connections and exits with status 0. Exit status 1: cannot listen; 2: usage error.
 )";
 }
 

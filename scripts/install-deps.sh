@@ -9,6 +9,7 @@ packages=(
   fonts-liberation2
   xvfb xauth x11-utils xdotool imagemagick
   python3
+  python3-pyvisa python3-pyvisa-py  # the client of the network server's end-to-end tests
   python3-serial  # the pyserial one-liner that make bench sets 6175ZIZ-ctl beside
   clang libclang-rt-14-dev
   file desktop-file-utils appstream lintian man-db

@@ -1,0 +1,401 @@
+#include "scpi/command_table.h"
+
+#include "automation/decimal_text.h"
+#include "automation/setpoint.h"
+#include "common/ohms_command.h"
+#include "common/version.h"
+#include "scpi/program_data.h"
+#include "scpi/session.h"
+
+#include <cmath>
+#include <cstdio>
+#include <optional>
+
+namespace zz::scpi {
+
+namespace {
+
+using Kind = Numeric::Kind;
+
+// SCPI's answer for a value that is not known.
+constexpr std::string_view kNotANumber = "9.91E+37";
+
+struct Limits {
+    double min, max, def;
+};
+constexpr Limits kOhms{0.0, kMaxOhms, kDefaultOhms};
+constexpr Limits kR25{1.0, 100e6, kDefaultR25};
+constexpr Limits kBeta{1.0, 100000.0, kDefaultBeta};
+
+// Fewer parameters than `min`: -109; more than `max`: -108.
+bool counted(Session &s, const Params &p, std::size_t min, std::size_t max) {
+    if (p.size() < min) s.fail(error::kMissingParameter);
+    if (p.size() > max) s.fail(error::kParameterNotAllowed);
+    return p.size() >= min && p.size() <= max;
+}
+
+std::optional<Numeric> numeric(Session &s, std::string_view param) {
+    NumericRead read = readNumeric(param);
+    if (read.error) {
+        s.fail(read.error);
+        return std::nullopt;
+    }
+    return read.numeric;
+}
+
+std::optional<std::string> word(Session &s, std::string_view param) {
+    WordRead read = readWord(param);
+    if (read.error) {
+        s.fail(read.error);
+        return std::nullopt;
+    }
+    return read.word;
+}
+
+// A number or MIN/MAX/DEF in ohms ("1.2 KOHM", "1.2E3"); -131 for another
+// suffix, -222 outside the limits.
+std::optional<double> ohmsParam(Session &s, std::string_view param, const Limits &limits) {
+    const auto n = numeric(s, param);
+    if (!n) return std::nullopt;
+    double factor = 1.0;
+    if (n->suffix == "KOHM") {
+        factor = 1e3;
+    } else if (n->suffix == "MOHM") {  // mega-ohm in SCPI, not milli
+        factor = 1e6;
+    } else if (!n->suffix.empty() && n->suffix != "OHM") {
+        s.fail(error::kInvalidSuffix);
+        return std::nullopt;
+    }
+    switch (n->kind) {
+        case Kind::Min:
+            return limits.min;
+        case Kind::Max:
+            return limits.max;
+        case Kind::Def:
+            return limits.def;
+        case Kind::Value:
+            break;
+    }
+    return n->value * factor;
+}
+
+std::optional<double> inLimits(Session &s, std::optional<double> value, const Limits &limits) {
+    if (value && !(*value >= limits.min && *value <= limits.max)) {
+        s.fail(error::kDataOutOfRange);
+        return std::nullopt;
+    }
+    return value;
+}
+
+// The optional MIN|MAX|DEF of a query; Kind::Value when none was given.
+std::optional<Kind> limitParam(Session &s, const Params &p, bool withDefault) {
+    if (!counted(s, p, 0, 1)) return std::nullopt;
+    if (p.empty()) return Kind::Value;
+    const auto n = numeric(s, p[0]);
+    if (!n) return std::nullopt;
+    if (n->kind == Kind::Value || (n->kind == Kind::Def && !withDefault)) {
+        s.fail(n->kind == Kind::Value ? error::kDataType : error::kIllegalParameterValue);
+        return std::nullopt;
+    }
+    return n->kind;
+}
+
+void send(Session &s, const automation::Outcome<automation::Setpoint> &point) {
+    if (!point) {
+        s.fail(error::kDataOutOfRange);
+        return;
+    }
+    if (const Status sent = s.instrument().send(point.value()); !sent)
+        s.fail(error::kHardware, sent.text());
+}
+
+std::string ohmsText(double ohms) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", ohms);
+    return text;
+}
+
+std::string limitText(Kind kind, const Limits &limits, double value) {
+    return automation::decimalText(kind == Kind::Min   ? limits.min
+                                   : kind == Kind::Max ? limits.max
+                                                       : value,
+                                   6);
+}
+
+// ---- SOURce:RESistance
+
+void setResistance(Session &s, const Params &p) {
+    if (!counted(s, p, 1, 1)) return;
+    if (const auto ohms = ohmsParam(s, p[0], kOhms)) send(s, automation::setpointForOhms(*ohms));
+}
+
+void queryResistance(Session &s, const Params &p) {
+    const auto kind = limitParam(s, p, true);
+    if (!kind) return;
+    if (*kind == Kind::Value) {
+        const auto ohms = s.instrument().lastOhms();
+        s.respond(ohms ? ohmsText(*ohms) : std::string(kNotANumber));
+        return;
+    }
+    s.respond(ohmsText(*kind == Kind::Min   ? kOhms.min
+                       : *kind == Kind::Max ? kOhms.max
+                                            : kOhms.def));
+}
+
+// ---- SOURce:TEMPerature
+
+std::optional<TemperatureUnit> unitNamed(std::string_view name) {
+    if (name == "C" || name == "CEL") return TemperatureUnit::Celsius;
+    if (name == "F" || name == "FAR") return TemperatureUnit::Fahrenheit;
+    if (name == "K") return TemperatureUnit::Kelvin;
+    return std::nullopt;
+}
+
+void setTemperature(Session &s, const Params &p) {
+    if (!counted(s, p, 1, 1)) return;
+    const auto n = numeric(s, p[0]);
+    if (!n) return;
+    Instrument &box = s.instrument();
+    double celsius = 0.0;
+    if (n->kind == Kind::Min) {
+        celsius = box.minCelsius();
+    } else if (n->kind == Kind::Max) {
+        celsius = box.maxCelsius();
+    } else if (n->kind == Kind::Def) {
+        s.fail(error::kIllegalParameterValue);
+        return;
+    } else {
+        const auto unit = n->suffix.empty() ? box.unit : unitNamed(n->suffix);
+        if (!unit) {
+            s.fail(error::kInvalidSuffix);
+            return;
+        }
+        celsius = toCelsius(n->value, *unit);
+    }
+    // The thermistor model gives a resistance even at infinity.
+    if (!std::isfinite(celsius)) {
+        s.fail(error::kDataOutOfRange);
+        return;
+    }
+    send(s, automation::setpointForTemperature(box.sensor(), celsius));
+}
+
+void queryTemperature(Session &s, const Params &p) {
+    const auto kind = limitParam(s, p, false);
+    if (!kind) return;
+    const Instrument &box = s.instrument();
+    std::optional<double> celsius = box.lastCelsius();
+    if (*kind != Kind::Value) celsius = *kind == Kind::Min ? box.minCelsius() : box.maxCelsius();
+    s.respond(celsius ? automation::decimalText(fromCelsius(*celsius, box.unit), 4)
+                      : std::string(kNotANumber));
+}
+
+constexpr struct {
+    std::string_view name;
+    SensorKind kind;
+} kSensors[] = {{"PT100", SensorKind::Pt100},
+                {"PT500", SensorKind::Pt500},
+                {"PT1000", SensorKind::Pt1000},
+                {"NTC", SensorKind::Ntc}};
+
+void setSensor(Session &s, const Params &p) {
+    if (!counted(s, p, 1, 1)) return;
+    const auto name = word(s, p[0]);
+    if (!name) return;
+    for (const auto &sensor : kSensors) {
+        if (*name != sensor.name) continue;
+        s.instrument().sensorKind = sensor.kind;
+        return;
+    }
+    s.fail(error::kIllegalParameterValue);
+}
+
+void querySensor(Session &s, const Params &p) {
+    if (!counted(s, p, 0, 0)) return;
+    for (const auto &sensor : kSensors)
+        if (sensor.kind == s.instrument().sensorKind) s.respond(sensor.name);
+}
+
+void setR25(Session &s, const Params &p) {
+    if (!counted(s, p, 1, 1)) return;
+    if (const auto r25 = inLimits(s, ohmsParam(s, p[0], kR25), kR25)) s.instrument().r25 = *r25;
+}
+
+void queryR25(Session &s, const Params &p) {
+    if (const auto kind = limitParam(s, p, true))
+        s.respond(limitText(*kind, kR25, *kind == Kind::Def ? kR25.def : s.instrument().r25));
+}
+
+void setBeta(Session &s, const Params &p) {
+    if (!counted(s, p, 1, 1)) return;
+    const auto n = numeric(s, p[0]);
+    if (!n) return;
+    if (!n->suffix.empty() && n->suffix != "K") {
+        s.fail(error::kInvalidSuffix);
+        return;
+    }
+    const double value = n->kind == Kind::Min   ? kBeta.min
+                         : n->kind == Kind::Max ? kBeta.max
+                         : n->kind == Kind::Def ? kBeta.def
+                                                : n->value;
+    if (const auto beta = inLimits(s, value, kBeta)) s.instrument().beta = *beta;
+}
+
+void queryBeta(Session &s, const Params &p) {
+    if (const auto kind = limitParam(s, p, true))
+        s.respond(limitText(*kind, kBeta, *kind == Kind::Def ? kBeta.def : s.instrument().beta));
+}
+
+// ---- UNIT, SYSTem
+
+void setUnit(Session &s, const Params &p) {
+    if (!counted(s, p, 1, 1)) return;
+    const auto name = word(s, p[0]);
+    if (!name) return;
+    const auto unit = unitNamed(*name == "KEL" ? "K" : *name);
+    if (!unit) {
+        s.fail(error::kIllegalParameterValue);
+        return;
+    }
+    s.instrument().unit = *unit;
+}
+
+void queryUnit(Session &s, const Params &p) {
+    if (!counted(s, p, 0, 0)) return;
+    const TemperatureUnit unit = s.instrument().unit;
+    s.respond(unit == TemperatureUnit::Celsius      ? "C"
+              : unit == TemperatureUnit::Fahrenheit ? "F"
+                                                    : "K");
+}
+
+void queryError(Session &s, const Params &p) {
+    if (counted(s, p, 0, 0)) s.respond(errorResponse(s.errors().pop()));
+}
+
+void queryErrorCount(Session &s, const Params &p) {
+    if (counted(s, p, 0, 0)) s.respond(std::to_string(s.errors().count()));
+}
+
+void queryVersion(Session &s, const Params &p) {
+    if (counted(s, p, 0, 0)) s.respond("1999.0");
+}
+
+// ---- common commands
+
+void identify(Session &s, const Params &p) {
+    // No serial number can be read from the box: the field is 0.
+    if (counted(s, p, 0, 0))
+        s.respond(std::string(program::kCompany) + ",6175,0," + program::kVersion);
+}
+
+void reset(Session &s, const Params &p) {
+    if (!counted(s, p, 0, 0)) return;
+    if (const Status sent = s.instrument().reset(); !sent) s.fail(error::kHardware, sent.text());
+}
+
+void clearStatus(Session &s, const Params &p) {
+    if (!counted(s, p, 0, 0)) return;
+    s.errors().clear();
+    s.status().clearEvents();
+}
+
+// A register mask 0..255 (rounded, as IEEE 488.2 reads it).
+std::optional<std::uint8_t> mask(Session &s, const Params &p) {
+    if (!counted(s, p, 1, 1)) return std::nullopt;
+    const auto n = numeric(s, p[0]);
+    if (!n) return std::nullopt;
+    if (n->kind != Kind::Value) {
+        s.fail(error::kDataType);
+        return std::nullopt;
+    }
+    if (!n->suffix.empty()) {
+        s.fail(error::kInvalidSuffix);
+        return std::nullopt;
+    }
+    const double rounded = std::round(n->value);
+    if (!(rounded >= 0.0 && rounded <= 255.0)) {
+        s.fail(error::kDataOutOfRange);
+        return std::nullopt;
+    }
+    return static_cast<std::uint8_t>(rounded);
+}
+
+void answerByte(Session &s, const Params &p, std::uint8_t byte) {
+    if (counted(s, p, 0, 0)) s.respond(std::to_string(byte));
+}
+
+void setEventEnable(Session &s, const Params &p) {
+    if (const auto m = mask(s, p)) s.status().setEventEnable(*m);
+}
+void queryEventEnable(Session &s, const Params &p) {
+    answerByte(s, p, s.status().eventEnable());
+}
+void queryEvents(Session &s, const Params &p) {
+    if (counted(s, p, 0, 0)) s.respond(std::to_string(s.status().takeEvents()));
+}
+void setServiceEnable(Session &s, const Params &p) {
+    if (const auto m = mask(s, p)) s.status().setServiceEnable(*m);
+}
+void queryServiceEnable(Session &s, const Params &p) {
+    answerByte(s, p, s.status().serviceEnable());
+}
+void queryStatusByte(Session &s, const Params &p) {
+    answerByte(s, p, s.status().statusByte(s.errors().count() > 0, s.answersPending()));
+}
+// Every command is complete when the next one is read.
+void operationComplete(Session &s, const Params &p) {
+    if (counted(s, p, 0, 0)) s.status().setEvent(event::kOperationComplete);
+}
+void queryOperationComplete(Session &s, const Params &p) {
+    if (counted(s, p, 0, 0)) s.respond("1");
+}
+void querySelfTest(Session &s, const Params &p) {
+    if (counted(s, p, 0, 0)) s.respond("0");
+}
+void wait(Session &s, const Params &p) {
+    counted(s, p, 0, 0);
+}
+
+struct CommonEntry {
+    std::string_view name;
+    Handler set, query;
+};
+constexpr CommonEntry kCommon[] = {
+    {"IDN", nullptr, identify},
+    {"RST", reset, nullptr},
+    {"CLS", clearStatus, nullptr},
+    {"ESE", setEventEnable, queryEventEnable},
+    {"ESR", nullptr, queryEvents},
+    {"OPC", operationComplete, queryOperationComplete},
+    {"SRE", setServiceEnable, queryServiceEnable},
+    {"STB", nullptr, queryStatusByte},
+    {"TST", nullptr, querySelfTest},
+    {"WAI", wait, nullptr},
+};
+
+}  // namespace
+
+const std::vector<CommandEntry> &commandTable() {
+    static const std::vector<CommandEntry> table{
+        {HeaderPattern("[SOURce:]RESistance[:LEVel][:IMMediate][:AMPLitude]"), setResistance,
+         queryResistance},
+        {HeaderPattern("[SOURce:]TEMPerature[:LEVel][:IMMediate][:AMPLitude]"), setTemperature,
+         queryTemperature},
+        {HeaderPattern("[SOURce:]TEMPerature:SENSor"), setSensor, querySensor},
+        {HeaderPattern("[SOURce:]TEMPerature:NTC:R25"), setR25, queryR25},
+        {HeaderPattern("[SOURce:]TEMPerature:NTC:BETA"), setBeta, queryBeta},
+        {HeaderPattern("UNIT:TEMPerature"), setUnit, queryUnit},
+        {HeaderPattern("SYSTem:ERRor[:NEXT]"), nullptr, queryError},
+        {HeaderPattern("SYSTem:ERRor:COUNt"), nullptr, queryErrorCount},
+        {HeaderPattern("SYSTem:VERSion"), nullptr, queryVersion},
+    };
+    return table;
+}
+
+Handler commonHandler(std::string_view name, bool query) {
+    for (const CommonEntry &entry : kCommon)
+        if (entry.name == name) return query ? entry.query : entry.set;
+    return nullptr;
+}
+
+}  // namespace zz::scpi

@@ -1,0 +1,68 @@
+#pragma once
+// The box as every connection sees it: the link that sets it, the value last
+// sent to it, and the settings of the sensor it stands in for. One instance
+// is shared by all connections, as an instrument's settings are.
+
+#include "automation/sensor.h"
+#include "automation/setpoint.h"
+#include "common/status.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zz::scpi {
+
+// The way to the box. The box cannot be read back: what it holds is known
+// only from the commands that reached it.
+class BoxLink {
+public:
+    virtual ~BoxLink() = default;
+    // Sends one command text ("01234.5"); the link's reason on failure.
+    virtual Status send(std::string_view command) = 0;
+    // The command that last reached the box whole, sent by whichever of our
+    // programs; nothing when unknown.
+    virtual std::optional<std::string> lastCommand() const = 0;
+};
+
+enum class SensorKind { Pt100, Pt500, Pt1000, Ntc };
+enum class TemperatureUnit { Celsius, Fahrenheit, Kelvin };
+
+inline constexpr double kDefaultOhms = 10000.0;
+inline constexpr double kDefaultR25 = 10000.0;
+inline constexpr double kDefaultBeta = 3950.0;
+
+double toCelsius(double value, TemperatureUnit unit);
+double fromCelsius(double celsius, TemperatureUnit unit);
+
+class Instrument {
+public:
+    explicit Instrument(BoxLink &link) : link_(link) {}
+
+    // Sends the setpoint's command; a temperature it carries is remembered.
+    Status send(const automation::Setpoint &point);
+    // The command the panel sends at start, and the settings back to theirs.
+    Status reset();
+
+    // The value last sent whole, read from its command text.
+    std::optional<double> lastOhms() const;
+    // The temperature of that command, while the box still holds it.
+    std::optional<double> lastCelsius() const;
+
+    SensorKind sensorKind = SensorKind::Pt100;
+    double r25 = kDefaultR25;
+    double beta = kDefaultBeta;
+    TemperatureUnit unit = TemperatureUnit::Celsius;
+
+    automation::Sensor sensor() const;
+    // The temperatures whose resistance the box can present with this sensor.
+    double minCelsius() const;
+    double maxCelsius() const;
+
+private:
+    BoxLink &link_;
+    std::string temperatureCommand_;  // the command lastCelsius_ belongs to
+    double lastCelsius_ = 0.0;
+};
+
+}  // namespace zz::scpi

@@ -1,0 +1,264 @@
+#include "scpi/program_data.h"
+
+#include "scpi/error_queue.h"
+#include "scpi/header_pattern.h"
+
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace zz::scpi {
+
+namespace {
+
+bool isLetter(char c) {
+    return std::isalpha(static_cast<unsigned char>(c)) != 0;
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool isMnemonic(std::string_view word) {
+    if (word.empty() || !isLetter(word[0])) return false;
+    for (const char c : word)
+        if (!isLetter(c) && !isDigit(c) && c != '_') return false;
+    return true;
+}
+bool isQuote(char c) {
+    return c == '"' || c == '\'';
+}
+
+// Splits at `separator` outside quoted strings (a doubled quote stays inside).
+std::optional<std::vector<std::string_view>> splitOutsideQuotes(std::string_view text,
+                                                                char separator) {
+    std::vector<std::string_view> pieces;
+    std::size_t start = 0;
+    char quote = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quote) {
+            if (c == quote) quote = 0;  // a doubled quote reopens at once
+        } else if (isQuote(c)) {
+            quote = c;
+        } else if (c == separator) {
+            pieces.push_back(text.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    if (quote) return std::nullopt;
+    pieces.push_back(text.substr(start));
+    return pieces;
+}
+
+// "#H1F", "#Q17", "#B101" as a whole number.
+std::optional<double> nonDecimal(std::string_view p) {
+    if (p.size() < 3) return std::nullopt;
+    int base = 0;
+    switch (std::toupper(static_cast<unsigned char>(p[1]))) {
+        case 'H':
+            base = 16;
+            break;
+        case 'Q':
+            base = 8;
+            break;
+        case 'B':
+            base = 2;
+            break;
+        default:
+            return std::nullopt;
+    }
+    double value = 0.0;
+    for (const char c : p.substr(2)) {
+        const int digit = std::isxdigit(static_cast<unsigned char>(c))
+                              ? (isDigit(c) ? c - '0' : std::toupper(c) - 'A' + 10)
+                              : 99;
+        if (digit >= base) return std::nullopt;
+        value = value * base + digit;
+    }
+    return value;
+}
+
+// A numeral too long or too large for from_chars: its order of magnitude
+// tells an overflow (±infinity) from an underflow (0).
+double outOfRange(std::string_view mantissa, long exponent) {
+    long magnitude = exponent;
+    const std::size_t point = mantissa.find('.');
+    const std::string_view whole = mantissa.substr(0, point);
+    const std::size_t firstNonZero = whole.find_first_not_of("+-0");
+    if (firstNonZero != std::string_view::npos) {
+        magnitude += static_cast<long>(whole.size() - firstNonZero);
+    } else if (point != std::string_view::npos) {
+        const std::string_view fraction = mantissa.substr(point + 1);
+        const std::size_t nonZero = fraction.find_first_not_of('0');
+        if (nonZero == std::string_view::npos) return 0.0;
+        magnitude -= static_cast<long>(nonZero);
+    }
+    if (magnitude <= 0) return 0.0;
+    const double inf = std::numeric_limits<double>::infinity();
+    return mantissa[0] == '-' ? -inf : inf;
+}
+
+}  // namespace
+
+bool isBlank(char c) {
+    return c != '\n' && static_cast<unsigned char>(c) <= ' ';
+}
+
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+std::optional<std::vector<std::string_view>> splitUnits(std::string_view line) {
+    return splitOutsideQuotes(line, ';');
+}
+
+UnitRead readUnit(std::string_view text) {
+    UnitRead read;
+    text = trimmed(text);
+    if (text.empty()) {
+        read.blank = true;
+        return read;
+    }
+    std::size_t end = 0;
+    while (end < text.size() && !isBlank(text[end])) ++end;
+    std::string_view header = text.substr(0, end);
+    const std::string_view rest = trimmed(text.substr(end));
+
+    MessageUnit &unit = read.unit;
+    if (!header.empty() && header.back() == '?') {
+        unit.query = true;
+        header.remove_suffix(1);
+    }
+    if (!header.empty() && header[0] == '*') {
+        unit.common = true;
+        header.remove_prefix(1);
+    } else if (!header.empty() && header[0] == ':') {
+        unit.absolute = true;
+        header.remove_prefix(1);
+    }
+    // Every node a mnemonic; "RES::LEV", "RES:" and "*" are malformed.
+    while (true) {
+        const std::size_t colon = header.find(':');
+        const std::string_view node = header.substr(0, colon);
+        if (!isMnemonic(node) || (unit.common && colon != std::string_view::npos)) {
+            read.error = error::kSyntax;
+            return read;
+        }
+        unit.nodes.push_back(upperCase(node));
+        if (colon == std::string_view::npos) break;
+        header.remove_prefix(colon + 1);
+    }
+    if (rest.empty()) return read;
+    const auto params = splitOutsideQuotes(rest, ',');
+    for (const std::string_view param : *params) {
+        if (trimmed(param).empty()) {
+            read.error = error::kSyntax;
+            return read;
+        }
+        unit.params.push_back(trimmed(param));
+    }
+    return read;
+}
+
+NumericRead readNumeric(std::string_view p) {
+    NumericRead read;
+    Numeric &n = read.numeric;
+    if (isQuote(p[0])) {
+        read.error = error::kDataType;
+        return read;
+    }
+    if (p[0] == '#') {
+        const auto value = nonDecimal(p);
+        if (value) n.value = *value;
+        read.error =
+            value ? 0 : (p.size() > 1 && isDigit(p[1]) ? error::kDataType : error::kSyntax);
+        return read;
+    }
+    if (isLetter(p[0])) {
+        const WordRead word = readWord(p);
+        using Kind = Numeric::Kind;
+        if (word.error) {
+            read.error = word.error;
+        } else if (word.word == "MIN" || word.word == "MINIMUM") {
+            n.kind = Kind::Min;
+        } else if (word.word == "MAX" || word.word == "MAXIMUM") {
+            n.kind = Kind::Max;
+        } else if (word.word == "DEF" || word.word == "DEFAULT") {
+            n.kind = Kind::Def;
+        } else {
+            read.error = error::kDataType;
+        }
+        return read;
+    }
+
+    // Mantissa: sign, digits with at most one point, at least one digit.
+    std::size_t i = 0;
+    if (p[i] == '+' || p[i] == '-') ++i;
+    std::size_t digits = 0;
+    bool point = false;
+    for (; i < p.size(); ++i) {
+        if (isDigit(p[i])) {
+            ++digits;
+        } else if (p[i] == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (digits == 0) {
+        read.error = error::kSyntax;
+        return read;
+    }
+    const std::string_view mantissa = p.substr(p[0] == '+' ? 1 : 0, i - (p[0] == '+' ? 1 : 0));
+
+    // Exponent: blanks allowed around the E.
+    std::size_t j = i;
+    while (j < p.size() && isBlank(p[j])) ++j;
+    long exponent = 0;
+    std::string numeral(mantissa);
+    if (j < p.size() && (p[j] == 'E' || p[j] == 'e')) {
+        std::size_t k = j + 1;
+        while (k < p.size() && isBlank(p[k])) ++k;
+        const bool negative = k < p.size() && p[k] == '-';
+        if (k < p.size() && (p[k] == '+' || p[k] == '-')) ++k;
+        if (k < p.size() && isDigit(p[k])) {
+            numeral += negative ? "e-" : "e";
+            for (; k < p.size() && isDigit(p[k]); ++k) {
+                numeral.push_back(p[k]);
+                exponent = std::min(exponent * 10 + (p[k] - '0'), 1'000'000'000L);
+            }
+            if (negative) exponent = -exponent;
+            i = k;
+        }
+    }
+
+    // Suffix: a word after optional blanks, then nothing.
+    std::size_t s = i;
+    while (s < p.size() && isBlank(p[s])) ++s;
+    const std::string_view suffix = p.substr(s);
+    if (!suffix.empty() && !isMnemonic(suffix)) {
+        read.error = error::kSyntax;
+        return read;
+    }
+    n.suffix = upperCase(suffix);
+
+    const auto [end, ec] =
+        std::from_chars(numeral.data(), numeral.data() + numeral.size(), n.value);
+    (void)end;
+    if (ec == std::errc::result_out_of_range) n.value = outOfRange(mantissa, exponent);
+    return read;
+}
+
+WordRead readWord(std::string_view p) {
+    WordRead read;
+    if (isMnemonic(p)) {
+        read.word = upperCase(p);
+    } else {
+        read.error = isLetter(p[0]) ? error::kSyntax : error::kDataType;
+    }
+    return read;
+}
+
+}  // namespace zz::scpi

@@ -1,0 +1,55 @@
+#include "scpiserver/help_text.h"
+
+#include "common/version.h"
+
+namespace zz::scpiserver {
+
+std::string helpText() {
+    return R"(Usage: 6175ZIZ-scpi [--port N | --device PATH] [--listen ADDR:PORT]
+Make the 6175 box a network instrument: SCPI commands on a raw TCP socket
+(VISA resource TCPIP::<host>::5025::SOCKET), each carried out on the box's
+serial link. Commands end with LF; answers end with LF.
+
+Port:
+      --port N            the port N of the port map (as the panel uses it)
+      --device PATH       a serial device used directly
+                          (default: the port in ./Settings.txt)
+Network:
+      --listen ADDR:PORT  where to listen (default 127.0.0.1:5025; port 0
+                          takes any free port). SCPI over raw TCP has no
+                          authentication: anyone who can reach a
+                          non-loopback address can set the box.
+  -h, --help              display this help and exit
+      --version           output version information and exit
+
+Commands (long or short form, any case, [optional] nodes may be left out):
+  [SOURce:]RESistance[:LEVel] <ohms>|MIN|MAX|DEF   0.0 to 99999.9, rounded to
+        0.1 ohm; suffixes OHM, KOHM, MOHM (mega-ohm): RES 1.2 KOHM
+  RESistance? [MIN|MAX|DEF]
+  [SOURce:]TEMPerature[:LEVel] <t>|MIN|MAX   the sensor's resistance at t;
+        t in the unit of UNIT:TEMPerature, or with a suffix CEL, FAR, K
+  TEMPerature:SENSor PT100|PT500|PT1000|NTC   (IEC 60751; NTC: R25 and beta)
+  TEMPerature:NTC:R25 <ohms>   TEMPerature:NTC:BETA <kelvin>
+  UNIT:TEMPerature C|F|K
+  SYSTem:ERRor[:NEXT]?  SYSTem:ERRor:COUNt?  SYSTem:VERSion?
+  *IDN? *RST *CLS *ESE *ESE? *ESR? *OPC *OPC? *SRE *SRE? *STB? *TST? *WAI
+Each query also has its ? form; a link failure is error -240 with the reason.
+
+The box cannot be read back: RES? answers the value last sent to it whole
+(by this server or another program of ours, from the device's last-command
+record), and TEMP? the temperature of that value while the box still holds
+it; 9.91E+37 when it is not known. *RST sends the start command 10000.
+Sensor, unit and NTC settings are shared by all clients; each client has its
+own error queue and status registers. Up to 16 clients at once.
+
+SIGTERM or Ctrl+C finishes the line of commands in progress, closes the
+connections and exits with status 0. Exit status 1: cannot listen; 2: usage error.
+)";
+}
+
+std::string versionText() {
+    return std::string("6175ZIZ-scpi (") + program::kDescription + ") " + program::kVersion +
+           "\nCopyright (C) " + program::kCompany + "\n";
+}
+
+}  // namespace zz::scpiserver

@@ -1,0 +1,32 @@
+#pragma once
+// The command line of 6175ZIZ-scpi as given: the port (as 6175ZIZ-ctl takes
+// it) and the address to listen on, still as text.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zz::scpiserver {
+
+inline constexpr char kDefaultListen[] = "127.0.0.1:5025";
+
+struct ServerOptions {
+    bool help = false;
+    bool version = false;
+    std::optional<std::string> port;    // --port N
+    std::optional<std::string> device;  // --device PATH
+    std::optional<std::string> listen;  // --listen ADDR:PORT
+    std::string error;                  // a usage error; empty when understood
+};
+
+ServerOptions parseServerOptions(const std::vector<std::string> &args);
+
+struct ListenAddress {
+    std::string host;  // "127.0.0.1", "::1", "0.0.0.0"
+    int port = 0;      // 0: any free port
+};
+
+// "127.0.0.1:5025", "[::1]:5025", "0.0.0.0:5025"; nothing when malformed.
+std::optional<ListenAddress> splitListenAddress(const std::string &text);
+
+}  // namespace zz::scpiserver

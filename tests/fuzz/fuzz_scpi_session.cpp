@@ -1,0 +1,72 @@
+// Any bytes from the network through the line splitter and one connection's
+// session, as the server carries them out: no crash, no undefined behaviour,
+// and the promises clients and the box rely on. The first byte chooses the
+// size of the pieces the bytes arrive in and how often the rest is repeated,
+// so that lines past the 64 KiB bound are reached from short inputs.
+
+#include "fuzz_check.h"
+#include "scpi/line_splitter.h"
+#include "scpi/session.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace {
+
+// Refuses every third command, so that the link's failures are exercised too.
+class FlakyLink : public zz::scpi::BoxLink {
+public:
+    zz::Status send(std::string_view command) override {
+        // Only the start command or "ddddd.d" may ever reach the box.
+        const bool start = command == "10000";
+        bool frame = command.size() == 7 && command[5] == '.';
+        for (std::size_t i = 0; frame && i < command.size(); ++i)
+            frame = i == 5 || (command[i] >= '0' && command[i] <= '9');
+        FUZZ_CHECK(start || frame);
+        if (++count_ % 3 == 0) return zz::Status::failure(2, "COM1 (/dev/null): \"refused\"");
+        last_ = command;
+        return {};
+    }
+    std::optional<std::string> lastCommand() const override { return last_; }
+
+private:
+    unsigned count_ = 0;
+    std::optional<std::string> last_;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+    if (size == 0) return 0;
+    const std::size_t piece = 1 + data[0] % 64;
+    const int repeats = 1 + data[0] / 8;
+    const std::string_view bytes(reinterpret_cast<const char *>(data + 1), size - 1);
+
+    FlakyLink link;
+    zz::scpi::Instrument instrument(link);
+    zz::scpi::Session session(instrument);
+    zz::scpi::LineSplitter splitter;
+    for (int r = 0; r < repeats; ++r) {
+        for (std::size_t at = 0; at < bytes.size(); at += piece) {
+            for (const auto &line : splitter.feed(bytes.substr(at, piece))) {
+                FUZZ_CHECK(line.text.size() <= zz::scpi::kMaxLine);
+                FUZZ_CHECK(line.text.find('\n') == std::string::npos);
+                if (line.overrun) {
+                    session.inputOverrun();
+                    continue;
+                }
+                // One answer line at most, whole, printable but for its LF.
+                const std::string answer = session.execute(line.text);
+                FUZZ_CHECK(answer.empty() || answer.find('\n') == answer.size() - 1);
+                for (const char c : answer) FUZZ_CHECK(c == '\n' || (c >= ' ' && c <= '~'));
+                FUZZ_CHECK(session.errors().count() <= zz::scpi::ErrorQueue::kCapacity);
+            }
+            FUZZ_CHECK(splitter.pending() <= zz::scpi::kMaxLine + 1);
+        }
+    }
+    const auto ohms = instrument.lastOhms();
+    FUZZ_CHECK(!ohms || (*ohms >= 0.0 && *ohms <= 99999.9));
+    return 0;
+}

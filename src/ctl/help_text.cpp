@@ -61,10 +61,8 @@ Exit status:
 )";
 }
 
-// "6175ZIZ-ctl (6175ZIZ) 1.02": the program, its package in brackets.
 std::string versionText() {
-    return std::string("6175ZIZ-ctl (") + program::kName + ") " + program::kVersion +
-           "\nCopyright (C) " + program::kCompany + "\n";
+    return program::versionBanner("6175ZIZ-ctl");
 }
 
 }  // namespace zz::ctl

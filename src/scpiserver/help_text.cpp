@@ -48,8 +48,7 @@ connections and exits with status 0. Exit status 1: cannot listen; 2: usage erro
 }
 
 std::string versionText() {
-    return std::string("6175ZIZ-scpi (") + program::kDescription + ") " + program::kVersion +
-           "\nCopyright (C) " + program::kCompany + "\n";
+    return program::versionBanner("6175ZIZ-scpi");
 }
 
 }  // namespace zz::scpiserver

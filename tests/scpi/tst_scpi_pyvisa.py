@@ -120,7 +120,7 @@ class CommandLine(unittest.TestCase):
         with tempfile.TemporaryDirectory() as scratch:
             for args, status, text in [
                     (["--help"], 0, "The box cannot be read back: RES? answers the value last sent"),
-                    (["--version"], 0, "6175ZIZ-scpi (6175 Virtual Front Panel) 1.02\nCopyright"),
+                    (["--version"], 0, "6175ZIZ-scpi (6175ZIZ) 1.02\nCopyright"),
                     ([], 2, "no port given: use --port N"),
                     (["--port", "3", "--device", "/dev/null"], 2, "give --port or --device, not both"),
                     (["--port", "3", "--listen", "5025"], 2, '--listen: "5025" is not ADDRESS:PORT'),

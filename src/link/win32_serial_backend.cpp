@@ -58,6 +58,14 @@ std::string withText(const char *what, DWORD error) {
     return std::string(what) + " (" + win32::errorText(error) + ")";
 }
 
+// A bare "COM12" (a --device given by hand) is a file name to CreateFileW
+// beyond COM9: the device namespace names every port.
+std::string deviceNamespacePath(const std::string &path) {
+    const bool bareCom = path.size() > 3 && _strnicmp(path.c_str(), "COM", 3) == 0 &&
+                         path.find_first_not_of("0123456789", 3) == std::string::npos;
+    return bareCom ? "\\\\.\\" + path : path;
+}
+
 }  // namespace
 
 Win32SerialBackend::~Win32SerialBackend() {
@@ -82,8 +90,9 @@ Status Win32SerialBackend::open(int port, const std::string &devicePath) {
 
 Status Win32SerialBackend::tryOpen(const std::string &devicePath) {
     using namespace serial_error;
-    HANDLE h = CreateFileW(win32::widen(devicePath).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
-                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileW(win32::widen(deviceNamespacePath(devicePath)).c_str(),
+                           GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         switch (error) {

@@ -2,6 +2,7 @@
 // the link and the version record; several actions per Wine start:
 //
 //   start N         the panel's start command -> "status <number> <text>"
+//   present N       whether port N exists     -> "present yes" or "present no"
 //   record N        port N's last command     -> "record <command> <program>" or "record none"
 //   version FILE    an .exe's version record  -> "<Name>=<value>" lines
 
@@ -68,6 +69,10 @@ int main(int argc, char **argv) {
         const std::string &action = args[i];
         if (action == "start") {
             start(next());
+        } else if (action == "present") {
+            zz::SerialControl control;
+            const bool ok = control.setPort(std::atoi(next().c_str())) && control.devicePresent();
+            std::printf("present %s\n", ok ? "yes" : "no");
         } else if (action == "record") {
             record(next());
         } else if (action == "version") {

@@ -55,19 +55,29 @@ def check(name, ok, detail):
 # in a fraction of a second; both without our pipes, which Wine's services
 # (they outlive the program that started them) would hold open.
 quiet = dict(env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=TIMEOUT)
-subprocess.run(command([WINESERVER, "-p"]), **quiet)
-first_boot = not os.path.exists(os.path.join(prefix, "system.reg"))
-subprocess.run(command([WINE, "wineboot"] + (["-i"] if first_boot else [])), **quiet)
 
+
+def boot(first):
+    subprocess.run(command([WINESERVER, "-p"]), **quiet)
+    subprocess.run(command([WINE, "wineboot"] + (["-i"] if first else [])), **quiet)
+
+
+boot(not os.path.exists(os.path.join(prefix, "system.reg")))
 master, slave = pty.openpty()
 tty.setraw(slave)
 device = os.ttyname(slave)
 if as_root:
     os.chmod(device, 0o666)
+# COM3 as Wine's own port setup maps it: the registry's Ports key, read when
+# Wine starts, so that the port is a device Windows calls can name; the
+# dosdevices link is what opening it follows.
+run("reg", "add", r"HKLM\Software\Wine\Ports", "/v", "COM3", "/d", device, "/f")
+subprocess.run(command([WINESERVER, "-k"]), **quiet)
 com3 = os.path.join(prefix, "dosdevices", "com3")
 if os.path.lexists(com3):
     os.unlink(com3)
 os.symlink(device, com3)
+boot(False)
 
 try:
     r = run(os.path.join(build, "tests/windows/tst_win_conversions.exe"))
@@ -86,14 +96,17 @@ try:
         check("ctl " + name, r.returncode == status and got == line and words in r.stderr,
               f"status {r.returncode}, line {got!r}, stderr {r.stderr.strip()!r}")
 
-    # ctl's record of its last command, the panel's start command, the version record.
-    r = run(probe, "record", "3", "start", "3", "record", "3", "version", ctl)
+    # ctl's record of its last command, the panel's start command, whether
+    # ports exist (the panel's lamp asks), the version record.
+    r = run(probe, "record", "3", "start", "3", "record", "3", "present", "3", "present", "9",
+            "version", ctl)
     got = drain()
     lines = r.stdout.splitlines()
     check("record kept per port", lines[:1] == ["record 00100.0 6175ZIZ-ctl"], r.stdout)
     check("start command", got == b"10000\r" and
           lines[1:3] == ["status 0 ", "record 10000 win_link_probe"], f"{got!r}, {r.stdout!r}")
-    check("version record", lines[3:] == [
+    check("ports present", lines[3:5] == ["present yes", "present no"], r.stdout)
+    check("version record", lines[5:] == [
         "FILEVERSION=1.2.0.0", "CompanyName=Quellor Ltd",
         "FileDescription=6175 command-line control", "FileVersion=1.02", "InternalName=6175ZIZ",
         "OriginalFilename=6175ZIZ-ctl.exe", "ProductName=6175ZIZ", "ProductVersion=1.02"],
@@ -109,16 +122,22 @@ try:
           "COM3: in use by another program" in r.stderr,
           f"status {r.returncode}, line {got!r}, stderr {r.stderr.strip()!r}")
 
-    # Informative: one `set` from process start to exit, Wine beside Linux.
-    started = time.monotonic()
-    run(ctl, "--quiet", "--port", "3", "set", "1")
-    text = f"one set under Wine: {(time.monotonic() - started) * 1000:.0f} ms"
+    # Informative: one `set` from process start to exit (best of three),
+    # Wine beside Linux.
+    def best(start):
+        times = []
+        for _ in range(3):
+            started = time.monotonic()
+            start()
+            times.append((time.monotonic() - started) * 1000)
+            drain()
+        return f"{min(times):.0f} ms (of {', '.join(f'{t:.0f}' for t in times)})"
+
+    text = "one set under Wine: " + best(lambda: run(ctl, "--quiet", "--port", "3", "set", "1"))
     linux_ctl = len(sys.argv) > 2 and os.path.join(sys.argv[2], "src/ctl/6175ZIZ-ctl")
     if linux_ctl and os.path.exists(linux_ctl):
-        started = time.monotonic()
-        subprocess.run([linux_ctl, "--quiet", "--device", device, "set", "1"], timeout=TIMEOUT)
-        text += f", on Linux: {(time.monotonic() - started) * 1000:.0f} ms"
-    drain()
+        text += ", on Linux: " + best(lambda: subprocess.run(
+            [linux_ctl, "--quiet", "--device", device, "set", "1"], timeout=TIMEOUT))
     print(text)
 finally:
     os.unlink(com3)

@@ -1,5 +1,6 @@
 #include "ctl/stop_signals.h"
 
+#include <atomic>
 #include <csignal>
 
 #ifdef _WIN32
@@ -14,10 +15,13 @@ namespace zz::ctl {
 
 namespace {
 
-volatile std::sig_atomic_t g_signal = 0;
+// Set by a signal handler, or on Windows by the console's handler thread.
+std::atomic<int> g_signal{0};
+static_assert(std::atomic<int>::is_always_lock_free);  // safe in a signal handler
 
 void record(int sig) {
-    if (g_signal == 0) g_signal = sig;
+    int none = 0;
+    g_signal.compare_exchange_strong(none, sig);
 }
 
 #ifdef _WIN32

@@ -86,6 +86,7 @@ try:
     # (name, arguments of 6175ZIZ-ctl, exit status, bytes on the line, words on stderr)
     for name, args, status, line, words in [
         ("set", ["set", "4k7"], 0, b"04700.0\r", ""),
+        ("set, Ω in the value", ["set", "1.5 kΩ"], 0, b"01500.0\r", ""),
         ("sweep", ["sweep", "100", "300", "--step", "100", "--dwell", "20ms"], 0,
          b"00100.0\r00200.0\r00300.0\r", ""),
         ("sensor, final 0 °C", ["--final", "0", "rtd", "100"], 0, b"00138.5\r00100.0\r", ""),

@@ -4,7 +4,7 @@ directory), COM3 mapped onto a pseudo-terminal: each case checks the bytes
 on the terminal, exit status and words. Usage: wine_tests.py WINDOWS_BUILD
 [LINUX_BUILD, for an informative timing of one `set` beside Linux]."""
 
-import fcntl, os, pty, pwd, select, subprocess, sys, termios, time, tty
+import fcntl, os, pty, pwd, select, signal, subprocess, sys, termios, time, tty
 
 WINE = os.environ.get("WINE", "/usr/lib/wine/wine64")
 WINESERVER = os.path.join(os.path.dirname(WINE), "wineserver")
@@ -112,6 +112,20 @@ try:
         "FileDescription=6175 command-line control", "FileVersion=1.02", "InternalName=6175ZIZ",
         "OriginalFilename=6175ZIZ-ctl.exe", "ProductName=6175ZIZ", "ProductVersion=1.02"],
         r.stdout)
+
+    # Ctrl+C (Wine turns SIGINT into the console's event) stops a sweep
+    # between points; the final value still goes out.
+    sweep = subprocess.Popen(command([WINE, ctl, "--port", "3", "--quiet", "--final", "0", "sweep",
+                                      "1", "9", "--step", "1", "--dwell", "10s"]),
+                             env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    # Once the first point is out, the run waits for the next.
+    first = os.read(master, 64) if select.select([master], [], [], TIMEOUT)[0] else b""
+    sweep.send_signal(signal.SIGINT)
+    err = sweep.communicate(timeout=TIMEOUT)[1]
+    got = first + drain()
+    check("ctl stopped by Ctrl+C", sweep.returncode == 130 and got == b"00001.0\r00000.0\r" and
+          "stopped by SIGINT after 1 of 9 points" in err,
+          f"status {sweep.returncode}, line {got!r}, stderr {err.strip()!r}")
 
     # A port that a POSIX program holds in exclusive mode, as the Linux link
     # holds it. (Wine lets a second Wine program open a held port.)

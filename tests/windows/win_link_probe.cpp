@@ -3,7 +3,7 @@
 //
 //   start N         the panel's start command -> "status <number> <text>"
 //   present N       whether port N exists     -> "present yes" or "present no"
-//   record N        port N's last command     -> "record <command> <program>" or "record none"
+//   record N        port N's last command     -> "record <command> <program>" or "record none "
 //   version FILE    an .exe's version record  -> "<Name>=<value>" lines
 
 #include "link/command_record.h"
@@ -30,20 +30,15 @@ void start(const std::string &port) {
 
 void record(const std::string &port) {
     const auto found = zz::readCommandRecord(zz::portDevicePath(std::atoi(port.c_str())));
-    if (!found) {
-        std::printf("record none\n");
-        return;
-    }
-    std::printf("record %s %s\n", found->command.c_str(), found->program.c_str());
+    std::printf("record %s %s\n", found ? found->command.c_str() : "none",
+                found ? found->program.c_str() : "");
 }
 
 void version(const std::string &file) {
     const std::wstring path = zz::win32::widen(file);
     std::vector<char> data(GetFileVersionInfoSizeW(path.c_str(), nullptr));
-    if (data.empty() || !GetFileVersionInfoW(path.c_str(), 0, DWORD(data.size()), data.data())) {
-        std::printf("version none (%s)\n", zz::win32::errorText(GetLastError()).c_str());
-        return;
-    }
+    if (data.empty() || !GetFileVersionInfoW(path.c_str(), 0, DWORD(data.size()), data.data()))
+        return (void)std::printf("version none\n");
     VS_FIXEDFILEINFO *fixed = nullptr;
     UINT size = 0;
     if (VerQueryValueW(data.data(), L"\\", reinterpret_cast<void **>(&fixed), &size))
@@ -70,9 +65,9 @@ int main(int argc, char **argv) {
         if (action == "start") {
             start(next());
         } else if (action == "present") {
-            zz::SerialControl control;
-            const bool ok = control.setPort(std::atoi(next().c_str())) && control.devicePresent();
-            std::printf("present %s\n", ok ? "yes" : "no");
+            zz::SerialControl control;  // the panel's lamp asks the same
+            const bool yes = control.setPort(std::atoi(next().c_str())) && control.devicePresent();
+            std::printf("present %s\n", yes ? "yes" : "no");
         } else if (action == "record") {
             record(next());
         } else if (action == "version") {

@@ -162,8 +162,19 @@ Status Win32SerialBackend::write(std::string_view bytes) {
 
 Status Win32SerialBackend::close() {
     if (!isOpen()) return {};
-    // The write returned once the driver had taken every byte within the
-    // cycle's bound; the flush waits for what the driver still holds.
+    // The driver's queue is watched empty within the cycle's bound first:
+    // FlushFileBuffers alone would wait without limit on a stalled port.
+    const auto deadline = writing_ ? cycleDeadline_ : Clock::now() + kCycleMargin;
+    for (;;) {
+        DWORD errors = 0;
+        COMSTAT queue{};
+        if (!ClearCommError(handleOf(handle_), &errors, &queue) || queue.cbOutQue == 0) break;
+        if (Clock::now() >= deadline) {
+            release(true);
+            return stalled();
+        }
+        Sleep(1);
+    }
     if (FlushFileBuffers(handleOf(handle_))) {
         release(false);
         return {};

@@ -9,8 +9,9 @@
 // them) refuse the line settings on a handle that may only write.
 //
 // One command's cycle is bounded as on POSIX: the frame's time on the line
-// plus the margin, through the write timeouts of COMMTIMEOUTS. A write that
-// fails or times out discards what is still queued and releases the port.
+// plus the margin: the write through the write timeouts of COMMTIMEOUTS, the
+// drain by watching the driver's output queue. A write or drain that fails
+// or times out discards what is still queued and releases the port.
 
 #ifdef _WIN32
 

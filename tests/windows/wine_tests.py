@@ -84,8 +84,14 @@ try:
     check("conversions", r.returncode == 0 and " 0 failed" in r.stdout, r.stdout + r.stderr)
 
     # (name, arguments of 6175ZIZ-ctl, exit status, bytes on the line, words on
-    # stderr). The last case holds the port as the Linux link does, in
-    # exclusive mode (Wine lets a second Wine program open a held port).
+    # stderr). "port in use" holds the port as the Linux link does, in
+    # exclusive mode (Wine lets a second Wine program open a held port);
+    # "stalled port" suspends the terminal's output, and what was queued must
+    # be gone when it resumes.
+    hold = {
+        "port in use": lambda on: fcntl.ioctl(slave, termios.TIOCEXCL if on else termios.TIOCNXCL),
+        "stalled port": lambda on: termios.tcflow(slave, termios.TCOOFF if on else termios.TCOON),
+    }
     for name, args, status, line, words in [
         ("set", ["set", "4k7"], 0, b"04700.0\r", ""),
         ("set, Ω in the value", ["set", "1.5 kΩ"], 0, b"01500.0\r", ""),
@@ -94,10 +100,11 @@ try:
         ("sensor, final 0 °C", ["--final", "0", "rtd", "100"], 0, b"00138.5\r00100.0\r", ""),
         ("missing port", ["--port", "9", "set", "1"], 1, b"", "COM9: no such port"),
         ("port in use", ["set", "1"], 1, b"", "COM3: in use by another program"),
+        ("stalled port", ["set", "1"], 1, b"", "COM3: the device did not take the command"),
     ]:
-        fcntl.ioctl(slave, termios.TIOCEXCL if name == "port in use" else termios.TIOCNXCL)
+        hold.get(name, lambda on: None)(True)
         r = run(ctl, "--port", "3", *args)
-        fcntl.ioctl(slave, termios.TIOCNXCL)
+        hold.get(name, lambda on: None)(False)
         got = drain()
         check("ctl " + name, r.returncode == status and got == line and words in r.stderr,
               f"status {r.returncode}, line {got!r}, stderr {r.stderr.strip()!r}")

@@ -11,7 +11,6 @@
 #include <windows.h>
 
 #include <cstdlib>
-#include <string_view>
 
 namespace zz {
 
@@ -35,11 +34,13 @@ std::string portDevicePath(int port) {
 std::string describePort(int port) {
     return "COM" + std::to_string(port);
 }
+bool namesDevice(const std::string &path) {
+    return path.starts_with("\\\\.\\") || path.find_first_of("\\/:") == std::string::npos;
+}
 bool devicePathPresent(const std::string &path) {
-    constexpr std::string_view kDevicePrefix = "\\\\.\\";
-    const std::string name = path.starts_with(kDevicePrefix) ? path.substr(4) : path;
-    // A device name ("COM3") is asked of the DOS device names, a path of the disk.
-    if (name.find_first_of("\\/:") == std::string::npos) {
+    // A device is asked of the DOS device names, which opens nothing.
+    if (namesDevice(path)) {
+        const std::string name = path.starts_with("\\\\.\\") ? path.substr(4) : path;
         wchar_t target[1024];
         return QueryDosDeviceW(win32::widen(name).c_str(), target, 1024) != 0;
     }

@@ -33,6 +33,11 @@ std::string portDevicePath(int port);
 // other path of the file system.
 bool devicePathPresent(const std::string &path);
 
+#ifdef _WIN32
+// Whether a path names a device ("\\.\COM3", "COM3") rather than a file.
+bool namesDevice(const std::string &path);
+#endif
+
 // A one-line description for the operator: "COM3 → /dev/ttyUSB0" when the
 // port resolves to an existing device, "COM3 → not present" otherwise.
 std::string describePort(int port);

@@ -90,6 +90,11 @@ Status Win32SerialBackend::open(int port, const std::string &devicePath) {
 
 Status Win32SerialBackend::tryOpen(const std::string &devicePath) {
     using namespace serial_error;
+    // Files and folders are refused unopened: one that may not be written
+    // would otherwise answer "access denied", which for a port means in use.
+    if (!namesDevice(devicePath) &&
+        GetFileAttributesW(win32::widen(devicePath).c_str()) != INVALID_FILE_ATTRIBUTES)
+        return failure(NotASerialPort, "not a serial port");
     HANDLE h = CreateFileW(win32::widen(deviceNamespacePath(devicePath)).c_str(),
                            GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -118,8 +123,11 @@ Status Win32SerialBackend::tryOpen(const std::string &devicePath) {
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
     // Files, pipes and NUL are never written: only a port has line settings.
-    if (GetFileType(h) != FILE_TYPE_CHAR || !GetCommState(h, &dcb))
-        return refuse(NotASerialPort, "not a serial port");
+    if (GetFileType(h) != FILE_TYPE_CHAR) {
+        CloseHandle(h);
+        return failure(NotASerialPort, "not a serial port");
+    }
+    if (!GetCommState(h, &dcb)) return refuse(NotASerialPort, "not a serial port");
     applyLineSettings(dcb);
     if (!SetCommState(h, &dcb)) return refuse(ConfigureFailed, "line settings refused");
     if (!setWriteBound(h, DWORD(kCycleMargin.count())))

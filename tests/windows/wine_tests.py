@@ -101,9 +101,12 @@ try:
         ("missing port", ["--port", "9", "set", "1"], 1, b"", "COM9: no such port"),
         ("port in use", ["set", "1"], 1, b"", "COM3: in use by another program"),
         ("stalled port", ["set", "1"], 1, b"", "COM3: the device did not take the command"),
+        ("NUL is no port", ["--device", "NUL", "set", "1"], 1, b"", "(NUL): not a serial port"),
+        ("a file is no port", ["--device", os.path.join(build, "CMakeCache.txt"), "set", "1"], 1,
+         b"", "): not a serial port"),
     ]:
         hold.get(name, lambda on: None)(True)
-        r = run(ctl, "--port", "3", *args)
+        r = run(ctl, *(args if "--device" in args else ["--port", "3", *args]))
         hold.get(name, lambda on: None)(False)
         got = drain()
         check("ctl " + name, r.returncode == status and got == line and words in r.stderr,

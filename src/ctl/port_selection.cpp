@@ -5,7 +5,7 @@
 
 #include <charconv>
 
-namespace zz::ctl {
+namespace zz {
 
 namespace {
 
@@ -17,7 +17,7 @@ Status usage(std::string text) {
 
 }  // namespace
 
-Status selectPort(const Options &o, SerialControl &control) {
+Status selectPort(const PortRequest &o, SerialControl &control) {
     if (o.port && o.device) return usage("give --port or --device, not both");
     if (o.device) {
         if (o.device->empty()) return usage("--device: no path given");
@@ -46,9 +46,9 @@ Status selectPort(const Options &o, SerialControl &control) {
     return usage("no port given: use --port N");
 }
 
-std::string describeSelection(const Options &o, const SerialControl &control) {
+std::string describeSelection(const PortRequest &o, const SerialControl &control) {
     if (o.device) return control.devicePath();
     return describePort(control.port());
 }
 
-}  // namespace zz::ctl
+}  // namespace zz

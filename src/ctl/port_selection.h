@@ -5,17 +5,23 @@
 // but never created. Nothing is opened here.
 
 #include "common/status.h"
-#include "ctl/options.h"
 #include "link/serial_control.h"
 
+#include <optional>
 #include <string>
 
-namespace zz::ctl {
+namespace zz {
+
+// What a command line asked for, as typed.
+struct PortRequest {
+    std::optional<std::string> port;    // --port N
+    std::optional<std::string> device;  // --device PATH
+};
 
 // A failure is a usage error: "no port given: use --port N".
-Status selectPort(const Options &options, SerialControl &control);
+Status selectPort(const PortRequest &request, SerialControl &control);
 
 // "COM3 → /dev/ttyUSB0" or "/dev/ttyUSB0", for messages.
-std::string describeSelection(const Options &options, const SerialControl &control);
+std::string describeSelection(const PortRequest &request, const SerialControl &control);
 
-}  // namespace zz::ctl
+}  // namespace zz

@@ -126,13 +126,14 @@ int runSession(const std::vector<std::string> &args) {
     if (!plan) return valueError(plan.error());
 
     SerialControl control;
-    const Status port = selectPort(options, control);
+    const PortRequest request{options.port, options.device};
+    const Status port = selectPort(request, control);
     // A dry run without any port still shows the plan; a port named wrongly
     // is an error either way.
     if (!port && (!options.dryRun || options.port || options.device))
         return valueError(port.text());
     if (options.dryRun)
-        return dryRun(plan.value(), port ? describeSelection(options, control) : port.text());
+        return dryRun(plan.value(), port ? describeSelection(request, control) : port.text());
 
     PointReport report(options.quiet);
     if (options.logPath) {

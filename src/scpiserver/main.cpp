@@ -54,11 +54,8 @@ int main(int argc, char **argv) {
     if (!host) return usageError("--listen: \"" + listenText + "\" is not ADDRESS:PORT");
 
     SerialControl control;
-    ctl::Options portOptions;
-    portOptions.port = options.port;
-    portOptions.device = options.device;
-    if (const Status port = ctl::selectPort(portOptions, control); !port)
-        return usageError(port.text());
+    const PortRequest portRequest{options.port, options.device};
+    if (const Status port = selectPort(portRequest, control); !port) return usageError(port.text());
 
     QCoreApplication app(argc, argv);
     watchTerminationSignals();
@@ -73,7 +70,7 @@ int main(int argc, char **argv) {
         logLine("warning: anyone who can reach " + server.address().toStdString() +
                 " can set the box; SCPI over raw TCP has no authentication");
     logLine("listening on " + server.address().toStdString() + ", the box on " +
-            ctl::describeSelection(portOptions, control));
+            describeSelection(portRequest, control));
 
     app.exec();
     server.close();

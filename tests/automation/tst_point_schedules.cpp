@@ -54,6 +54,9 @@ private slots:
         QTest::newRow("log from zero")
             << "log" << 0.0 << 10.0 << 1.0 << 1
             << "refused: a logarithmic sweep needs both ends greater than zero";
+        QTest::newRow("log to zero")
+            << "log" << 10.0 << 0.0 << 1.0 << 1
+            << "refused: a logarithmic sweep needs both ends greater than zero";
         QTest::newRow("repeat") << "lin" << 1.0 << 2.0 << 1.0 << 3 << "1 2 1 2 1 2";
         QTest::newRow("repeat 0") << "lin" << 1.0 << 2.0 << 1.0 << 0
                                   << "refused: the repeat count must be at least 1";

@@ -57,6 +57,8 @@ private slots:
         row("the panel's rounding", "RES 99999.94;RES 0.05\nRES 99999.95\nSYST:ERR?",
             "-222,\"Data out of range\"\n", "99999.9\r00000.1\r");
         row("unknown before anything is sent", "RES?;TEMP?", "9.91E+37;9.91E+37\n", "");
+        // Some clients send a bare line end to flush: nothing to do, no error.
+        row("empty line and empty units", "\n ;;\nSYST:ERR:COUN?", "0\n", "");
 
         // Each error code from a command that causes it; a command error
         // ends its line.

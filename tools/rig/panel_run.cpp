@@ -91,7 +91,8 @@ bool PanelRun::writeSettings(const std::string &bytes) const {
     return bool(out.flush());
 }
 
-bool PanelRun::start(const std::string &program, const XSession &x, const std::string &configHome) {
+bool PanelRun::start(const std::string &program, const XSession &x, const std::string &configHome,
+                     const std::vector<std::string> &arguments) {
     EnvChanges env = x.clientEnvironment();
     env["XDG_CONFIG_HOME"] = configHome;
     // A sanitized build reports leaks at exit with a non-zero status; the
@@ -99,7 +100,9 @@ bool PanelRun::start(const std::string &program, const XSession &x, const std::s
     const char *lsan = std::getenv("LSAN_OPTIONS");
     env["LSAN_OPTIONS"] = std::string(lsan ? lsan : "") + (lsan && *lsan ? ":" : "") +
                           "suppressions=" LSAN_SUPPRESSIONS ":print_suppressions=0";
-    return process_.start({program}, env, work_, root_ + "/output.txt");
+    std::vector<std::string> command{program};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    return process_.start(command, env, work_, root_ + "/output.txt");
 }
 
 bool PanelRun::makeSettingsImmutable() {

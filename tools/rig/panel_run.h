@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QTemporaryDir;
 
@@ -50,8 +51,10 @@ public:
     // read-only even for root. Cleared again when the run ends.
     bool makeSettingsImmutable();
 
-    // Starts the program on the session's display with XDG_CONFIG_HOME at `configHome`.
-    bool start(const std::string &program, const XSession &x, const std::string &configHome);
+    // Starts the program on the session's display with XDG_CONFIG_HOME at
+    // `configHome`, with these arguments.
+    bool start(const std::string &program, const XSession &x, const std::string &configHome,
+               const std::vector<std::string> &arguments = {});
     ChildProcess &process() { return process_; }
     bool running() { return process_.running(); }
     std::string output() const;  // standard output and error so far

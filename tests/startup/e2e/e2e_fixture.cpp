@@ -49,8 +49,8 @@ QByteArray EndToEndFixture::sentSoFar(std::chrono::milliseconds quiet) {
     return bytes(pty_->readAll(kE2eWait, quiet));
 }
 
-void EndToEndFixture::startProgram() {
-    QVERIFY(run_->start(APP_PATH, *x_, ports_->root()));
+void EndToEndFixture::startProgram(const std::vector<std::string> &arguments) {
+    QVERIFY(run_->start(APP_PATH, *x_, ports_->root(), arguments));
 }
 
 void EndToEndFixture::press(const TopWindow &window, const std::string &keys) {

@@ -15,6 +15,8 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace zz::test {
 
@@ -43,7 +45,7 @@ protected:
 
     // Each step below records a test failure and returns; callers leave
     // the test with CHECK_STEP.
-    void startProgram();
+    void startProgram(const std::vector<std::string> &arguments = {});
     void press(const TopWindow &window, const std::string &keys);
     void expectExit(int expected);
     // The panel is up and exactly one start command ("10000" CR) has arrived.

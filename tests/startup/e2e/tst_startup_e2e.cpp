@@ -11,6 +11,7 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <thread>
 
@@ -95,6 +96,18 @@ private slots:
         CHECK_STEP(expectExit(0));
         QCOMPARE(sentSoFar(), QByteArray());
         QCOMPARE(bytes(run_->settingsBytes()), QByteArray("1\r\n"));
+    }
+
+    // As the desktop menu starts it: the settings file is the one in the
+    // configuration folder, and none appears in the current directory.
+    void settingsInConfigHome() {
+        const std::string folder = ports_->root() + "/6175ZIZ";
+        QVERIFY(writeFile(QString::fromStdString(folder + "/Settings.txt"), "1\r\n"));
+        CHECK_STEP(startProgram({"--settings-in-config-home"}));
+        CHECK_STEP(expectPanelWithStartCommand());
+        QVERIFY(!run_->settingsBytes());
+        run_->process().signal(SIGTERM);
+        CHECK_STEP(expectExit(128 + SIGTERM));
     }
 
     // No usable port number stored: the dialog comes first; confirming the

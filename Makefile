@@ -4,6 +4,7 @@
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
+WINDOWS_BUILD ?= build-windows
 FUZZ_SECONDS ?= 60
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 CMAKE_FLAGS ?=
@@ -11,7 +12,7 @@ ifeq ($(CI),true)
 CMAKE_FLAGS += -DZZ_WERROR=ON
 endif
 
-.PHONY: all deps configure build test run bench sanitize fuzz pictures screenshot package check-package format clean
+.PHONY: all deps configure build test run bench sanitize fuzz windows windows-test pictures screenshot package check-package format clean
 
 all: build
 
@@ -46,6 +47,16 @@ fuzz: deps
 	@cmake --build $(FUZZ_BUILD) --parallel
 	@./scripts/run-fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
+# The programs without windows for 64-bit Windows (MinGW-w64, static .exe
+# files): the libraries, 6175ZIZ-ctl.exe and the Windows test programs.
+windows: deps
+	@cmake -S . -B $(WINDOWS_BUILD) $(if $(wildcard $(WINDOWS_BUILD)/CMakeCache.txt),,$(GENERATOR)) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DZZ_WINDOWS_TOOLS=ON $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(WINDOWS_BUILD) --parallel 2
+
+# Those programs under Wine, COM3 mapped onto a pseudo-terminal.
+windows-test: windows
+	@./scripts/run-wine-tests.sh $(WINDOWS_BUILD) $(BUILD)
+
 # A Debian package of the programs (CPack), in $(BUILD).
 package: build
 	@cmake --build $(BUILD) --target package
@@ -66,4 +77,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	@rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	@rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD)

@@ -13,6 +13,7 @@ packages=(
   python3-serial  # the pyserial one-liner that make bench sets 6175ZIZ-ctl beside
   clang libclang-rt-14-dev
   file desktop-file-utils appstream lintian man-db
+  g++-mingw-w64-x86-64 wine64  # make windows: the cross build, and its tests under Wine
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #include "ctl/point_report.h"
 
 #include "automation/decimal_text.h"
+#include "common/local_time.h"
 
 #include <cerrno>
 #include <cstring>
@@ -16,10 +17,11 @@ namespace {
 std::string localTime(system_clock::time_point when, bool withDate) {
     const std::time_t t = system_clock::to_time_t(when);
     const auto ms = duration_cast<milliseconds>(when.time_since_epoch()).count() % 1000;
-    std::tm tm{};
-    localtime_r(&t, &tm);
+    const std::tm tm = zz::localTime(t);
     char text[40];
-    const std::size_t n = std::strftime(text, sizeof text, withDate ? "%F %T" : "%T", &tm);
+    // Spelled out: Windows' older C library knows neither %F nor %T.
+    const char *format = withDate ? "%Y-%m-%d %H:%M:%S" : "%H:%M:%S";
+    const std::size_t n = std::strftime(text, sizeof text, format, &tm);
     std::snprintf(text + n, sizeof text - n, ".%03d", static_cast<int>(ms));
     return text;
 }

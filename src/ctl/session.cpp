@@ -42,8 +42,10 @@ std::string signalName(int sig) {
             return "SIGINT";
         case SIGTERM:
             return "SIGTERM";
+#ifdef SIGHUP
         case SIGHUP:
             return "SIGHUP";
+#endif
     }
     return "signal " + std::to_string(sig);
 }

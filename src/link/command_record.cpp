@@ -5,7 +5,9 @@
 #include <charconv>
 #include <cstdlib>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include "link/win32_text.h"
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -39,6 +41,8 @@ bool readNumber(std::string_view text, Number &out) {
 std::string defaultSenderName() {
 #if defined(__GLIBC__)
     return program_invocation_short_name;
+#elif defined(_WIN32)
+    return win32::programFileStem();
 #else
     return program::kName;
 #endif
@@ -109,6 +113,10 @@ std::string baseDirectory() {
 
 }  // namespace
 
+long currentProcessId() {
+    return long(::getpid());
+}
+
 std::string commandRecordDirectory() {
     const std::string path = baseDirectory();
     if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return {};
@@ -155,22 +163,6 @@ std::optional<CommandRecord> readCommandRecord(const std::string &devicePath) {
     if (got < 0) return std::nullopt;
     text.resize(static_cast<std::size_t>(got));
     return parseRecordText(text);
-}
-
-#else
-
-// Windows keeps no record yet.
-std::string commandRecordDirectory() {
-    return {};
-}
-std::string commandRecordPath(const std::string &) {
-    return {};
-}
-bool writeCommandRecord(const std::string &, const CommandRecord &) {
-    return false;
-}
-std::optional<CommandRecord> readCommandRecord(const std::string &) {
-    return std::nullopt;
 }
 
 #endif

@@ -8,6 +8,10 @@
 // one record. The files live in a private directory, $XDG_RUNTIME_DIR/6175ZIZ
 // (or <tmp>/6175ZIZ-<uid> without it), and are replaced atomically, so a
 // reader sees the old record or the new one, never a mixture.
+//
+// Windows: the directory is %LOCALAPPDATA%\6175ZIZ (private to the user by
+// its place in the profile), and a device is known by its port name: the
+// record of "\\.\COM3" is "device-COM3".
 
 #include <cstdint>
 #include <optional>
@@ -46,6 +50,9 @@ std::optional<CommandRecord> readCommandRecord(const std::string &devicePath);
 // tested and fuzzed without files.
 std::string recordText(const CommandRecord &record);
 std::optional<CommandRecord> parseRecordText(std::string_view text);
+
+// This process's id, as the record states it.
+long currentProcessId();
 
 // The name written as the sender: the program's own name unless set.
 const std::string &senderName();

@@ -6,12 +6,22 @@
 
 #ifdef _WIN32
 
+#include "link/win32_text.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+
 namespace zz {
 
-// Windows names its ports itself; there is no map.
+// The program's folder among the user's roaming application data.
 std::string programConfigDirectory() {
-    return {};
+    const wchar_t *appData = _wgetenv(L"APPDATA");
+    if (!appData || !*appData) return {};
+    return win32::narrow(appData) + "\\" + program::kName;
 }
+
+// Windows names its ports itself; there is no map.
 std::string portMapDirectory() {
     return {};
 }
@@ -23,6 +33,18 @@ std::string portDevicePath(int port) {
 }
 std::string describePort(int port) {
     return "COM" + std::to_string(port);
+}
+bool namesDevice(const std::string &path) {
+    return path.starts_with("\\\\.\\") || path.find_first_of("\\/:") == std::string::npos;
+}
+bool devicePathPresent(const std::string &path) {
+    // A device is asked of the DOS device names, which opens nothing.
+    if (namesDevice(path)) {
+        const std::string name = path.starts_with("\\\\.\\") ? path.substr(4) : path;
+        wchar_t target[1024];
+        return QueryDosDeviceW(win32::widen(name).c_str(), target, 1024) != 0;
+    }
+    return GetFileAttributesW(win32::widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 }  // namespace zz
@@ -88,6 +110,11 @@ std::string portDevicePath(int port) {
     std::string entry = portMapEntry(port);
     if (entryExists(entry)) return entry;
     return "/dev/ttyS" + std::to_string(port - 1);
+}
+
+bool devicePathPresent(const std::string &path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
 }
 
 std::string describePort(int port) {

@@ -15,7 +15,8 @@ inline constexpr int kMinPort = 1;
 inline constexpr int kMaxPort = 255;
 
 // The program's folder under the user's configuration directory
-// ($XDG_CONFIG_HOME/6175ZIZ, default ~/.config/6175ZIZ); it need not exist.
+// ($XDG_CONFIG_HOME/6175ZIZ, default ~/.config/6175ZIZ; on Windows
+// %APPDATA%\6175ZIZ); it need not exist.
 std::string programConfigDirectory();
 
 // The directory that holds the "com<n>" entries (it need not exist).
@@ -26,6 +27,16 @@ std::string portMapEntry(int port);
 
 // The device path port n is opened through (the map entry or the default).
 std::string portDevicePath(int port);
+
+// Whether a device path leads to something now; looked at, never opened.
+// Windows: "\\.\COMn" and "COMn" are asked of the DOS device names, any
+// other path of the file system.
+bool devicePathPresent(const std::string &path);
+
+#ifdef _WIN32
+// Whether a path names a device ("\\.\COM3", "COM3") rather than a file.
+bool namesDevice(const std::string &path);
+#endif
 
 // A one-line description for the operator: "COM3 → /dev/ttyUSB0" when the
 // port resolves to an existing device, "COM3 → not present" otherwise.

@@ -4,9 +4,6 @@
 #include "link/port_map.h"
 #include "link/serial_errors.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <string>
 #include <utility>
@@ -41,8 +38,7 @@ Status SerialControl::setDevicePath(std::string path) {
 }
 
 bool SerialControl::devicePresent() const {
-    struct stat st {};
-    return ::stat(devicePath().c_str(), &st) == 0;
+    return devicePathPresent(devicePath());
 }
 
 bool SerialControl::isOpen() const {
@@ -84,7 +80,7 @@ Status sendCommand(SerialControl &control, std::string_view command) {
         using namespace std::chrono;
         const auto now = duration_cast<milliseconds>(system_clock::now().time_since_epoch());
         writeCommandRecord(control.devicePath(),
-                           {std::string(command), now.count(), senderName(), ::getpid()});
+                           {std::string(command), now.count(), senderName(), currentProcessId()});
     }
     if (control.observer_) control.observer_(std::string(command), status);
     return status;

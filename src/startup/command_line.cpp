@@ -2,13 +2,9 @@
 
 #include "link/port_map.h"
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
-
-#include <unistd.h>
 
 namespace zz {
 
@@ -44,7 +40,8 @@ std::string enterConfigHome() {
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error) return folder + ": " + error.message();
-    if (::chdir(folder.c_str()) != 0) return folder + ": " + std::strerror(errno);
+    std::filesystem::current_path(folder, error);
+    if (error) return folder + ": " + error.message();
     return {};
 }
 

@@ -12,6 +12,7 @@
 
 #include "backdrop.h"
 #include "emblems.h"
+#include "ico_file.h"
 #include "palette.h"
 #include "ui/pictures.h"
 
@@ -83,5 +84,12 @@ int main(int argc, char *argv[]) {
     bool menuIcons = true;
     for (const Picture &icon : picture::kMenuIcons)
         menuIcons = menuIcons && png(pictures::programLogo(icon.size.width()), icon);
-    return ok && menuIcons ? 0 : 1;
+
+    // The program file's icon on Windows (src/startup's version resource).
+    QList<QImage> sizes;
+    for (int side : {16, 24, 32, 48, 64, 256}) sizes.append(pictures::programLogo(side));
+    const QString ico = out.filePath(QStringLiteral("icons/6175ZIZ.ico"));
+    const bool windowsIcon = pictures::saveIco(sizes, ico);
+    if (!windowsIcon) QTextStream(stderr) << "make_pictures: cannot write " << ico << "\n";
+    return ok && menuIcons && windowsIcon ? 0 : 1;
 }

@@ -1,5 +1,6 @@
 #include "panel/model/link_lamp.h"
 
+#include "common/local_time.h"
 #include "link/command_record.h"
 
 #include <ctime>
@@ -10,8 +11,7 @@ namespace {
 
 std::string clockText(LinkLamp::Time when) {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
-    std::tm local{};
-    localtime_r(&seconds, &local);
+    const std::tm local = localTime(seconds);
     char text[16];
     std::strftime(text, sizeof text, "%H:%M:%S", &local);
     return text;

@@ -4,11 +4,15 @@
 
 #include <QSaveFile>
 
+#ifdef _WIN32
+#include <filesystem>
+#else
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#endif
 
 namespace zz {
 
@@ -17,11 +21,21 @@ Status writeStoredPort(int port) {
     // to, a device node included: only a regular or missing file gets that far.
     const SettingsFileCheck check = checkSettingsFile();
     if (!check.refusal.empty()) return settingsFileError(check.refusal);
-    // A write-protected file stays as it is, though its directory would let
-    // it be replaced. Asked for the identity the writing itself uses; Qt's
-    // own check asks for the real one.
+        // A write-protected file stays as it is, though its directory would let
+        // it be replaced. Asked for the identity the writing itself uses; Qt's
+        // own check asks for the real one.
+#ifdef _WIN32
+    // Windows: the read-only attribute, which the standard library shows as
+    // a file without write permission.
+    std::error_code error;
+    const auto perms = std::filesystem::status(kSettingsFileName, error).permissions();
+    if (check.exists && !error &&
+        (perms & std::filesystem::perms::owner_write) == std::filesystem::perms::none)
+        return settingsFileError("Permission denied");
+#else
     if (check.exists && ::faccessat(AT_FDCWD, kSettingsFileName, W_OK, AT_EACCESS) != 0)
         return settingsFileError(std::strerror(errno));
+#endif
 
     QSaveFile file(QString::fromLatin1(kSettingsFileName));
     // In a directory that takes no new entries the temporary file cannot be

@@ -3,16 +3,81 @@
 #include "common/number_text.h"
 #include "common/settings_record.h"
 
+#ifdef _WIN32
+#include <fstream>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#endif
+
 #include <filesystem>
 #include <string_view>
 
 namespace zz {
+
+std::string settingsPath() {
+    std::error_code ec;
+    const std::filesystem::path dir = std::filesystem::current_path(ec);
+    // A current directory that cannot be named (removed) must not turn into "/".
+    return dir.empty() ? kSettingsFileName : (dir / kSettingsFileName).string();
+}
+
+Status settingsFileError(const std::string &reason) {
+    return Status::failure(kSettingsFileError, settingsPath() + ": " + reason);
+}
+
+namespace {
+
+StoredPort portFromRecord(const std::string &record) {
+    const auto port = portFromSettingsBytes(record);
+    if (!port) return {Status::failure(kOverflowError, kOverflowText), 0};
+    return {Status(), *port};
+}
+
+}  // namespace
+
+#ifdef _WIN32
+
+// Windows has no FIFOs or devices among a directory's files to beware of;
+// the standard library's view of the file does.
+SettingsFileCheck checkSettingsFile() {
+    namespace fs = std::filesystem;
+    SettingsFileCheck check;
+    std::error_code ec;
+    const fs::file_status st = fs::status(kSettingsFileName, ec);
+    if (fs::exists(st)) {
+        check.exists = fs::is_regular_file(st);
+        if (!check.exists)
+            check.refusal =
+                fs::is_directory(st) ? "not a regular file but a directory" : "not a regular file";
+    } else if (ec && ec != std::errc::no_such_file_or_directory) {
+        check.refusal = ec.message();
+    }
+    return check;
+}
+
+StoredPort readStoredPort() {
+    const SettingsFileCheck check = checkSettingsFile();
+    if (!check.refusal.empty()) return {settingsFileError(check.refusal), 0};
+    if (!check.exists) {
+        // A missing file is created empty, as on every platform.
+        if (!std::ofstream(kSettingsFileName, std::ios::binary | std::ios::app))
+            return {settingsFileError("cannot be created"), 0};
+        return portFromRecord({});
+    }
+    std::ifstream file(kSettingsFileName, std::ios::binary);
+    if (!file) return {settingsFileError("cannot be opened"), 0};
+    char bytes[kSettingsRecordLength];
+    file.read(bytes, sizeof bytes);
+    if (file.bad()) return {settingsFileError("cannot be read"), 0};
+    return portFromRecord(std::string(bytes, std::size_t(file.gcount())));
+}
+
+#else
 
 namespace {
 
@@ -49,17 +114,6 @@ std::string readRecord(int fd, std::string &record) {
 
 }  // namespace
 
-std::string settingsPath() {
-    std::error_code ec;
-    const std::filesystem::path dir = std::filesystem::current_path(ec);
-    // A current directory that cannot be named (removed) must not turn into "/".
-    return dir.empty() ? kSettingsFileName : (dir / kSettingsFileName).string();
-}
-
-Status settingsFileError(const std::string &reason) {
-    return Status::failure(kSettingsFileError, settingsPath() + ": " + reason);
-}
-
 SettingsFileCheck checkSettingsFile() {
     SettingsFileCheck check;
     struct stat st {};
@@ -87,9 +141,9 @@ StoredPort readStoredPort() {
     ::close(fd);
     if (!failed.empty()) return {settingsFileError(failed), 0};
 
-    const auto port = portFromSettingsBytes(record);
-    if (!port) return {Status::failure(kOverflowError, kOverflowText), 0};
-    return {Status(), *port};
+    return portFromRecord(record);
 }
+
+#endif
 
 }  // namespace zz

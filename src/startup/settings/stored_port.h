@@ -1,6 +1,7 @@
 #pragma once
-// Reading "Settings.txt" in the current directory. Plain C++ on POSIX, so
-// that programs without windows read the port exactly as the panel does.
+// Reading "Settings.txt" in the current directory. Plain C++ (POSIX calls;
+// the standard library on Windows), so that programs without windows read
+// the port exactly as the panel does.
 // Only a regular file (through symbolic links too) is ever opened: a FIFO
 // would block the start, and opening a serial device raises its modem lines.
 

@@ -1,0 +1,166 @@
+#!/usr/bin/env python3
+"""The Windows build under Wine (headless, a private prefix under the build
+directory), COM3 mapped onto a pseudo-terminal: each case checks the bytes
+on the terminal, exit status and words. Usage: wine_tests.py WINDOWS_BUILD
+[LINUX_BUILD, for an informative timing of one `set` beside Linux]."""
+
+import fcntl, os, pty, pwd, select, signal, subprocess, sys, termios, time, tty
+
+WINE = os.environ.get("WINE", "/usr/lib/wine/wine64")
+WINESERVER = os.path.join(os.path.dirname(WINE), "wineserver")
+TIMEOUT = 120
+build = os.path.abspath(sys.argv[1])
+ctl = os.path.join(build, "src/ctl/6175ZIZ-ctl.exe")
+probe = os.path.join(build, "tests/windows/win_link_probe.exe")
+
+# Root opens a terminal whatever its exclusive mode: Wine runs as nobody then.
+as_root = os.geteuid() == 0
+user = pwd.getpwnam("nobody") if as_root else pwd.getpwuid(os.geteuid())
+drop = ["setpriv", f"--reuid={user.pw_uid}", f"--regid={user.pw_gid}", "--clear-groups"]
+home = os.path.join(build, "wine-home")
+prefix = os.path.join(home, "prefix")
+os.makedirs(home, exist_ok=True)
+if as_root:
+    os.chown(home, user.pw_uid, user.pw_gid)
+env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all", HOME=home, DISPLAY="",
+           WAYLAND_DISPLAY="", WINEDLLOVERRIDES="mscoree,mshtml=")
+
+
+def command(args):
+    return (drop if as_root else []) + args
+
+
+def run(*args):
+    return subprocess.run(command([WINE, *args]), env=env, capture_output=True, text=True,
+                          errors="replace", timeout=TIMEOUT)
+
+
+def drain():
+    """Everything the terminal received, once it has been quiet for a second."""
+    data = b""
+    while select.select([master], [], [], 1.0)[0]:
+        data += os.read(master, 4096)
+    return data
+
+
+failures = []
+
+
+def check(name, ok, detail):
+    print(("ok   " if ok else "FAIL ") + name + ("" if ok else ": " + detail))
+    failures.extend([] if ok else [name])
+
+
+# One wineserver and one boot for the whole run, so that each program starts
+# in a fraction of a second; both without our pipes, which Wine's services
+# (they outlive the program that started them) would hold open.
+quiet = dict(env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=TIMEOUT)
+
+
+def boot(first):
+    subprocess.run(command([WINESERVER, "-p"]), **quiet)
+    subprocess.run(command([WINE, "wineboot"] + (["-i"] if first else [])), **quiet)
+
+
+boot(not os.path.exists(os.path.join(prefix, "system.reg")))
+master, slave = pty.openpty()
+tty.setraw(slave)
+device = os.ttyname(slave)
+if as_root:
+    os.chmod(device, 0o666)
+# COM3 as Wine's own port setup maps it: the registry's Ports key, read when
+# Wine starts, so that the port is a device Windows calls can name; the
+# dosdevices link is what opening it follows.
+run("reg", "add", r"HKLM\Software\Wine\Ports", "/v", "COM3", "/d", device, "/f")
+subprocess.run(command([WINESERVER, "-k"]), **quiet)
+com3 = os.path.join(prefix, "dosdevices", "com3")
+if os.path.lexists(com3):
+    os.unlink(com3)
+os.symlink(device, com3)
+boot(False)
+
+try:
+    r = run(os.path.join(build, "tests/windows/tst_win_conversions.exe"))
+    check("conversions", r.returncode == 0 and " 0 failed" in r.stdout, r.stdout + r.stderr)
+
+    # (name, arguments of 6175ZIZ-ctl, exit status, bytes on the line, words on
+    # stderr). "port in use" holds the port as the Linux link does, in
+    # exclusive mode (Wine lets a second Wine program open a held port);
+    # "stalled port" suspends the terminal's output, and what was queued must
+    # be gone when it resumes.
+    hold = {
+        "port in use": lambda on: fcntl.ioctl(slave, termios.TIOCEXCL if on else termios.TIOCNXCL),
+        "stalled port": lambda on: termios.tcflow(slave, termios.TCOOFF if on else termios.TCOON),
+    }
+    for name, args, status, line, words in [
+        ("set", ["set", "4k7"], 0, b"04700.0\r", ""),
+        ("set, Ω in the value", ["set", "1.5 kΩ"], 0, b"01500.0\r", ""),
+        ("sweep", ["sweep", "100", "300", "--step", "100", "--dwell", "20ms"], 0,
+         b"00100.0\r00200.0\r00300.0\r", ""),
+        ("sensor, final 0 °C", ["--final", "0", "rtd", "100"], 0, b"00138.5\r00100.0\r", ""),
+        ("missing port", ["--port", "9", "set", "1"], 1, b"", "COM9: no such port"),
+        ("port in use", ["set", "1"], 1, b"", "COM3: in use by another program"),
+        ("stalled port", ["set", "1"], 1, b"", "COM3: the device did not take the command"),
+        ("NUL is no port", ["--device", "NUL", "set", "1"], 1, b"", "(NUL): not a serial port"),
+        ("a file is no port", ["--device", os.path.join(build, "CMakeCache.txt"), "set", "1"], 1,
+         b"", "): not a serial port"),
+    ]:
+        hold.get(name, lambda on: None)(True)
+        r = run(ctl, *(args if "--device" in args else ["--port", "3", *args]))
+        hold.get(name, lambda on: None)(False)
+        got = drain()
+        check("ctl " + name, r.returncode == status and got == line and words in r.stderr,
+              f"status {r.returncode}, line {got!r}, stderr {r.stderr.strip()!r}")
+
+    # ctl's record of its last command, the panel's start command, whether
+    # ports exist (the panel's lamp asks), the version record.
+    r = run(probe, "record", "3", "start", "3", "record", "3", "present", "3", "present", "9",
+            "version", ctl)
+    got = drain()
+    lines = r.stdout.splitlines()
+    check("record kept per port", lines[:1] == ["record 00100.0 6175ZIZ-ctl"], r.stdout)
+    check("start command", got == b"10000\r" and
+          lines[1:3] == ["status 0 ", "record 10000 win_link_probe"], f"{got!r}, {r.stdout!r}")
+    check("ports present", lines[3:5] == ["present yes", "present no"], r.stdout)
+    check("version record", lines[5:] == [
+        "FILEVERSION=1.2.0.0", "CompanyName=Quellor Ltd",
+        "FileDescription=6175 command-line control", "FileVersion=1.02", "InternalName=6175ZIZ",
+        "OriginalFilename=6175ZIZ-ctl.exe", "ProductName=6175ZIZ", "ProductVersion=1.02"],
+        r.stdout)
+
+    # Ctrl+C (Wine turns SIGINT into the console's event) stops a sweep
+    # between points; the final value still goes out.
+    sweep = subprocess.Popen(command([WINE, ctl, "--port", "3", "--quiet", "--final", "0", "sweep",
+                                      "1", "9", "--step", "1", "--dwell", "10s"]),
+                             env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    # Once the first point is out, the run waits for the next.
+    first = os.read(master, 64) if select.select([master], [], [], TIMEOUT)[0] else b""
+    sweep.send_signal(signal.SIGINT)
+    err = sweep.communicate(timeout=TIMEOUT)[1]
+    got = first + drain()
+    check("ctl stopped by Ctrl+C", sweep.returncode == 130 and got == b"00001.0\r00000.0\r" and
+          "stopped by SIGINT after 1 of 9 points" in err,
+          f"status {sweep.returncode}, line {got!r}, stderr {err.strip()!r}")
+
+    # Informative: one `set` from process start to exit (best of three),
+    # Wine beside Linux.
+    def best(args):
+        times = []
+        for _ in range(3):
+            started = time.monotonic()
+            subprocess.run(args, env=env, capture_output=True, timeout=TIMEOUT)
+            times.append((time.monotonic() - started) * 1000)
+            drain()
+        return f"{min(times):.0f} ms"
+
+    text = "one set under Wine: " + best(command([WINE, ctl, "--quiet", "--port", "3", "set", "1"]))
+    linux_ctl = len(sys.argv) > 2 and os.path.join(sys.argv[2], "src/ctl/6175ZIZ-ctl")
+    if linux_ctl and os.path.exists(linux_ctl):
+        text += ", on Linux: " + best([linux_ctl, "--quiet", "--device", device, "set", "1"])
+    print(text)
+finally:
+    os.unlink(com3)
+    subprocess.run(command([WINESERVER, "-k"]), **quiet)
+
+print(f"{len(failures)} failed" if failures else "all passed")
+sys.exit(1 if failures else 0)

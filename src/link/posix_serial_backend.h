@@ -26,16 +26,7 @@ namespace zz {
 
 class PosixSerialBackend final : public SerialBackend {
 public:
-    // What a healthy device needs beyond a frame's own time on the line: a
-    // USB adapter's latency timer (16 ms by default) and a few bulk transfers
-    // come to tens of milliseconds at worst. 240 ms leaves ample room for that
-    // while an 8-byte frame's whole cycle on a stalled port stays near a
-    // quarter of a second: a hitch the operator notices, not a frozen window.
-    static constexpr std::chrono::milliseconds kCycleMargin{240};
-    // Our other senders hold a port for one short cycle at a time (tens of
-    // microseconds; up to the bound above on a slow device). A port found
-    // busy is tried again every kBusyRetry until kBusyWait has passed.
-    static constexpr std::chrono::milliseconds kBusyWait{300};
+    // How often a busy port is tried again within kBusyWait (serial_backend.h).
     static constexpr std::chrono::milliseconds kBusyRetry{2};
 
     PosixSerialBackend();

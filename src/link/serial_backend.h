@@ -4,11 +4,25 @@
 
 #include "common/status.h"
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <string_view>
 
 namespace zz {
+
+// The bounds every backend keeps.
+//
+// What a healthy device needs beyond a frame's own time on the line: a USB
+// adapter's latency timer (16 ms by default) and a few bulk transfers come to
+// tens of milliseconds at worst. 240 ms leaves ample room for that while an
+// 8-byte frame's whole cycle on a stalled port stays near a quarter of a
+// second: a hitch the operator notices, not a frozen window.
+inline constexpr std::chrono::milliseconds kCycleMargin{240};
+// Our other senders hold a port for one short cycle at a time (tens of
+// microseconds; up to the bound above on a slow device). A port found busy
+// is tried again until kBusyWait has passed.
+inline constexpr std::chrono::milliseconds kBusyWait{300};
 
 class SerialBackend {
 public:

@@ -24,8 +24,7 @@ namespace zz {
 
 class Win32SerialBackend final : public SerialBackend {
 public:
-    static constexpr std::chrono::milliseconds kCycleMargin{240};
-    static constexpr std::chrono::milliseconds kBusyWait{300};
+    // How often a busy port is tried again within kBusyWait (serial_backend.h).
     // Sleep() runs on the system tick (about 15 ms), so shorter retries
     // would only spin.
     static constexpr std::chrono::milliseconds kBusyRetry{10};

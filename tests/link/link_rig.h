@@ -25,7 +25,7 @@ struct LinkRig {
 
     // lockDirectories empty: the system's lock directories.
     explicit LinkRig(int port, std::vector<std::string> lockDirectories = {},
-                     std::chrono::milliseconds margin = PosixSerialBackend::kCycleMargin) {
+                     std::chrono::milliseconds margin = kCycleMargin) {
         auto backend = std::make_unique<PosixSerialBackend>();
         if (!lockDirectories.empty()) backend->setLockDirectories(std::move(lockDirectories));
         backend->setCycleMargin(margin);

@@ -1,6 +1,6 @@
 #include "automation/duration_text.h"
 
-#include "automation/decimal_text.h"
+#include "common/decimal_text.h"
 
 #include <cmath>
 #include <string>
@@ -10,14 +10,14 @@ namespace zz::automation {
 
 Outcome<std::chrono::nanoseconds> readDuration(std::string_view text) {
     using Result = Outcome<std::chrono::nanoseconds>;
-    text = trimBlanks(text);
+    text = common::trimBlanks(text);
     const auto refused = [&] {
         return Result::failure("cannot read \"" + std::string(text) +
                                "\" as a duration (for example 500ms, 2s, 1.5min)");
     };
-    const auto number = scanDecimal(text);
+    const auto number = common::scanDecimal(text);
     if (!number) return refused();
-    const std::string_view unit = trimBlanks(text.substr(number->length));
+    const std::string_view unit = common::trimBlanks(text.substr(number->length));
     static const std::pair<std::string_view, double> kUnits[] = {
         {"", 1.0},         {"s", 1.0},    {"ms", 1e-3}, {"us", 1e-6},
         {"\u00B5s", 1e-6}, {"min", 60.0}, {"h", 3600.0}};

@@ -2,7 +2,7 @@
 // Durations as people write them: "500ms", "2s", "1.5min", "1h", "250us";
 // a bare number is in seconds. From zero up to a week.
 
-#include "automation/outcome.h"
+#include "common/status.h"
 
 #include <chrono>
 #include <string_view>

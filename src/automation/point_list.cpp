@@ -1,8 +1,8 @@
 #include "automation/point_list.h"
 
-#include "automation/decimal_text.h"
 #include "automation/duration_text.h"
 #include "automation/sweep_points.h"
+#include "common/decimal_text.h"
 
 #include <string_view>
 
@@ -19,7 +19,7 @@ Outcome<std::vector<TimedSetpoint>> readPointList(std::istream &in, const std::s
             return Result::failure(source + ":" + std::to_string(line) + ": " + why);
         };
         std::string_view content = text;
-        content = trimBlanks(content.substr(0, content.find('#')));
+        content = common::trimBlanks(content.substr(0, content.find('#')));
         if (content.empty()) continue;
 
         const auto comma = content.find(',');

@@ -5,8 +5,8 @@
 // The first line that cannot be read stops the reading, so nothing of a bad
 // list is ever sent.
 
-#include "automation/outcome.h"
 #include "automation/setpoint.h"
+#include "common/status.h"
 
 #include <chrono>
 #include <istream>

@@ -1,6 +1,6 @@
 #include "automation/resistance_text.h"
 
-#include "automation/decimal_text.h"
+#include "common/decimal_text.h"
 
 #include <cmath>
 #include <optional>
@@ -42,7 +42,7 @@ std::optional<double> readCode(std::string_view text) {
         return std::nullopt;
     const std::string number =
         std::string(before.empty() ? "0" : before) + "." + std::string(after);
-    const auto value = readDecimal(number);
+    const auto value = common::readDecimal(number);
     if (!value) return std::nullopt;
     return *value * *multiplier;
 }
@@ -64,7 +64,7 @@ std::optional<double> readSuffix(std::string_view suffix) {
 }  // namespace
 
 Outcome<double> readResistance(std::string_view text) {
-    const std::string_view trimmed = trimBlanks(text);
+    const std::string_view trimmed = common::trimBlanks(text);
     const auto refused = [&] {
         return Outcome<double>::failure("cannot read \"" + std::string(trimmed) +
                                         "\" as a resistance (for example 1234.5, 1.5k, 4k7, "
@@ -76,9 +76,9 @@ Outcome<double> readResistance(std::string_view text) {
     if (const auto code = readCode(trimmed)) {
         ohms = *code;
     } else {
-        const auto number = scanDecimal(trimmed);
+        const auto number = common::scanDecimal(trimmed);
         if (!number) return refused();
-        const auto multiplier = readSuffix(trimBlanks(trimmed.substr(number->length)));
+        const auto multiplier = readSuffix(common::trimBlanks(trimmed.substr(number->length)));
         if (!multiplier) return refused();
         ohms = number->value * *multiplier;
     }

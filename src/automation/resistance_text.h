@@ -11,7 +11,7 @@
 // A minus sign is refused with its own message; the range of the box is
 // checked later, on the rounded command (common/ohms_command.h).
 
-#include "automation/outcome.h"
+#include "common/status.h"
 
 #include <string_view>
 

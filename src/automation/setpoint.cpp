@@ -1,32 +1,29 @@
 #include "automation/setpoint.h"
 
-#include "automation/decimal_text.h"
 #include "automation/resistance_text.h"
 #include "automation/temperature_text.h"
-#include "common/ohms_command.h"
+#include "box/ohms_command.h"
+#include "common/decimal_text.h"
 
 namespace zz::automation {
 
 Outcome<Setpoint> setpointForOhms(double ohms) {
-    OhmsCommand decided = ohmsCommand(ohms);
-    switch (decided.kind) {
-        case OhmsCommand::Kind::Accept:
-            break;
-        case OhmsCommand::Kind::TooLow:
-            return Outcome<Setpoint>::failure(decimalText(ohms) + " \u03A9 is below 0.0 \u03A9");
-        case OhmsCommand::Kind::TooHigh:
-            return Outcome<Setpoint>::failure(
-                decimalText(ohms) + " \u03A9 is above 99999.9 \u03A9, the most the box sets");
-    }
-    return Setpoint{std::move(decided.command), ohms, std::nullopt};
+    Outcome<std::string> command = box::ohmsCommand(ohms);
+    if (command) return Setpoint{std::move(command.value()), ohms, std::nullopt};
+    if (command.status().number() == box::TooLow)
+        return Outcome<Setpoint>::failure(common::decimalText(ohms) +
+                                          " \u03A9 is below 0.0 \u03A9");
+    return Outcome<Setpoint>::failure(common::decimalText(ohms) +
+                                      " \u03A9 is above 99999.9 \u03A9, the most the box sets");
 }
 
-Outcome<Setpoint> setpointForTemperature(const Sensor &sensor, double celsius) {
-    const auto ohms = sensorResistance(sensor, celsius);
+Outcome<Setpoint> setpointForTemperature(const box::Sensor &sensor, double celsius) {
+    const auto ohms = box::sensorResistance(sensor, celsius);
     if (!ohms) return Outcome<Setpoint>::failure(ohms.error());
     auto point = setpointForOhms(ohms.value());
     if (!point)
-        return Outcome<Setpoint>::failure(sensorName(sensor) + " at " + decimalText(celsius) +
+        return Outcome<Setpoint>::failure(box::sensorName(sensor) + " at " +
+                                          common::decimalText(celsius) +
                                           " \u00B0C: " + point.error());
     point.value().celsius = celsius;
     return point;

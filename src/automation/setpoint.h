@@ -4,8 +4,8 @@
 // values the box can present, so a plan of setpoints can be sent without
 // further checks.
 
-#include "automation/outcome.h"
-#include "automation/sensor.h"
+#include "box/sensor.h"
+#include "common/status.h"
 
 #include <optional>
 #include <string>
@@ -21,11 +21,11 @@ struct Setpoint {
 
 // Refused when the rounded value lies outside 0.0 to 99999.9 Ω.
 Outcome<Setpoint> setpointForOhms(double ohms);
-Outcome<Setpoint> setpointForTemperature(const Sensor &sensor, double celsius);
+Outcome<Setpoint> setpointForTemperature(const box::Sensor &sensor, double celsius);
 
 // How the values of a run are read: resistances, or temperatures of a sensor.
 struct ValueReading {
-    std::optional<Sensor> sensor;
+    std::optional<box::Sensor> sensor;
 
     Outcome<double> readValue(std::string_view text) const;  // ohms or °C
     Outcome<Setpoint> setpoint(double value) const;

@@ -4,7 +4,7 @@
 // worked out from FROM and the point's index, never summed step by step, so
 // no error builds up along a long sweep.
 
-#include "automation/outcome.h"
+#include "common/status.h"
 
 #include <cstddef>
 #include <vector>

@@ -2,13 +2,11 @@
 // Temperatures as people write them: "25", "25C", "25 °C", "77F", "298.15K".
 // A bare number is in degrees Celsius. Results are in degrees Celsius.
 
-#include "automation/outcome.h"
+#include "common/status.h"
 
 #include <string_view>
 
 namespace zz::automation {
-
-inline constexpr double kAbsoluteZeroC = -273.15;
 
 // Refused below absolute zero.
 Outcome<double> readTemperature(std::string_view text);

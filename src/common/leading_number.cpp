@@ -8,7 +8,7 @@
 #include <string>
 #include <system_error>
 
-namespace zz {
+namespace zz::common {
 
 namespace {
 
@@ -185,4 +185,4 @@ LeadingNumber readLeadingNumber(std::string_view text) {
     return convert(number);
 }
 
-}  // namespace zz
+}  // namespace zz::common

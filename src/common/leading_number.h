@@ -12,7 +12,7 @@
 
 #include <string_view>
 
-namespace zz {
+namespace zz::common {
 
 struct LeadingNumber {
     double value = 0.0;
@@ -27,4 +27,4 @@ inline double leadingNumber(std::string_view text) {
     return readLeadingNumber(text).value;
 }
 
-}  // namespace zz
+}  // namespace zz::common

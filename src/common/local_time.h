@@ -4,7 +4,7 @@
 
 #include <ctime>
 
-namespace zz {
+namespace zz::common {
 
 inline std::tm localTime(std::time_t seconds) {
     std::tm local{};
@@ -16,4 +16,4 @@ inline std::tm localTime(std::time_t seconds) {
     return local;
 }
 
-}  // namespace zz
+}  // namespace zz::common

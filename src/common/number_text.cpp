@@ -5,7 +5,7 @@
 #include <cmath>
 #include <string_view>
 
-namespace zz {
+namespace zz::common {
 
 // Halves to even without relying on the floating-point rounding mode.
 // value - floor(value) is exact for every double.
@@ -88,4 +88,4 @@ std::string formatFixed00000_0(double value) {
     return text;
 }
 
-}  // namespace zz
+}  // namespace zz::common

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-namespace zz {
+namespace zz::common {
 
 // Rounds to the nearest whole number, halves to the even one. Outside
 // -32768..32767 (or not a number) there is no result.
@@ -24,4 +24,4 @@ std::string wholeNumberText(long long value);
 // minus sign ("-00012.0"). The value must be finite.
 std::string formatFixed00000_0(double value);
 
-}  // namespace zz
+}  // namespace zz::common

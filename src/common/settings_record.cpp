@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-namespace zz {
+namespace zz::common {
 
 std::optional<std::int16_t> portFromSettingsBytes(std::string_view fileBytes) {
     char record[kSettingsRecordLength] = {0, 0};
@@ -13,4 +13,4 @@ std::optional<std::int16_t> portFromSettingsBytes(std::string_view fileBytes) {
     return toInt16(leadingNumber(std::string_view(record, kSettingsRecordLength)));
 }
 
-}  // namespace zz
+}  // namespace zz::common

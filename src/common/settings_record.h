@@ -9,7 +9,7 @@
 #include <optional>
 #include <string_view>
 
-namespace zz {
+namespace zz::common {
 
 inline constexpr std::size_t kSettingsRecordLength = 2;
 
@@ -17,4 +17,4 @@ inline constexpr std::size_t kSettingsRecordLength = 2;
 // number lies beyond the 16-bit range.
 std::optional<std::int16_t> portFromSettingsBytes(std::string_view fileBytes);
 
-}  // namespace zz
+}  // namespace zz::common

@@ -16,7 +16,7 @@
 #include <cerrno>
 #endif
 
-namespace zz {
+namespace zz::link {
 
 namespace {
 
@@ -44,7 +44,7 @@ std::string defaultSenderName() {
 #elif defined(_WIN32)
     return win32::programFileStem();
 #else
-    return program::kName;
+    return common::kName;
 #endif
 }
 
@@ -105,10 +105,10 @@ bool privateDirectory(const std::string &path) {
 std::string baseDirectory() {
     // Only an absolute $XDG_RUNTIME_DIR counts, as for the other XDG variables.
     if (const char *runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && runtime[0] == '/')
-        return std::string(runtime) + "/" + program::kName;
+        return std::string(runtime) + "/" + common::kName;
     const char *tmp = std::getenv("TMPDIR");
     const std::string tmpDir = tmp && tmp[0] == '/' ? tmp : "/tmp";
-    return tmpDir + "/" + program::kName + "-" + std::to_string(geteuid());
+    return tmpDir + "/" + common::kName + "-" + std::to_string(geteuid());
 }
 
 }  // namespace
@@ -167,4 +167,4 @@ std::optional<CommandRecord> readCommandRecord(const std::string &devicePath) {
 
 #endif
 
-}  // namespace zz
+}  // namespace zz::link

@@ -18,7 +18,7 @@
 #include <string>
 #include <string_view>
 
-namespace zz {
+namespace zz::link {
 
 struct CommandRecord {
     std::string command;          // as sent, without the carriage return: "01234.5"
@@ -58,4 +58,4 @@ long currentProcessId();
 const std::string &senderName();
 void setSenderName(std::string name);
 
-}  // namespace zz
+}  // namespace zz::link

@@ -10,7 +10,7 @@
 
 #include <cctype>
 
-namespace zz {
+namespace zz::link {
 
 namespace {
 
@@ -36,7 +36,7 @@ long currentProcessId() {
 std::string commandRecordDirectory() {
     const wchar_t *base = _wgetenv(L"LOCALAPPDATA");
     if (!base || !*base) return {};
-    const std::wstring path = std::wstring(base) + L"\\" + win32::widen(program::kName);
+    const std::wstring path = std::wstring(base) + L"\\" + win32::widen(common::kName);
     if (!CreateDirectoryW(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
         return {};
     return win32::narrow(path);
@@ -89,6 +89,6 @@ std::optional<CommandRecord> readCommandRecord(const std::string &devicePath) {
     return parseRecordText(text);
 }
 
-}  // namespace zz
+}  // namespace zz::link
 
 #endif

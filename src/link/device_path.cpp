@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <utility>
 
-namespace zz {
+namespace zz::link {
 
 DeviceResolver::Result DeviceResolver::resolve(const std::string &path) {
     Result result;
@@ -52,6 +52,6 @@ std::string missingTarget(std::string path) {
     return path;
 }
 
-}  // namespace zz
+}  // namespace zz::link
 
 #endif

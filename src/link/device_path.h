@@ -8,7 +8,7 @@
 
 #include <string>
 
-namespace zz {
+namespace zz::link {
 
 class DeviceResolver {
 public:
@@ -33,6 +33,6 @@ private:
 // missing device rather than the map entry.
 std::string missingTarget(std::string path);
 
-}  // namespace zz
+}  // namespace zz::link
 
 #endif

@@ -12,13 +12,13 @@
 
 #include <cstdlib>
 
-namespace zz {
+namespace zz::link {
 
 // The program's folder among the user's roaming application data.
 std::string programConfigDirectory() {
     const wchar_t *appData = _wgetenv(L"APPDATA");
     if (!appData || !*appData) return {};
-    return win32::narrow(appData) + "\\" + program::kName;
+    return win32::narrow(appData) + "\\" + common::kName;
 }
 
 // Windows names its ports itself; there is no map.
@@ -47,7 +47,7 @@ bool devicePathPresent(const std::string &path) {
     return GetFileAttributesW(win32::widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-}  // namespace zz
+}  // namespace zz::link
 
 #else
 
@@ -58,7 +58,7 @@ bool devicePathPresent(const std::string &path) {
 #include <cstdlib>
 #include <vector>
 
-namespace zz {
+namespace zz::link {
 namespace {
 
 std::string homeDirectory() {
@@ -95,7 +95,7 @@ std::string shortenedForDisplay(const std::string &path) {
 }  // namespace
 
 std::string programConfigDirectory() {
-    return configDirectory() + "/" + program::kName;
+    return configDirectory() + "/" + common::kName;
 }
 
 std::string portMapDirectory() {
@@ -131,6 +131,6 @@ std::string describePort(int port) {
     return text;
 }
 
-}  // namespace zz
+}  // namespace zz::link
 
 #endif

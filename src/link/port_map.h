@@ -9,10 +9,15 @@
 
 #include <string>
 
-namespace zz {
+namespace zz::link {
 
 inline constexpr int kMinPort = 1;
 inline constexpr int kMaxPort = 255;
+
+// COM1 to COM255: the one range check of a port number.
+inline constexpr bool isPortNumber(long long port) {
+    return port >= kMinPort && port <= kMaxPort;
+}
 
 // The program's folder under the user's configuration directory
 // ($XDG_CONFIG_HOME/6175ZIZ, default ~/.config/6175ZIZ; on Windows
@@ -42,4 +47,4 @@ bool namesDevice(const std::string &path);
 // port resolves to an existing device, "COM3 → not present" otherwise.
 std::string describePort(int port);
 
-}  // namespace zz
+}  // namespace zz::link

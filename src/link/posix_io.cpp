@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <thread>
 
-namespace zz::posix_io {
+namespace zz::link::posix_io {
 
 using namespace std::chrono;
 
@@ -84,6 +84,6 @@ Outcome drain(int fd, Deadline deadline) {
     return {};
 }
 
-}  // namespace zz::posix_io
+}  // namespace zz::link::posix_io
 
 #endif

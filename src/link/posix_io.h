@@ -9,7 +9,7 @@
 #include <chrono>
 #include <string_view>
 
-namespace zz::posix_io {
+namespace zz::link::posix_io {
 
 using Deadline = std::chrono::steady_clock::time_point;
 
@@ -31,6 +31,6 @@ Outcome writeAll(int fd, std::string_view bytes, Deadline deadline);
 // driver finish the last character.
 Outcome drain(int fd, Deadline deadline);
 
-}  // namespace zz::posix_io
+}  // namespace zz::link::posix_io
 
 #endif

@@ -26,7 +26,7 @@
 #include <thread>
 #include <utility>
 
-namespace zz {
+namespace zz::link {
 namespace {
 
 std::string portName(int port) {
@@ -251,6 +251,6 @@ std::unique_ptr<SerialBackend> makePlatformSerialBackend() {
     return std::make_unique<PosixSerialBackend>();
 }
 
-}  // namespace zz
+}  // namespace zz::link
 
 #endif

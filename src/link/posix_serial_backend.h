@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-namespace zz {
+namespace zz::link {
 
 class PosixSerialBackend final : public SerialBackend {
 public:
@@ -64,6 +64,6 @@ private:
     uucp::LockFileCheck locks_;
 };
 
-}  // namespace zz
+}  // namespace zz::link
 
 #endif

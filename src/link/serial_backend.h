@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace zz {
+namespace zz::link {
 
 // The bounds every backend keeps.
 //
@@ -44,4 +44,4 @@ public:
 // The backend of this platform.
 std::unique_ptr<SerialBackend> makePlatformSerialBackend();
 
-}  // namespace zz
+}  // namespace zz::link

@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-namespace zz {
+namespace zz::link {
 
 SerialControl::SerialControl() : SerialControl(makePlatformSerialBackend()) {}
 
@@ -20,7 +20,7 @@ SerialControl::~SerialControl() {
 }
 
 Status SerialControl::setPort(int port) {
-    if (port < kMinPort || port > kMaxPort)
+    if (!isPortNumber(port))
         return Status::failure(serial_error::InvalidPortNumber, "Invalid port number");
     if (isOpen()) return Status::failure(serial_error::PortAlreadyOpen, "Port already open");
     port_ = port;
@@ -86,4 +86,4 @@ Status sendCommand(SerialControl &control, std::string_view command) {
     return status;
 }
 
-}  // namespace zz
+}  // namespace zz::link

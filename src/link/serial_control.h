@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-namespace zz {
+namespace zz::link {
 
 class SerialControl {
 public:
@@ -59,4 +59,4 @@ private:
 // whole replaces the device's last-command record.
 Status sendCommand(SerialControl &control, std::string_view command);
 
-}  // namespace zz
+}  // namespace zz::link

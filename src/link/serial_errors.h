@@ -1,7 +1,7 @@
 #pragma once
 // Error numbers of the serial link. The texts name the port and the reason.
 
-namespace zz::serial_error {
+namespace zz::link::serial_error {
 
 inline constexpr int InvalidPortNumber = 8002;  // refused when set: outside 1..255
 inline constexpr int PortAlreadyOpen = 8005;    // port changed, or opened, while open
@@ -14,4 +14,4 @@ inline constexpr int ConfigureFailed = 8024;    // line settings refused
 inline constexpr int WriteFailed = 8025;        // write error
 inline constexpr int WriteTimeout = 8026;       // far end never took the bytes
 
-}  // namespace zz::serial_error
+}  // namespace zz::link::serial_error

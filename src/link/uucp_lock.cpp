@@ -13,7 +13,7 @@
 #include <ctime>
 #include <utility>
 
-namespace zz::uucp {
+namespace zz::link::uucp {
 namespace {
 
 // No kernel hands out larger process ids; a larger "binary" value is text.
@@ -144,6 +144,6 @@ std::optional<LockHolder> LockFileCheck::find(const std::string &realDevice) {
     return std::nullopt;
 }
 
-}  // namespace zz::uucp
+}  // namespace zz::link::uucp
 
 #endif

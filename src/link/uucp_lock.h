@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-namespace zz::uucp {
+namespace zz::link::uucp {
 
 // The lock directories looked at unless a backend is told otherwise.
 std::vector<std::string> defaultLockDirectories();
@@ -50,6 +50,6 @@ private:
     std::vector<Directory> directories_;
 };
 
-}  // namespace zz::uucp
+}  // namespace zz::link::uucp
 
 #endif

@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <thread>
 
-namespace zz {
+namespace zz::link {
 namespace {
 
 // A frame's time on the line: 10 bits a byte (start, 8 data, stop) at 9600 baud.
@@ -209,6 +209,6 @@ std::unique_ptr<SerialBackend> makePlatformSerialBackend() {
     return std::make_unique<Win32SerialBackend>();
 }
 
-}  // namespace zz
+}  // namespace zz::link
 
 #endif

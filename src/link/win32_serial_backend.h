@@ -20,7 +20,7 @@
 #include <chrono>
 #include <string>
 
-namespace zz {
+namespace zz::link {
 
 class Win32SerialBackend final : public SerialBackend {
 public:
@@ -55,6 +55,6 @@ private:
     Clock::time_point cycleDeadline_;
 };
 
-}  // namespace zz
+}  // namespace zz::link
 
 #endif

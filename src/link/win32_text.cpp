@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-namespace zz::win32 {
+namespace zz::link::win32 {
 
 std::wstring widen(const std::string &utf8) {
     if (utf8.empty()) return {};
@@ -48,6 +48,6 @@ std::string programFileStem() {
     return narrow(name);
 }
 
-}  // namespace zz::win32
+}  // namespace zz::link::win32
 
 #endif

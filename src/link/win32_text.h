@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace zz::win32 {
+namespace zz::link::win32 {
 
 std::wstring widen(const std::string &utf8);
 std::string narrow(const std::wstring &utf16);
@@ -18,6 +18,6 @@ std::string errorText(unsigned long error);
 // The running program's file name without folder and ".exe": "6175ZIZ-ctl".
 std::string programFileStem();
 
-}  // namespace zz::win32
+}  // namespace zz::link::win32
 
 #endif

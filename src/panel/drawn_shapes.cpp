@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-namespace zz {
+namespace zz::panel {
 
 LineShape::LineShape(QColor colour, QWidget *parent) : QWidget(parent), colour_(colour) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -31,4 +31,4 @@ void RectShape::paintEvent(QPaintEvent *) {
     painter.fillRect(w - b, 0, b, h, border_);
 }
 
-}  // namespace zz
+}  // namespace zz::panel

@@ -8,7 +8,7 @@
 #include <QWidget>
 #include <optional>
 
-namespace zz {
+namespace zz::panel {
 
 // A straight horizontal line one pixel high filling its widget.
 class LineShape : public QWidget {
@@ -40,4 +40,4 @@ private:
     std::optional<QColor> fill_;
 };
 
-}  // namespace zz
+}  // namespace zz::panel

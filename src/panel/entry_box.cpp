@@ -2,11 +2,11 @@
 
 #include <QKeyEvent>
 
-namespace zz {
+namespace zz::panel {
 
 void EntryBox::keyPressEvent(QKeyEvent *event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) emit enterKey();
     QLineEdit::keyPressEvent(event);
 }
 
-}  // namespace zz
+}  // namespace zz::panel

@@ -5,7 +5,7 @@
 
 #include <QLineEdit>
 
-namespace zz {
+namespace zz::panel {
 
 class EntryBox : public QLineEdit {
     Q_OBJECT
@@ -20,4 +20,4 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 };
 
-}  // namespace zz
+}  // namespace zz::panel

@@ -5,21 +5,23 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-namespace zz {
+namespace zz::panel {
+
+using namespace ui;  // the house style's vocabulary
 
 namespace {
 
 constexpr int kGap = 4;  // between the lamp and its caption
 
-QColor lampColour(LampColour colour) {
+QColor lampColour(frontpanel::LampColour colour) {
     switch (colour) {
-        case LampColour::Green:
+        case frontpanel::LampColour::Green:
             return {40, 170, 60};
-        case LampColour::Red:
+        case frontpanel::LampColour::Red:
             return {210, 30, 30};
-        case LampColour::Amber:
+        case frontpanel::LampColour::Amber:
             return {240, 160, 0};
-        case LampColour::Grey:
+        case frontpanel::LampColour::Grey:
             break;
     }
     return {160, 160, 160};
@@ -32,7 +34,7 @@ LinkLampWidget::LinkLampWidget(QWidget *parent) : QWidget(parent) {
     setCursor(Qt::PointingHandCursor);
 }
 
-void LinkLampWidget::show(const LampView &view) {
+void LinkLampWidget::show(const frontpanel::LampView &view) {
     colour_ = view.colour;
     caption_ = QString::fromStdString(view.caption);
     setToolTip(QString::fromStdString(view.tooltip));
@@ -66,4 +68,4 @@ void LinkLampWidget::mouseReleaseEvent(QMouseEvent *event) {
         emit clicked();
 }
 
-}  // namespace zz
+}  // namespace zz::panel

@@ -3,11 +3,11 @@
 // beside it, in the footer's blue. Clicking either asks for a resend. It takes
 // no focus, so the panel's tab order is as it was.
 
-#include "panel/model/link_lamp.h"
+#include "frontpanel/link_lamp.h"
 
 #include <QWidget>
 
-namespace zz {
+namespace zz::panel {
 
 class LinkLampWidget : public QWidget {
     Q_OBJECT
@@ -15,8 +15,8 @@ class LinkLampWidget : public QWidget {
 public:
     explicit LinkLampWidget(QWidget *parent = nullptr);
 
-    void show(const LampView &view);
-    LampColour colour() const { return colour_; }
+    void show(const frontpanel::LampView &view);
+    frontpanel::LampColour colour() const { return colour_; }
     QString caption() const { return caption_; }
 
     static constexpr int kLampDiameter = 12;
@@ -32,8 +32,8 @@ protected:
 private:
     QRect captionRect() const;
 
-    LampColour colour_ = LampColour::Grey;
+    frontpanel::LampColour colour_ = frontpanel::LampColour::Grey;
     QString caption_;
 };
 
-}  // namespace zz
+}  // namespace zz::panel

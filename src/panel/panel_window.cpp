@@ -19,7 +19,9 @@
 
 #include <chrono>
 
-namespace zz {
+namespace zz::panel {
+
+using namespace ui;  // the house style's vocabulary
 
 namespace {
 
@@ -28,7 +30,7 @@ constexpr const char *kCaption = "6175 Virtual Panel";
 
 }  // namespace
 
-PanelWindow::PanelWindow(SerialControl &serial, MessageBoxes &boxes)
+PanelWindow::PanelWindow(link::SerialControl &serial, frontpanel::MessageBoxes &boxes)
     : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       serial_(serial) {
@@ -48,23 +50,23 @@ PanelWindow::PanelWindow(SerialControl &serial, MessageBoxes &boxes)
     const int menuHeight = menuBar()->sizeHint().height();
     w_->placeBackground(QSize(kClientWidth + 2 * kFrameBorder,
                               kTitleBar + menuHeight + kClientHeight + 2 * kFrameBorder));
-    setWindowTitle(windowTitle() + QString::fromLatin1(program::kVersionText));
+    setWindowTitle(windowTitle() + QString::fromLatin1(common::kVersionText));
 
     // The digitLabels labels are views of the register.
     register_.setObserver([this](int i) {
         w_->digitLabels[static_cast<size_t>(i)]->setText(
             QString::fromStdString(register_.digitText(i)));
     });
-    for (int i = 1; i <= ValueRegister::kDigits; ++i)
+    for (int i = 1; i <= frontpanel::ValueRegister::kDigits; ++i)
         w_->digitLabels[static_cast<size_t>(i)]->setText(
             QString::fromStdString(register_.digitText(i)));
-    PanelView &view = *this;
-    logic_ = std::make_unique<PanelLogic>(register_, view, boxes);
+    frontpanel::PanelView &view = *this;
+    logic_ = std::make_unique<frontpanel::PanelLogic>(register_, view, boxes);
 
     // Only the up event of an up wheel and the down event of a down wheel act.
     // The Up and Down keys on either arrow, and the mouse wheel over a digit
     // or its arrows, step that digit as the arrows do.
-    for (int i = 1; i <= ValueRegister::kDigits; ++i) {
+    for (int i = 1; i <= frontpanel::ValueRegister::kDigits; ++i) {
         const auto k = static_cast<size_t>(i);
         connect(w_->upArrows[k], &SpinButton::spinUp, this,
                 [this, i] { act([&] { logic_->upStep(i); }); });
@@ -104,9 +106,9 @@ PanelWindow::PanelWindow(SerialControl &serial, MessageBoxes &boxes)
     // The idle watch: the device's presence once a second, and the record of
     // its last command whenever the records' directory changes. The record
     // found now is the starting point, not news.
-    recordPath_ = commandRecordPath(serial_.devicePath());
-    if (!recordPath_.empty()) lastRecord_ = readCommandRecord(serial_.devicePath());
-    if (const std::string records = commandRecordDirectory(); !records.empty()) {
+    recordPath_ = link::commandRecordPath(serial_.devicePath());
+    if (!recordPath_.empty()) lastRecord_ = link::readCommandRecord(serial_.devicePath());
+    if (const std::string records = link::commandRecordDirectory(); !records.empty()) {
         auto *watcher = new QFileSystemWatcher({QString::fromStdString(records)}, this);
         connect(watcher, &QFileSystemWatcher::directoryChanged, this, &PanelWindow::watchLink);
     }
@@ -148,8 +150,8 @@ void PanelWindow::watchLink() {
 
 void PanelWindow::followRecord() {
     const std::string device = serial_.devicePath();
-    const std::string path = commandRecordPath(device);
-    std::optional<CommandRecord> record = readCommandRecord(device);
+    const std::string path = link::commandRecordPath(device);
+    std::optional<link::CommandRecord> record = link::readCommandRecord(device);
     if (path != recordPath_) {
         // Another port or device: what its record says is old news.
         recordPath_ = path;
@@ -164,7 +166,7 @@ void PanelWindow::followRecord() {
 
 bool PanelWindow::eventFilter(QObject *watched, QEvent *event) {
     if (event->type() != QEvent::Wheel) return QMainWindow::eventFilter(watched, event);
-    for (int i = 1; i <= ValueRegister::kDigits; ++i) {
+    for (int i = 1; i <= frontpanel::ValueRegister::kDigits; ++i) {
         const auto k = static_cast<size_t>(i);
         if (watched != w_->digitLabels[k] && watched != w_->upArrows[k] &&
             watched != w_->downArrows[k])
@@ -180,7 +182,7 @@ bool PanelWindow::eventFilter(QObject *watched, QEvent *event) {
 }
 
 Status PanelWindow::sendCommand(const std::string &command) {
-    return zz::sendCommand(serial_, command);
+    return link::sendCommand(serial_, command);
 }
 
 void PanelWindow::reset() {
@@ -209,7 +211,8 @@ void PanelWindow::runEntry() {
 // Repaints happen now, not later: the new value is on screen before the
 // possibly slow transmission starts.
 void PanelWindow::repaintDigit(int i) {
-    if (i >= 1 && i <= ValueRegister::kDigits) w_->digitLabels[static_cast<size_t>(i)]->repaint();
+    if (i >= 1 && i <= frontpanel::ValueRegister::kDigits)
+        w_->digitLabels[static_cast<size_t>(i)]->repaint();
 }
 
 void PanelWindow::repaintPanel() {
@@ -220,4 +223,4 @@ Status PanelWindow::send(const std::string &command) {
     return sendCommand(command);
 }
 
-}  // namespace zz
+}  // namespace zz::panel

@@ -9,12 +9,12 @@
 // The panel also watches the last-command record of its device: a value that
 // another program of ours sent shows in the digits without being sent again.
 
+#include "frontpanel/link_lamp.h"
+#include "frontpanel/panel_logic.h"
+#include "frontpanel/value_register.h"
+#include "frontpanel/wheel_notches.h"
 #include "link/command_record.h"
 #include "link/serial_control.h"
-#include "panel/model/link_lamp.h"
-#include "panel/model/panel_logic.h"
-#include "panel/model/value_register.h"
-#include "panel/model/wheel_notches.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -28,15 +28,15 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-namespace zz {
+namespace zz::panel {
 
-class PanelWindow : public QMainWindow, private PanelView {
+class PanelWindow : public QMainWindow, private frontpanel::PanelView {
     Q_OBJECT
 
 public:
     // Runs the creation steps (layout, caption with version, colours). The
     // control and the boxes outlive the window.
-    PanelWindow(SerialControl &serial, MessageBoxes &boxes);
+    PanelWindow(link::SerialControl &serial, frontpanel::MessageBoxes &boxes);
     ~PanelWindow() override;
 
     // The panel's public operations.
@@ -44,8 +44,8 @@ public:
     void reset();
     void setDisplay(const std::string &digits);
 
-    SerialControl &serialControl() { return serial_; }
-    ValueRegister &digits() { return register_; }
+    link::SerialControl &serialControl() { return serial_; }
+    frontpanel::ValueRegister &digits() { return register_; }
 
     // The menu commands "COM Port" and "About" are wired by the start-up.
     void setComPortCommand(std::function<void()> command);
@@ -56,7 +56,7 @@ public:
     // Looks at the device and its last-command record now, as the idle
     // watch does (at most a second apart, and whenever a record changes).
     void watchLink();
-    const LinkLamp &lamp() const { return lamp_; }
+    const frontpanel::LinkLamp &lamp() const { return lamp_; }
 
     // How often the device's presence is looked at while idle.
     static constexpr int kPresenceCheckMs = 1000;
@@ -83,17 +83,17 @@ private:
     Status send(const std::string &command) override;
 
     struct Widgets;
-    SerialControl &serial_;
-    ValueRegister register_;
+    link::SerialControl &serial_;
+    frontpanel::ValueRegister register_;
     std::unique_ptr<Widgets> w_;
-    std::unique_ptr<PanelLogic> logic_;
+    std::unique_ptr<frontpanel::PanelLogic> logic_;
     std::function<void()> comPortCommand_;
     std::function<void()> aboutCommand_;
-    LinkLamp lamp_;
+    frontpanel::LinkLamp lamp_;
     QTimer presenceTimer_;
-    WheelNotches wheel_;
-    std::string recordPath_;                   // the record watched
-    std::optional<CommandRecord> lastRecord_;  // as last seen there
+    frontpanel::WheelNotches wheel_;
+    std::string recordPath_;                         // the record watched
+    std::optional<link::CommandRecord> lastRecord_;  // as last seen there
 };
 
-}  // namespace zz
+}  // namespace zz::panel

@@ -21,7 +21,9 @@
 #include <limits>
 #include <optional>
 
-namespace zz {
+namespace zz::panel {
+
+using namespace ui;  // the house style's vocabulary
 
 namespace {
 
@@ -147,11 +149,12 @@ SpinButton *makeWheel(QWidget *parent, const QString &name, int left, int top,
                       SpinButton::Arrow space) {
     auto *wheel = new SpinButton(parent);
     wheel->setObjectName(name);
-    wheel->setGeometry(twipsRect(left, top, kAdjWidth, kAdjHeight));
+    wheel->setGeometry(ui::twipsRect(left, top, kAdjWidth, kAdjHeight));
     wheel->setSpaceArrow(space);
     // The readout covers the inner part of the wheel: the arrow that shows
     // takes every row outside it.
-    const int readoutTop = twips(kReadoutTop), readoutBottom = twips(kReadoutTop + kReadoutHeight);
+    const int readoutTop = ui::twips(kReadoutTop),
+              readoutBottom = ui::twips(kReadoutTop + kReadoutHeight);
     wheel->setSplit(space == SpinButton::Arrow::Up ? readoutTop - wheel->y()
                                                    : readoutBottom - wheel->y());
     return wheel;
@@ -160,16 +163,16 @@ SpinButton *makeWheel(QWidget *parent, const QString &name, int left, int top,
 // A label of the readout: white behind, in the readout's face.
 QLabel *makeReadoutLabel(QWidget *readout, const QString &name, int left, int width,
                          const QString &caption, const QColor &colour) {
-    QLabel *label =
-        makeLabel(readout, {name, left, 0, width, kReadoutHeight, caption, kReadoutFace, colour});
-    setBackground(label, colour::kWhite);
+    QLabel *label = ui::makeLabel(
+        readout, {name, left, 0, width, kReadoutHeight, caption, kReadoutFace, colour});
+    ui::setBackground(label, colour::kWhite);
     return label;
 }
 
 }  // namespace
 
 PanelWindow::Widgets::Widgets(QWidget *clientArea, QMenuBar *menu) : client(clientArea) {
-    registerPanelFonts();
+    ui::registerPanelFonts();
     client->setFont(Face{kSansSerif, kDefaultPoints}.font());
 
     comPortAction = menu->addAction(QStringLiteral("COM Port"));
@@ -181,23 +184,24 @@ PanelWindow::Widgets::Widgets(QWidget *clientArea, QMenuBar *menu) : client(clie
     border = new RectShape(colour::kDesktop, kBorderWidth, std::nullopt, client);
     border->setObjectName(QStringLiteral("BorderShape"));
 
-    background = makePicture(client, QStringLiteral("BGImage"), picture::kPanelBackground);
+    background = ui::makePicture(client, QStringLiteral("BGImage"), picture::kPanelBackground);
     background->setScaledContents(true);
 
     for (const LineRow &row : kLines) {
         auto *line = new LineShape(colour::kGrey, client);
         line->setObjectName(QLatin1StringView(row.name));
-        line->setGeometry(twips(row.x1), twips(row.y1), twips(row.x2) - twips(row.x1), 1);
+        line->setGeometry(ui::twips(row.x1), ui::twips(row.y1),
+                          ui::twips(row.x2) - ui::twips(row.x1), 1);
     }
     for (const RectRow &row : kRects) {
         const QColor border = row.colour.value_or(client->palette().color(QPalette::WindowText));
         auto *shape = new RectShape(border, kRectBorderWidth, row.colour, client);
         shape->setObjectName(QLatin1StringView(row.name));
-        shape->setGeometry(twipsRect(row.left, row.top, row.width, row.height));
+        shape->setGeometry(ui::twipsRect(row.left, row.top, row.width, row.height));
     }
-    for (const Element &row : kLabels) makeLabel(client, row);
-    QLabel *logo = makePicture(client, QStringLiteral("Image1"), picture::kLogo);
-    logo->setGeometry(QRect(twipsPoint(kLogoLeft, kLogoTop), picture::kLogo.size));
+    for (const Element &row : kLabels) ui::makeLabel(client, row);
+    QLabel *logo = ui::makePicture(client, QStringLiteral("Image1"), picture::kLogo);
+    logo->setGeometry(QRect(ui::twipsPoint(kLogoLeft, kLogoTop), picture::kLogo.size));
 
     // The wheels, then the readout panel over their inner halves.
     for (int i = 6; i >= 1; --i)
@@ -209,10 +213,11 @@ PanelWindow::Widgets::Widgets(QWidget *clientArea, QMenuBar *menu) : client(clie
 
     readoutPanel = new QFrame(client);
     readoutPanel->setObjectName(QStringLiteral("SSPanel1"));
-    readoutPanel->setGeometry(twipsRect(kReadoutLeft, kReadoutTop, kReadoutWidth, kReadoutHeight));
+    readoutPanel->setGeometry(
+        ui::twipsRect(kReadoutLeft, kReadoutTop, kReadoutWidth, kReadoutHeight));
     readoutPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     readoutPanel->setLineWidth(kReadoutLineWidth);
-    setBackground(readoutPanel, colour::kWhite);
+    ui::setBackground(readoutPanel, colour::kWhite);
 
     for (int i = 6; i >= 1; --i)
         digitLabels[i] =
@@ -222,22 +227,22 @@ PanelWindow::Widgets::Widgets(QWidget *clientArea, QMenuBar *menu) : client(clie
                      QStringLiteral("."), kBlack);
 
     // Enter belongs to the entry box alone: no button is the default.
-    presetButtons[0] = makeButton(client, kZeroButton);
+    presetButtons[0] = ui::makeButton(client, kZeroButton);
     for (int n = 1; n <= 7; ++n) {
         const PresetRow &row = kPresets[n];
         presetButtons[n] =
-            makeButton(client, {QStringLiteral("RanBut%1").arg(n), row.left, kPresetTop, row.width,
-                                kPresetHeight, row.caption, kUnitFace});
+            ui::makeButton(client, {QStringLiteral("RanBut%1").arg(n), row.left, kPresetTop,
+                                    row.width, kPresetHeight, row.caption, kUnitFace});
     }
 
     entryBox = new EntryBox(client);
-    placeElement(entryBox, kEntryBox);
+    ui::placeElement(entryBox, kEntryBox);
     entryBox->setMaxLength(std::numeric_limits<int>::max());  // no limit on what is typed
 
-    setButton = makeButton(client, kSetButton);
-    exitButton = makeButton(client, kExitButton);
+    setButton = ui::makeButton(client, kSetButton);
+    exitButton = ui::makeButton(client, kExitButton);
     linkLamp = new LinkLampWidget(client);
-    placeElement(linkLamp, kLinkLamp);
+    ui::placeElement(linkLamp, kLinkLamp);
 
     // Tab order: up arrows 6..1, down arrows 6..1, then the rest of the panel.
     QList<QWidget *> order;
@@ -257,4 +262,4 @@ void PanelWindow::Widgets::placeBackground(QSize outer) {
                         outer.height() - kBorderInset);
 }
 
-}  // namespace zz
+}  // namespace zz::panel

@@ -13,7 +13,7 @@ class QAction;
 class QFrame;
 class QMenuBar;
 
-namespace zz {
+namespace zz::panel {
 
 class EntryBox;
 class LinkLampWidget;
@@ -43,4 +43,4 @@ struct PanelWindow::Widgets {
     QAction *aboutAction = nullptr;
 };
 
-}  // namespace zz
+}  // namespace zz::panel

@@ -6,7 +6,7 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 
-namespace zz {
+namespace zz::panel {
 
 SpinButton::SpinButton(QWidget *parent) : QWidget(parent) {
     setFocusPolicy(Qt::StrongFocus);
@@ -145,4 +145,4 @@ void SpinButton::paintEvent(QPaintEvent *) {
     paintHalf(painter, Arrow::Down);
 }
 
-}  // namespace zz
+}  // namespace zz::panel

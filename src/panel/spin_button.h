@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <QWidget>
 
-namespace zz {
+namespace zz::panel {
 
 class SpinButton : public QWidget {
     Q_OBJECT
@@ -60,4 +60,4 @@ private:
     QTimer repeatTimer_;
 };
 
-}  // namespace zz
+}  // namespace zz::panel

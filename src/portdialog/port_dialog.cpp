@@ -22,14 +22,16 @@
 #include <string_view>
 #include <utility>
 
-namespace zz {
+namespace zz::portdialog {
+
+using namespace ui;  // the house style's vocabulary
 
 namespace {
 
 // The dialog's size and its elements, in twips. It is as big as its picture.
 constexpr int kWidth = 5820;
 constexpr int kHeight = 2310;
-static_assert(QSize(twips(kWidth), twips(kHeight)) == picture::kDialogBackground.size);
+static_assert(QSize(ui::twips(kWidth), ui::twips(kHeight)) == picture::kDialogBackground.size);
 
 constexpr Face kArialMedium{face::kArial, face::kMediumPoints};
 constexpr Face kArialLargeBold{face::kArial, 20.25, true};
@@ -47,12 +49,12 @@ constexpr int kListedPorts = 20;
 // text form before it is rounded, so "3.4999999999999996" is port 4, as the
 // text reads, not 3. No result when it is beyond the 16-bit range.
 std::optional<int> portNumber(const std::string &boxText) {
-    const LeadingNumber read = readLeadingNumber(boxText);
+    const common::LeadingNumber read = common::readLeadingNumber(boxText);
     if (read.overflow) return std::nullopt;
     char text[32];
     const auto written =
         std::to_chars(text, text + sizeof text, read.value, std::chars_format::general, 15);
-    const auto port = toInt16(leadingNumber(std::string_view(text, written.ptr)));
+    const auto port = common::toInt16(common::leadingNumber(std::string_view(text, written.ptr)));
     if (!port) return std::nullopt;
     return *port;
 }
@@ -64,27 +66,27 @@ PortDialog::PortDialog(int currentPort, Acceptor acceptor)
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                            Qt::CustomizeWindowHint),
       acceptor_(std::move(acceptor)) {
-    registerPanelFonts();  // the stand-ins must be in place before any font is matched
+    ui::registerPanelFonts();  // the stand-ins must be in place before any font is matched
     setObjectName(QStringLiteral("CommPortForm"));
     setWindowTitle(QStringLiteral("Set Communication Port"));
-    setFixedSize(twips(kWidth), twips(kHeight));
+    setFixedSize(ui::twips(kWidth), ui::twips(kHeight));
     QIcon icon(picture::kPortIcon.resource());
     icon.addFile(picture::kPortIconSmall.resource());
     setWindowIcon(icon);
     setFont(Face{}.font());
     background_.load(picture::kDialogBackground.resource());
 
-    prompt_ = makeLabel(this, kPrompt);
-    makeLabel(this, kComLabel)->setWordWrap(false);  // one word, large: it stays on its line
+    prompt_ = ui::makeLabel(this, kPrompt);
+    ui::makeLabel(this, kComLabel)->setWordWrap(false);  // one word, large: it stays on its line
 
     portBox_ = new QComboBox(this);
-    placeElement(portBox_, kPortBox);
+    ui::placeElement(portBox_, kPortBox);
     portBox_->setEditable(true);
     portBox_->setInsertPolicy(QComboBox::NoInsert);  // Enter must not grow the list
 
     // Enter presses neither button: no key has a meaning of its own.
-    exitButton_ = makeButton(this, kExitButton);
-    okButton_ = makeButton(this, kOkButton);
+    exitButton_ = ui::makeButton(this, kExitButton);
+    okButton_ = ui::makeButton(this, kOkButton);
 
     setTabOrder(exitButton_, okButton_);
     setTabOrder(okButton_, portBox_);
@@ -100,7 +102,7 @@ PortDialog::PortDialog(int currentPort, Acceptor acceptor)
 
     // The load step.
     for (int i = 1; i <= kListedPorts; ++i) portBox_->addItem(QString::number(i));
-    const QString current = QString::fromStdString(wholeNumberText(currentPort));
+    const QString current = QString::fromStdString(common::wholeNumberText(currentPort));
     if (const int i = portBox_->findText(current); i >= 0) portBox_->setCurrentIndex(i);
     portBox_->setEditText(current);
     updatePortTip();
@@ -120,8 +122,8 @@ void PortDialog::confirm() {
 
 void PortDialog::updatePortTip() {
     const auto port = portNumber(portBox_->currentText().toStdString());
-    const bool usable = port && *port >= kMinPort && *port <= kMaxPort;
-    portBox_->setToolTip(usable ? QString::fromStdString(describePort(*port))
+    const bool usable = port && link::isPortNumber(*port);
+    portBox_->setToolTip(usable ? QString::fromStdString(link::describePort(*port))
                                 : QStringLiteral("not a port number"));
 }
 
@@ -141,4 +143,4 @@ void PortDialog::paintEvent(QPaintEvent *) {
     painter.drawPixmap(0, 0, background_);
 }
 
-}  // namespace zz
+}  // namespace zz::portdialog

@@ -14,7 +14,7 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 
-namespace zz {
+namespace zz::portdialog {
 
 class PortDialog : public QDialog {
     Q_OBJECT
@@ -56,4 +56,4 @@ private:
     Outcome outcome_ = Outcome::Closed;
 };
 
-}  // namespace zz
+}  // namespace zz::portdialog

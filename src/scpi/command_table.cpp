@@ -1,12 +1,15 @@
 #include "scpi/command_table.h"
 
-#include "automation/decimal_text.h"
 #include "automation/setpoint.h"
-#include "common/ohms_command.h"
+#include "box/ohms_command.h"
+#include "box/range.h"
+#include "box/sensor_catalogue.h"
+#include "common/decimal_text.h"
 #include "common/version.h"
 #include "scpi/program_data.h"
 #include "scpi/session.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <optional>
@@ -23,7 +26,7 @@ constexpr std::string_view kNotANumber = "9.91E+37";
 struct Limits {
     double min, max, def;
 };
-constexpr Limits kOhms{0.0, kMaxOhms, kDefaultOhms};
+constexpr Limits kOhms{box::kMinOhms, box::kMaxOhms, box::kStartOhms};
 constexpr Limits kR25{1.0, 100e6, kDefaultR25};
 constexpr Limits kBeta{1.0, 100000.0, kDefaultBeta};
 
@@ -100,7 +103,7 @@ std::optional<Kind> limitParam(Session &s, const Params &p, bool withDefault) {
     return n->kind;
 }
 
-void send(Session &s, const automation::Outcome<automation::Setpoint> &point) {
+void send(Session &s, const Outcome<automation::Setpoint> &point) {
     if (!point) {
         s.fail(error::kDataOutOfRange);
         return;
@@ -116,10 +119,10 @@ std::string ohmsText(double ohms) {
 }
 
 std::string limitText(Kind kind, const Limits &limits, double value) {
-    return automation::decimalText(kind == Kind::Min   ? limits.min
-                                   : kind == Kind::Max ? limits.max
-                                                       : value,
-                                   6);
+    return common::decimalText(kind == Kind::Min   ? limits.min
+                               : kind == Kind::Max ? limits.max
+                                                   : value,
+                               6);
 }
 
 // ---- SOURce:RESistance
@@ -144,10 +147,10 @@ void queryResistance(Session &s, const Params &p) {
 
 // ---- SOURce:TEMPerature
 
-std::optional<TemperatureUnit> unitNamed(std::string_view name) {
-    if (name == "C" || name == "CEL") return TemperatureUnit::Celsius;
-    if (name == "F" || name == "FAR") return TemperatureUnit::Fahrenheit;
-    if (name == "K") return TemperatureUnit::Kelvin;
+std::optional<box::TemperatureUnit> unitNamed(std::string_view name) {
+    if (name == "C" || name == "CEL") return box::TemperatureUnit::Celsius;
+    if (name == "F" || name == "FAR") return box::TemperatureUnit::Fahrenheit;
+    if (name == "K") return box::TemperatureUnit::Kelvin;
     return std::nullopt;
 }
 
@@ -155,56 +158,63 @@ void setTemperature(Session &s, const Params &p) {
     if (!counted(s, p, 1, 1)) return;
     const auto n = numeric(s, p[0]);
     if (!n) return;
-    Instrument &box = s.instrument();
+    Instrument &instrument = s.instrument();
     double celsius = 0.0;
     if (n->kind == Kind::Min) {
-        celsius = box.minCelsius();
+        celsius = instrument.minCelsius();
     } else if (n->kind == Kind::Max) {
-        celsius = box.maxCelsius();
+        celsius = instrument.maxCelsius();
     } else if (n->kind == Kind::Def) {
         s.fail(error::kIllegalParameterValue);
         return;
     } else {
-        const auto unit = n->suffix.empty() ? box.unit : unitNamed(n->suffix);
+        const auto unit = n->suffix.empty() ? instrument.unit : unitNamed(n->suffix);
         if (!unit) {
             s.fail(error::kInvalidSuffix);
             return;
         }
-        celsius = toCelsius(n->value, *unit);
+        celsius = box::toCelsius(n->value, *unit);
     }
     // The thermistor model gives a resistance even at infinity.
     if (!std::isfinite(celsius)) {
         s.fail(error::kDataOutOfRange);
         return;
     }
-    send(s, automation::setpointForTemperature(box.sensor(), celsius));
+    send(s, automation::setpointForTemperature(instrument.sensor(), celsius));
 }
 
 void queryTemperature(Session &s, const Params &p) {
     const auto kind = limitParam(s, p, false);
     if (!kind) return;
-    const Instrument &box = s.instrument();
-    std::optional<double> celsius = box.lastCelsius();
-    if (*kind != Kind::Value) celsius = *kind == Kind::Min ? box.minCelsius() : box.maxCelsius();
-    s.respond(celsius ? automation::decimalText(fromCelsius(*celsius, box.unit), 4)
+    const Instrument &instrument = s.instrument();
+    std::optional<double> celsius = instrument.lastCelsius();
+    if (*kind != Kind::Value)
+        celsius = *kind == Kind::Min ? instrument.minCelsius() : instrument.maxCelsius();
+    s.respond(celsius ? common::decimalText(box::fromCelsius(*celsius, instrument.unit), 4)
                       : std::string(kNotANumber));
 }
 
-constexpr struct {
-    std::string_view name;
-    SensorKind kind;
-} kSensors[] = {{"PT100", SensorKind::Pt100},
-                {"PT500", SensorKind::Pt500},
-                {"PT1000", SensorKind::Pt1000},
-                {"NTC", SensorKind::Ntc}};
+// TEMP:SENS takes the catalogue's names in capitals, and NTC for the
+// thermistor of TEMP:NTC:R25 and TEMP:NTC:BETA.
+constexpr std::string_view kThermistorName = "NTC";
+
+std::string upper(std::string_view text) {
+    std::string out(text);
+    for (char &c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return out;
+}
 
 void setSensor(Session &s, const Params &p) {
     if (!counted(s, p, 1, 1)) return;
     const auto name = word(s, p[0]);
     if (!name) return;
-    for (const auto &sensor : kSensors) {
-        if (*name != sensor.name) continue;
-        s.instrument().sensorKind = sensor.kind;
+    if (*name == kThermistorName) {
+        s.instrument().curve = nullptr;
+        return;
+    }
+    for (const box::SensorType &type : box::sensorTypes()) {
+        if (*name != upper(type.name)) continue;
+        s.instrument().curve = &type;
         return;
     }
     s.fail(error::kIllegalParameterValue);
@@ -212,8 +222,8 @@ void setSensor(Session &s, const Params &p) {
 
 void querySensor(Session &s, const Params &p) {
     if (!counted(s, p, 0, 0)) return;
-    for (const auto &sensor : kSensors)
-        if (sensor.kind == s.instrument().sensorKind) s.respond(sensor.name);
+    const box::SensorType *curve = s.instrument().curve;
+    s.respond(curve ? upper(curve->name) : std::string(kThermistorName));
 }
 
 void setR25(Session &s, const Params &p) {
@@ -262,10 +272,10 @@ void setUnit(Session &s, const Params &p) {
 
 void queryUnit(Session &s, const Params &p) {
     if (!counted(s, p, 0, 0)) return;
-    const TemperatureUnit unit = s.instrument().unit;
-    s.respond(unit == TemperatureUnit::Celsius      ? "C"
-              : unit == TemperatureUnit::Fahrenheit ? "F"
-                                                    : "K");
+    const box::TemperatureUnit unit = s.instrument().unit;
+    s.respond(unit == box::TemperatureUnit::Celsius      ? "C"
+              : unit == box::TemperatureUnit::Fahrenheit ? "F"
+                                                         : "K");
 }
 
 void queryError(Session &s, const Params &p) {
@@ -285,7 +295,7 @@ void queryVersion(Session &s, const Params &p) {
 void identify(Session &s, const Params &p) {
     // No serial number can be read from the box: the field is 0.
     if (counted(s, p, 0, 0))
-        s.respond(std::string(program::kCompany) + ",6175,0," + program::kVersion);
+        s.respond(std::string(common::kCompany) + ",6175,0," + common::kVersion);
 }
 
 void reset(Session &s, const Params &p) {

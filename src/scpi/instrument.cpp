@@ -1,18 +1,15 @@
 #include "scpi/instrument.h"
 
-#include "automation/rtd.h"
-#include "automation/temperature_text.h"
-#include "common/ohms_command.h"
-#include "panel/model/panel_texts.h"
+#include "box/ohms_command.h"
+#include "box/range.h"
 
-#include <charconv>
 #include <cmath>
 
 namespace zz::scpi {
 
 namespace {
 
-constexpr double kKelvinAt0C = -automation::kAbsoluteZeroC;
+constexpr double kKelvinAt0C = -box::kAbsoluteZeroC;
 constexpr double kT25 = 25.0 + kKelvinAt0C;
 // A thermistor model holds far beyond any real part; MAX stops here.
 constexpr double kThermistorMaxC = 1000.0;
@@ -26,30 +23,6 @@ double thermistorCelsius(double r25, double beta, double ohms) {
 
 }  // namespace
 
-double toCelsius(double value, TemperatureUnit unit) {
-    switch (unit) {
-        case TemperatureUnit::Fahrenheit:
-            return (value - 32.0) * 5.0 / 9.0;
-        case TemperatureUnit::Kelvin:
-            return value - kKelvinAt0C;
-        case TemperatureUnit::Celsius:
-            break;
-    }
-    return value;
-}
-
-double fromCelsius(double celsius, TemperatureUnit unit) {
-    switch (unit) {
-        case TemperatureUnit::Fahrenheit:
-            return celsius * 9.0 / 5.0 + 32.0;
-        case TemperatureUnit::Kelvin:
-            return celsius + kKelvinAt0C;
-        case TemperatureUnit::Celsius:
-            break;
-    }
-    return celsius;
-}
-
 Status Instrument::send(const automation::Setpoint &point) {
     const Status status = link_.send(point.command);
     if (status && point.celsius) {
@@ -60,21 +33,17 @@ Status Instrument::send(const automation::Setpoint &point) {
 }
 
 Status Instrument::reset() {
-    sensorKind = SensorKind::Pt100;
+    curve = defaultCurve();
     r25 = kDefaultR25;
     beta = kDefaultBeta;
-    unit = TemperatureUnit::Celsius;
-    return link_.send(panel_text::kStartCommand);
+    unit = box::TemperatureUnit::Celsius;
+    return link_.send(box::kStartCommand);
 }
 
 std::optional<double> Instrument::lastOhms() const {
     const auto command = link_.lastCommand();
-    if (!command || command->empty()) return std::nullopt;
-    double ohms = 0.0;
-    const char *end = command->data() + command->size();
-    const auto [stop, ec] = std::from_chars(command->data(), end, ohms, std::chars_format::fixed);
-    if (ec != std::errc{} || stop != end || !(ohms >= 0.0 && ohms <= kMaxOhms)) return std::nullopt;
-    return ohms;
+    if (!command) return std::nullopt;
+    return box::commandOhms(*command);
 }
 
 std::optional<double> Instrument::lastCelsius() const {
@@ -83,30 +52,21 @@ std::optional<double> Instrument::lastCelsius() const {
     return lastCelsius_;
 }
 
-automation::Sensor Instrument::sensor() const {
-    switch (sensorKind) {
-        case SensorKind::Pt500:
-            return automation::PlatinumSensor{500.0};
-        case SensorKind::Pt1000:
-            return automation::PlatinumSensor{1000.0};
-        case SensorKind::Ntc:
-            return automation::BetaThermistor{r25, beta};
-        case SensorKind::Pt100:
-            break;
-    }
-    return automation::PlatinumSensor{100.0};
+box::Sensor Instrument::sensor() const {
+    if (curve) return box::CurveSensor{curve};
+    return box::BetaThermistor{r25, beta};
 }
 
 // A thermistor's resistance falls as it warms: MIN is where it reaches the
 // top of the box's range, MAX where it comes down to 0.1 Ω.
 double Instrument::minCelsius() const {
-    if (sensorKind != SensorKind::Ntc) return automation::rtd::kMinC;
-    return thermistorCelsius(r25, beta, kMaxOhms);
+    if (curve) return curve->minC;
+    return thermistorCelsius(r25, beta, box::kMaxOhms);
 }
 
 double Instrument::maxCelsius() const {
-    if (sensorKind != SensorKind::Ntc) return automation::rtd::kMaxC;
-    return thermistorCelsius(r25, beta, 0.1);
+    if (curve) return curve->maxC;
+    return thermistorCelsius(r25, beta, box::kResolutionOhms);
 }
 
 }  // namespace zz::scpi

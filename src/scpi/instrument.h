@@ -3,8 +3,9 @@
 // sent to it, and the settings of the sensor it stands in for. One instance
 // is shared by all connections, as an instrument's settings are.
 
-#include "automation/sensor.h"
 #include "automation/setpoint.h"
+#include "box/sensor.h"
+#include "box/temperature.h"
 #include "common/status.h"
 
 #include <optional>
@@ -25,15 +26,8 @@ public:
     virtual std::optional<std::string> lastCommand() const = 0;
 };
 
-enum class SensorKind { Pt100, Pt500, Pt1000, Ntc };
-enum class TemperatureUnit { Celsius, Fahrenheit, Kelvin };
-
-inline constexpr double kDefaultOhms = 10000.0;
 inline constexpr double kDefaultR25 = 10000.0;
 inline constexpr double kDefaultBeta = 3950.0;
-
-double toCelsius(double value, TemperatureUnit unit);
-double fromCelsius(double celsius, TemperatureUnit unit);
 
 class Instrument {
 public:
@@ -49,12 +43,15 @@ public:
     // The temperature of that command, while the box still holds it.
     std::optional<double> lastCelsius() const;
 
-    SensorKind sensorKind = SensorKind::Pt100;
+    // A row of the sensor catalogue; nothing for the thermistor of r25 and beta.
+    const box::SensorType *curve = defaultCurve();
     double r25 = kDefaultR25;
     double beta = kDefaultBeta;
-    TemperatureUnit unit = TemperatureUnit::Celsius;
+    box::TemperatureUnit unit = box::TemperatureUnit::Celsius;
 
-    automation::Sensor sensor() const;
+    static const box::SensorType *defaultCurve() { return &box::sensorTypes().front(); }
+
+    box::Sensor sensor() const;
     // The temperatures whose resistance the box can present with this sensor.
     double minCelsius() const;
     double maxCelsius() const;

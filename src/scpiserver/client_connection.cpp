@@ -1,7 +1,7 @@
 #include "scpiserver/client_connection.h"
 
+#include "program/stop_signals.h"
 #include "scpiserver/server_log.h"
-#include "startup/termination_signals.h"
 
 #include <QTcpSocket>
 
@@ -39,7 +39,7 @@ void ClientConnection::queueTurn() {
 // One line per turn: the other clients' lines come in between.
 void ClientConnection::takeTurn() {
     turnQueued_ = false;
-    if (ended_ || terminationSignal()) return;
+    if (ended_ || program::stopSignal()) return;
     if (pending_.empty() && !fillPending()) {
         if (socket_->state() == QAbstractSocket::UnconnectedState) {
             const auto left = splitter_.pending();

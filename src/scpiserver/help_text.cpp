@@ -1,6 +1,6 @@
 #include "scpiserver/help_text.h"
 
-#include "common/version.h"
+#include "program/version_banner.h"
 
 namespace zz::scpiserver {
 
@@ -39,7 +39,7 @@ The box cannot be read back: RES? answers the value last sent to it whole
 (by this server or another program of ours, from the device's last-command
 record), and TEMP? the temperature of that value while the box still holds
 it; 9.91E+37 when it is not known. *RST sends the start command 10000.
-Sensor, unit and NTC settings are shared by all clients; each client has its
+box::Sensor, unit and NTC settings are shared by all clients; each client has its
 own error queue and status registers. Up to 16 clients at once.
 
 SIGTERM or Ctrl+C finishes the line of commands in progress, closes the

@@ -6,7 +6,7 @@
 namespace zz::scpiserver {
 
 Status LinkBox::send(std::string_view command) {
-    const Status status = sendCommand(control_, command);
+    const Status status = link::sendCommand(control_, command);
     if (status) {
         sent_ = std::string(command);
     } else {
@@ -16,7 +16,7 @@ Status LinkBox::send(std::string_view command) {
 }
 
 std::optional<std::string> LinkBox::lastCommand() const {
-    if (const auto record = readCommandRecord(control_.devicePath())) return record->command;
+    if (const auto record = link::readCommandRecord(control_.devicePath())) return record->command;
     return sent_;
 }
 

@@ -10,13 +10,13 @@ namespace zz::scpiserver {
 
 class LinkBox : public scpi::BoxLink {
 public:
-    explicit LinkBox(SerialControl &control) : control_(control) {}
+    explicit LinkBox(link::SerialControl &control) : control_(control) {}
 
     Status send(std::string_view command) override;  // a failure is logged
     std::optional<std::string> lastCommand() const override;
 
 private:
-    SerialControl &control_;
+    link::SerialControl &control_;
     std::optional<std::string> sent_;  // when the record cannot be read
 };
 

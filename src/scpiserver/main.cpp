@@ -2,14 +2,14 @@
 // socket are carried out on the box's serial link.
 
 #include "common/version.h"
-#include "ctl/port_selection.h"
 #include "link/command_record.h"
+#include "program/port_selection.h"
+#include "program/stop_signals.h"
 #include "scpiserver/help_text.h"
 #include "scpiserver/link_box.h"
 #include "scpiserver/scpi_server.h"
 #include "scpiserver/server_log.h"
 #include "scpiserver/server_options.h"
-#include "startup/termination_signals.h"
 
 #include <QCoreApplication>
 #include <QHostAddress>
@@ -53,12 +53,15 @@ int main(int argc, char **argv) {
     const auto host = listen ? hostAddress(listen->host) : std::nullopt;
     if (!host) return usageError("--listen: \"" + listenText + "\" is not ADDRESS:PORT");
 
-    SerialControl control;
-    const PortRequest portRequest{options.port, options.device};
-    if (const Status port = selectPort(portRequest, control); !port) return usageError(port.text());
+    link::SerialControl control;
+    const program::PortRequest portRequest{options.port, options.device};
+    if (const Status port = program::selectPort(portRequest, control); !port)
+        return usageError(port.text());
 
     QCoreApplication app(argc, argv);
-    watchTerminationSignals();
+    program::watchStopSignals([] {
+        QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(program::stopStatus()); });
+    });
     LinkBox link(control);
     scpi::Instrument instrument(link);
     ScpiServer server(instrument);
@@ -70,10 +73,10 @@ int main(int argc, char **argv) {
         logLine("warning: anyone who can reach " + server.address().toStdString() +
                 " can set the box; SCPI over raw TCP has no authentication");
     logLine("listening on " + server.address().toStdString() + ", the box on " +
-            describeSelection(portRequest, control));
+            program::describeSelection(portRequest, control));
 
     app.exec();
     server.close();
-    logLine("stopped by signal " + std::to_string(terminationSignal()));
+    logLine("stopped by signal " + std::to_string(program::stopSignal()));
     return 0;
 }

@@ -6,7 +6,7 @@
 #include <QFontDatabase>
 #include <QStringList>
 
-namespace zz {
+namespace zz::ui {
 namespace {
 
 const QString kStandIn = QStringLiteral("Liberation Sans");
@@ -49,4 +49,4 @@ QFont panelFont(const QString &family, qreal pointSize, bool bold, bool italic) 
     return font;
 }
 
-}  // namespace zz
+}  // namespace zz::ui

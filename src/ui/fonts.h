@@ -6,7 +6,7 @@
 #include <QFont>
 #include <QString>
 
-namespace zz {
+namespace zz::ui {
 
 // Registers the embedded faces and the stand-ins for missing families.
 // Needs a QGuiApplication; safe to call more than once.
@@ -16,4 +16,4 @@ void registerPanelFonts();
 // a stand-in it comes out bold, as the real face is always heavy.
 QFont panelFont(const QString &family, qreal pointSize, bool bold = false, bool italic = false);
 
-}  // namespace zz
+}  // namespace zz::ui

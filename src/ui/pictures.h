@@ -6,7 +6,7 @@
 #include <QSize>
 #include <QString>
 
-namespace zz {
+namespace zz::ui {
 
 struct Picture {
     const char *file;  // under resources/, and under ":/" in the resources
@@ -37,4 +37,4 @@ inline constexpr Picture kMenuIcons[] = {{"icons/logo64.png", {64, 64}},
 
 }  // namespace picture
 
-}  // namespace zz
+}  // namespace zz::ui

@@ -2,7 +2,7 @@
 
 #include <QMessageBox>
 
-namespace zz {
+namespace zz::ui {
 
 QString boxText(const std::string &text) {
     QString s = QString::fromStdString(text);
@@ -23,4 +23,4 @@ bool QtMessageBoxes::askYesNo(const std::string &title, const std::string &text)
     return box.exec() == QMessageBox::Yes;
 }
 
-}  // namespace zz
+}  // namespace zz::ui

@@ -1,13 +1,13 @@
 #pragma once
 // The real message boxes: QMessageBox with no owner window.
 
-#include "common/message_boxes.h"
+#include "frontpanel/message_boxes.h"
 
 #include <QString>
 
-namespace zz {
+namespace zz::ui {
 
-class QtMessageBoxes : public MessageBoxes {
+class QtMessageBoxes : public frontpanel::MessageBoxes {
 public:
     void exclamation(const std::string &title, const std::string &text) override;
     bool askYesNo(const std::string &title, const std::string &text) override;
@@ -17,4 +17,4 @@ public:
 // each one as a line break.
 QString boxText(const std::string &text);
 
-}  // namespace zz
+}  // namespace zz::ui

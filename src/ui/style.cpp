@@ -8,7 +8,7 @@
 #include <QPixmap>
 #include <QPushButton>
 
-namespace zz {
+namespace zz::ui {
 
 QFont Face::font() const {
     return panelFont(family, points, bold, italic);
@@ -78,4 +78,4 @@ void setBackground(QWidget *widget, const QColor &colour) {
     widget->setAutoFillBackground(true);
 }
 
-}  // namespace zz
+}  // namespace zz::ui

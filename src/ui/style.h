@@ -20,7 +20,7 @@ class QLabel;
 class QPushButton;
 class QWidget;
 
-namespace zz {
+namespace zz::ui {
 
 struct Picture;
 
@@ -101,4 +101,4 @@ void setTextColour(QWidget *widget, const QColor &colour);
 // A background filled with the colour.
 void setBackground(QWidget *widget, const QColor &colour);
 
-}  // namespace zz
+}  // namespace zz::ui

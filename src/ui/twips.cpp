@@ -1,6 +1,6 @@
 #include "ui/twips.h"
 
-namespace zz {
+namespace zz::ui {
 
 QRect twipsRect(int left, int top, int width, int height) {
     return QRect(twips(left), twips(top), twips(width), twips(height));
@@ -10,4 +10,4 @@ QPoint twipsPoint(int x, int y) {
     return QPoint(twips(x), twips(y));
 }
 
-}  // namespace zz
+}  // namespace zz::ui

@@ -5,7 +5,7 @@
 #include <QPoint>
 #include <QRect>
 
-namespace zz {
+namespace zz::ui {
 
 inline constexpr int kTwipsPerPixel = 15;
 
@@ -16,4 +16,4 @@ constexpr int twips(int t) {
 QRect twipsRect(int left, int top, int width, int height);
 QPoint twipsPoint(int x, int y);
 
-}  // namespace zz
+}  // namespace zz::ui

@@ -9,6 +9,7 @@
 #include <sstream>
 
 using namespace zz::automation;
+using zz::Outcome;
 using namespace std::chrono_literals;
 
 namespace {

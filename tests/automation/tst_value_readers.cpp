@@ -11,6 +11,7 @@
 #include <cmath>
 
 using namespace zz::automation;
+using zz::Outcome;
 
 namespace {
 

@@ -167,12 +167,14 @@ void tst_LeadingNumber::reads() {
     QFETCH(double, value);
     QFETCH(bool, overflow);
 
-    const auto result = zz::readLeadingNumber(std::string_view(text.constData(), text.size()));
+    const auto result =
+        zz::common::readLeadingNumber(std::string_view(text.constData(), text.size()));
     QVERIFY2(sameDouble(result.value, value), qPrintable(QStringLiteral("got %1, want %2")
                                                              .arg(result.value, 0, 'g', 17)
                                                              .arg(value, 0, 'g', 17)));
     QCOMPARE(result.overflow, overflow);
-    QVERIFY(sameDouble(zz::leadingNumber(std::string_view(text.constData(), text.size())), value));
+    QVERIFY(sameDouble(zz::common::leadingNumber(std::string_view(text.constData(), text.size())),
+                       value));
 }
 
 QTEST_APPLESS_MAIN(tst_LeadingNumber)

@@ -48,7 +48,7 @@ void tst_NumberText::toInt16() {
     QFETCH(bool, fits);
     QFETCH(int, expected);
 
-    const auto result = zz::toInt16(value);
+    const auto result = zz::common::toInt16(value);
     QCOMPARE(result.has_value(), fits);
     if (fits) QCOMPARE(int(*result), expected);
 }
@@ -67,7 +67,7 @@ void tst_NumberText::wholeNumberText_data() {
 void tst_NumberText::wholeNumberText() {
     QFETCH(qlonglong, value);
     QFETCH(QByteArray, text);
-    QCOMPARE(QByteArray::fromStdString(zz::wholeNumberText(value)), text);
+    QCOMPARE(QByteArray::fromStdString(zz::common::wholeNumberText(value)), text);
 }
 
 void tst_NumberText::formatFixed_data() {
@@ -117,7 +117,7 @@ void tst_NumberText::formatFixed_data() {
 void tst_NumberText::formatFixed() {
     QFETCH(double, value);
     QFETCH(QByteArray, text);
-    QCOMPARE(QByteArray::fromStdString(zz::formatFixed00000_0(value)), text);
+    QCOMPARE(QByteArray::fromStdString(zz::common::formatFixed00000_0(value)), text);
 }
 
 QTEST_APPLESS_MAIN(tst_NumberText)

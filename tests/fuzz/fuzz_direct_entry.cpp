@@ -2,8 +2,8 @@
 // a command "ddddd.d" close to the number the text begins with.
 
 #include "common/leading_number.h"
+#include "frontpanel/direct_entry.h"
 #include "fuzz_check.h"
-#include "panel/model/direct_entry.h"
 
 #include <cmath>
 #include <cstddef>
@@ -13,8 +13,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     using Kind = zz::EntryDecision::Kind;
     const std::string_view typed(reinterpret_cast<const char *>(data), size);
-    const zz::EntryDecision decision = zz::decideEntry(typed);
-    const double read = zz::leadingNumber(typed);
+    const zz::EntryDecision decision = zz::frontpanel::decideEntry(typed);
+    const double read = zz::common::leadingNumber(typed);
     const bool blank = typed.find_first_not_of(' ') == std::string_view::npos;
 
     FUZZ_CHECK((decision.kind == Kind::Blank) == blank);

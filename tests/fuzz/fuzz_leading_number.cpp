@@ -13,7 +13,7 @@
 
 namespace {
 
-bool same(const zz::LeadingNumber &a, const zz::LeadingNumber &b) {
+bool same(const zz::common::LeadingNumber &a, const zz::common::LeadingNumber &b) {
     // Bitwise equal values: +0 and -0 differ here.
     return a.overflow == b.overflow && std::signbit(a.value) == std::signbit(b.value) &&
            (a.value == b.value);
@@ -27,24 +27,24 @@ bool isBlank(char c) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char *>(data), size);
-    const zz::LeadingNumber read = zz::readLeadingNumber(text);
+    const zz::common::LeadingNumber read = zz::common::readLeadingNumber(text);
 
     FUZZ_CHECK(!std::isnan(read.value));
     FUZZ_CHECK(read.overflow == std::isinf(read.value));
     FUZZ_CHECK(read.value != 0.0 || !std::signbit(read.value));
 
     // A NUL fits nowhere in a number: nothing after it counts.
-    FUZZ_CHECK(same(read, zz::readLeadingNumber(text.substr(0, text.find('\0')))));
+    FUZZ_CHECK(same(read, zz::common::readLeadingNumber(text.substr(0, text.find('\0')))));
 
     // Blanks are skipped wherever they stand.
     std::string squeezed;
     for (const char c : text)
         if (!isBlank(c)) squeezed.push_back(c);
-    FUZZ_CHECK(same(read, zz::readLeadingNumber(squeezed)));
+    FUZZ_CHECK(same(read, zz::common::readLeadingNumber(squeezed)));
 
     // A minus sign in front of an unsigned numeral negates it.
     if (!squeezed.empty() && squeezed[0] != '+' && squeezed[0] != '-' && squeezed[0] != '&') {
-        const zz::LeadingNumber negated = zz::readLeadingNumber("-" + squeezed);
+        const zz::common::LeadingNumber negated = zz::common::readLeadingNumber("-" + squeezed);
         FUZZ_CHECK(negated.overflow == read.overflow);
         FUZZ_CHECK(read.value == 0.0 ? same(negated, read) : negated.value == -read.value);
     }

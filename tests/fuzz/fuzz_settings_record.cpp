@@ -11,12 +11,12 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char *>(data), size);
-    const auto port = zz::portFromSettingsBytes(bytes);
+    const auto port = zz::common::portFromSettingsBytes(bytes);
 
     // A short file reads as if padded with NULs.
     std::string record(bytes.substr(0, 2));
     record.resize(2, '\0');
-    FUZZ_CHECK(zz::portFromSettingsBytes(record) == port);
+    FUZZ_CHECK(zz::common::portFromSettingsBytes(record) == port);
 
     // Two characters hold at most a signed digit or two digits (an exponent
     // or a "&H" number needs three): never out of range.

@@ -15,6 +15,8 @@
 #include <sstream>
 #include <string>
 
+namespace box = zz::box;
+
 namespace {
 
 using namespace zz::automation;
@@ -53,9 +55,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const auto celsius = readTemperature(text);
     checkRefusal(celsius);
     if (celsius) {
-        FUZZ_CHECK(std::isfinite(celsius.value()) && celsius.value() >= kAbsoluteZeroC - 1e-6);
-        for (const Sensor &sensor :
-             {Sensor{PlatinumSensor{100}}, Sensor{BetaThermistor{10000, 3950}}}) {
+        FUZZ_CHECK(std::isfinite(celsius.value()) && celsius.value() >= box::kAbsoluteZeroC - 1e-6);
+        for (const box::Sensor &sensor :
+             {*zz::box::sensorNamed("pt100"), box::Sensor{box::BetaThermistor{10000, 3950}}}) {
             const auto point = setpointForTemperature(sensor, celsius.value());
             checkRefusal(point);
             if (point) checkCommand(point.value());

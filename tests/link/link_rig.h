@@ -21,15 +21,15 @@ namespace zz::test {
 
 struct LinkRig {
     std::shared_ptr<BackendWatch> watch = std::make_shared<BackendWatch>();
-    std::unique_ptr<SerialControl> control;
+    std::unique_ptr<link::SerialControl> control;
 
     // lockDirectories empty: the system's lock directories.
     explicit LinkRig(int port, std::vector<std::string> lockDirectories = {},
-                     std::chrono::milliseconds margin = kCycleMargin) {
-        auto backend = std::make_unique<PosixSerialBackend>();
+                     std::chrono::milliseconds margin = link::kCycleMargin) {
+        auto backend = std::make_unique<link::PosixSerialBackend>();
         if (!lockDirectories.empty()) backend->setLockDirectories(std::move(lockDirectories));
         backend->setCycleMargin(margin);
-        control = std::make_unique<SerialControl>(
+        control = std::make_unique<link::SerialControl>(
             std::make_unique<WatchedBackend>(watch, std::move(backend)));
         control->setPort(port);
     }

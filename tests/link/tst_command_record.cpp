@@ -28,24 +28,25 @@ private slots:
     // Sent through port 3, read through a second map entry and a link to the
     // same device; a failed command leaves the record as it was.
     void sendsAreRecordedPerDevice() {
-        setSenderName("6175ZIZ-ctl");
+        link::setSenderName("6175ZIZ-ctl");
         test::LinkRig rig(3);
-        QVERIFY(sendCommand(*rig.control, "01234.5").ok());
+        QVERIFY(link::sendCommand(*rig.control, "01234.5").ok());
         QVERIFY(sandbox_->map(7, pty_->slavePath()));
         const std::string link = sandbox_->root() + "/link";
-        fs::create_symlink(portMapEntry(7), link);
+        fs::create_symlink(link::portMapEntry(7), link);
 
-        for (const std::string &path : {portMapEntry(7), link}) {
-            const auto record = readCommandRecord(path);
+        for (const std::string &path : {link::portMapEntry(7), link}) {
+            const auto record = link::readCommandRecord(path);
             QVERIFY(record);
             QCOMPARE(record->command, std::string("01234.5"));
             QCOMPARE(record->program, std::string("6175ZIZ-ctl"));
             QCOMPARE(record->pid, long(getpid()));
         }
         pty_->stall();
-        QCOMPARE(sendCommand(*rig.control, "00001.0").number(), serial_error::WriteTimeout);
-        QCOMPARE(readCommandRecord(link)->command, std::string("01234.5"));
-        QVERIFY(readCommandRecord(sandbox_->root() + "/no-device") == std::nullopt);
+        QCOMPARE(link::sendCommand(*rig.control, "00001.0").number(),
+                 link::serial_error::WriteTimeout);
+        QCOMPARE(link::readCommandRecord(link)->command, std::string("01234.5"));
+        QVERIFY(link::readCommandRecord(sandbox_->root() + "/no-device") == std::nullopt);
     }
 
     // A directory others could write into, or a link to one, is not used.
@@ -65,8 +66,8 @@ private slots:
             ::chmod(records.c_str(), 0777);
         }
         test::LinkRig rig(3);
-        QVERIFY(sendCommand(*rig.control, "00001.0").ok());
-        QCOMPARE(commandRecordDirectory(), std::string());
+        QVERIFY(link::sendCommand(*rig.control, "00001.0").ok());
+        QCOMPARE(link::commandRecordDirectory(), std::string());
         QVERIFY(fs::is_empty(asLink ? sandbox_->root() + "/elsewhere" : records));
     }
 
@@ -76,7 +77,8 @@ private slots:
         QTest::addColumn<QString>("runtime");  // "@": the test's scratch folder
         QTest::addColumn<QString>("expected");
         const QString own = QStringLiteral("@/6175ZIZ-%1").arg(geteuid());
-        QTest::newRow("runtime directory") << "@/runtime" << "@/runtime/6175ZIZ";
+        QTest::newRow("runtime directory") << "@/runtime"
+                                           << "@/runtime/6175ZIZ";
         QTest::newRow("none: temporary directory") << QString() << own;
         QTest::newRow("relative: temporary directory") << "run/user" << own;
     }
@@ -87,7 +89,8 @@ private slots:
         const QByteArray value = runtime.replace('@', root).toLocal8Bit();
         test::EnvOverride runtimeDir("XDG_RUNTIME_DIR", runtime.isEmpty() ? nullptr : value.data());
         test::EnvOverride tmpDir("TMPDIR", sandbox_->root().c_str());
-        QCOMPARE(QString::fromStdString(commandRecordDirectory()), expected.replace('@', root));
+        QCOMPARE(QString::fromStdString(link::commandRecordDirectory()),
+                 expected.replace('@', root));
     }
 
     void parse_data() {
@@ -114,9 +117,9 @@ private slots:
     void parse() {
         QFETCH(QByteArray, text);
         QFETCH(bool, valid);
-        const auto record = parseRecordText(text.toStdString());
+        const auto record = link::parseRecordText(text.toStdString());
         QCOMPARE(record.has_value(), valid);
-        if (valid) QCOMPARE(QByteArray::fromStdString(recordText(*record)), text);
+        if (valid) QCOMPARE(QByteArray::fromStdString(link::recordText(*record)), text);
     }
 };
 

@@ -54,7 +54,8 @@ private slots:
         QFETCH(QByteArray, command);
         QFETCH(QByteArray, expected);
         test::LinkRig rig(kPort);
-        const Status status = sendCommand(*rig.control, std::string_view(command.constData()));
+        const Status status =
+            link::sendCommand(*rig.control, std::string_view(command.constData()));
         QVERIFY2(status.ok(), status.text().c_str());
         QCOMPARE(bytes(pty_->readExactly(expected.size())), expected);
         QCOMPARE(bytes(pty_->readAll(500ms, 50ms)), QByteArray());  // nothing more
@@ -63,7 +64,7 @@ private slots:
     void oneCyclePerCommand() {
         test::LinkRig rig(kPort);
         for (int i = 1; i <= 3; ++i) {
-            QVERIFY(sendCommand(*rig.control, "1.5"));
+            QVERIFY(link::sendCommand(*rig.control, "1.5"));
             QCOMPARE(rig.watch->opens, i);
             QCOMPARE(rig.watch->closes, i);
             QVERIFY(!rig.control->isOpen());
@@ -77,7 +78,7 @@ private slots:
         test::LinkRig rig(kPort);
         QVERIFY(rig.control->open());
         QVERIFY(!test::portIsFree(pty_->slavePath()));
-        QVERIFY(sendCommand(*rig.control, "2.5"));
+        QVERIFY(link::sendCommand(*rig.control, "2.5"));
         QCOMPARE(rig.watch->opens, 1);
         QCOMPARE(rig.watch->closes, 1);
         QVERIFY(!rig.control->isOpen());
@@ -152,11 +153,12 @@ private slots:
                 pty_->hangUp();
             });
         const auto started = std::chrono::steady_clock::now();
-        const Status status = sendCommand(*rig.control, "00001.0");
+        const Status status = link::sendCommand(*rig.control, "00001.0");
         const auto took = std::chrono::steady_clock::now() - started;
         if (unplug.joinable()) unplug.join();
 
-        QCOMPARE(status.number(), hangUp ? serial_error::WriteFailed : serial_error::WriteTimeout);
+        QCOMPARE(status.number(),
+                 hangUp ? link::serial_error::WriteFailed : link::serial_error::WriteTimeout);
         QVERIFY2(status.text().starts_with("COM3 (" + pty_->slavePath() + "): "),
                  status.text().c_str());
         QVERIFY(took < 1s);  // bound: 240 ms and the frame's 8.3 ms
@@ -175,7 +177,7 @@ private slots:
             pty_->resume();
         }
         test::PtyPair &device = hangUp ? back : *pty_;
-        QVERIFY(sendCommand(*rig.control, "00002.0"));
+        QVERIFY(link::sendCommand(*rig.control, "00002.0"));
         QCOMPARE(bytes(device.readAll(2s, 100ms)), QByteArray("00002.0\r"));
     }
 
@@ -193,7 +195,7 @@ private slots:
             for (int i = 0; i < kEach; ++i) {
                 char command[8];
                 std::snprintf(command, sizeof command, "%d%04d.0", s + 1, i);
-                failed += sendCommand(*rig.control, command).ok() ? 0 : 1;
+                failed += link::sendCommand(*rig.control, command).ok() ? 0 : 1;
             }
             _exit(failed == 0 ? 0 : 1);
         }
@@ -223,7 +225,7 @@ private slots:
             const std::string command =
                 std::to_string(i * 97 % 100000) + "." + std::to_string(i % 10);
             expected += command + '\r';
-            const Status status = sendCommand(*rig.control, command);
+            const Status status = link::sendCommand(*rig.control, command);
             QVERIFY2(status.ok(), status.text().c_str());
         }
         QCOMPARE(rig.watch->opens, 1000);

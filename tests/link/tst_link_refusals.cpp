@@ -24,7 +24,7 @@
 using namespace zz;
 using zz::test::bytes;
 using namespace std::chrono_literals;
-namespace err = zz::serial_error;
+namespace err = zz::link::serial_error;
 
 namespace {
 
@@ -90,7 +90,7 @@ class tst_LinkRefusals : public test::PtyLinkFixture {
     void expectNothingWritten() { QCOMPARE(bytes(pty_->readAll(300ms, 50ms)), QByteArray()); }
 
     void expectWorkingPort(test::LinkRig &rig) {
-        const Status status = sendCommand(*rig.control, "4.2");
+        const Status status = link::sendCommand(*rig.control, "4.2");
         QVERIFY2(status.ok(), status.text().c_str());
         QCOMPARE(bytes(pty_->readExactly(4)), QByteArray("4.2\r"));
     }
@@ -166,7 +166,7 @@ private slots:
         }
 
         test::LinkRig rig(kPort, {lockDir_});
-        const Status status = sendCommand(*rig.control, "1.0");
+        const Status status = link::sendCommand(*rig.control, "1.0");
         if (reason.isEmpty()) {
             QVERIFY2(status.ok(), status.text().c_str());
             QCOMPARE(bytes(pty_->readExactly(4)), QByteArray("1.0\r"));
@@ -216,7 +216,7 @@ private slots:
         if (child == 0) {
             if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
             test::LinkRig rig(kPort, {lockDir_});
-            const std::string text = sendCommand(*rig.control, "1.0").text();
+            const std::string text = link::sendCommand(*rig.control, "1.0").text();
             _exit(write(out[1], text.data(), text.size()) == ssize_t(text.size()) ? 0 : 3);
         }
         close(out[1]);
@@ -238,7 +238,7 @@ private slots:
         const std::string lock = lockDir_ + "/LCK..pts_" + ptsNumber(pty_->slavePath());
         writeFile(lock, "1\n");
         test::LinkRig rig(kPort, {"/nonexistent", lockDir_});
-        const Status status = sendCommand(*rig.control, "1.0");
+        const Status status = link::sendCommand(*rig.control, "1.0");
         QCOMPARE(status.text(), "COM3 (" + pty_->slavePath() +
                                     "): in use by another program (process 1 holds " + lock + ")");
     }
@@ -250,7 +250,7 @@ private slots:
         mapPty(kPort, false);
         writeFile(lock, "1\n");
         test::LinkRig rig(kPort);
-        const Status status = sendCommand(*rig.control, "1.0");
+        const Status status = link::sendCommand(*rig.control, "1.0");
         unlink(lock.c_str());
         QCOMPARE(status.number(), err::PortBusy);
         expectNothingWritten();
@@ -273,7 +273,7 @@ private slots:
         QVERIFY(other.ok());
         mapPty(kPort, false);
         test::LinkRig rig(kPort, {lockDir_});
-        QVERIFY(sendCommand(*rig.control, "1.0"));
+        QVERIFY(link::sendCommand(*rig.control, "1.0"));
         QCOMPARE(bytes(pty_->readExactly(4)), QByteArray("1.0\r"));
 
         std::string target = other.slavePath();
@@ -284,7 +284,7 @@ private slots:
             writeFile(target, "");
         }
         QVERIFY(sandbox_->map(kPort, target));
-        const Status status = sendCommand(*rig.control, "2.0");
+        const Status status = link::sendCommand(*rig.control, "2.0");
         QCOMPARE(status.number(), error);
         QCOMPARE(bytes(other.readAll(300ms, 50ms)), error ? QByteArray() : QByteArray("2.0\r"));
         expectNothingWritten();  // the first terminal is no longer the port
@@ -312,7 +312,7 @@ private slots:
         QVERIFY(!second.control->isOpen());
         QVERIFY(first.control->isOpen());  // the refusal did not disturb the holder
 
-        QVERIFY(sendCommand(*first.control, "5.0"));
+        QVERIFY(link::sendCommand(*first.control, "5.0"));
         QCOMPARE(bytes(pty_->readExactly(4)), QByteArray("5.0\r"));
         expectWorkingPort(second);
     }
@@ -348,7 +348,7 @@ private slots:
         OpenWatch watch(kind == "directory" ? directory : file);
         QVERIFY(watch.ok());
         test::LinkRig rig(kPort, {lockDir_});
-        const Status status = sendCommand(*rig.control, "1.0");
+        const Status status = link::sendCommand(*rig.control, "1.0");
         QCOMPARE(status.number(), error);
         QCOMPARE(QString::fromStdString(status.text()),
                  "COM3 (" + QString::fromStdString(target) + "): " + reason);
@@ -365,7 +365,7 @@ private slots:
         struct stat st {};
         if (lstat("/dev/ttyS199", &st) == 0) QSKIP("this machine has /dev/ttyS199");
         test::LinkRig rig(200, {lockDir_});
-        const Status status = sendCommand(*rig.control, "1.0");
+        const Status status = link::sendCommand(*rig.control, "1.0");
         QCOMPARE(status.number(), err::NoSuchPort);
         QCOMPARE(status.text(), std::string("COM200 (/dev/ttyS199): no such device"));
         QVERIFY(!rig.control->isOpen());
@@ -376,7 +376,7 @@ private slots:
         mapPty(kPort, false);
         QVERIFY(chmod(pty_->slavePath().c_str(), 0) == 0);
         test::LinkRig rig(kPort, {lockDir_});
-        const Status status = sendCommand(*rig.control, "1.0");
+        const Status status = link::sendCommand(*rig.control, "1.0");
         QCOMPARE(status.number(), err::AccessDenied);
         QVERIFY2(status.text().find("permission denied - membership of the '") != std::string::npos,
                  status.text().c_str());

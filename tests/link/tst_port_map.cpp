@@ -38,14 +38,14 @@ private slots:
         QFETCH(QString, expected);
         EnvOverride home("HOME", "/home/op");
         EnvOverride config("XDG_CONFIG_HOME", xdg.isNull() ? nullptr : xdg.constData());
-        QCOMPARE(q(portMapDirectory()), expected);
-        QCOMPARE(q(portMapEntry(7)), expected + "/com7");
+        QCOMPARE(q(link::portMapDirectory()), expected);
+        QCOMPARE(q(link::portMapEntry(7)), expected + "/com7");
     }
 
     void sandboxIsTheMap() {
         test::PortMapSandbox sandbox;
         QVERIFY(sandbox.ok());
-        QCOMPARE(q(portMapDirectory()), q(sandbox.mapDirectory()));
+        QCOMPARE(q(link::portMapDirectory()), q(sandbox.mapDirectory()));
     }
 
     void devicePath_data() {
@@ -72,7 +72,7 @@ private slots:
 
         const QString expected =
             throughEntry ? q(entryPath) : "/dev/ttyS" + QString::number(port - 1);
-        QCOMPARE(q(portDevicePath(port)), expected);
+        QCOMPARE(q(link::portDevicePath(port)), expected);
     }
 
     void describe_data() {
@@ -110,7 +110,7 @@ private slots:
         }
         QString wanted = expected;
         wanted.replace("%1", q(pty.slavePath())).replace("%2", q(sandbox.mapDirectory() + "/com3"));
-        QCOMPARE(q(describePort(3)), wanted);
+        QCOMPARE(q(link::describePort(3)), wanted);
     }
 };
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 using namespace zz;
-namespace err = zz::serial_error;
+namespace err = zz::link::serial_error;
 
 namespace {
 
@@ -24,7 +24,7 @@ struct Script {
     std::vector<std::string> log;
 };
 
-class ScriptedBackend : public SerialBackend {
+class ScriptedBackend : public link::SerialBackend {
 public:
     explicit ScriptedBackend(std::shared_ptr<Script> script) : script_(std::move(script)) {}
     Status open(int port, const std::string &path) override {
@@ -63,7 +63,7 @@ class tst_SerialControl : public QObject {
     Q_OBJECT
 
     std::shared_ptr<Script> script_;
-    std::unique_ptr<SerialControl> control_;
+    std::unique_ptr<link::SerialControl> control_;
     std::unique_ptr<test::PortMapSandbox> sandbox_;
 
 private slots:
@@ -71,7 +71,8 @@ private slots:
         sandbox_ = std::make_unique<test::PortMapSandbox>();
         QVERIFY(sandbox_->ok());
         script_ = std::make_shared<Script>();
-        control_ = std::make_unique<SerialControl>(std::make_unique<ScriptedBackend>(script_));
+        control_ =
+            std::make_unique<link::SerialControl>(std::make_unique<ScriptedBackend>(script_));
     }
     void cleanup() {
         control_.reset();
@@ -126,7 +127,7 @@ private slots:
         QVERIFY(control_->setPort(13));
         QVERIFY(control_->open());
         QCOMPARE(logOf(*script_),
-                 QStringList({"open 12 " + QString::fromStdString(portMapEntry(12)), "close",
+                 QStringList({"open 12 " + QString::fromStdString(link::portMapEntry(12)), "close",
                               "open 13 /dev/ttyS12"}));
     }
 
@@ -197,7 +198,7 @@ private slots:
         script_->writeError = writeError;
         script_->closeError = closeError;
 
-        const Status status = sendCommand(*control_, "0.0");
+        const Status status = link::sendCommand(*control_, "0.0");
         QCOMPARE(status.number(), expectedError);
         QCOMPARE(logOf(*script_), expectedLog);
         QCOMPARE(control_->isOpen(), openAfter);
@@ -205,10 +206,10 @@ private slots:
 
     void commandAfterAFailedWriteOpensAfresh() {
         script_->writeError = err::WriteTimeout;
-        QCOMPARE(sendCommand(*control_, "1.0").number(), err::WriteTimeout);
+        QCOMPARE(link::sendCommand(*control_, "1.0").number(), err::WriteTimeout);
         script_->writeError = 0;
         script_->log.clear();
-        QVERIFY(sendCommand(*control_, "2.0"));
+        QVERIFY(link::sendCommand(*control_, "2.0"));
         QCOMPARE(logOf(*script_), QStringList({"open 1 /dev/ttyS0", "write 2.0\r", "close"}));
         QVERIFY(!control_->isOpen());
     }

@@ -34,7 +34,7 @@ private slots:
         QFETCH(QString, device);
         QFETCH(QStringList, names);
         QStringList got;
-        for (const auto &n : uucp::lockFileNames(device.toStdString()))
+        for (const auto &n : link::uucp::lockFileNames(device.toStdString()))
             got << QString::fromStdString(n);
         QCOMPARE(got, names);
     }
@@ -59,7 +59,7 @@ private slots:
     void lockFilePid() {
         QFETCH(QByteArray, content);
         QFETCH(int, pid);
-        QCOMPARE(uucp::lockFilePid(std::string_view(content.constData(), content.size())),
+        QCOMPARE(link::uucp::lockFilePid(std::string_view(content.constData(), content.size())),
                  long(pid));
     }
 
@@ -93,7 +93,7 @@ private slots:
         QVERIFY(writeFile(path, content));
 
         const auto holder =
-            uucp::LockFileCheck({first.path().toStdString(), second.path().toStdString()})
+            link::uucp::LockFileCheck({first.path().toStdString(), second.path().toStdString()})
                 .find("/dev/pts/5");
         QCOMPARE(holder.has_value(), counts);
         if (counts) {
@@ -120,7 +120,7 @@ private slots:
         const timespec past[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
         QVERIFY(utimensat(AT_FDCWD, dir.path().toLocal8Bit().constData(), past, 0) == 0);
 
-        uucp::LockFileCheck check({dir.path().toStdString()});
+        link::uucp::LockFileCheck check({dir.path().toStdString()});
         QVERIFY(!check.find("/dev/pts/5"));
         QVERIFY(!check.find("/dev/pts/5"));
         QVERIFY(writeFile(lock, "         1\n"));
@@ -130,7 +130,7 @@ private slots:
     }
 
     void missingDirectoriesAreSkipped() {
-        QVERIFY(!uucp::LockFileCheck({"/nonexistent/lock", ""}).find("/dev/pts/5"));
+        QVERIFY(!link::uucp::LockFileCheck({"/nonexistent/lock", ""}).find("/dev/pts/5"));
     }
 };
 

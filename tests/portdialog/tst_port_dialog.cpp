@@ -6,9 +6,9 @@
 #include "portdialog/port_dialog.h"
 
 #include "link/serial_control.h"
+#include "port_choice.h"
 #include "rig/port_map_sandbox.h"
 #include "rig/pty_pair.h"
-#include "startup/port_choice.h"
 #include "support/bytes.h"
 #include "support/fonts.h"
 #include "support/scratch_directory.h"
@@ -29,9 +29,11 @@
 #include <functional>
 #include <memory>
 
-using zz::PortDialog;
+namespace portdialog = zz::portdialog;
+
+using zz::portdialog::PortDialog;
 using zz::test::fileBytes;
-using Outcome = zz::PortDialog::Outcome;
+using Outcome = zz::portdialog::PortDialog::Outcome;
 
 namespace {
 
@@ -40,7 +42,7 @@ const QString kInvalidPortBox =
 
 // Shows the dialog modally and runs `whileShown` inside; a dialog still open
 // afterwards is closed with the close box so that a failing test ends.
-Outcome runModal(PortDialog &dialog, const std::function<void()> &whileShown,
+Outcome runModal(portdialog::PortDialog &dialog, const std::function<void()> &whileShown,
                  bool *stillOpen = nullptr) {
     QTimer::singleShot(0, &dialog, [&] {
         whileShown();
@@ -59,7 +61,7 @@ class tst_PortDialog : public QObject {
     std::unique_ptr<zz::test::PortMapSandbox> sandbox_;
     std::unique_ptr<zz::test::ScriptedBoxes> boxes_;
     std::shared_ptr<zz::test::BackendWatch> backend_;
-    std::unique_ptr<zz::SerialControl> serial_;
+    std::unique_ptr<zz::link::SerialControl> serial_;
 
     // A port that names a missing device on this machine.
     void mapMissing(int port) {
@@ -71,8 +73,10 @@ class tst_PortDialog : public QObject {
 
     // What the start-up gives the dialog: the port applied to the control,
     // stored and tested, with the boxes answering.
-    PortDialog::Acceptor applying() {
-        return [this](std::optional<int> port) { return zz::applyPort(*serial_, port, *boxes_); };
+    portdialog::PortDialog::Acceptor applying() {
+        return [this](std::optional<int> port) {
+            return zz::panel::applyPort(*serial_, port, *boxes_);
+        };
     }
 
 private slots:
@@ -83,7 +87,7 @@ private slots:
         QVERIFY(sandbox_->ok());
         boxes_ = std::make_unique<zz::test::ScriptedBoxes>();
         backend_ = std::make_shared<zz::test::BackendWatch>();
-        serial_ = std::make_unique<zz::SerialControl>(
+        serial_ = std::make_unique<zz::link::SerialControl>(
             std::make_unique<zz::test::WatchedBackend>(backend_));
     }
 
@@ -94,7 +98,7 @@ private slots:
     }
 
     void window() {
-        PortDialog dialog(serial_->port(), applying());
+        portdialog::PortDialog dialog(serial_->port(), applying());
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Set Communication Port"));
         QCOMPARE(dialog.minimumSize(), QSize(388, 154));
         QCOMPARE(dialog.maximumSize(), QSize(388, 154));
@@ -144,7 +148,7 @@ private slots:
         QFETCH(bool, bold);
         QFETCH(QColor, colour);
 
-        PortDialog dialog(serial_->port(), applying());
+        portdialog::PortDialog dialog(serial_->port(), applying());
         auto *w = dialog.findChild<QWidget *>(name);
         QVERIFY2(w, qPrintable(name));
         QCOMPARE(w->geometry(), geometry);
@@ -169,7 +173,7 @@ private slots:
     }
 
     void centredOnTheScreen() {
-        PortDialog dialog(serial_->port(), applying());
+        portdialog::PortDialog dialog(serial_->port(), applying());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         const QRect screen = dialog.screen()->availableGeometry();
@@ -182,7 +186,7 @@ private slots:
         QStringList expected;
         for (int i = 1; i <= 20; ++i) expected << QString::number(i);
         for (int opening = 1; opening <= 2; ++opening) {
-            PortDialog dialog(serial_->port(), applying());
+            portdialog::PortDialog dialog(serial_->port(), applying());
             QStringList items;
             for (int i = 0; i < dialog.portBox()->count(); ++i)
                 items << dialog.portBox()->itemText(i);
@@ -212,12 +216,12 @@ private slots:
     void presetIsTheCurrentPort() {
         QFETCH(int, port);
         if (port) QVERIFY(serial_->setPort(port).ok());
-        PortDialog dialog(serial_->port(), applying());
+        portdialog::PortDialog dialog(serial_->port(), applying());
         QCOMPARE(dialog.portBox()->currentText(), QString::number(port ? port : 1));
     }
 
     void focusAndTabOrder() {
-        PortDialog dialog(serial_->port(), applying());
+        portdialog::PortDialog dialog(serial_->port(), applying());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         QCOMPARE(QApplication::focusWidget(), dialog.exitButton());
@@ -253,7 +257,7 @@ private slots:
         QVERIFY(zz::test::writeFile("Settings.txt", "9\r\n"));
         QVERIFY(serial_->setPort(5).ok());
 
-        PortDialog dialog(serial_->port(), applying());
+        portdialog::PortDialog dialog(serial_->port(), applying());
         bool stillOpen = false;
         const Outcome outcome = runModal(
             dialog,
@@ -279,7 +283,7 @@ private slots:
     // already, the box, the port closed, the dialog stays.
     void missingPort() {
         mapMissing(7);
-        PortDialog dialog(serial_->port(), applying());
+        portdialog::PortDialog dialog(serial_->port(), applying());
         bool stillOpen = false;
         runModal(
             dialog,
@@ -320,7 +324,7 @@ private slots:
             QSKIP("no device nodes can be made here");
         if (deviceLink) QVERIFY(QFile::link("node", "Settings.txt"));
 
-        PortDialog dialog(serial_->port(), applying());
+        portdialog::PortDialog dialog(serial_->port(), applying());
         bool stillOpen = false;
         runModal(
             dialog,
@@ -366,7 +370,7 @@ private slots:
         QVERIFY(pty.ok());
         QVERIFY(sandbox_->map(port, pty.slavePath()));
 
-        PortDialog dialog(serial_->port(), applying());
+        portdialog::PortDialog dialog(serial_->port(), applying());
         bool stillOpen = true;
         const Outcome outcome = runModal(
             dialog,
@@ -406,7 +410,7 @@ private slots:
         QVERIFY(serial_->setPort(2).ok());
         if (portOpen) QVERIFY(serial_->open().ok());
 
-        PortDialog dialog(serial_->port(), applying());
+        portdialog::PortDialog dialog(serial_->port(), applying());
         dialog.exitButton()->setText(caption);
         bool stillOpen = true;
         const Outcome outcome = runModal(
@@ -429,7 +433,7 @@ private slots:
 
     void closeBoxOnlyCloses() {
         QVERIFY(serial_->setPort(4).ok());
-        PortDialog dialog(serial_->port(), applying());
+        portdialog::PortDialog dialog(serial_->port(), applying());
         dialog.exitButton()->setText(QStringLiteral("&Close"));
         bool stillOpen = true;
         const Outcome outcome = runModal(
@@ -460,7 +464,7 @@ private slots:
         QFETCH(int, key);
         QFETCH(bool, inBox);
         QVERIFY(serial_->setPort(4).ok());
-        PortDialog dialog(serial_->port(), applying());
+        portdialog::PortDialog dialog(serial_->port(), applying());
         bool stillOpen = false;
         const Outcome outcome = runModal(
             dialog,
@@ -508,7 +512,7 @@ private slots:
         QVERIFY(sandbox_->map(3, pty.slavePath()));
         mapMissing(7);
 
-        PortDialog dialog(serial_->port(), applying());
+        portdialog::PortDialog dialog(serial_->port(), applying());
         dialog.portBox()->setEditText(QStringLiteral("12"));
         dialog.portBox()->setEditText(boxText);
         const QString tip = dialog.portBox()->toolTip();
@@ -519,7 +523,7 @@ private slots:
 
     void portTipFollowsTheList() {
         mapMissing(5);
-        PortDialog dialog(serial_->port(), applying());
+        portdialog::PortDialog dialog(serial_->port(), applying());
         dialog.portBox()->setCurrentIndex(4);
         QCOMPARE(dialog.portBox()->currentText(), QStringLiteral("5"));
         QCOMPARE(dialog.portBox()->toolTip(), QStringLiteral("COM5 \u2192 not present"));

@@ -2,7 +2,7 @@
 // Message boxes that show nothing: each one is recorded, and askYesNo takes
 // its answers from a script.
 
-#include "common/message_boxes.h"
+#include "frontpanel/message_boxes.h"
 
 #include <QString>
 #include <QStringList>
@@ -19,7 +19,7 @@ struct BoxCall {
     QString text;
 };
 
-class ScriptedBoxes : public MessageBoxes {
+class ScriptedBoxes : public frontpanel::MessageBoxes {
 public:
     void exclamation(const std::string &title, const std::string &text) override;
     bool askYesNo(const std::string &title, const std::string &text) override;

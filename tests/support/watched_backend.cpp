@@ -3,7 +3,7 @@
 namespace zz::test {
 
 WatchedBackend::WatchedBackend(std::shared_ptr<BackendWatch> watch,
-                               std::unique_ptr<SerialBackend> inner)
+                               std::unique_ptr<link::SerialBackend> inner)
     : watch_(std::move(watch)), inner_(std::move(inner)) {}
 
 Status WatchedBackend::open(int port, const std::string &devicePath) {

@@ -3,7 +3,7 @@
 // writes and closes it is asked for and can run a step as each write starts.
 //
 //   auto watch = std::make_shared<zz::test::BackendWatch>();
-//   zz::SerialControl serial(std::make_unique<zz::test::WatchedBackend>(watch));
+//   zz::link::SerialControl serial(std::make_unique<zz::test::WatchedBackend>(watch));
 //   ...
 //   QCOMPARE(watch->opens, 1);
 
@@ -25,11 +25,12 @@ struct BackendWatch {
     std::function<void()> beforeWrite;  // runs as each write starts
 };
 
-class WatchedBackend : public SerialBackend {
+class WatchedBackend : public link::SerialBackend {
 public:
     // `inner` does the work: the platform's backend unless another is given.
-    explicit WatchedBackend(std::shared_ptr<BackendWatch> watch,
-                            std::unique_ptr<SerialBackend> inner = makePlatformSerialBackend());
+    explicit WatchedBackend(
+        std::shared_ptr<BackendWatch> watch,
+        std::unique_ptr<link::SerialBackend> inner = link::makePlatformSerialBackend());
 
     Status open(int port, const std::string &devicePath) override;
     Status write(std::string_view bytes) override;
@@ -38,7 +39,7 @@ public:
 
 private:
     std::shared_ptr<BackendWatch> watch_;
-    std::unique_ptr<SerialBackend> inner_;
+    std::unique_ptr<link::SerialBackend> inner_;
 };
 
 }  // namespace zz::test

@@ -23,8 +23,8 @@ void tst_PanelFonts::initTestCase() {
     for (const char *family : {"Arial", "Arial Black", "MS Sans Serif"})
         if (installed.contains(QLatin1String(family), Qt::CaseInsensitive))
             QSKIP(qPrintable(QStringLiteral("%1 is installed here").arg(family)));
-    zz::registerPanelFonts();
-    zz::registerPanelFonts();  // a second call must change nothing
+    zz::ui::registerPanelFonts();
+    zz::ui::registerPanelFonts();  // a second call must change nothing
 }
 
 void tst_PanelFonts::standIns_data() {
@@ -67,7 +67,7 @@ void tst_PanelFonts::panelFont() {
     QFETCH(bool, italic);
     QFETCH(bool, expectBold);
 
-    const QFont font = zz::panelFont(family, pointSize, bold, italic);
+    const QFont font = zz::ui::panelFont(family, pointSize, bold, italic);
     QCOMPARE(font.family(), family);  // the name the panel asked for stays
     QCOMPARE(font.pointSizeF(), pointSize);
 

@@ -4,13 +4,15 @@
 // the resistor codes), in plain C++ since no Qt exists for this build.
 
 #include "automation/resistance_text.h"
+#include "box/ohms_command.h"
 #include "common/leading_number.h"
 #include "common/number_text.h"
-#include "common/ohms_command.h"
 
 #include <cstdio>
 #include <limits>
 #include <string>
+
+namespace common = zz::common;
 
 namespace {
 
@@ -21,7 +23,7 @@ std::string number(double v) {
 }
 
 std::string leading(const char *text) {
-    const zz::LeadingNumber n = zz::readLeadingNumber(text);
+    const zz::common::LeadingNumber n = zz::common::readLeadingNumber(text);
     return number(n.value) + (n.overflow ? " overflow" : "");
 }
 
@@ -29,29 +31,30 @@ std::string leading(const char *text) {
 std::string command(const char *text) {
     const auto ohms = zz::automation::readResistance(text);
     if (!ohms) return "refused";
-    const zz::OhmsCommand c = zz::ohmsCommand(ohms.value());
+    const zz::OhmsCommand c = zz::box::ohmsCommand(ohms.value());
     return c.kind == zz::OhmsCommand::Kind::Accept ? c.command : "refused";
 }
 
 }  // namespace
 
 int main() {
-    using zz::formatFixed00000_0;
+    using zz::common::formatFixed00000_0;
     struct Row {
         const char *what;
         std::string got, want;
     };
     const Row rows[] = {
-        {"fixed 1234.5", formatFixed00000_0(1234.5), "01234.5"},
-        {"fixed 2.675", formatFixed00000_0(2.675), "00002.7"},
-        {"fixed 9.95", formatFixed00000_0(9.95), "00010.0"},
-        {"fixed 99999.94", formatFixed00000_0(99999.94), "99999.9"},
-        {"fixed -0.05", formatFixed00000_0(-0.05), "-00000.1"},
-        {"fixed 0.0499..9", formatFixed00000_0(0.04999999999999999), "00000.1"},
-        {"fixed subnormal", formatFixed00000_0(std::numeric_limits<double>::denorm_min()),
+        {"fixed 1234.5", common::formatFixed00000_0(1234.5), "01234.5"},
+        {"fixed 2.675", common::formatFixed00000_0(2.675), "00002.7"},
+        {"fixed 9.95", common::formatFixed00000_0(9.95), "00010.0"},
+        {"fixed 99999.94", common::formatFixed00000_0(99999.94), "99999.9"},
+        {"fixed -0.05", common::formatFixed00000_0(-0.05), "-00000.1"},
+        {"fixed 0.0499..9", common::formatFixed00000_0(0.04999999999999999), "00000.1"},
+        {"fixed subnormal", common::formatFixed00000_0(std::numeric_limits<double>::denorm_min()),
          "00000.0"},
-        {"fixed 19 digits", formatFixed00000_0(1234567890123456789.0), "1234567890123460000.0"},
-        {"fixed 1e300", formatFixed00000_0(1e300), "1" + std::string(300, '0') + ".0"},
+        {"fixed 19 digits", common::formatFixed00000_0(1234567890123456789.0),
+         "1234567890123460000.0"},
+        {"fixed 1e300", common::formatFixed00000_0(1e300), "1" + std::string(300, '0') + ".0"},
         {"leading D exponent", leading("2.5D-1"), "0.25"},
         {"leading two exponent signs", leading("1e--3"), "1"},
         {"leading hex", leading("&HFF"), "255"},

@@ -6,11 +6,11 @@
 //   record N        port N's last command     -> "record <command> <program>" or "record none "
 //   version FILE    an .exe's version record  -> "<Name>=<value>" lines
 
+#include "frontpanel/panel_texts.h"
 #include "link/command_record.h"
 #include "link/port_map.h"
 #include "link/serial_control.h"
 #include "link/win32_text.h"
-#include "panel/model/panel_texts.h"
 
 #include <windows.h>
 
@@ -22,20 +22,21 @@
 namespace {
 
 void start(const std::string &port) {
-    zz::SerialControl control;
+    zz::link::SerialControl control;
     zz::Status status = control.setPort(std::atoi(port.c_str()));
-    if (status) status = zz::sendCommand(control, zz::panel_text::kStartCommand);
+    if (status) status = zz::panel::link::sendCommand(control, zz::box::kStartCommand);
     std::printf("status %d %s\n", status.number(), status.text().c_str());
 }
 
 void record(const std::string &port) {
-    const auto found = zz::readCommandRecord(zz::portDevicePath(std::atoi(port.c_str())));
+    const auto found =
+        zz::link::readCommandRecord(zz::link::portDevicePath(std::atoi(port.c_str())));
     std::printf("record %s %s\n", found ? found->command.c_str() : "none",
                 found ? found->program.c_str() : "");
 }
 
 void version(const std::string &file) {
-    const std::wstring path = zz::win32::widen(file);
+    const std::wstring path = zz::link::win32::widen(file);
     std::vector<char> data(GetFileVersionInfoSizeW(path.c_str(), nullptr));
     if (data.empty() || !GetFileVersionInfoW(path.c_str(), 0, DWORD(data.size()), data.data()))
         return (void)std::printf("version none\n");
@@ -50,8 +51,8 @@ void version(const std::string &file) {
         wchar_t *value = nullptr;
         const std::wstring key = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
         if (VerQueryValueW(data.data(), key.c_str(), reinterpret_cast<void **>(&value), &size))
-            std::printf("%s=%s\n", zz::win32::narrow(name).c_str(),
-                        zz::win32::narrow(std::wstring(value, size ? size - 1 : 0)).c_str());
+            std::printf("%s=%s\n", zz::link::win32::narrow(name).c_str(),
+                        zz::link::win32::narrow(std::wstring(value, size ? size - 1 : 0)).c_str());
     }
 }
 
@@ -65,7 +66,7 @@ int main(int argc, char **argv) {
         if (action == "start") {
             start(next());
         } else if (action == "present") {
-            zz::SerialControl control;  // the panel's lamp asks the same
+            zz::link::SerialControl control;  // the panel's lamp asks the same
             const bool yes = control.setPort(std::atoi(next().c_str())) && control.devicePresent();
             std::printf("present %s\n", yes ? "yes" : "no");
         } else if (action == "record") {

@@ -45,9 +45,9 @@ public:
 
     std::unique_ptr<test::PtyPair> device = std::make_unique<test::PtyPair>();
     test::PortMapSandbox ports;
-    SerialControl serial;
-    QtMessageBoxes boxes;
-    PanelWindow window{serial, boxes};
+    link::SerialControl serial;
+    ui::QtMessageBoxes boxes;
+    panel::PanelWindow window{serial, boxes};
 
 private:
     bool raise_ = true;

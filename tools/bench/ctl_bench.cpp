@@ -182,12 +182,12 @@ int main(int argc, char **argv) {
     std::vector<zz::automation::TimedSetpoint> points;
     for (int i = 0; i < kPoints; ++i)
         points.push_back({zz::automation::setpointForOhms(100.0 + i).value(), kDwell});
-    zz::SerialControl control;
+    zz::link::SerialControl control;
     std::vector<double> lateMs;
     Clock::time_point firstDue, lastStart;
     zz::automation::RunHooks hooks;
     hooks.send = [&](const zz::automation::Setpoint &p) {
-        return zz::sendCommand(control, p.command);
+        return zz::link::sendCommand(control, p.command);
     };
     hooks.sent = [&](std::size_t i, const zz::automation::PointTiming &t, const zz::Status &) {
         if (i == 0) firstDue = t.due;

@@ -37,9 +37,9 @@ std::optional<Clock::time_point> sendFromChild(const std::string &command) {
     if (pipe(pipeEnds) != 0) return std::nullopt;
     const pid_t child = fork();
     if (child == 0) {
-        zz::setSenderName("follow_bench-peer");
-        zz::SerialControl serial;
-        const bool sent = zz::sendCommand(serial, command).ok();
+        zz::link::setSenderName("follow_bench-peer");
+        zz::link::SerialControl serial;
+        const bool sent = zz::link::sendCommand(serial, command).ok();
         const auto done = Clock::now().time_since_epoch().count();
         _exit(sent && write(pipeEnds[1], &done, sizeof done) == sizeof done ? 0 : 1);
     }

@@ -72,7 +72,7 @@ int main(int argc, char **argv) {
         }
     });
 
-    zz::SerialControl control;
+    zz::link::SerialControl control;
     int failures = 0;
     std::vector<Clock::duration> link, bare;
     link.reserve(cycles);
@@ -83,13 +83,14 @@ int main(int argc, char **argv) {
         for (int k = 0; k < 2; ++k) {
             const bool linkTurn = (i + k) % 2 == 0;
             const auto t0 = Clock::now();
-            const bool ok = linkTurn ? sendCommand(control, kCommand).ok() : bareCycle(slavePath);
+            const bool ok =
+                linkTurn ? zz::link::sendCommand(control, kCommand).ok() : bareCycle(slavePath);
             const auto t1 = Clock::now();
             failures += ok ? 0 : 1;
             if (i >= warmUp) (linkTurn ? link : bare).push_back(t1 - t0);
         }
     }
-    if (auto status = sendCommand(control, kCommand); !status)
+    if (auto status = zz::link::sendCommand(control, kCommand); !status)
         std::fprintf(stderr, "link_bench: %s\n", status.text().c_str());
 
     stop = true;

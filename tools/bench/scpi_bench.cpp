@@ -151,12 +151,12 @@ int main(int argc, char **argv) {
     }
     ::close(fd);
     // The link alone: what every command costs whoever sends it.
-    zz::SerialControl control;
+    zz::link::SerialControl control;
     control.setDevicePath(pty.slavePath());
     std::vector<Clock::duration> cycle;
     for (int i = 0; i < commands; ++i) {
         const auto t0 = Clock::now();
-        const bool sent = zz::sendCommand(control, "12345.6").ok();
+        const bool sent = zz::link::sendCommand(control, "12345.6").ok();
         cycle.push_back(Clock::now() - t0);
         lost += sent && pty.readExactly(8, 5000ms).size() == 8 ? 0 : 1;
     }
@@ -184,7 +184,7 @@ int main(int argc, char **argv) {
         "(%zu commands; targets 300 us and 2000 us: %s)\n",
         median, p99, latency.size(), median < 300 && p99 < 2000 ? "met" : "NOT met");
     std::printf(
-        "  of which the link's own cycle (sendCommand alone): median %.0f us, 99th "
+        "  of which the link's own cycle (zz::link::sendCommand alone): median %.0f us, 99th "
         "percentile %.0f us; the server's part: median %.0f us\n",
         linkMedian, linkP99, median - linkMedian);
     std::printf(

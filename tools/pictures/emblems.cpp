@@ -71,7 +71,7 @@ QImage programLogo(int size) {
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     // Drawn on the 48 px grid, scaled to the size asked for.
-    const QRect grid(QPoint(0, 0), zz::picture::kLogo.size);
+    const QRect grid(QPoint(0, 0), zz::ui::picture::kLogo.size);
     p.scale(qreal(size) / grid.width(), qreal(size) / grid.height());
     p.fillRect(grid, blueTile(grid, QColor(14, 92, 184), QColor(0, 52, 136)));
     // Light top edge and dark bottom edge: a slight bevel.

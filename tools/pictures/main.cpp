@@ -18,8 +18,8 @@
 
 namespace {
 
-using zz::Picture;
-namespace picture = zz::picture;
+using zz::ui::Picture;
+namespace picture = zz::ui::picture;
 
 bool loadFonts(const QStringList &files) {
     for (const QString &file : files) {

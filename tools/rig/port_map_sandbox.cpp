@@ -46,7 +46,7 @@ std::string PortMapSandbox::runtimeDirectory() const {
 
 std::string PortMapSandbox::mapDirectory() const {
     return root_.empty() ? std::string()
-                         : portMapDirectory();  // under the $XDG_CONFIG_HOME set here
+                         : link::portMapDirectory();  // under the $XDG_CONFIG_HOME set here
 }
 
 bool PortMapSandbox::map(int port, const std::string &target) {

@@ -1,0 +1,76 @@
+#include "help_text.h"
+
+#include "box/sensor_catalogue.h"
+#include "program/version_banner.h"
+
+namespace zz::ctl {
+
+std::string helpText() {
+    // The sensor names come from the catalogue.
+    const std::string types = box::sensorTypeList("|", "|");
+    const std::string typeList = box::sensorTypeList(", ", ", ");
+    const std::string typeChoice = box::sensorTypeList(", ", " or ");
+    return R"(Usage: 6175ZIZ-ctl [OPTION]... set VALUE
+  or:  6175ZIZ-ctl [OPTION]... sweep FROM TO (--step STEP | --points-per-decade N)
+                                [--dwell TIME] [--repeat N]
+  or:  6175ZIZ-ctl [OPTION]... list FILE|-
+  or:  6175ZIZ-ctl [OPTION]... rtd TEMP [--type )" +
+           types + R"(]
+  or:  6175ZIZ-ctl [OPTION]... ntc TEMP (--r25 R --beta B | --steinhart A,B,C)
+Set the resistance of the 6175 box: one value, a sweep, a list of points, or
+the resistance of a temperature sensor.
+
+Values are ohms with an optional prefix and unit (1234.5, 1.5k, 1.5kohm,
+250m, 0.05M) or a resistor code (4k7, 0R1, 100R), rounded to 0.1 ohm;
+0.0 to 99999.9 ohm. Temperatures: 25, 25C, 77F, 298.15K. Durations: 500ms,
+2s, 1.5min.
+
+Port:
+      --port N          the port N of the port map (as the panel uses it)
+      --device PATH     a serial device used directly
+                        (default: the port in ./Settings.txt)
+
+Sweeps and lists:
+      --step STEP       sweep: the step (ohms, or kelvin with a sensor: 5, 9F)
+      --points-per-decade N  sweep: a logarithmic sweep of resistances
+      --dwell TIME      from one command's start to the next (default 1s; a
+                        list line may give its own: VALUE,TIME)
+      --repeat N        sweep: run the sweep N times
+      --rtd TYPE        the values are temperatures of a resistance
+                        thermometer ()" +
+           typeList + R"()
+      --ntc             the values are temperatures of a thermistor
+
+Sensors:
+      --type TYPE       rtd: )" +
+           typeChoice + R"( (pt100 if not given)
+      --r25 R           a thermistor's resistance at 25 degrees C ...
+      --beta B          ... and its beta
+      --steinhart A,B,C a thermistor's Steinhart-Hart coefficients
+
+Running:
+      --final VALUE     send VALUE once at any end (done, failed, stopped);
+                        read as the other values of the run
+      --dry-run         print what would be sent, open nothing
+  -q, --quiet           print nothing on standard output
+      --log FILE.csv    write every command sent to FILE as CSV
+  -h, --help            display this help and exit
+      --version         output version information and exit
+
+Each command sent prints a line: the time, the command text, the ohms and,
+for a sensor, the temperature. Ctrl+C or SIGTERM stops a sweep or list after
+the command in progress.
+
+Exit status:
+ 0  everything was sent
+ 1  the link failed (a sweep stops at the first failure)
+ 2  a usage or value error; nothing was sent
+ 128+N  stopped by signal N (130 for Ctrl+C, 143 for SIGTERM)
+)";
+}
+
+std::string versionText() {
+    return program::versionBanner("6175ZIZ-ctl");
+}
+
+}  // namespace zz::ctl

@@ -1,0 +1,76 @@
+#include "options.h"
+
+#include "program/command_line.h"
+
+#include <array>
+#include <string_view>
+
+namespace zz::ctl {
+
+namespace {
+
+struct CommandName {
+    std::string_view name;
+    Command command;
+};
+constexpr std::array kCommands{CommandName{"set", Command::Set},
+                               CommandName{"sweep", Command::Sweep},
+                               CommandName{"list", Command::List}, CommandName{"rtd", Command::Rtd},
+                               CommandName{"ntc", Command::Ntc}};
+
+void addValue(CLI::App &parser, const std::string &name, std::optional<std::string> &field) {
+    parser.add_option_function<std::string>(name,
+                                            [&field](const std::string &value) { field = value; });
+}
+
+}  // namespace
+
+ParsedCommandLine parseCommandLine(const std::vector<std::string> &args) {
+    ParsedCommandLine parsed;
+    Options &o = parsed.options;
+    CLI::App parser;
+    program::usePlainStyle(parser);
+    parser.add_flag("-h,--help", o.help);
+    parser.add_flag("--version", o.version);
+    parser.add_flag("--dry-run", o.dryRun);
+    parser.add_flag("-q,--quiet", o.quiet);
+    parser.add_flag("--ntc", o.ntc);
+    addValue(parser, "--port", o.port);
+    addValue(parser, "--device", o.device);
+    addValue(parser, "--log", o.logPath);
+    addValue(parser, "--final", o.finalValue);
+    addValue(parser, "--step", o.step);
+    addValue(parser, "--points-per-decade", o.perDecade);
+    addValue(parser, "--dwell", o.dwell);
+    addValue(parser, "--repeat", o.repeat);
+    addValue(parser, "--type", o.type);
+    addValue(parser, "--rtd", o.rtd);
+    addValue(parser, "--r25", o.r25);
+    addValue(parser, "--beta", o.beta);
+    addValue(parser, "--steinhart", o.steinhart);
+    // The command and its operands; "-40" and "-.5" are operands, not options.
+    std::vector<std::string> words;
+    parser.add_option("words", words);
+
+    parsed.error = program::parseArguments(parser, args);
+    if (!parsed.error.empty() || o.help || o.version) return parsed;
+
+    if (words.empty()) {
+        parsed.error = "no command given: use set, sweep, list, rtd or ntc";
+        return parsed;
+    }
+    bool found = false;
+    for (const auto &command : kCommands) {
+        if (words[0] != command.name) continue;
+        o.command = command.command;
+        found = true;
+    }
+    if (!found) {
+        parsed.error = "unknown command '" + words[0] + "': use set, sweep, list, rtd or ntc";
+        return parsed;
+    }
+    o.operands.assign(words.begin() + 1, words.end());
+    return parsed;
+}
+
+}  // namespace zz::ctl

@@ -1,0 +1,188 @@
+#include "run_plan.h"
+
+#include "automation/duration_text.h"
+#include "automation/resistance_text.h"
+#include "automation/sensor_text.h"
+#include "automation/sweep_points.h"
+#include "automation/temperature_text.h"
+#include "box/sensor.h"
+#include "common/decimal_text.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <fstream>
+
+namespace zz::ctl {
+
+using namespace automation;
+
+namespace {
+
+using Plan = Outcome<RunPlan>;
+
+Outcome<int> readCount(const std::string &text, const char *what) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc{} || end != text.data() + text.size() || value < 1)
+        return Outcome<int>::failure(std::string(what) + " \"" + text +
+                                     "\" is not a whole number of at least 1");
+    return value;
+}
+
+std::size_t operandsOf(Command command) {
+    return command == Command::Sweep ? 2 : 1;
+}
+
+const char *nameOf(Command command) {
+    switch (command) {
+        case Command::Set:
+            return "set";
+        case Command::Sweep:
+            return "sweep";
+        case Command::List:
+            return "list";
+        case Command::Rtd:
+            return "rtd";
+        case Command::Ntc:
+            return "ntc";
+    }
+    return "";
+}
+
+// Options that only one command takes: given to another, they would be
+// silently ignored, which hides a mistake.
+std::string misplacedOption(const Options &o) {
+    const bool sweep = o.command == Command::Sweep;
+    if (!sweep && (o.step || o.perDecade || o.repeat))
+        return "--step, --points-per-decade or --repeat";
+    if (!sweep && o.command != Command::List && o.dwell) return "--dwell";
+    if (o.command != Command::Rtd && o.type) return "--type";
+    return {};
+}
+
+Outcome<box::Sensor> thermistor(const Options &o) {
+    if (o.steinhart && !o.r25 && !o.beta) return steinhartSensor(*o.steinhart);
+    if (!o.r25 || !o.beta || o.steinhart)
+        return Outcome<box::Sensor>::failure(
+            "a thermistor needs --r25 R --beta B, or --steinhart A,B,C");
+    const auto r25 = readResistance(*o.r25);
+    if (!r25 || !(r25.value() > 0))
+        return Outcome<box::Sensor>::failure("--r25: " +
+                                             (r25 ? "must be greater than zero" : r25.error()));
+    const auto beta = common::readDecimal(*o.beta);
+    if (!beta || !(*beta > 0))
+        return Outcome<box::Sensor>::failure("--beta: \"" + *o.beta +
+                                             "\" is not a number greater than zero");
+    return box::Sensor{box::BetaThermistor{r25.value(), *beta}};
+}
+
+// Resistances, or temperatures when the command or an option names a sensor.
+Outcome<ValueReading> readingFor(const Options &o) {
+    using Reading = Outcome<ValueReading>;
+    const bool thermistorGiven =
+        o.command == Command::Ntc || o.ntc || o.r25 || o.beta || o.steinhart;
+    const bool curveGiven = o.command == Command::Rtd || o.rtd || o.type;
+    if (thermistorGiven && curveGiven)
+        return Reading::failure("give one sensor: a resistance thermometer or a thermistor");
+    if (!thermistorGiven && !curveGiven) return ValueReading{};
+    const auto sensor = thermistorGiven
+                            ? thermistor(o)
+                            : box::sensorNamed(o.type.value_or(o.rtd.value_or("pt100")));
+    if (!sensor) return Reading::failure(sensor.error());
+    return ValueReading{sensor.value()};
+}
+
+Outcome<std::vector<double>> sweepValues(const Options &o, const ValueReading &reading) {
+    using Values = Outcome<std::vector<double>>;
+    const auto from = reading.readValue(o.operands[0]);
+    if (!from) return Values::failure(from.error());
+    const auto to = reading.readValue(o.operands[1]);
+    if (!to) return Values::failure(to.error());
+    if (o.step.has_value() == o.perDecade.has_value())
+        return Values::failure("sweep needs either --step STEP or --points-per-decade N");
+
+    Values points = Values::failure({});
+    if (o.step) {
+        const auto step = reading.sensor ? readTemperatureStep(*o.step) : readResistance(*o.step);
+        if (!step) return Values::failure("--step: " + step.error());
+        points = linearPoints(from.value(), to.value(), step.value());
+    } else {
+        if (reading.sensor)
+            return Values::failure("--points-per-decade sweeps resistances, not temperatures");
+        const auto perDecade = readCount(*o.perDecade, "--points-per-decade");
+        if (!perDecade) return Values::failure(perDecade.error());
+        points = logPoints(from.value(), to.value(), perDecade.value());
+    }
+    if (!points) return points;
+    const auto times = readCount(o.repeat.value_or("1"), "--repeat");
+    if (!times) return Values::failure(times.error());
+    return repeated(points.value(), times.value());
+}
+
+Plan sweepPlan(const Options &o, const ValueReading &reading, std::chrono::nanoseconds dwell) {
+    const auto values = sweepValues(o, reading);
+    if (!values) return Plan::failure(values.error());
+    RunPlan plan;
+    plan.points.reserve(values.value().size());
+    for (std::size_t i = 0; i < values.value().size(); ++i) {
+        const auto point = reading.setpoint(values.value()[i]);
+        if (!point)
+            return Plan::failure("point " + std::to_string(i + 1) +
+                                 " of the sweep: " + point.error());
+        plan.points.push_back({point.value(), dwell});
+    }
+    return plan;
+}
+
+Plan listPlan(const std::string &source, std::istream &standardInput, const ValueReading &reading,
+              std::chrono::nanoseconds dwell) {
+    std::ifstream file;
+    if (source != "-") {
+        file.open(source);
+        if (!file) return Plan::failure("cannot open " + source + ": " + std::strerror(errno));
+    }
+    auto points = readPointList(source == "-" ? standardInput : file,
+                                source == "-" ? "standard input" : source, reading, dwell);
+    if (!points) return Plan::failure(points.error());
+    return RunPlan{std::move(points.value()), std::nullopt};
+}
+
+}  // namespace
+
+Plan makeRunPlan(const Options &o, std::istream &standardInput) {
+    // "set 1.5 kΩ" unquoted is one value in two words.
+    std::vector<std::string> operands = o.operands;
+    if (o.command != Command::Sweep && o.command != Command::List && operands.size() > 1) {
+        for (std::size_t i = 1; i < operands.size(); ++i) operands[0] += " " + operands[i];
+        operands.resize(1);
+    }
+    if (operands.size() != operandsOf(o.command))
+        return Plan::failure(std::string(nameOf(o.command)) + " takes " +
+                             (o.command == Command::Sweep ? "FROM and TO" : "one value") +
+                             ", see --help");
+    if (const auto misplaced = misplacedOption(o); !misplaced.empty())
+        return Plan::failure(nameOf(o.command) + std::string(" takes no ") + misplaced);
+    const auto reading = readingFor(o);
+    if (!reading) return Plan::failure(reading.error());
+    const auto dwell = readDuration(o.dwell.value_or("1s"));
+    if (!dwell) return Plan::failure("--dwell: " + dwell.error());
+
+    Plan plan = Plan::failure({});
+    if (o.command == Command::Sweep) {
+        plan = sweepPlan(o, reading.value(), dwell.value());
+    } else if (o.command == Command::List) {
+        plan = listPlan(operands[0], standardInput, reading.value(), dwell.value());
+    } else {
+        const auto point = reading.value().readSetpoint(operands[0]);
+        if (!point) return Plan::failure(point.error());
+        plan = RunPlan{{{point.value(), {}}}, std::nullopt};
+    }
+    if (!plan || !o.finalValue) return plan;
+    const auto final = reading.value().readSetpoint(*o.finalValue);
+    if (!final) return Plan::failure("--final: " + final.error());
+    plan.value().finalPoint = final.value();
+    return plan;
+}
+
+}  // namespace zz::ctl

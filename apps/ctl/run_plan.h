@@ -1,0 +1,26 @@
+#pragma once
+// Everything a run will send, worked out and checked before the port is
+// touched: every point's command and dwell, and the final value. Any value
+// that cannot be read or that the box cannot present stops here, so a run
+// that starts never stops half-way for a typing mistake.
+
+#include "automation/point_list.h"
+#include "automation/setpoint.h"
+#include "common/status.h"
+#include "options.h"
+
+#include <istream>
+#include <optional>
+#include <vector>
+
+namespace zz::ctl {
+
+struct RunPlan {
+    std::vector<automation::TimedSetpoint> points;
+    std::optional<automation::Setpoint> finalPoint;  // --final
+};
+
+// `standardInput` is read for "list -".
+Outcome<RunPlan> makeRunPlan(const Options &options, std::istream &standardInput);
+
+}  // namespace zz::ctl

@@ -1,0 +1,148 @@
+#include "session.h"
+
+#include "automation/timed_run.h"
+#include "common/decimal_text.h"
+#include "help_text.h"
+#include "link/serial_control.h"
+#include "options.h"
+#include "point_report.h"
+#include "program/port_selection.h"
+#include "program/stop_signals.h"
+#include "run_plan.h"
+
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+
+namespace zz::ctl {
+
+using namespace automation;
+using namespace std::chrono;
+
+namespace {
+
+void complain(const std::string &text) {
+    std::fprintf(stderr, "6175ZIZ-ctl: %s\n", text.c_str());
+}
+
+int usageError(const std::string &text) {
+    complain(text);
+    std::fprintf(stderr, "Try '6175ZIZ-ctl --help' for more information.\n");
+    return kExitUsage;
+}
+
+int valueError(const std::string &text) {
+    complain(text);
+    return kExitUsage;
+}
+
+std::string signalName(int sig) {
+    switch (sig) {
+        case SIGINT:
+            return "SIGINT";
+        case SIGTERM:
+            return "SIGTERM";
+#ifdef SIGHUP
+        case SIGHUP:
+            return "SIGHUP";
+#endif
+    }
+    return "signal " + std::to_string(sig);
+}
+
+std::string pointName(const RunPlan &plan, std::size_t index) {
+    return "point " + std::to_string(index + 1) + " of " + std::to_string(plan.points.size()) +
+           " (" + plan.points[index].setpoint.command + ")";
+}
+
+int dryRun(const RunPlan &plan, const std::string &port) {
+    std::printf("dry run, nothing is sent; port: %s\n", port.c_str());
+    nanoseconds at{};
+    for (const auto &point : plan.points) {
+        std::printf("+%.3f s  %s\n", duration<double>(at).count(),
+                    describeSetpoint(point.setpoint).c_str());
+        at += point.dwell;
+    }
+    if (plan.finalPoint) std::printf("final     %s\n", describeSetpoint(*plan.finalPoint).c_str());
+    return kExitSent;
+}
+
+// Sends the plan, then the final value whatever the end; the exit status.
+int sendPlan(const RunPlan &plan, link::SerialControl &control, PointReport &report) {
+    RunHooks hooks;
+    system_clock::time_point started;  // the wall-clock time each command began, for the report
+    hooks.send = [&](const Setpoint &point) {
+        started = system_clock::now();
+        return link::sendCommand(control, point.command);
+    };
+    hooks.stopRequested = [] { return program::stopSignal() != 0; };
+    hooks.sent = [&](std::size_t index, const PointTiming &, const Status &status) {
+        if (status) report.sent(plan.points[index].setpoint, started);
+    };
+    const RunEnd end = runTimed(plan.points, hooks);
+
+    int exitStatus = kExitSent;
+    if (end.kind == RunEnd::Kind::Failed) {
+        complain(pointName(plan, end.sent) + " failed: " + end.failure.text());
+        exitStatus = kExitLinkFailed;
+    }
+    if (const int sig = program::stopSignal()) {
+        std::string where = "stopped by " + signalName(sig) + " after " + std::to_string(end.sent) +
+                            " of " + std::to_string(plan.points.size()) + " points";
+        if (end.sent > 0) where += ", last sent " + plan.points[end.sent - 1].setpoint.command;
+        complain(where);
+        exitStatus = 128 + sig;
+    }
+    if (plan.finalPoint) {
+        started = system_clock::now();
+        const Status status = link::sendCommand(control, plan.finalPoint->command);
+        if (status) {
+            report.sent(*plan.finalPoint, started);
+        } else {
+            complain("final value " + plan.finalPoint->command + " failed: " + status.text());
+            if (exitStatus == kExitSent) exitStatus = kExitLinkFailed;
+        }
+    }
+    return exitStatus;
+}
+
+}  // namespace
+
+int runSession(const std::vector<std::string> &args) {
+    const ParsedCommandLine parsed = parseCommandLine(args);
+    if (!parsed.error.empty()) return usageError(parsed.error);
+    const Options &options = parsed.options;
+    if (options.help) {
+        std::fputs(helpText().c_str(), stdout);
+        return kExitSent;
+    }
+    if (options.version) {
+        std::fputs(versionText().c_str(), stdout);
+        return kExitSent;
+    }
+
+    // Value errors need no pointer to --help: the message says what is wrong.
+    const auto plan = makeRunPlan(options, std::cin);
+    if (!plan) return valueError(plan.error());
+
+    link::SerialControl control;
+    const program::PortRequest request{options.port, options.device};
+    const Status port = program::selectPort(request, control);
+    // A dry run without any port still shows the plan; a port named wrongly
+    // is an error either way.
+    if (!port && (!options.dryRun || options.port || options.device))
+        return valueError(port.text());
+    if (options.dryRun)
+        return dryRun(plan.value(),
+                      port ? program::describeSelection(request, control) : port.text());
+
+    PointReport report(options.quiet);
+    if (options.logPath) {
+        if (const Status log = report.openLog(*options.logPath); !log)
+            return valueError(log.text());
+    }
+    program::watchStopSignals();
+    return sendPlan(plan.value(), control, report);
+}
+
+}  // namespace zz::ctl

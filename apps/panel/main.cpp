@@ -1,0 +1,7 @@
+// 6175ZIZ: the virtual front panel of the 6175 programmable resistance box.
+
+#include "start_sequence.h"
+
+int main(int argc, char **argv) {
+    return zz::panel::startProgram(argc, argv);
+}

@@ -1,0 +1,30 @@
+#pragma once
+// The plain decimal numbers of the command-line readers ("1.5", "-40",
+// "2.5e3"), and numbers written back for people to read.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zz::common {
+
+struct ScannedNumber {
+    double value = 0.0;
+    std::size_t length = 0;  // characters taken from the text
+};
+
+// The decimal number at the start of `text`: optional sign, digits with at
+// most one point (at least one digit), optional exponent. Nothing when the
+// text does not start with one or it lies beyond the range of a double; no
+// "inf", "nan" or hexadecimal forms.
+std::optional<ScannedNumber> scanDecimal(std::string_view text);
+
+// The whole text as such a number, blanks around it allowed.
+std::optional<double> readDecimal(std::string_view text);
+
+std::string_view trimBlanks(std::string_view text);
+
+// At most `decimals` places, trailing zeros dropped: 138.5055, 100, -0.25.
+std::string decimalText(double value, int decimals = 4);
+
+}  // namespace zz::common

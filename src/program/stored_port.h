@@ -1,0 +1,44 @@
+#pragma once
+// Reading "Settings.txt" in the current directory. Plain C++ (POSIX calls;
+// the standard library on Windows), so that programs without windows read
+// the port exactly as the panel does.
+// Only a regular file (through symbolic links too) is ever opened: a FIFO
+// would block the start, and opening a serial device raises its modem lines.
+
+#include "common/status.h"
+
+#include <cstdint>
+#include <string>
+
+namespace zz::program {
+
+inline constexpr char kSettingsFileName[] = "Settings.txt";
+
+// Error numbers of the settings file.
+inline constexpr int kSettingsFileError = 75;  // path/file access error
+
+// The file under the current directory as it is named now; the bare name
+// when the current directory cannot be named (removed).
+std::string settingsPath();
+
+// A failure numbered kSettingsFileError: the file's path and the reason.
+Status settingsFileError(const std::string &reason);
+
+// What the file's name leads to, found without opening anything.
+struct SettingsFileCheck {
+    bool exists = false;  // a regular file
+    std::string refusal;  // why it cannot serve as the settings file; empty when it can
+};
+SettingsFileCheck checkSettingsFile();
+
+struct StoredPort {
+    Status status;          // the reason when the file cannot be opened or created
+    std::int16_t port = 0;  // 0: no port chosen yet
+};
+
+// Reads record 1 (the first two bytes); a missing file is created empty and
+// gives 0. An existing file is only read, so a write-protected one still
+// gives its port.
+StoredPort readStoredPort();
+
+}  // namespace zz::program

@@ -12,7 +12,7 @@ ifeq ($(CI),true)
 CMAKE_FLAGS += -DZZ_WERROR=ON
 endif
 
-.PHONY: all deps configure build test run bench sanitize fuzz windows windows-test pictures screenshot package check-package format clean
+.PHONY: all deps configure build test run bench sanitize fuzz windows windows-test pictures screenshot package check-package format check-format clean
 
 all: build
 
@@ -75,6 +75,10 @@ screenshot: build
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# Fails on any file clang-format would change.
+check-format: deps
+	@git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
 clean:
 	@rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD)

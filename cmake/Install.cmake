@@ -5,7 +5,7 @@
 include(GNUInstallDirs)
 
 # The id under which desktops know the panel: desktop entry, metainfo, icon.
-set(ZZ_APP_ID com.quellor.VirtualPanel6175)
+
 
 # Directories 0755, as a package's must be, whatever the builder's umask.
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
@@ -21,7 +21,7 @@ install(TARGETS ${zz_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 set(packaging ${PROJECT_SOURCE_DIR}/packaging)
 install(FILES ${packaging}/${ZZ_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${packaging}/${ZZ_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${PROJECT_BINARY_DIR}/packaging/${ZZ_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 foreach(size IN ITEMS 48 64 128 256)
   install(FILES ${PROJECT_SOURCE_DIR}/resources/icons/logo${size}.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
@@ -30,7 +30,7 @@ endforeach()
 
 # Manual pages, compressed as Debian wants them.
 foreach(program IN LISTS zz_programs)
-  set(page ${packaging}/man/${program}.1)
+  set(page ${PROJECT_BINARY_DIR}/packaging/man/${program}.1)
   set(packed ${PROJECT_BINARY_DIR}/man/${program}.1.gz)
   add_custom_command(OUTPUT ${packed}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man

@@ -11,9 +11,10 @@ packages=(
   python3
   python3-pyvisa python3-pyvisa-py  # the client of the network server's end-to-end tests
   python3-serial  # the pyserial one-liner that make bench sets 6175ZIZ-ctl beside
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   file desktop-file-utils appstream lintian man-db
   g++-mingw-w64-x86-64 wine64  # make windows: the cross build, and its tests under Wine
+  libcli11-dev  # command lines, header-only
 )
 
 missing=()

@@ -20,6 +20,9 @@
 
 namespace zz::link {
 
+// A record is four short lines; anything longer is not one of ours.
+inline constexpr std::size_t kMaxRecordBytes = 512;
+
 struct CommandRecord {
     std::string command;          // as sent, without the carriage return: "01234.5"
     std::int64_t unixMillis = 0;  // when it went out whole

@@ -1,7 +1,5 @@
 // The last-command records on Windows, under %LOCALAPPDATA%\6175ZIZ.
 
-#ifdef _WIN32
-
 #include "common/version.h"
 #include "link/command_record.h"
 #include "link/win32_text.h"
@@ -90,5 +88,3 @@ std::optional<CommandRecord> readCommandRecord(const std::string &devicePath) {
 }
 
 }  // namespace zz::link
-
-#endif

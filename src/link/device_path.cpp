@@ -1,4 +1,3 @@
-#ifndef _WIN32
 
 #include "link/device_path.h"
 
@@ -53,5 +52,3 @@ std::string missingTarget(std::string path) {
 }
 
 }  // namespace zz::link
-
-#endif

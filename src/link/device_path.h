@@ -2,8 +2,6 @@
 // From the path a port is opened through (a map entry, a link in
 // /dev/serial/by-id, a device) to the real device behind it.
 
-#ifndef _WIN32
-
 #include <sys/stat.h>
 
 #include <string>
@@ -34,5 +32,3 @@ private:
 std::string missingTarget(std::string path);
 
 }  // namespace zz::link
-
-#endif

@@ -1,4 +1,3 @@
-#ifndef _WIN32
 
 #include "link/posix_io.h"
 
@@ -85,5 +84,3 @@ Outcome drain(int fd, Deadline deadline) {
 }
 
 }  // namespace zz::link::posix_io
-
-#endif

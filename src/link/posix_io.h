@@ -2,8 +2,6 @@
 // The termios steps of the POSIX backend: line settings, writing and draining
 // within a deadline on a non-blocking descriptor.
 
-#ifndef _WIN32
-
 #include <termios.h>
 
 #include <chrono>
@@ -32,5 +30,3 @@ Outcome writeAll(int fd, std::string_view bytes, Deadline deadline);
 Outcome drain(int fd, Deadline deadline);
 
 }  // namespace zz::link::posix_io
-
-#endif

@@ -1,4 +1,3 @@
-#ifndef _WIN32
 
 #include "link/posix_serial_backend.h"
 
@@ -252,5 +251,3 @@ std::unique_ptr<SerialBackend> makePlatformSerialBackend() {
 }
 
 }  // namespace zz::link
-
-#endif

@@ -12,8 +12,6 @@
 // discarded, so no later frame is ever joined to the rest of a failed one, and
 // the next command opens the port afresh.
 
-#ifndef _WIN32
-
 #include "link/device_path.h"
 #include "link/serial_backend.h"
 #include "link/uucp_lock.h"
@@ -65,5 +63,3 @@ private:
 };
 
 }  // namespace zz::link
-
-#endif

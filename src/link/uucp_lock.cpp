@@ -1,4 +1,3 @@
-#ifndef _WIN32
 
 #include "link/uucp_lock.h"
 
@@ -145,5 +144,3 @@ std::optional<LockHolder> LockFileCheck::find(const std::string &realDevice) {
 }
 
 }  // namespace zz::link::uucp
-
-#endif

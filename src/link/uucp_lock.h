@@ -3,8 +3,6 @@
 // file "LCK..<device name>" in /var/lock or /run/lock holding its process id
 // (ASCII, often blank-padded, or a 4-byte binary int from older programs).
 
-#ifndef _WIN32
-
 #include <sys/stat.h>
 
 #include <optional>
@@ -51,5 +49,3 @@ private:
 };
 
 }  // namespace zz::link::uucp
-
-#endif

@@ -1,4 +1,3 @@
-#ifdef _WIN32
 
 #include "link/win32_serial_backend.h"
 
@@ -210,5 +209,3 @@ std::unique_ptr<SerialBackend> makePlatformSerialBackend() {
 }
 
 }  // namespace zz::link
-
-#endif

@@ -13,8 +13,6 @@
 // drain by watching the driver's output queue. A write or drain that fails
 // or times out discards what is still queued and releases the port.
 
-#ifdef _WIN32
-
 #include "link/serial_backend.h"
 
 #include <chrono>
@@ -56,5 +54,3 @@ private:
 };
 
 }  // namespace zz::link
-
-#endif

@@ -1,4 +1,3 @@
-#ifdef _WIN32
 
 #include "link/win32_text.h"
 
@@ -49,5 +48,3 @@ std::string programFileStem() {
 }
 
 }  // namespace zz::link::win32
-
-#endif

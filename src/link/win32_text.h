@@ -2,8 +2,6 @@
 // Between the program's UTF-8 texts and the UTF-16 of the Win32 calls, and
 // Windows' own text for an error code.
 
-#ifdef _WIN32
-
 #include <string>
 
 namespace zz::link::win32 {
@@ -19,5 +17,3 @@ std::string errorText(unsigned long error);
 std::string programFileStem();
 
 }  // namespace zz::link::win32
-
-#endif

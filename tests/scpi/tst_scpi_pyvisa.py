@@ -20,6 +20,9 @@ import unittest
 
 import pyvisa
 
+# The version of project(), handed over by CMake.
+VERSION = os.environ["ZZ_VERSION"]
+
 SERVER = os.path.abspath(sys.argv.pop(1))
 TIMEOUT = 30  # seconds; generous, never a speed target
 
@@ -120,7 +123,7 @@ class CommandLine(unittest.TestCase):
         with tempfile.TemporaryDirectory() as scratch:
             for args, status, text in [
                     (["--help"], 0, "The box cannot be read back: RES? answers the value last sent"),
-                    (["--version"], 0, "6175ZIZ-scpi (6175ZIZ) 1.02\nCopyright"),
+                    (["--version"], 0, f"6175ZIZ-scpi (6175ZIZ) {VERSION}\nCopyright"),
                     ([], 2, "no port given: use --port N"),
                     (["--port", "3", "--device", "/dev/null"], 2, "give --port or --device, not both"),
                     (["--port", "3", "--listen", "5025"], 2, '--listen: "5025" is not ADDRESS:PORT'),
@@ -171,7 +174,7 @@ class ScpiEndToEnd(unittest.TestCase):
         return socket.create_connection(("127.0.0.1", self.server.port), TIMEOUT)
 
     def test_identity_resistance_and_reset(self):
-        self.assertEqual(self.inst.query("*IDN?"), "Quellor Ltd,6175,0,1.02")
+        self.assertEqual(self.inst.query("*IDN?"), f"Quellor Ltd,6175,0,{VERSION}")
         for command, frame in [("RES 1234.5", b"01234.5\r"), ("SOUR:RES 1.2 KOHM", b"01200.0\r"),
                                ("source:resistance:level MAX", b"99999.9\r"),
                                ("RES 1234.5", b"01234.5\r"), ("*RST", b"10000\r")]:
@@ -269,7 +272,7 @@ class ScpiEndToEnd(unittest.TestCase):
         self.assertIn("dropped", self.server.logText())
         self.inst.write("RES 42")
         self.assertEqual(self.pty.take(8), b"00042.0\r")
-        self.assertEqual(self.inst.query("SYST:ERR:COUN?;*IDN?"), "0;Quellor Ltd,6175,0,1.02")
+        self.assertEqual(self.inst.query("SYST:ERR:COUN?;*IDN?"), f"0;Quellor Ltd,6175,0,{VERSION}")
         self.assertEqual(self.pty.take(), b"")
         garbage.close()
 

@@ -1,6 +1,7 @@
 // The protocol as one connection sees it, without a network: lines in,
 // answers out, and the exact commands the box was sent.
 
+#include "common/version.h"
 #include "scpi/line_splitter.h"
 #include "scpi/session.h"
 
@@ -44,7 +45,8 @@ private slots:
                       bool fails = false) {
             QTest::newRow(name) << lines << fails << QByteArray(answers) << QByteArray(wire);
         };
-        row("identity", "*IDN?", "Quellor Ltd,6175,0,1.02\n", "");
+        row("identity", "*IDN?",
+            (std::string("Quellor Ltd,6175,0,") + zz::common::kVersion + "\n").c_str(), "");
         row("long, short, any case, optional nodes",
             "SOURce:RESistance 100;sour:res:lev:imm:ampl 200.04\nres?;:SOUR:RES?", "200.0;200.0\n",
             "00100.0\r00200.0\r");

@@ -2,6 +2,7 @@
 // pseudo-terminal behind a private port map, the exact bytes read on the far
 // side, its exit status and what it printed.
 
+#include "common/version.h"
 #include "link/command_record.h"
 #include "rig/child_process.h"
 #include "rig/port_map_sandbox.h"
@@ -100,7 +101,8 @@ private slots:
         QTest::newRow("help") << "--help" << none << none << 0 << none
                               << "Usage: 6175ZIZ-ctl [OPTION]... set VALUE";
         QTest::newRow("version") << "--version" << none << none << 0 << none
-                                 << "6175ZIZ-ctl (6175ZIZ) 1.02\nCopyright (C) Quellor Ltd";
+                                 << QString("6175ZIZ-ctl (6175ZIZ) %1\nCopyright (C) Quellor Ltd")
+                                        .arg(zz::common::kVersion);
     }
     void runs() {
         QFETCH(QString, args);

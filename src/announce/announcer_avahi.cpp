@@ -18,6 +18,9 @@ namespace zz::announce {
 namespace {
 
 constexpr unsigned kRetryMs = 10000;
+// Every interface, IPv4 and IPv6 (Avahi's "unset" values).
+constexpr AvahiIfIndex kAnyInterface = -1;
+constexpr AvahiProtocol kAnyProtocol = -1;
 
 }  // namespace
 
@@ -131,7 +134,7 @@ struct Announcer::Impl {
                 for (auto it = s.txt.rbegin(); it != s.txt.rend(); ++it)  // prepends
                     txt = avahi_string_list_add_pair(txt, it->first.c_str(), it->second.c_str());
                 error = avahi_entry_group_add_service_strlst(
-                    group, AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC, AvahiPublishFlags(0),
+                    group, kAnyInterface, kAnyProtocol, AvahiPublishFlags(0),
                     announcement.name.c_str(), s.type.c_str(), nullptr, nullptr, s.port, txt);
                 avahi_string_list_free(txt);
                 if (error != AVAHI_OK) break;

@@ -10,6 +10,7 @@ packages=(
   xvfb xauth x11-utils xdotool imagemagick
   python3
   python3-pyvisa python3-pyvisa-py  # the client of the network server's end-to-end tests
+  lxi-tools iproute2  # VXI-11 end to end: lxi scpi, and the loopback of the test's own network namespace
   python3-serial  # the pyserial one-liner that make bench sets 6175ZIZ-ctl beside
   clang libclang-rt-14-dev clang-format
   file desktop-file-utils appstream lintian man-db

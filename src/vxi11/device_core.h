@@ -1,0 +1,85 @@
+#pragma once
+// The VXI-11 core channel (program 0x0607AF, version 1) and its abort channel
+// (0x0607B0): the links, the device lock, and one procedure per call. Each
+// link owns a session the host opens for it, so it is a client of its own as
+// a SCPI connection is. Links belong to the connection that made them: they
+// answer only there, and go when it closes. Calls are carried out at once, in
+// the caller's thread; one DeviceCore is used from one thread.
+//
+// A lock held by another link is answered "device locked by another link"
+// at once: no call waits for it (lock_timeout) or for an answer (io_timeout).
+
+#include "vxi11/device_link.h"
+#include "vxi11/device_protocol.h"
+#include "vxi11/link_session.h"
+#include "vxi11/rpc_dispatch.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace zz::vxi11 {
+
+struct CoreOptions {
+    std::size_t maxLinks = 16;
+    // Told to clients in create_link: the abort channel's port (this one's,
+    // when the same listener serves both), and the largest device_write data.
+    std::uint16_t abortPort = 0;
+    std::uint32_t maxRecvSize = 64 * 1024;
+};
+
+using ConnectionId = std::uint64_t;
+
+class DeviceCore {
+public:
+    explicit DeviceCore(LinkHost &host, CoreOptions options = {});
+    DeviceCore(const DeviceCore &) = delete;
+    DeviceCore &operator=(const DeviceCore &) = delete;
+
+    // One call record of the core or the abort program from `connection`
+    // (any number the transport gives each connection); the reply, or empty
+    // when none is due (see serveCall).
+    std::vector<std::uint8_t> handleCall(std::span<const std::uint8_t> record,
+                                         ConnectionId connection = 0);
+    // The connection ended: its links are destroyed, a lock they held freed.
+    void closeConnection(ConnectionId connection);
+
+    std::size_t linkCount() const { return links_.size(); }
+    const CoreOptions &options() const { return options_; }
+
+private:
+    struct Link {
+        ConnectionId connection = 0;
+        DeviceLink device;
+    };
+    using Outcome = ProcedureOutcome;
+
+    Outcome core(const rpc::CallHeader &call, XdrReader &in, XdrWriter &out);
+    Outcome abort(const rpc::CallHeader &call, XdrReader &in, XdrWriter &out);
+    Outcome createLink(XdrReader &in, XdrWriter &out);
+    Outcome write(XdrReader &in, XdrWriter &out);
+    Outcome read(XdrReader &in, XdrWriter &out);
+    Outcome generic(std::uint32_t procedure, XdrReader &in, XdrWriter &out);
+    Outcome lock(XdrReader &in, XdrWriter &out);
+    Outcome linkOnly(std::uint32_t procedure, XdrReader &in, XdrWriter &out);
+    Outcome unsupported(std::uint32_t procedure, XdrReader &in, XdrWriter &out);
+
+    // The caller's link, or nothing (invalid link).
+    Link *find(std::uint32_t id);
+    bool lockedByOther(std::uint32_t id) const { return lockHolder_ && *lockHolder_ != id; }
+    std::uint32_t nextId();
+    void destroy(std::uint32_t id);
+
+    LinkHost &host_;
+    CoreOptions options_;
+    std::map<std::uint32_t, Link> links_;
+    std::optional<std::uint32_t> lockHolder_;
+    std::uint32_t lastId_ = 0;
+    ConnectionId caller_ = 0;  // of the call being served
+    RpcProgram programs_[2];
+};
+
+}  // namespace zz::vxi11

@@ -1,0 +1,76 @@
+#include "vxi11/device_link.h"
+
+#include "vxi11/device_protocol.h"
+
+#include <algorithm>
+
+namespace zz::vxi11 {
+
+void DeviceLink::write(std::span<const std::uint8_t> data, bool end) {
+    if (!messageOpen_) {
+        output_.clear();
+        readAt_ = 0;
+    }
+    messageOpen_ = !end;
+    for (const std::uint8_t byte : data) {
+        if (byte == '\n') {
+            runLine();
+            continue;
+        }
+        if (discarding_) continue;
+        if (line_.size() == kMaxMessageLine) {
+            line_.clear();
+            discarding_ = true;
+            session_->inputOverrun();
+            continue;
+        }
+        line_.push_back(static_cast<char>(byte));
+    }
+    if (end && (!line_.empty() || discarding_)) runLine();
+}
+
+void DeviceLink::runLine() {
+    if (discarding_) {
+        discarding_ = false;
+        return;
+    }
+    if (!line_.empty() && line_.back() == '\r') line_.pop_back();
+    const std::string answers = session_->execute(line_);
+    line_.clear();
+    // Answers past the output bound are dropped; those before stay whole.
+    if (output_.size() + answers.size() <= kMaxUnreadOutput) output_ += answers;
+}
+
+std::optional<ReadPiece> DeviceLink::read(std::uint32_t requestSize, std::optional<char> termChar) {
+    if (unread() == 0) return std::nullopt;
+    std::size_t size = std::min<std::size_t>(requestSize, unread());
+    ReadPiece piece;
+    if (termChar) {
+        const auto at = output_.find(*termChar, readAt_);
+        if (at != std::string::npos && at < readAt_ + size) {
+            size = at + 1 - readAt_;
+            piece.reason |= device::reason::kTermChar;
+        }
+    }
+    piece.data = output_.substr(readAt_, size);
+    readAt_ += size;
+    if (unread() == 0) {
+        piece.reason |= device::reason::kEnd;
+        output_.clear();
+        readAt_ = 0;
+    } else if (size == requestSize) {
+        piece.reason |= device::reason::kRequestCount;
+    }
+    return piece;
+}
+
+void DeviceLink::clear() {
+    line_.clear();
+    discarding_ = false;
+    messageOpen_ = false;
+    output_.clear();
+    readAt_ = 0;
+    session_->deviceClear();
+}
+
+}  // namespace zz::vxi11

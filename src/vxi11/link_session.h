@@ -1,0 +1,35 @@
+#pragma once
+// What a VXI-11 link talks to: a client of the instrument as a SCPI
+// connection is, with its own parser, error queue and status. The server
+// provides the host; each create_link opens one session and destroy_link (or
+// the connection's end) closes it.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace zz::vxi11 {
+
+class LinkSession {
+public:
+    virtual ~LinkSession() = default;
+    // Carries out one program message (a line without its terminator) and
+    // returns its answers with their LF, or "" when nothing answered.
+    virtual std::string execute(std::string_view line) = 0;
+    // A message passed the input bound and was discarded.
+    virtual void inputOverrun() = 0;
+    // The IEEE 488.2 status byte; `messageAvailable`: the link holds unread answers.
+    virtual std::uint8_t statusByte(bool messageAvailable) = 0;
+    // device_clear: the link's buffers are already emptied.
+    virtual void deviceClear() = 0;
+};
+
+class LinkHost {
+public:
+    virtual ~LinkHost() = default;
+    // A new session, or nullptr when the host can take no more.
+    virtual std::unique_ptr<LinkSession> open() = 0;
+};
+
+}  // namespace zz::vxi11

@@ -1,0 +1,32 @@
+#include "vxi11/scpi_link_host.h"
+
+#include "scpi/session.h"
+
+namespace zz::vxi11 {
+
+namespace {
+
+class ScpiLinkSession : public LinkSession {
+public:
+    explicit ScpiLinkSession(scpi::Instrument &instrument) : session_(instrument) {}
+
+    std::string execute(std::string_view line) override { return session_.execute(line); }
+    void inputOverrun() override { session_.inputOverrun(); }
+    std::uint8_t statusByte(bool messageAvailable) override {
+        return session_.status().statusByte(session_.errors().count() > 0, messageAvailable);
+    }
+    // A device clear empties the buffers only; the status registers and the
+    // error queue stay, as IEEE 488.2 has it.
+    void deviceClear() override {}
+
+private:
+    scpi::Session session_;
+};
+
+}  // namespace
+
+std::unique_ptr<LinkSession> ScpiLinkHost::open() {
+    return std::make_unique<ScpiLinkSession>(instrument_);
+}
+
+}  // namespace zz::vxi11

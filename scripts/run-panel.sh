@@ -16,7 +16,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   exit 1
 fi
 
-"$build/tools/sim/6175ZIZ-sim" --port 1 --replace &
+"$build/apps/sim/6175ZIZ-sim" --port 1 --replace &
 sim=$!
 trap 'kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null || true' EXIT
 # Wait until the simulator has published its port.
@@ -26,4 +26,4 @@ for _ in $(seq 50); do
 done
 
 cd "$scratch/work"
-"$build/src/startup/6175ZIZ"
+"$build/apps/panel/6175ZIZ"

@@ -19,8 +19,11 @@ constexpr std::array kCommands{CommandName{"set", Command::Set},
                                CommandName{"ntc", Command::Ntc}};
 
 void addValue(CLI::App &parser, const std::string &name, std::optional<std::string> &field) {
-    parser.add_option_function<std::string>(name,
-                                            [&field](const std::string &value) { field = value; });
+    // Given twice, the last one counts, as GNU programs take it.
+    parser
+        .add_option_function<std::string>(name,
+                                          [&field](const std::string &value) { field = value; })
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
 }
 
 }  // namespace

@@ -77,7 +77,7 @@ int main(int argc, char **argv) {
     bool replace = false, help = false, version = false;
     CLI::App parser;
     program::usePlainStyle(parser);
-    parser.add_option("--port", portText);
+    parser.add_option("--port", portText)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     parser.add_flag("--replace", replace);
     parser.add_flag("--help", help);
     parser.add_flag("--version", version);

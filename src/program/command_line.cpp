@@ -22,6 +22,7 @@ std::string parseArguments(CLI::App &parser, std::vector<std::string> args) {
     } catch (const CLI::ArgumentMismatch &error) {
         // "--port: 1 required TEXT missing": an option given without its value.
         const std::string text = error.what();
+        if (text.find("required") == text.npos || text.find("missing") == text.npos) return text;
         return "option '" + text.substr(0, text.find(':')) + "' requires a value";
     } catch (const CLI::ParseError &error) {
         return error.what();

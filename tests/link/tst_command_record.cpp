@@ -6,7 +6,7 @@
 #include "link/port_map.h"
 #include "link/serial_errors.h"
 #include "link_rig.h"
-#include "support/environment.h"
+#include "rig/environment.h"
 
 #include <QtTest>
 

@@ -2,9 +2,9 @@
 // the operator's one-line description.
 
 #include "link/port_map.h"
+#include "rig/environment.h"
 #include "rig/port_map_sandbox.h"
 #include "rig/pty_pair.h"
-#include "support/environment.h"
 
 #include <QtTest>
 

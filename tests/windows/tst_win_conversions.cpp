@@ -31,8 +31,8 @@ std::string leading(const char *text) {
 std::string command(const char *text) {
     const auto ohms = zz::automation::readResistance(text);
     if (!ohms) return "refused";
-    const zz::OhmsCommand c = zz::box::ohmsCommand(ohms.value());
-    return c.kind == zz::OhmsCommand::Kind::Accept ? c.command : "refused";
+    const zz::Outcome<std::string> c = zz::box::ohmsCommand(ohms.value());
+    return c ? c.value() : "refused";
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 //   record N        port N's last command     -> "record <command> <program>" or "record none "
 //   version FILE    an .exe's version record  -> "<Name>=<value>" lines
 
-#include "frontpanel/panel_texts.h"
+#include "box/range.h"
 #include "link/command_record.h"
 #include "link/port_map.h"
 #include "link/serial_control.h"
@@ -24,7 +24,7 @@ namespace {
 void start(const std::string &port) {
     zz::link::SerialControl control;
     zz::Status status = control.setPort(std::atoi(port.c_str()));
-    if (status) status = zz::panel::link::sendCommand(control, zz::box::kStartCommand);
+    if (status) status = zz::link::sendCommand(control, zz::box::kStartCommand);
     std::printf("status %d %s\n", status.number(), status.text().c_str());
 }
 

@@ -10,7 +10,7 @@ WINE = os.environ.get("WINE", "/usr/lib/wine/wine64")
 WINESERVER = os.path.join(os.path.dirname(WINE), "wineserver")
 TIMEOUT = 120
 build = os.path.abspath(sys.argv[1])
-ctl = os.path.join(build, "src/ctl/6175ZIZ-ctl.exe")
+ctl = os.path.join(build, "apps/ctl/6175ZIZ-ctl.exe")
 probe = os.path.join(build, "tests/windows/win_link_probe.exe")
 
 # Root opens a terminal whatever its exclusive mode: Wine runs as nobody then.
@@ -154,7 +154,7 @@ try:
         return f"{min(times):.0f} ms"
 
     text = "one set under Wine: " + best(command([WINE, ctl, "--quiet", "--port", "3", "set", "1"]))
-    linux_ctl = len(sys.argv) > 2 and os.path.join(sys.argv[2], "src/ctl/6175ZIZ-ctl")
+    linux_ctl = len(sys.argv) > 2 and os.path.join(sys.argv[2], "apps/ctl/6175ZIZ-ctl")
     if linux_ctl and os.path.exists(linux_ctl):
         text += ", on Linux: " + best([linux_ctl, "--quiet", "--device", device, "set", "1"])
     print(text)

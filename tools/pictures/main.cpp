@@ -85,7 +85,7 @@ int main(int argc, char *argv[]) {
     for (const Picture &icon : picture::kMenuIcons)
         menuIcons = menuIcons && png(pictures::programLogo(icon.size.width()), icon);
 
-    // The program file's icon on Windows (src/startup's version resource).
+    // The program file's icon on Windows (apps/panel's version resource).
     QList<QImage> sizes;
     for (int side : {16, 24, 32, 48, 64, 256}) sizes.append(pictures::programLogo(side));
     const QString ico = out.filePath(QStringLiteral("icons/6175ZIZ.ico"));

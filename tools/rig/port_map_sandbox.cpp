@@ -4,7 +4,6 @@
 
 #include <QTemporaryDir>
 
-#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -16,10 +15,7 @@ PortMapSandbox::PortMapSandbox() {
     dir_ = std::make_unique<QTemporaryDir>();
     if (!dir_->isValid()) return;
     root_ = dir_->path().toStdString();
-    for (Saved &saved : saved_) {
-        if (const char *old = std::getenv(saved.name)) saved.value = old;
-    }
-    ::setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
+    configHome_ = std::make_unique<EnvOverride>("XDG_CONFIG_HOME", root_.c_str());
     std::error_code ec;
     fs::create_directories(mapDirectory(), ec);
     // The last-command records too: a pseudo-terminal's number is soon used
@@ -27,18 +23,10 @@ PortMapSandbox::PortMapSandbox() {
     const std::string runtime = runtimeDirectory();
     fs::create_directory(runtime, ec);
     fs::permissions(runtime, fs::perms::owner_all, ec);
-    ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    runtimeDir_ = std::make_unique<EnvOverride>("XDG_RUNTIME_DIR", runtime.c_str());
 }
 
-PortMapSandbox::~PortMapSandbox() {
-    if (root_.empty()) return;
-    for (const Saved &saved : saved_) {
-        if (saved.value)
-            ::setenv(saved.name, saved.value->c_str(), 1);
-        else
-            ::unsetenv(saved.name);
-    }
-}
+PortMapSandbox::~PortMapSandbox() = default;
 
 std::string PortMapSandbox::runtimeDirectory() const {
     return root_.empty() ? std::string() : root_ + "/runtime";

@@ -8,8 +8,9 @@
 //   zz::test::PortMapSandbox sandbox;
 //   sandbox.map(3, pty.slavePath());   // port 3 is now the pseudo-terminal
 
+#include "rig/environment.h"
+
 #include <memory>
-#include <optional>
 #include <string>
 
 class QTemporaryDir;
@@ -39,11 +40,8 @@ public:
 private:
     std::unique_ptr<QTemporaryDir> dir_;
     std::string root_;
-    struct Saved {
-        const char *name;
-        std::optional<std::string> value;
-    };
-    Saved saved_[2] = {{"XDG_CONFIG_HOME", {}}, {"XDG_RUNTIME_DIR", {}}};
+    // Put back when the sandbox goes.
+    std::unique_ptr<EnvOverride> configHome_, runtimeDir_;
 };
 
 }  // namespace zz::test

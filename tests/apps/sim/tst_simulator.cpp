@@ -3,7 +3,7 @@
 
 #include "link/port_map.h"
 #include "link/serial_control.h"
-#include "support/environment.h"
+#include "rig/environment.h"
 
 #include <QtTest>
 

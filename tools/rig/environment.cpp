@@ -1,4 +1,4 @@
-#include "support/environment.h"
+#include "rig/environment.h"
 
 #include <cstdlib>
 

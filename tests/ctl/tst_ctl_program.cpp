@@ -10,6 +10,9 @@
 
 #include <QtTest>
 
+#include <sys/ioctl.h>
+#include <termios.h>
+
 #include <csignal>
 
 using namespace std::chrono;
@@ -70,6 +73,9 @@ private slots:
         QTest::newRow("Pt100 at 100 °C")
             << "--port 3 rtd 100" << none << none << 0 << QByteArray("00138.5\r")
             << "00138.5  138.5055 Ω  100 °C";
+        QTest::newRow("negative temperature starting -0 is a value")
+            << "--port 3 rtd -0.5" << none << none << 0 << QByteArray("00099.8\r")
+            << "00099.8  99.8046 Ω  -0.5 °C";
         QTest::newRow("device, final when done")
             << "--device {pty} set 250m --final 0" << none << none << 0
             << QByteArray("00000.3\r00000.0\r") << "00000.0  0 Ω";
@@ -139,6 +145,29 @@ private slots:
         QVERIFY(record);
         QCOMPARE(QString::fromStdString(record->program), QString("6175ZIZ-ctl"));
         QCOMPARE(QString::fromStdString(record->command), QString("00130.0"));
+    }
+
+    // Every point went out but the final value failed: the device under
+    // test may not be safe, so the run ends with the link-failure status.
+    // The last point is held on the line (output stopped) while the map
+    // entry goes, so the final value's open finds no device.
+    void failedFinalValueFailsTheRun() {
+        QVERIFY(start({"--port", "3", "--final", "0", "sweep", "100", "110", "--step", "10",
+                       "--dwell", "1s"}));
+        QCOMPARE(bytes(pty_->readExactly(8, seconds(10))), QByteArray("00100.0\r"));
+        const auto exclusive = [&] {
+            int on = -1;
+            ioctl(pty_->slaveFd(), TIOCGEXCL, &on);
+            return on == 1;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(!exclusive(), 5000);  // point 1 released the port
+        QVERIFY(tcflow(pty_->slaveFd(), TCOOFF) == 0);
+        QTRY_VERIFY_WITH_TIMEOUT(exclusive(), 5000);  // point 2 holds it, its frame held up
+        sandbox_->unmap(3);
+        pty_->resume();
+        QCOMPARE(finish(), std::optional<int>(1));
+        QCOMPARE(bytes(pty_->readAll()), QByteArray("00110.0\r"));
+        QVERIFY2(output().contains("final value 00000.0 failed: COM3"), output().constData());
     }
 
     // Stopped between points: whole frames only, the final value, where it

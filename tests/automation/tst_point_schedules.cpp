@@ -3,9 +3,11 @@
 
 #include "automation/point_list.h"
 #include "automation/sweep_points.h"
+#include "automation/timed_run.h"
 
 #include <QtTest>
 
+#include <algorithm>
 #include <sstream>
 
 using namespace zz::automation;
@@ -107,6 +109,56 @@ private slots:
                        .arg(QString::fromStdString(p.setpoint.command))
                        .arg(std::chrono::duration_cast<std::chrono::milliseconds>(p.dwell).count());
         QCOMPARE(got.join(' '), result);
+    }
+
+    // The timetable on a clock of its own: each command takes `took` ms of
+    // it, and a point is due at the start plus the dwells before it, however
+    // long the commands took. `starts` is when each command began (ms).
+    void deadlinesOnTheGrid_data() {
+        QTest::addColumn<QList<int>>("dwells");
+        QTest::addColumn<QList<int>>("took");
+        QTest::addColumn<QList<int>>("starts");
+        QTest::newRow("3 ms commands at 10 ms")
+            << QList<int>{10, 10, 10, 10, 10} << QList<int>{3, 3, 3, 3, 3}
+            << QList<int>{0, 10, 20, 30, 40};
+        QTest::newRow("dwells of their own")
+            << QList<int>{5, 25, 4, 10} << QList<int>{3, 3, 3, 3} << QList<int>{0, 5, 30, 34};
+        QTest::newRow("one slow command delays only itself")
+            << QList<int>{10, 10, 10, 10} << QList<int>{3, 25, 3, 3} << QList<int>{0, 10, 35, 38};
+    }
+    void deadlinesOnTheGrid() {
+        QFETCH(QList<int>, dwells);
+        QFETCH(QList<int>, took);
+        QFETCH(QList<int>, starts);
+        using std::chrono::milliseconds;
+        const MonotonicTime start{std::chrono::hours(1)};
+        MonotonicTime now = start;
+        std::vector<TimedSetpoint> points;
+        for (int dwell : dwells)
+            points.push_back({setpointForOhms(100).value(), milliseconds(dwell)});
+        std::size_t sending = 0;
+        QList<int> dues, begun;
+        RunHooks hooks;
+        hooks.now = [&] { return now; };
+        hooks.sleepUntil = [&](MonotonicTime until) { now = std::max(now, until); };
+        hooks.send = [&](const Setpoint &) {
+            now += milliseconds(took[qsizetype(sending++)]);
+            return zz::Status();
+        };
+        hooks.sent = [&](std::size_t, const PointTiming &t, const zz::Status &) {
+            const auto at = [&](MonotonicTime m) {
+                return int(std::chrono::duration_cast<milliseconds>(m - start).count());
+            };
+            dues << at(t.due);
+            begun << at(t.started);
+        };
+        const RunEnd end = runTimed(points, hooks);
+        QCOMPARE(end.kind, RunEnd::Kind::Done);
+        QCOMPARE(end.sent, points.size());
+        QList<int> grid{0};
+        for (qsizetype i = 0; i + 1 < dwells.size(); ++i) grid << grid.back() + dwells[i];
+        QCOMPARE(dues, grid);
+        QCOMPARE(begun, starts);
     }
 };
 

@@ -39,7 +39,7 @@ constexpr std::array kFlags{
     FlagOption{"--help", &Options::help},       FlagOption{"-h", &Options::help},
     FlagOption{"--version", &Options::version}, FlagOption{"--dry-run", &Options::dryRun},
     FlagOption{"--quiet", &Options::quiet},     FlagOption{"-q", &Options::quiet},
-    FlagOption{"--ntc", &Options::ntc},
+    FlagOption{"--ntc", &Options::ntc},         FlagOption{"--realtime", &Options::realtime},
 };
 
 struct CommandName {

@@ -1,6 +1,7 @@
 #include "ctl/session.h"
 
 #include "automation/decimal_text.h"
+#include "automation/realtime.h"
 #include "automation/timed_run.h"
 #include "ctl/help_text.h"
 #include "ctl/options.h"
@@ -68,8 +69,13 @@ int dryRun(const RunPlan &plan, const std::string &port) {
 }
 
 // Sends the plan, then the final value whatever the end; the exit status.
-int sendPlan(const RunPlan &plan, SerialControl &control, PointReport &report) {
+int sendPlan(const RunPlan &plan, bool realtime, SerialControl &control, PointReport &report) {
     RunHooks hooks;
+    if (realtime) {
+        if (const std::string refused = enterRealtime(); !refused.empty())
+            complain("--realtime: " + refused + "; the run goes on without it");
+        hooks.watchBeforeDue = kRealtimeWatchBeforeDue;
+    }
     system_clock::time_point started;  // the wall-clock time each command began, for the report
     hooks.send = [&](const Setpoint &point) {
         started = system_clock::now();
@@ -141,7 +147,7 @@ int runSession(const std::vector<std::string> &args) {
             return valueError(log.text());
     }
     watchStopSignals();
-    return sendPlan(plan.value(), control, report);
+    return sendPlan(plan.value(), options.realtime, control, report);
 }
 
 }  // namespace zz::ctl

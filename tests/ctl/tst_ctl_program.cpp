@@ -93,6 +93,12 @@ private slots:
         QTest::newRow("sensor out of range")
             << "--port 3 sweep 800 900 --step 50 --rtd pt100" << none << none << 2 << none
             << "point 3 of the sweep: Pt100 at 900 °C";
+        QTest::newRow("list on real-time priority")
+            << "--port 3 --realtime list points.txt" << none << QByteArray("5\n7\n") << 0
+            << QByteArray("00005.0\r00007.0\r") << "00007.0";
+        QTest::newRow("realtime is for sweeps and lists")
+            << "--port 3 --realtime set 1" << none << none << 2 << none
+            << "set takes no --realtime";
         QTest::newRow("bad list line")
             << "--port 3 list points.txt" << none << QByteArray("100\n\nxyz\n") << 2 << none
             << "points.txt:3: cannot read \"xyz\"";

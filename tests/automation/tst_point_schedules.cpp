@@ -160,6 +160,45 @@ private slots:
         QCOMPARE(dues, grid);
         QCOMPARE(begun, starts);
     }
+
+    // The last stretch before a deadline is watched on the clock, never more
+    // than a fraction of a millisecond whatever is asked: the sleep before
+    // each point ends `gap` µs before it is due, and the point starts on time.
+    void watchBeforeDue_data() {
+        QTest::addColumn<int>("asked");
+        QTest::addColumn<int>("gap");
+        QTest::newRow("none") << 0 << 0;
+        QTest::newRow("0.1 ms") << 100 << 100;
+        QTest::newRow("5 ms is cut to the bound") << 5000 << int(kMaxWatchBeforeDue.count());
+    }
+    void watchBeforeDue() {
+        QFETCH(int, asked);
+        QFETCH(int, gap);
+        using std::chrono::microseconds;
+        MonotonicTime now{std::chrono::hours(1)};
+        std::vector<TimedSetpoint> points(4, {setpointForOhms(100).value(), 10ms});
+        std::vector<MonotonicTime> sleptUntil;
+        RunHooks hooks;
+        hooks.watchBeforeDue = microseconds(asked);
+        hooks.now = [&] { return now += microseconds(1); };  // each look takes 1 µs
+        hooks.sleepUntil = [&](MonotonicTime until) {
+            sleptUntil.push_back(until);
+            now = std::max(now, until);
+        };
+        hooks.send = [&](const Setpoint &) {
+            now += 3ms;
+            return zz::Status();
+        };
+        QList<int> gaps, lateness;
+        hooks.sent = [&](std::size_t i, const PointTiming &t, const zz::Status &) {
+            if (i > 0) gaps << int((t.due - sleptUntil.back()) / microseconds(1));
+            lateness << int((t.started - t.due) / microseconds(1));
+        };
+        QCOMPARE(runTimed(points, hooks).kind, RunEnd::Kind::Done);
+        QCOMPARE(gaps, QList<int>(3, gap));
+        for (int late : lateness)
+            QVERIFY2(late >= 0 && late <= 2, qPrintable(QString::number(late)));
+    }
 };
 
 QTEST_APPLESS_MAIN(tst_PointSchedules)

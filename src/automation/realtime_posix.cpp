@@ -57,7 +57,20 @@ bool mayLockWithoutLimit() {
            (caps[CAP_IPC_LOCK / 32].effective & (1u << (CAP_IPC_LOCK % 32))) != 0;
 }
 
+// AddressSanitizer and its kin map terabytes of shadow memory that locking
+// would try to fill.
+constexpr bool kSanitized =
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    true;
+#elif defined(__has_feature)
+    __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) ||
+    __has_feature(memory_sanitizer);
+#else
+    false;
+#endif
+
 std::string lockMemory() {
+    if (kSanitized) return "memory not locked (a sanitizer's build)";
     // Freed memory stays with the process instead of going back to the
     // kernel and faulting in again at the next point.
     ::mallopt(M_TRIM_THRESHOLD, -1);

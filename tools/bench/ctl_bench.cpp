@@ -353,6 +353,12 @@ int main(int argc, char **argv) {
         return 1;
     }
     const std::string runtime = tmpfsRuntimeDirectory();
+    struct RemovedAtEnd {
+        const std::string &path;
+        ~RemovedAtEnd() {
+            if (!path.empty()) std::filesystem::remove_all(path);
+        }
+    } removedAtEnd{runtime};
     if (!runtime.empty()) ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     FrameWatcher watcher(pty.masterFd());
     const std::string device = pty.slavePath();
@@ -434,6 +440,5 @@ int main(int argc, char **argv) {
         "   end through a kernel worker of normal priority, whose wake-up latency under load is\n"
         "   part of the line figures; host steal: time a virtual machine's processors were\n"
         "   not running at all, which no priority inside it can make up for)\n");
-    if (!runtime.empty()) std::filesystem::remove_all(runtime);
     return 0;
 }

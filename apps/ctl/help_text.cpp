@@ -51,6 +51,8 @@ Sensors:
 Running:
       --final VALUE     send VALUE once at any end (done, failed, stopped);
                         read as the other values of the run
+      --realtime        sweep/list: real-time priority for the timetable,
+                        where the system allows it
       --dry-run         print what would be sent, open nothing
   -q, --quiet           print nothing on standard output
       --log FILE.csv    write every command sent to FILE as CSV

@@ -38,6 +38,7 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string> &args) {
     parser.add_flag("--dry-run", o.dryRun);
     parser.add_flag("-q,--quiet", o.quiet);
     parser.add_flag("--ntc", o.ntc);
+    parser.add_flag("--realtime", o.realtime);
     addValue(parser, "--port", o.port);
     addValue(parser, "--device", o.device);
     addValue(parser, "--log", o.logPath);

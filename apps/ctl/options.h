@@ -24,6 +24,7 @@ struct Options {
     bool quiet = false;
     std::optional<std::string> logPath;
     std::optional<std::string> finalValue;
+    bool realtime = false;  // sweep/list: real-time scheduling for the timetable
 
     std::optional<std::string> step;
     std::optional<std::string> perDecade;

@@ -57,6 +57,7 @@ std::string misplacedOption(const Options &o) {
     if (!sweep && (o.step || o.perDecade || o.repeat))
         return "--step, --points-per-decade or --repeat";
     if (!sweep && o.command != Command::List && o.dwell) return "--dwell";
+    if (!sweep && o.command != Command::List && o.realtime) return "--realtime";
     if (o.command != Command::Rtd && o.type) return "--type";
     return {};
 }

@@ -1,5 +1,6 @@
 #include "session.h"
 
+#include "automation/realtime.h"
 #include "automation/timed_run.h"
 #include "common/decimal_text.h"
 #include "help_text.h"
@@ -68,8 +69,14 @@ int dryRun(const RunPlan &plan, const std::string &port) {
 }
 
 // Sends the plan, then the final value whatever the end; the exit status.
-int sendPlan(const RunPlan &plan, link::SerialControl &control, PointReport &report) {
+int sendPlan(const RunPlan &plan, bool realtime, link::SerialControl &control,
+             PointReport &report) {
     RunHooks hooks;
+    if (realtime) {
+        if (const std::string refused = enterRealtime(); !refused.empty())
+            complain("--realtime: " + refused + "; the run goes on without it");
+        hooks.watchBeforeDue = kRealtimeWatchBeforeDue;
+    }
     system_clock::time_point started;  // the wall-clock time each command began, for the report
     hooks.send = [&](const Setpoint &point) {
         started = system_clock::now();
@@ -142,7 +149,7 @@ int runSession(const std::vector<std::string> &args) {
             return valueError(log.text());
     }
     program::watchStopSignals();
-    return sendPlan(plan.value(), control, report);
+    return sendPlan(plan.value(), options.realtime, control, report);
 }
 
 }  // namespace zz::ctl

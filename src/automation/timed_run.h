@@ -17,6 +17,9 @@ namespace zz::automation {
 
 using MonotonicTime = std::chrono::steady_clock::time_point;
 
+// Sleeps until `until` on the monotonic clock or until a signal comes.
+void sleepOnMonotonicClock(MonotonicTime until);
+
 struct PointTiming {
     MonotonicTime due;
     MonotonicTime started;  // when the command began
@@ -30,7 +33,18 @@ struct RunHooks {
     std::function<bool()> stopRequested = [] { return false; };
     // Told of every command sent, whatever its outcome.
     std::function<void(std::size_t index, const PointTiming &, const Status &)> sent;
+
+    // The timetable's clock and sleep: the monotonic clock unless the caller
+    // (a test) brings its own.
+    std::function<MonotonicTime()> now = [] { return std::chrono::steady_clock::now(); };
+    std::function<void(MonotonicTime)> sleepUntil = sleepOnMonotonicClock;
+    // How long before each deadline the sleep ends and the clock is watched
+    // instead, so that the scheduler's wake-up latency is not added to the
+    // start. It keeps a core busy: a fraction of a millisecond at most.
+    std::chrono::microseconds watchBeforeDue{0};
 };
+
+inline constexpr std::chrono::microseconds kMaxWatchBeforeDue{300};
 
 struct RunEnd {
     enum class Kind { Done, Failed, Stopped };

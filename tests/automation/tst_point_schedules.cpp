@@ -3,9 +3,11 @@
 
 #include "automation/point_list.h"
 #include "automation/sweep_points.h"
+#include "automation/timed_run.h"
 
 #include <QtTest>
 
+#include <algorithm>
 #include <sstream>
 
 using namespace zz::automation;
@@ -108,6 +110,95 @@ private slots:
                        .arg(QString::fromStdString(p.setpoint.command))
                        .arg(std::chrono::duration_cast<std::chrono::milliseconds>(p.dwell).count());
         QCOMPARE(got.join(' '), result);
+    }
+
+    // The timetable on a clock of its own: each command takes `took` ms of
+    // it, and a point is due at the start plus the dwells before it, however
+    // long the commands took. `starts` is when each command began (ms).
+    void deadlinesOnTheGrid_data() {
+        QTest::addColumn<QList<int>>("dwells");
+        QTest::addColumn<QList<int>>("took");
+        QTest::addColumn<QList<int>>("starts");
+        QTest::newRow("3 ms commands at 10 ms")
+            << QList<int>{10, 10, 10, 10, 10} << QList<int>{3, 3, 3, 3, 3}
+            << QList<int>{0, 10, 20, 30, 40};
+        QTest::newRow("dwells of their own")
+            << QList<int>{5, 25, 4, 10} << QList<int>{3, 3, 3, 3} << QList<int>{0, 5, 30, 34};
+        QTest::newRow("one slow command delays only itself")
+            << QList<int>{10, 10, 10, 10} << QList<int>{3, 25, 3, 3} << QList<int>{0, 10, 35, 38};
+    }
+    void deadlinesOnTheGrid() {
+        QFETCH(QList<int>, dwells);
+        QFETCH(QList<int>, took);
+        QFETCH(QList<int>, starts);
+        using std::chrono::milliseconds;
+        const MonotonicTime start{std::chrono::hours(1)};
+        MonotonicTime now = start;
+        std::vector<TimedSetpoint> points;
+        for (int dwell : dwells)
+            points.push_back({setpointForOhms(100).value(), milliseconds(dwell)});
+        std::size_t sending = 0;
+        QList<int> dues, begun;
+        RunHooks hooks;
+        hooks.now = [&] { return now; };
+        hooks.sleepUntil = [&](MonotonicTime until) { now = std::max(now, until); };
+        hooks.send = [&](const Setpoint &) {
+            now += milliseconds(took[qsizetype(sending++)]);
+            return zz::Status();
+        };
+        hooks.sent = [&](std::size_t, const PointTiming &t, const zz::Status &) {
+            const auto at = [&](MonotonicTime m) {
+                return int(std::chrono::duration_cast<milliseconds>(m - start).count());
+            };
+            dues << at(t.due);
+            begun << at(t.started);
+        };
+        const RunEnd end = runTimed(points, hooks);
+        QCOMPARE(end.kind, RunEnd::Kind::Done);
+        QCOMPARE(end.sent, points.size());
+        QList<int> grid{0};
+        for (qsizetype i = 0; i + 1 < dwells.size(); ++i) grid << grid.back() + dwells[i];
+        QCOMPARE(dues, grid);
+        QCOMPARE(begun, starts);
+    }
+
+    // The last stretch before a deadline is watched on the clock, never more
+    // than a fraction of a millisecond whatever is asked: the sleep before
+    // each point ends `gap` µs before it is due, and the point starts on time.
+    void watchBeforeDue_data() {
+        QTest::addColumn<int>("asked");
+        QTest::addColumn<int>("gap");
+        QTest::newRow("none") << 0 << 0;
+        QTest::newRow("0.1 ms") << 100 << 100;
+        QTest::newRow("5 ms is cut to the bound") << 5000 << int(kMaxWatchBeforeDue.count());
+    }
+    void watchBeforeDue() {
+        QFETCH(int, asked);
+        QFETCH(int, gap);
+        using std::chrono::microseconds;
+        MonotonicTime now{std::chrono::hours(1)};
+        std::vector<TimedSetpoint> points(4, {setpointForOhms(100).value(), 10ms});
+        std::vector<MonotonicTime> sleptUntil;
+        RunHooks hooks;
+        hooks.watchBeforeDue = microseconds(asked);
+        hooks.now = [&] { return now += microseconds(1); };  // each look takes 1 µs
+        hooks.sleepUntil = [&](MonotonicTime until) {
+            sleptUntil.push_back(until);
+            now = std::max(now, until);
+        };
+        hooks.send = [&](const Setpoint &) {
+            now += 3ms;
+            return zz::Status();
+        };
+        QList<int> gaps, lateness;
+        hooks.sent = [&](std::size_t i, const PointTiming &t, const zz::Status &) {
+            if (i > 0) gaps << int((t.due - sleptUntil.back()) / microseconds(1));
+            lateness << int((t.started - t.due) / microseconds(1));
+        };
+        QCOMPARE(runTimed(points, hooks).kind, RunEnd::Kind::Done);
+        QCOMPARE(gaps, QList<int>(3, gap));
+        for (int late : lateness)
+            QVERIFY2(late >= 0 && late <= 2, qPrintable(QString::number(late)));
     }
 };
 

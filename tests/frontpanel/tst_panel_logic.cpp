@@ -7,6 +7,7 @@
 
 #include <QtTest>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -112,6 +113,56 @@ private slots:
         QCOMPARE(int(view.sent.size()), sends);
         for (const auto &s : view.sent) QCOMPARE(QString::fromStdString(s), after);
         QVERIFY(boxes.calls.empty());
+    }
+
+    // Every arrow against arithmetic on the readout in tenths: for each digit
+    // position, each starting digit and three surroundings (zeros, nines,
+    // mixed), up adds the digit's weight unless nothing above can take the
+    // carry, down subtracts it unless the digit is 0. Each nested carry step
+    // sends, so a carry over k nines sends k + 1 times, always the new value.
+    void arrowsAgainstArithmetic() {
+        for (const char *around : {"00000.0", "99999.9", "31415.9"}) {
+            for (int i = 1; i <= frontpanel::ValueRegister::kDigits; ++i) {
+                for (int d = 0; d <= 9; ++d) {
+                    std::string start = around;
+                    start[static_cast<size_t>(i == 1 ? 6 : 6 - i)] = char('0' + d);
+                    const long tenths = std::stol(start.substr(0, 5)) * 10 + (start[6] - '0');
+                    const auto weightOf = [](int k) {
+                        long w = 1;
+                        while (--k > 0) w *= 10;
+                        return w;
+                    };
+                    const long weight = weightOf(i);
+                    int nines = 0;  // nines from digit i upwards
+                    while (i + nines <= frontpanel::ValueRegister::kDigits &&
+                           tenths / weightOf(i + nines) % 10 == 9)
+                        ++nines;
+                    for (bool up : {true, false}) {
+                        long expected = tenths;
+                        int sends = 1;
+                        if (up && tenths + weight <= 999999) {
+                            expected = tenths + weight;
+                            sends = nines + 1;
+                        }
+                        if (!up && d > 0) expected = tenths - weight;
+                        char text[32];
+                        std::snprintf(text, sizeof text, "%05ld.%ld", expected / 10, expected % 10);
+
+                        init();
+                        load(reg, start);
+                        up ? logic.upStep(i) : logic.downStep(i);
+                        const std::string where =
+                            start + (up ? " up " : " down ") + std::to_string(i);
+                        QVERIFY2(reg.displayText() == text,
+                                 (where + " gave " + reg.displayText() + ", not " + text).c_str());
+                        QVERIFY2(view.sent == std::vector<std::string>(size_t(sends), text),
+                                 (where + ": " + std::to_string(view.sent.size()) + " sends of " +
+                                  (view.sent.empty() ? "" : view.sent.back()))
+                                     .c_str());
+                    }
+                }
+            }
+        }
     }
 
     void changedDigitIsRepaintedBeforeSending() {

@@ -19,7 +19,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <fstream>
+#include <functional>
 
 using namespace zz;
 using zz::test::bytes;
@@ -66,6 +70,27 @@ private:
     int fd_;
     bool ok_ = false;
 };
+
+// Runs `job` in a child process that has given up root (as nobody) and
+// returns the text it produced; "child failed" when it could not.
+std::string asUnprivileged(const std::function<std::string()> &job) {
+    int out[2];
+    if (pipe(out) != 0) return "no pipe";
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
+        const std::string text = job();
+        _exit(write(out[1], text.data(), text.size()) == ssize_t(text.size()) ? 0 : 3);
+    }
+    close(out[1]);
+    std::string text;
+    char buffer[512];
+    for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;) text.append(buffer, size_t(n));
+    close(out[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? text : "child failed";
+}
 
 }  // namespace
 
@@ -210,27 +235,70 @@ private slots:
         if (flocked) QVERIFY(flock(holder, LOCK_EX | LOCK_NB) == 0);
         QVERIFY(ioctl(holder, TIOCEXCL) == 0);
 
-        int out[2];
-        QVERIFY(pipe(out) == 0);
-        const pid_t child = fork();
-        if (child == 0) {
-            if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
+        const std::string text = asUnprivileged([&] {
             test::LinkRig rig(kPort, {lockDir_});
-            const std::string text = link::sendCommand(*rig.control, "1.0").text();
-            _exit(write(out[1], text.data(), text.size()) == ssize_t(text.size()) ? 0 : 3);
-        }
-        close(out[1]);
-        char text[512];
-        const ssize_t n = read(out[0], text, sizeof text);
-        close(out[0]);
-        int status = 0;
-        waitpid(child, &status, 0);
+            return link::sendCommand(*rig.control, "1.0").text();
+        });
         ioctl(holder, TIOCNXCL);
         close(holder);
-        QCOMPARE(WEXITSTATUS(status), 0);
-        QCOMPARE(QString::fromUtf8(text, n > 0 ? n : 0),
+        QCOMPARE(QString::fromStdString(text),
                  QString::fromStdString("COM3 (" + pty_->slavePath() + "): ") + reason);
         expectNothingWritten();
+    }
+
+    // A lock file naming a live process of another user: without root,
+    // kill(pid, 0) answers EPERM, which means alive, so the port is in use.
+    void otherUsersLockWithoutPrivileges() {
+        if (geteuid() != 0) QSKIP("needs root to run a process as another user");
+        mapPty(kPort, false);
+        QVERIFY(chmod(sandbox_->root().c_str(), 0755) == 0);
+        QVERIFY(chmod(pty_->slavePath().c_str(), 0666) == 0);
+        const pid_t owner = fork();  // the other user's program, alive until killed
+        if (owner == 0) {
+            if (setgid(65533) != 0 || setuid(65533) != 0) _exit(2);
+            for (;;) pause();
+        }
+        QVERIFY(owner > 0);
+        const std::string lock = lockDir_ + "/LCK..pts_" + ptsNumber(pty_->slavePath());
+        writeFile(lock, std::to_string(owner) + "\n");
+        const std::string text = asUnprivileged([&] {
+            test::LinkRig rig(kPort, {lockDir_});
+            return link::sendCommand(*rig.control, "1.0").text();
+        });
+        kill(owner, SIGKILL);
+        waitpid(owner, nullptr, 0);
+        QCOMPARE(text, "COM3 (" + pty_->slavePath() + "): in use by another program (process " +
+                           std::to_string(owner) + " holds " + lock + ")");
+        expectNothingWritten();
+    }
+
+    // While our backend holds the port, the device is in exclusive mode: seen
+    // from another descriptor, and an unprivileged open is refused.
+    void exclusiveModeWhileHeld() {
+        mapPty(kPort, false);
+        QVERIFY(chmod(pty_->slavePath().c_str(), 0666) == 0);
+        const std::string slave = pty_->slavePath();
+        const int other = open(slave.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        QVERIFY(other >= 0);
+        int exclusive = -1;
+        std::string unprivilegedOpen;
+        test::LinkRig rig(kPort, {lockDir_});
+        rig.watch->beforeWrite = [&] {
+            ioctl(other, TIOCGEXCL, &exclusive);
+            unprivilegedOpen = asUnprivileged([&] {
+                const int fd = open(slave.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+                return std::string(fd >= 0 ? "opened" : std::strerror(errno));
+            });
+        };
+        const Status status = link::sendCommand(*rig.control, "1.0");
+        int afterwards = -1;
+        ioctl(other, TIOCGEXCL, &afterwards);
+        close(other);
+        QVERIFY2(status.ok(), status.text().c_str());
+        QCOMPARE(bytes(pty_->readExactly(4)), QByteArray("1.0\r"));
+        QCOMPARE(exclusive, 1);
+        QCOMPARE(unprivilegedOpen, std::string(std::strerror(EBUSY)));
+        QCOMPARE(afterwards, 0);  // released with the port
     }
 
     void lockFileNamesTheHolder() {

@@ -108,6 +108,8 @@ private slots:
         row("units and suffixes",
             "UNIT:TEMP F;:TEMP 212;TEMP?;:UNIT:TEMP K;:TEMP?;TEMP 0 CEL;:UNIT:TEMP?",
             "212;373.15;K\n", "00138.5\r00100.0\r");
+        row("a suffix that is no temperature unit", "TEMP 100 VOLT\nSYST:ERR?;TEMP?",
+            "-131,\"Invalid suffix\";9.91E+37\n", "");
         row("out of the sensor's range", "TEMP MIN;TEMP 850.1\nSYST:ERR?;RES 7;TEMP?",
             "-222,\"Data out of range\";9.91E+37\n", "00018.5\r00007.0\r");
     }

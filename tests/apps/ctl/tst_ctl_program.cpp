@@ -11,6 +11,9 @@
 
 #include <QtTest>
 
+#include <sys/ioctl.h>
+#include <termios.h>
+
 #include <csignal>
 
 using namespace std::chrono;
@@ -66,11 +69,17 @@ private slots:
         const QByteArray none;
         QTest::newRow("set a code") << "--port 3 set 4k7" << none << none << 0
                                     << QByteArray("04700.0\r") << "04700.0  4700 Ω";
+        QTest::newRow("an option given twice, the last counts")
+            << "--port 9 --port 3 set 1k" << none << none << 0 << QByteArray("01000.0\r")
+            << "01000.0";
         QTest::newRow("set with spaces")
             << "--port 3 set 1.5 kΩ" << none << none << 0 << QByteArray("01500.0\r") << "01500.0";
         QTest::newRow("Pt100 at 100 °C")
             << "--port 3 rtd 100" << none << none << 0 << QByteArray("00138.5\r")
             << "00138.5  138.5055 Ω  100 °C";
+        QTest::newRow("negative temperature starting -0 is a value")
+            << "--port 3 rtd -0.5" << none << none << 0 << QByteArray("00099.8\r")
+            << "00099.8  99.8046 Ω  -0.5 °C";
         QTest::newRow("device, final when done")
             << "--device {pty} set 250m --final 0" << none << none << 0
             << QByteArray("00000.3\r00000.0\r") << "00000.0  0 Ω";
@@ -88,6 +97,12 @@ private slots:
         QTest::newRow("sensor out of range")
             << "--port 3 sweep 800 900 --step 50 --rtd pt100" << none << none << 2 << none
             << "point 3 of the sweep: Pt100 at 900 °C";
+        QTest::newRow("list on real-time priority")
+            << "--port 3 --realtime list points.txt" << none << QByteArray("5\n7\n") << 0
+            << QByteArray("00005.0\r00007.0\r") << "00007.0";
+        QTest::newRow("realtime is for sweeps and lists")
+            << "--port 3 --realtime set 1" << none << none << 2 << none
+            << "set takes no --realtime";
         QTest::newRow("bad list line")
             << "--port 3 list points.txt" << none << QByteArray("100\n\nxyz\n") << 2 << none
             << "points.txt:3: cannot read \"xyz\"";
@@ -141,6 +156,29 @@ private slots:
         QVERIFY(record);
         QCOMPARE(QString::fromStdString(record->program), QString("6175ZIZ-ctl"));
         QCOMPARE(QString::fromStdString(record->command), QString("00130.0"));
+    }
+
+    // Every point went out but the final value failed: the device under
+    // test may not be safe, so the run ends with the link-failure status.
+    // The last point is held on the line (output stopped) while the map
+    // entry goes, so the final value's open finds no device.
+    void failedFinalValueFailsTheRun() {
+        QVERIFY(start({"--port", "3", "--final", "0", "sweep", "100", "110", "--step", "10",
+                       "--dwell", "1s"}));
+        QCOMPARE(bytes(pty_->readExactly(8, seconds(10))), QByteArray("00100.0\r"));
+        const auto exclusive = [&] {
+            int on = -1;
+            ioctl(pty_->slaveFd(), TIOCGEXCL, &on);
+            return on == 1;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(!exclusive(), 5000);  // point 1 released the port
+        QVERIFY(tcflow(pty_->slaveFd(), TCOOFF) == 0);
+        QTRY_VERIFY_WITH_TIMEOUT(exclusive(), 5000);  // point 2 holds it, its frame held up
+        sandbox_->unmap(3);
+        pty_->resume();
+        QCOMPARE(finish(), std::optional<int>(1));
+        QCOMPARE(bytes(pty_->readAll()), QByteArray("00110.0\r"));
+        QVERIFY2(output().contains("final value 00000.0 failed: COM3"), output().constData());
     }
 
     // Stopped between points: whole frames only, the final value, where it

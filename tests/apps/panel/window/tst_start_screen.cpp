@@ -198,6 +198,8 @@ private slots:
         QTest::addColumn<int>("modifiers");
         QTest::addColumn<bool>("closes");
         QTest::newRow("Alt+O") << int(Qt::Key_O) << int(Qt::AltModifier) << true;
+        QTest::newRow("Enter") << int(Qt::Key_Return) << int(Qt::NoModifier) << true;
+        QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << true;
         QTest::newRow("Escape") << int(Qt::Key_Escape) << int(Qt::NoModifier) << false;
         QTest::newRow("O alone") << int(Qt::Key_O) << int(Qt::NoModifier) << false;
     }

@@ -4,6 +4,7 @@
 // size of the pieces the bytes arrive in and how often the rest is repeated,
 // so that lines past the 64 KiB bound are reached from short inputs.
 
+#include "checked_box.h"
 #include "fuzz_check.h"
 #include "scpi/line_splitter.h"
 #include "scpi/session.h"
@@ -13,38 +14,13 @@
 #include <string>
 #include <string_view>
 
-namespace {
-
-// Refuses every third command, so that the link's failures are exercised too.
-class FlakyLink : public zz::scpi::BoxLink {
-public:
-    zz::Status send(std::string_view command) override {
-        // Only the start command or "ddddd.d" may ever reach the box.
-        const bool start = command == "10000";
-        bool frame = command.size() == 7 && command[5] == '.';
-        for (std::size_t i = 0; frame && i < command.size(); ++i)
-            frame = i == 5 || (command[i] >= '0' && command[i] <= '9');
-        FUZZ_CHECK(start || frame);
-        if (++count_ % 3 == 0) return zz::Status::failure(2, "COM1 (/dev/null): \"refused\"");
-        last_ = command;
-        return {};
-    }
-    std::optional<std::string> lastCommand() const override { return last_; }
-
-private:
-    unsigned count_ = 0;
-    std::optional<std::string> last_;
-};
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     if (size == 0) return 0;
     const std::size_t piece = 1 + data[0] % 64;
     const int repeats = 1 + data[0] / 8;
     const std::string_view bytes(reinterpret_cast<const char *>(data + 1), size - 1);
 
-    FlakyLink link;
+    CheckedBox link(3);  // every third command refused
     zz::scpi::Instrument instrument(link);
     zz::scpi::Session session(instrument);
     zz::scpi::LineSplitter splitter;

@@ -5,6 +5,7 @@
 // the box. The first byte chooses the size of the pieces and how the bytes
 // are shared between two connections.
 
+#include "checked_box.h"
 #include "fuzz_check.h"
 #include "scpi/instrument.h"
 #include "vxi11/device_core.h"
@@ -16,27 +17,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-
-namespace {
-
-class CheckedBox : public zz::scpi::BoxLink {
-public:
-    zz::Status send(std::string_view command) override {
-        const bool start = command == "10000";
-        bool frame = command.size() == 7 && command[5] == '.';
-        for (std::size_t i = 0; frame && i < command.size(); ++i)
-            frame = i == 5 || (command[i] >= '0' && command[i] <= '9');
-        FUZZ_CHECK(start || frame);
-        last_ = command;
-        return {};
-    }
-    std::optional<std::string> lastCommand() const override { return last_; }
-
-private:
-    std::optional<std::string> last_;
-};
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     if (size == 0) return 0;

@@ -28,9 +28,8 @@ void addValue(CLI::App &parser, const std::string &name, std::optional<std::stri
 
 }  // namespace
 
-ParsedCommandLine parseCommandLine(const std::vector<std::string> &args) {
-    ParsedCommandLine parsed;
-    Options &o = parsed.options;
+Outcome<Options> parseCommandLine(const std::vector<std::string> &args) {
+    Options o;
     CLI::App parser;
     program::usePlainStyle(parser);
     parser.add_flag("-h,--help", o.help);
@@ -56,25 +55,23 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string> &args) {
     std::vector<std::string> words;
     parser.add_option("words", words);
 
-    parsed.error = program::parseArguments(parser, args);
-    if (!parsed.error.empty() || o.help || o.version) return parsed;
+    if (std::string error = program::parseArguments(parser, args); !error.empty())
+        return Outcome<Options>::failure(std::move(error));
+    if (o.help || o.version) return o;
 
-    if (words.empty()) {
-        parsed.error = "no command given: use set, sweep, list, rtd or ntc";
-        return parsed;
-    }
+    if (words.empty())
+        return Outcome<Options>::failure("no command given: use set, sweep, list, rtd or ntc");
     bool found = false;
     for (const auto &command : kCommands) {
         if (words[0] != command.name) continue;
         o.command = command.command;
         found = true;
     }
-    if (!found) {
-        parsed.error = "unknown command '" + words[0] + "': use set, sweep, list, rtd or ntc";
-        return parsed;
-    }
+    if (!found)
+        return Outcome<Options>::failure("unknown command '" + words[0] +
+                                         "': use set, sweep, list, rtd or ntc");
     o.operands.assign(words.begin() + 1, words.end());
-    return parsed;
+    return o;
 }
 
 }  // namespace zz::ctl

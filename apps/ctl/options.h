@@ -3,6 +3,8 @@
 // the options, still as text. Reading the values is the plan's job
 // (run_plan.h), so that every value error is reported the same way.
 
+#include "common/status.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,11 +39,7 @@ struct Options {
     std::optional<std::string> r25, beta, steinhart;
 };
 
-struct ParsedCommandLine {
-    Options options;
-    std::string error;  // a usage error; empty when the line was understood
-};
-
-ParsedCommandLine parseCommandLine(const std::vector<std::string> &args);
+// The options, or the usage error.
+Outcome<Options> parseCommandLine(const std::vector<std::string> &args);
 
 }  // namespace zz::ctl

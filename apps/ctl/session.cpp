@@ -116,9 +116,9 @@ int sendPlan(const RunPlan &plan, bool realtime, link::SerialControl &control,
 }  // namespace
 
 int runSession(const std::vector<std::string> &args) {
-    const ParsedCommandLine parsed = parseCommandLine(args);
-    if (!parsed.error.empty()) return usageError(parsed.error);
-    const Options &options = parsed.options;
+    const Outcome<Options> parsed = parseCommandLine(args);
+    if (!parsed) return usageError(parsed.error());
+    const Options &options = parsed.value();
     if (options.help) {
         std::fputs(helpText().c_str(), stdout);
         return kExitSent;

@@ -36,6 +36,9 @@ struct StoredPort {
     std::int16_t port = 0;  // 0: no port chosen yet
 };
 
+// The port of a settings record's bytes, as the panel reads it.
+StoredPort storedPortFromRecord(const std::string &record);
+
 // Reads record 1 (the first two bytes); a missing file is created empty and
 // gives 0. An existing file is only read, so a write-protected one still
 // gives its port.

@@ -11,22 +11,22 @@
 #include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
-    using Kind = zz::EntryDecision::Kind;
     const std::string_view typed(reinterpret_cast<const char *>(data), size);
-    const zz::EntryDecision decision = zz::frontpanel::decideEntry(typed);
+    const zz::Outcome<std::string> decision = zz::frontpanel::decideEntry(typed);
     const double read = zz::common::leadingNumber(typed);
     const bool blank = typed.find_first_not_of(' ') == std::string_view::npos;
+    const int refusal = decision.status().number();
 
-    FUZZ_CHECK((decision.kind == Kind::Blank) == blank);
-    if (decision.kind != Kind::Accept) {
-        FUZZ_CHECK(decision.command.empty());
+    FUZZ_CHECK((refusal == zz::frontpanel::kBlankEntry) == blank);
+    if (!decision) {
         // A number the six digits can show is never refused.
         FUZZ_CHECK(blank || !(read >= 0.0 && read <= 99999.9));
-        FUZZ_CHECK(decision.kind != Kind::TooLow || read < 0.0);
+        FUZZ_CHECK(refusal != zz::box::TooLow || read < 0.0);
+        FUZZ_CHECK(blank || refusal == zz::box::TooLow || refusal == zz::box::TooHigh);
         return 0;
     }
 
-    const std::string_view command = decision.command;
+    const std::string_view command = decision.value();
     FUZZ_CHECK(command.size() == 7 && command[5] == '.');
     long tenths = 0;
     for (std::size_t i = 0; i < command.size(); ++i) {

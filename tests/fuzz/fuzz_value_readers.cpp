@@ -7,6 +7,7 @@
 #include "automation/resistance_text.h"
 #include "automation/setpoint.h"
 #include "automation/temperature_text.h"
+#include "box/temperature.h"
 #include "fuzz_check.h"
 
 #include <cmath>
@@ -16,6 +17,7 @@
 #include <string>
 
 namespace box = zz::box;
+using zz::Outcome;
 
 namespace {
 
@@ -56,8 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     checkRefusal(celsius);
     if (celsius) {
         FUZZ_CHECK(std::isfinite(celsius.value()) && celsius.value() >= box::kAbsoluteZeroC - 1e-6);
-        for (const box::Sensor &sensor :
-             {*zz::box::sensorNamed("pt100"), box::Sensor{box::BetaThermistor{10000, 3950}}}) {
+        for (const box::Sensor &sensor : {zz::box::sensorNamed("pt100").value(),
+                                          box::Sensor{box::BetaThermistor{10000, 3950}}}) {
             const auto point = setpointForTemperature(sensor, celsius.value());
             checkRefusal(point);
             if (point) checkCommand(point.value());

@@ -355,6 +355,9 @@ private slots:
         QCOMPARE(boxes.shown(), QStringList{"Set to ZERO|Set to ZERO\r\rAre You Sure?"});
         QCOMPARE(QString::fromStdString(reg.displayText()), yes ? "00000.0" : "12345.6");
         QCOMPARE(toList(view.sent), yes ? QStringList{"0.0"} : QStringList());
+        // The zeros are on screen before the command goes out.
+        QCOMPARE(toList(view.events),
+                 yes ? QStringList({"panel 00000.0", "send 0.0"}) : QStringList());
     }
 };
 

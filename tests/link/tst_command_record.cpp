@@ -111,6 +111,9 @@ private slots:
             << QByteArray(good).replace("00555.5", "005 55.5") << false;
         QTest::newRow("control byte")
             << QByteArray(good).replace("6175ZIZ-ctl", "6175\x1b[2J") << false;
+        // The printable ASCII range ends to end: '!' and '~' are kept.
+        QTest::newRow("first and last printable")
+            << QByteArray(good).replace("6175ZIZ-ctl", "!probe~") << true;
         QTest::newRow("too long") << QByteArray(good).replace("00555.5", QByteArray(600, '1'))
                                   << false;
     }

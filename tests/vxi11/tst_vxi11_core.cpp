@@ -203,6 +203,11 @@ private slots:
         QCOMPARE(c.results(25, words({0, 0, 0, 0, 0})).first, 8u);     // create_intr_chan
         QCOMPARE(c.call(1, words({lid}), 0x0607B0).body, words({0}));  // abort
         QCOMPARE(box.wire, QByteArray());
+        // device_clear drops a message still without its END too.
+        QCOMPARE(c.write(lid, "RES 5", 0), 0u);
+        QCOMPARE(c.generic(15, lid), 0u);
+        QCOMPARE(c.write(lid, "RES 7"), 0u);
+        QCOMPARE(box.wire, QByteArray("00007.0\r"));
     }
 
     // A line past 64 KiB is dropped whole, reported as an input overrun.

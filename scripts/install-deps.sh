@@ -14,6 +14,9 @@ packages=(
   clang libclang-rt-14-dev
   file desktop-file-utils appstream lintian man-db
   g++-mingw-w64-x86-64 wine64  # make windows: the cross build, and its tests under Wine
+  libboost-dev libcli11-dev  # the network server: Boost.Asio/Beast, its command line
+  lxi-tools  # a second real client of the network server's tests
+  chromium chromium-driver python3-selenium  # the web page's tests in a real browser
 )
 
 missing=()

@@ -6,9 +6,11 @@ namespace zz::scpiserver {
 
 std::string helpText() {
     return R"(Usage: 6175ZIZ-scpi [--port N | --device PATH] [--listen ADDR:PORT]
+                    [--http ADDR:PORT|off]
 Make the 6175 box a network instrument: SCPI commands on a raw TCP socket
 (VISA resource TCPIP::<host>::5025::SOCKET), each carried out on the box's
-serial link. Commands end with LF; answers end with LF.
+serial link, and its front panel as a web page (http://127.0.0.1:8080/).
+Commands end with LF; answers end with LF.
 
 Port:
       --port N            the port N of the port map (as the panel uses it)
@@ -19,6 +21,9 @@ Network:
                           takes any free port). SCPI over raw TCP has no
                           authentication: anyone who can reach a
                           non-loopback address can set the box.
+      --http ADDR:PORT    where to serve the front panel page (default
+                          127.0.0.1:8080; off: no page). The same warning
+                          holds for the page.
   -h, --help              display this help and exit
       --version           output version information and exit
 
@@ -40,7 +45,8 @@ The box cannot be read back: RES? answers the value last sent to it whole
 record), and TEMP? the temperature of that value while the box still holds
 it; 9.91E+37 when it is not known. *RST sends the start command 10000.
 Sensor, unit and NTC settings are shared by all clients; each client has its
-own error queue and status registers. Up to 16 clients at once.
+own error queue and status registers. Up to 16 clients and 16 pages at
+once; when all are taken, the one silent for a minute or longer makes room.
 
 SIGTERM or Ctrl+C finishes the line of commands in progress, closes the
 connections and exits with status 0. Exit status 1: cannot listen; 2: usage error.

@@ -1,24 +1,26 @@
 // 6175ZIZ-scpi: the box as a network instrument. SCPI commands on a raw TCP
-// socket are carried out on the box's serial link.
+// socket, and the front panel as a web page, carried out on the box's serial
+// link. Network I/O runs on one event loop; the link on a thread of its own.
 
 #include "common/version.h"
 #include "ctl/port_selection.h"
-#include "link/command_record.h"
 #include "scpiserver/help_text.h"
 #include "scpiserver/link_box.h"
+#include "scpiserver/link_queue.h"
 #include "scpiserver/scpi_server.h"
 #include "scpiserver/server_log.h"
 #include "scpiserver/server_options.h"
-#include "startup/termination_signals.h"
+#include "scpiserver/stop_signals.h"
+#include "scpiserver/web_front.h"
 
-#include <QCoreApplication>
-#include <QHostAddress>
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/address.hpp>
 
-#include <csignal>
 #include <cstdio>
 
 using namespace zz;
 using namespace zz::scpiserver;
+namespace asio = boost::asio;
 
 namespace {
 
@@ -31,11 +33,18 @@ int usageError(const std::string &text) {
     return kExitUsage;
 }
 
-std::optional<QHostAddress> hostAddress(const std::string &host) {
-    if (host == "localhost") return QHostAddress(QHostAddress::LocalHost);
-    QHostAddress address;
-    if (!address.setAddress(QString::fromStdString(host))) return std::nullopt;
-    return address;
+std::optional<asio::ip::tcp::endpoint> endpointOf(const ListenAddress &listen) {
+    boost::system::error_code error;
+    const auto address = listen.host == "localhost"
+                             ? asio::ip::address(asio::ip::address_v4::loopback())
+                             : asio::ip::make_address(listen.host, error);
+    if (error) return std::nullopt;
+    return asio::ip::tcp::endpoint(address, std::uint16_t(listen.port));
+}
+
+std::optional<asio::ip::tcp::endpoint> parseEndpoint(const std::string &text) {
+    const auto listen = splitListenAddress(text);
+    return listen ? endpointOf(*listen) : std::nullopt;
 }
 
 }  // namespace
@@ -49,31 +58,65 @@ int main(int argc, char **argv) {
     }
 
     const std::string listenText = options.listen.value_or(kDefaultListen);
-    const auto listen = splitListenAddress(listenText);
-    const auto host = listen ? hostAddress(listen->host) : std::nullopt;
-    if (!host) return usageError("--listen: \"" + listenText + "\" is not ADDRESS:PORT");
+    const auto listen = parseEndpoint(listenText);
+    if (!listen) return usageError("--listen: \"" + listenText + "\" is not ADDRESS:PORT");
+    const std::string httpText = options.http.value_or(kDefaultHttp);
+    std::optional<asio::ip::tcp::endpoint> http;
+    if (httpText != "off") {
+        http = parseEndpoint(httpText);
+        if (!http) return usageError("--http: \"" + httpText + "\" is not ADDRESS:PORT or off");
+    }
 
     SerialControl control;
     const PortRequest portRequest{options.port, options.device};
     if (const Status port = selectPort(portRequest, control); !port) return usageError(port.text());
 
-    QCoreApplication app(argc, argv);
-    watchTerminationSignals();
+    asio::io_context io;
     LinkBox link(control);
     scpi::Instrument instrument(link);
-    ScpiServer server(instrument);
-    if (const QString error = server.listen(*host, quint16(listen->port)); !error.isEmpty()) {
-        logLine("cannot listen on " + listenText + ": " + error.toStdString());
+    LinkQueue queue;
+    ScpiContext context{io, instrument, queue,
+                        [&link](const std::string &sender) { link.setSender(sender); }};
+    ScpiServer server(context, options.idleLimit.value_or(kDefaultIdleLimit));
+    if (const std::string error = server.listen(*listen); !error.empty()) {
+        logLine("cannot listen on " + listenText + ": " + error);
         return kExitCannotListen;
     }
-    if (!host->isLoopback())
-        logLine("warning: anyone who can reach " + server.address().toStdString() +
+    if (!listen->address().is_loopback())
+        logLine("warning: anyone who can reach " + server.address() +
                 " can set the box; SCPI over raw TCP has no authentication");
-    logLine("listening on " + server.address().toStdString() + ", the box on " +
-            describeSelection(portRequest, control));
 
-    app.exec();
-    server.close();
-    logLine("stopped by signal " + std::to_string(terminationSignal()));
+    std::unique_ptr<WebFront> web;
+    if (http) {
+        const std::string portName =
+            options.device ? *options.device : "COM" + std::to_string(control.port());
+        web = std::make_unique<WebFront>(io, queue, control, link, server.endpoint(),
+                                         options.idleLimit.value_or(kDefaultIdleLimit), portName);
+        if (const std::string error = web->listen(*http); !error.empty()) {
+            logLine("cannot listen on " + httpText + ": " + error);
+            // Without --http the page is a convenience: the instrument goes on.
+            if (options.http) return kExitCannotListen;
+            logLine("warning: no front panel page (give --http ADDR:PORT or --http off)");
+            web.reset();
+        } else if (!http->address().is_loopback()) {
+            logLine("warning: anyone who can reach " + web->address() +
+                    " can set the box from a browser; the page has no authentication");
+        }
+    }
+    logLine("listening on " + server.address() + ", the box on " +
+            describeSelection(portRequest, control));
+    if (web) logLine("the front panel on http://" + web->address() + "/");
+
+    int stoppedBy = 0;
+    watchStopSignals(io, [&](int signal) {
+        stoppedBy = signal;
+        server.close();
+        if (web) web->close();
+        queue.stop();  // the line in progress finishes; the rest is dropped
+        io.stop();
+    });
+    io.run();
+    queue.stop();
+    logLine("stopped by signal " + std::to_string(stoppedBy));
     return 0;
 }

@@ -1,40 +1,41 @@
 #pragma once
-// The listening socket and its clients, at most kMaxClients at once; one
-// more is closed at once and logged. Everything runs on one event loop, so
-// the commands of all clients reach the box one at a time, each whole.
+// The listening socket and its clients, at most kMaxClients at once. When
+// every slot is taken, the client silent the longest gives its slot to the
+// newcomer if it has been silent for the idle limit; otherwise the newcomer
+// is closed at once. Both are logged.
 
-#include "scpi/instrument.h"
+#include "scpiserver/scpi_connection.h"
 
-#include <QHostAddress>
-#include <QObject>
-#include <QTcpServer>
+#include <boost/asio/ip/tcp.hpp>
 
+#include <chrono>
+#include <memory>
+#include <string>
 #include <vector>
 
 namespace zz::scpiserver {
 
-class ClientConnection;
-
 inline constexpr int kMaxClients = 16;
 
-class ScpiServer : public QObject {
-    Q_OBJECT
-
+class ScpiServer {
 public:
-    explicit ScpiServer(scpi::Instrument &instrument, QObject *parent = nullptr);
+    ScpiServer(ScpiContext &context, std::chrono::milliseconds idleLimit);
 
     // The reason when it cannot listen; empty on success.
-    QString listen(const QHostAddress &address, quint16 port);
-    QString address() const;  // "127.0.0.1:5025" as bound
-    // Stops listening and drops every client.
+    std::string listen(const boost::asio::ip::tcp::endpoint &endpoint);
+    std::string address() const;  // "127.0.0.1:5025" as bound
+    boost::asio::ip::tcp::endpoint endpoint() const;
+    // Stops listening and closes every client.
     void close();
 
 private:
     void accept();
+    void admit(boost::asio::ip::tcp::socket socket);
 
-    scpi::Instrument &instrument_;
-    QTcpServer server_;
-    std::vector<ClientConnection *> clients_;
+    ScpiContext &context_;
+    std::chrono::milliseconds idleLimit_;
+    boost::asio::ip::tcp::acceptor acceptor_;
+    std::vector<std::shared_ptr<ScpiConnection>> clients_;
 };
 
 }  // namespace zz::scpiserver

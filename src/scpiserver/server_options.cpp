@@ -1,5 +1,7 @@
 #include "scpiserver/server_options.h"
 
+#include <CLI/CLI.hpp>
+
 #include <charconv>
 #include <string_view>
 
@@ -7,36 +9,34 @@ namespace zz::scpiserver {
 
 ServerOptions parseServerOptions(const std::vector<std::string> &args) {
     ServerOptions o;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string &arg = args[i];
-        if (arg == "-h" || arg == "--help") {
-            o.help = true;
-            continue;
-        }
-        if (arg == "--version") {
-            o.version = true;
-            continue;
-        }
-        const auto equals = arg.find('=');
-        const std::string name = arg.substr(0, equals);
-        std::optional<std::string> *field = name == "--port"     ? &o.port
-                                            : name == "--device" ? &o.device
-                                            : name == "--listen" ? &o.listen
-                                                                 : nullptr;
-        if (!field) {
-            o.error = (arg.starts_with("-") ? "unrecognized option '" : "unexpected operand '") +
-                      arg + "'";
-            return o;
-        }
-        if (equals != std::string::npos) {
-            *field = arg.substr(equals + 1);
-        } else if (i + 1 < args.size()) {
-            *field = args[++i];
-        } else {
-            o.error = "option '" + arg + "' requires a value";
-            return o;
-        }
+    CLI::App app("6175ZIZ-scpi", "6175ZIZ-scpi");
+    app.set_help_flag();  // the program's own help text, printed by main
+    app.add_flag("-h,--help", o.help);
+    app.add_flag("--version", o.version);
+    std::string port, device, listen, http;
+    long idleMs = 0;
+    auto *portOption = app.add_option("--port", port);
+    auto *deviceOption = app.add_option("--device", device);
+    auto *listenOption = app.add_option("--listen", listen);
+    auto *httpOption = app.add_option("--http", http);
+    auto *idleOption =
+        app.add_option("--slot-idle-ms", idleMs)->group("")->check(CLI::Range(1L, 86'400'000L));
+    for (auto *option : {portOption, deviceOption, listenOption, httpOption, idleOption})
+        option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+
+    std::vector<std::string> reversed(args.rbegin(),
+                                      args.rend());  // CLI11 takes them from the back
+    try {
+        app.parse(reversed);
+    } catch (const CLI::ParseError &error) {
+        o.error = error.what();
+        return o;
     }
+    if (portOption->count()) o.port = port;
+    if (deviceOption->count()) o.device = device;
+    if (listenOption->count()) o.listen = listen;
+    if (httpOption->count()) o.http = http;
+    if (idleOption->count()) o.idleLimit = std::chrono::milliseconds(idleMs);
     return o;
 }
 

@@ -1,5 +1,6 @@
 #include "scpiserver/scpi_connection.h"
 
+#include "scpiserver/quick_line.h"
 #include "scpiserver/server_log.h"
 
 #include <boost/asio/post.hpp>
@@ -86,6 +87,13 @@ void ScpiConnection::maybeRun() {
     busy_ = true;
     auto line = std::make_shared<scpi::InputLine>(std::move(pending_.front()));
     pending_.pop_front();
+    if (!line->overrun && answeredWithoutTheBox(line->text)) {
+        // Nothing of this client waits on the link: its session is free here.
+        asio::post(context_.io, [self = shared_from_this(), line] {
+            self->lineDone(self->session_.execute(line->text));
+        });
+        return;
+    }
     const bool queued = context_.link.push([self = shared_from_this(), line] {
         std::string answers;
         if (line->overrun) {

@@ -1,6 +1,7 @@
 #pragma once
 // One SCPI client on its socket: its own parser and status (scpi::Session),
-// its lines carried out on the link's thread one at a time (the next line
+// its lines carried out on the link's thread one at a time (lines that never
+// reach the box on the network's thread, see quick_line.h; the next line
 // queues only when the previous one has answered, so every client gets its
 // turn), its input bounded (nothing more is read while whole lines wait) and
 // its unread answers bounded: past kOutputBound it is dropped.
@@ -58,7 +59,7 @@ private:
     ScpiContext &context_;
     Finished finished_;
     std::string peer_;
-    scpi::Session session_;  // used on the link's thread only
+    scpi::Session session_;  // used by whichever thread carries out its line
     scpi::LineSplitter splitter_;
     std::deque<scpi::InputLine> pending_;  // whole lines not yet carried out
     std::array<char, 4096> readBuffer_{};

@@ -9,6 +9,7 @@ import os
 import socket
 import subprocess
 import sys
+import termios
 import time
 import unittest
 
@@ -46,6 +47,38 @@ class LxiTools(unittest.TestCase):
         run = lxi("benchmark", *self.where, "-c", "200")
         self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
         self.assertRegex(run.stdout, r"\d+(\.\d+)? requests/second")
+
+
+class StalledPort(unittest.TestCase):
+    def test_identity_answered_while_a_command_waits_on_the_line(self):
+        pty = Pty()
+        server = Server("--device", pty.path, "--http", "off")
+        try:
+            setter = socket.create_connection(("127.0.0.1", server.port), TIMEOUT)
+            asker = socket.create_connection(("127.0.0.1", server.port), TIMEOUT)
+            termios.tcflow(pty.slave, termios.TCOOFF)  # the box stops taking bytes
+            setter.sendall(b"RES 5;*OPC?\n")
+            time.sleep(0.05)  # the command is on the line now
+            started = time.monotonic()
+            self.assertTrue(self.ask(asker).startswith(b"Quellor Ltd,6175,"))
+            answered = time.monotonic() - started
+            done = setter.recv(10)
+            waited = time.monotonic() - started
+            termios.tcflow(pty.slave, termios.TCOON)
+            self.assertEqual(done, b"1\n")
+            self.assertLess(answered, 0.1)  # not behind the stalled command (about 250 ms)
+            self.assertGreater(waited, 0.15)
+            setter.sendall(b"SYST:ERR?\n")
+            self.assertTrue(setter.recv(200).startswith(b"-240,"))  # it did fail
+            setter.close()
+            asker.close()
+        finally:
+            self.assertEqual(server.stop(), 0)
+            pty.close()
+
+    def ask(self, client):
+        client.sendall(b"*IDN?\n")
+        return client.recv(100)
 
 
 class Slots(unittest.TestCase):

@@ -3,6 +3,7 @@
 // commands on a real pseudo-terminal, and the server's slot and queue rules.
 
 #include "scpiserver/link_queue.h"
+#include "scpiserver/quick_line.h"
 #include "scpiserver/slot_policy.h"
 #include "web/host_check.h"
 #include "web/json_text.h"
@@ -165,6 +166,26 @@ private slots:
         for (const int ms : silentMs) heard.push_back(now - std::chrono::milliseconds(ms));
         const auto pick = scpiserver::pickEviction(heard, now, scpiserver::kDefaultIdleLimit);
         QCOMPARE(pick ? int(*pick) : -1, evicted);
+    }
+
+    // Which lines may skip the link's queue: only those that never reach the box.
+    void quickLines_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<bool>("quick");
+        for (const char *line :
+             {"*IDN?", " *idn? ", "*ESR?;*STB?", "SYST:ERR?", ":system:error:count?",
+              "*OPC?", "SYST:VERS?;*IDN?"})
+            QTest::newRow(line) << QString(line) << true;
+        for (const char *line :
+             {"", "RES 5", "RES?", "*IDN?;RES 5", "*RST", "*IDN", "TEMP?", "SYST:ERR? 5",
+              "*IDN?;:RES?", "SOUR:RES?", "*TST?", "*WAI", "*IDN?;", "UNIT:TEMP?", "*CLS",
+              "SYST:ERR?;COUN?" /* relative: left to the queue */})
+            QTest::newRow(line) << QString(line) << false;
+    }
+    void quickLines() {
+        QFETCH(QString, line);
+        QFETCH(bool, quick);
+        QCOMPARE(scpiserver::answeredWithoutTheBox(line.toStdString()), quick);
     }
 
     // Jobs run whole and in arrival order; stop lets the running one finish.

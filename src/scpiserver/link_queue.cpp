@@ -34,6 +34,11 @@ std::size_t LinkQueue::waiting() const {
     return jobs_.size();
 }
 
+bool LinkQueue::idle() const {
+    const std::lock_guard lock(mutex_);
+    return jobs_.empty() && !stopping_;
+}
+
 void LinkQueue::run() {
     for (;;) {
         std::function<void()> job;

@@ -25,6 +25,8 @@ public:
     // Lets the job in progress finish, drops the waiting ones, joins.
     void stop();
     std::size_t waiting() const;
+    // No job waits and the queue runs: a job may go on with more of its own.
+    bool idle() const;
 
 private:
     void run();

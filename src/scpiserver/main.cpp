@@ -78,6 +78,16 @@ int main(int argc, char **argv) {
     ScpiContext context{io, instrument, queue,
                         [&link](const std::string &sender) { link.setSender(sender); }};
     ScpiServer server(context, options.idleLimit.value_or(kDefaultIdleLimit));
+    std::unique_ptr<WebFront> web;
+    // Before the first line of the log: whoever waits for it may signal at once.
+    int stoppedBy = 0;
+    watchStopSignals(io, [&](int signal) {
+        stoppedBy = signal;
+        server.close();
+        if (web) web->close();
+        queue.stop();  // the line in progress finishes; the rest is dropped
+        io.stop();
+    });
     if (const std::string error = server.listen(*listen); !error.empty()) {
         logLine("cannot listen on " + listenText + ": " + error);
         return kExitCannotListen;
@@ -86,7 +96,6 @@ int main(int argc, char **argv) {
         logLine("warning: anyone who can reach " + server.address() +
                 " can set the box; SCPI over raw TCP has no authentication");
 
-    std::unique_ptr<WebFront> web;
     if (http) {
         const std::string portName =
             options.device ? *options.device : "COM" + std::to_string(control.port());
@@ -107,14 +116,6 @@ int main(int argc, char **argv) {
             describeSelection(portRequest, control));
     if (web) logLine("the front panel on http://" + web->address() + "/");
 
-    int stoppedBy = 0;
-    watchStopSignals(io, [&](int signal) {
-        stoppedBy = signal;
-        server.close();
-        if (web) web->close();
-        queue.stop();  // the line in progress finishes; the rest is dropped
-        io.stop();
-    });
     io.run();
     queue.stop();
     logLine("stopped by signal " + std::to_string(stoppedBy));

@@ -60,8 +60,26 @@ void ScpiConnection::start() {
     maybeRead();
 }
 
+bool ScpiConnection::nothingPending() {
+    const std::lock_guard lock(linesMutex_);
+    return pending_.empty();
+}
+
+std::optional<scpi::InputLine> ScpiConnection::takeLine() {
+    const std::lock_guard lock(linesMutex_);
+    if (pending_.empty()) return std::nullopt;
+    scpi::InputLine line = std::move(pending_.front());
+    pending_.pop_front();
+    return line;
+}
+
+void ScpiConnection::addLines(std::vector<scpi::InputLine> lines) {
+    const std::lock_guard lock(linesMutex_);
+    for (auto &line : lines) pending_.push_back(std::move(line));
+}
+
 void ScpiConnection::maybeRead() {
-    if (reading_ || hungUp_ || ended_ || !pending_.empty()) return;
+    if (reading_ || hungUp_ || ended_ || !nothingPending()) return;
     reading_ = true;
     socket_.async_read_some(
         asio::buffer(readBuffer_), [self = shared_from_this()](error_code error, std::size_t n) {
@@ -71,8 +89,8 @@ void ScpiConnection::maybeRead() {
                 self->hungUp_ = true;
             } else {
                 self->lastHeard_ = std::chrono::steady_clock::now();
-                for (auto &line : self->splitter_.feed({self->readBuffer_.data(), n}))
-                    self->pending_.push_back(std::move(line));
+                auto lines = self->splitter_.feed({self->readBuffer_.data(), n});
+                self->addLines(std::move(lines));
             }
             self->maybeRun();
             self->maybeRead();
@@ -83,10 +101,11 @@ void ScpiConnection::maybeRead() {
 // One line on the link's queue at a time: the other clients' lines come in
 // between, in the order they arrived.
 void ScpiConnection::maybeRun() {
-    if (busy_ || ended_ || pending_.empty()) return;
+    if (busy_ || ended_) return;
+    auto taken = takeLine();
+    if (!taken) return;
     busy_ = true;
-    auto line = std::make_shared<scpi::InputLine>(std::move(pending_.front()));
-    pending_.pop_front();
+    auto line = std::make_shared<scpi::InputLine>(std::move(*taken));
     if (!line->overrun && answeredWithoutTheBox(line->text)) {
         // Nothing of this client waits on the link: its session is free here.
         asio::post(context_.io, [self = shared_from_this(), line] {
@@ -95,20 +114,34 @@ void ScpiConnection::maybeRun() {
         return;
     }
     const bool queued = context_.link.push([self = shared_from_this(), line] {
-        std::string answers;
-        if (line->overrun) {
-            self->session_.inputOverrun();
-        } else {
-            if (self->context_.beginLine) self->context_.beginLine("SCPI client " + self->peer_);
-            answers = self->session_.execute(line->text);
+        self->carryOut(*line);
+        // While no one else waits for the link, this client's next lines
+        // follow at once rather than each making a trip through the queue.
+        while (!self->closing_ && self->context_.link.idle()) {
+            auto next = self->takeLine();
+            if (!next) break;
+            self->carryOut(*next);
         }
-        asio::post(self->context_.io,
-                   [self, answers = std::move(answers), overrun = line->overrun] {
-                       if (overrun) logLine(self->peer_ + ": a line longer than 64 KiB discarded");
-                       self->lineDone(answers);
-                   });
+        asio::post(self->context_.io, [self] { self->lineDone({}); });
     });
     if (!queued) busy_ = false;
+}
+
+// On the link's thread; the answers go out from the network's thread, in order.
+void ScpiConnection::carryOut(const scpi::InputLine &line) {
+    std::string answers;
+    if (line.overrun) {
+        session_.inputOverrun();
+    } else {
+        if (context_.beginLine) context_.beginLine("SCPI client " + peer_);
+        answers = session_.execute(line.text);
+    }
+    if (answers.empty() && !line.overrun) return;
+    asio::post(context_.io,
+               [self = shared_from_this(), answers = std::move(answers), overrun = line.overrun] {
+                   if (overrun) logLine(self->peer_ + ": a line longer than 64 KiB discarded");
+                   if (!self->ended_) self->answer(answers);
+               });
 }
 
 void ScpiConnection::lineDone(std::string answers) {
@@ -121,7 +154,7 @@ void ScpiConnection::lineDone(std::string answers) {
 }
 
 void ScpiConnection::maybeFinish() {
-    if (!hungUp_ || busy_ || !pending_.empty() || ended_) return;
+    if (!hungUp_ || busy_ || ended_ || !nothingPending()) return;
     const auto left = splitter_.pending();
     end(left ? "closed, an unfinished line of " + std::to_string(left) + " bytes discarded"
              : "closed");
@@ -163,9 +196,11 @@ void ScpiConnection::abort(const std::string &why) {
 void ScpiConnection::end(const std::string &why) {
     if (ended_) return;
     ended_ = true;
+    closing_ = true;
     logLine(peer_ + " " + why);
     error_code ignored;
     socket_.close(ignored);
+    const std::lock_guard lock(linesMutex_);
     pending_.clear();
     if (finished_) finished_(this);
 }

@@ -14,10 +14,14 @@
 #include <boost/asio/ip/tcp.hpp>
 
 #include <array>
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace zz::scpiserver {
 
@@ -48,6 +52,10 @@ public:
 
 private:
     void maybeRead();
+    bool nothingPending();
+    void addLines(std::vector<scpi::InputLine> lines);
+    std::optional<scpi::InputLine> takeLine();
+    void carryOut(const scpi::InputLine &line);
     void maybeRun();
     void maybeFinish();
     void lineDone(std::string answers);
@@ -61,6 +69,7 @@ private:
     std::string peer_;
     scpi::Session session_;  // used by whichever thread carries out its line
     scpi::LineSplitter splitter_;
+    std::mutex linesMutex_;                // the link's thread takes lines too
     std::deque<scpi::InputLine> pending_;  // whole lines not yet carried out
     std::array<char, 4096> readBuffer_{};
     std::string outbox_;   // answers not yet handed to the socket
@@ -70,6 +79,7 @@ private:
     bool busy_ = false;  // a line is on the link's queue
     bool hungUp_ = false;
     bool ended_ = false;
+    std::atomic<bool> closing_{false};  // ended_, as the link's thread sees it
 };
 
 // The peer as "127.0.0.1:40000" or "[::1]:40000".

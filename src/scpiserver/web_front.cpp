@@ -12,7 +12,7 @@ namespace asio = boost::asio;
 
 namespace {
 
-constexpr std::chrono::milliseconds kPollPeriod{100};
+constexpr std::chrono::milliseconds kPollPeriod{50};  // the record looked at 20 times a second
 
 web::WebConfig webConfig(const asio::ip::tcp::endpoint &scpi, std::chrono::milliseconds idleLimit) {
     web::WebConfig config;

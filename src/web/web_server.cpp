@@ -102,10 +102,17 @@ public:
         if (outbox_.size() == 1) write();
     }
 
-    void close(const std::string &why) {
+    // A close frame, unless `abrupt`: a silent page (perhaps gone) whose
+    // slot is given away is cut at once rather than waited for.
+    void close(const std::string &why, bool abrupt = false) {
         if (ended_) return;
-        ws_.async_close(websocket::close_code::going_away,
-                        [self = shared_from_this()](error_code) {});
+        if (abrupt) {
+            error_code ignored;
+            beast::get_lowest_layer(ws_).socket().close(ignored);
+        } else {
+            ws_.async_close(websocket::close_code::going_away,
+                            [self = shared_from_this()](error_code) {});
+        }
         end(why);
     }
 
@@ -284,8 +291,9 @@ void WebServer::Impl::upgrade(tcp::socket socket, http::request<http::string_bod
         }
         (*oldest)->close(
             "closed: silent for " +
-            std::to_string(std::chrono::duration_cast<std::chrono::seconds>(silent).count()) +
-            " s, its slot given to " + peer);
+                std::to_string(std::chrono::duration_cast<std::chrono::seconds>(silent).count()) +
+                " s, its slot given to " + peer,
+            true);
     }
     auto page = std::make_shared<PageSession>(std::move(socket), weak_from_this());
     pages_.push_back(page);

@@ -255,6 +255,112 @@ class Layout(unittest.TestCase):
             pty.close()
 
 
+def websocket(port, rcvbuf=None):
+    """A WebSocket to the page's server without a browser; the 101 read."""
+    s = socket.socket()
+    if rcvbuf:
+        s.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, rcvbuf)
+    s.settimeout(TIMEOUT)
+    s.connect(("127.0.0.1", port))
+    host = "127.0.0.1:%d" % port
+    s.sendall(("GET /ws HTTP/1.1\r\nHost: %s\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+               "Sec-WebSocket-Version: 13\r\nSec-WebSocket-Key: %s\r\nOrigin: http://%s\r\n\r\n"
+               % (host, base64.b64encode(os.urandom(16)).decode(), host)).encode())
+    answer = b""
+    while b"\r\n\r\n" not in answer:
+        chunk = s.recv(1)
+        if not chunk:
+            return s, ""
+        answer += chunk
+    return s, answer.split(b"\r\n")[0].decode()
+
+
+def text_frame(payload):
+    """One masked text frame, as a client sends it."""
+    mask = os.urandom(4)
+    size = len(payload)
+    head = bytes([0x81]) + (bytes([0x80 | size]) if size < 126 else
+                            bytes([0x80 | 126]) + size.to_bytes(2, "big"))
+    return head + mask + bytes(b ^ mask[i % 4] for i, b in enumerate(payload))
+
+
+def closed(s):
+    """Whether the server has closed the connection (after any frames it sent)."""
+    try:
+        while s.recv(65536):
+            pass
+        return True
+    except ConnectionResetError:
+        return True
+    except socket.timeout:
+        return False
+
+
+class Limits(unittest.TestCase):
+    """At most 16 pages (the longest silent makes room), messages of 4 KiB,
+    and a page that does not read its updates, without a browser."""
+
+    def test_sixteen_pages_then_the_silent_one_makes_room(self):
+        server = PanelServer("--port", "3", "--slot-idle-ms", "800")
+        try:
+            pages = [websocket(server.http_port) for _ in range(16)]
+            self.assertEqual({status for _, status in pages}, {"HTTP/1.1 101 Switching Protocols"})
+            late, status = websocket(server.http_port)
+            self.assertEqual(status, "")  # closed without an answer
+            late.close()
+            server.waitLog("refused: all 16 pages", 1)
+            deadline = time.monotonic() + 1.2
+            while time.monotonic() < deadline:  # fifteen stay alive; the first is silent
+                for s, _ in pages[1:]:
+                    s.sendall(text_frame(b"ping"))
+                time.sleep(0.1)
+            newcomer, status = websocket(server.http_port)
+            self.assertEqual(status, "HTTP/1.1 101 Switching Protocols")
+            server.waitLog("its slot given to", 1)
+            self.assertRegex(server.logText(), r"page 127\.0\.0\.1:\d+ closed: silent for \d+ s")
+            pages[0][0].settimeout(2)
+            self.assertTrue(closed(pages[0][0]))
+            for s, _ in pages + [(newcomer, "")]:
+                s.close()
+        finally:
+            self.assertEqual(server.stop(), 0)
+
+    def test_oversized_and_malformed_messages_end_the_page(self):
+        server = PanelServer("--port", "3")
+        try:
+            for payload in [b"enter " + b"1" * 5000, b"set 01234.5"]:
+                s, status = websocket(server.http_port)
+                self.assertEqual(status, "HTTP/1.1 101 Switching Protocols")
+                s.sendall(text_frame(payload))
+                s.settimeout(5)
+                self.assertTrue(closed(s), payload[:20])
+                s.close()
+            server.waitLog("page 127.0.0.1", 4)
+            self.assertIn("dropped: a message that is not an intent", server.logText())
+        finally:
+            self.assertEqual(server.stop(), 0)
+
+    def test_a_page_that_does_not_read_is_dropped(self):
+        pty = Pty()
+        server = PanelServer("--device", pty.path)
+        try:
+            idle, status = websocket(server.http_port, rcvbuf=4096)
+            self.assertEqual(status, "HTTP/1.1 101 Switching Protocols")
+            with socket.create_connection(("127.0.0.1", server.port), TIMEOUT) as scpi:
+                for batch in range(40):  # each value an update for the page
+                    scpi.sendall(b"".join(b"RES %d\n" % (batch * 500 + i) for i in range(500)))
+                    scpi.sendall(b"*OPC?\n")
+                    self.assertEqual(scpi.recv(10), b"1\n")
+                    pty.take(quiet=0.01)
+                    if "not read" in server.logText():
+                        break
+            self.assertIn("dropped: 64 updates not read", server.logText())
+            idle.close()
+        finally:
+            self.assertEqual(server.stop(), 0)
+            pty.close()
+
+
 class Refusals(unittest.TestCase):
     """Requests a browser page from elsewhere could make, refused."""
 

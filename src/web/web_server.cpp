@@ -107,8 +107,7 @@ public:
     void close(const std::string &why, bool abrupt = false) {
         if (ended_) return;
         if (abrupt) {
-            error_code ignored;
-            beast::get_lowest_layer(ws_).socket().close(ignored);
+            cut();
         } else {
             ws_.async_close(websocket::close_code::going_away,
                             [self = shared_from_this()](error_code) {});
@@ -120,6 +119,15 @@ public:
     SteadyTime lastHeard() const { return lastHeard_; }
 
 private:
+    // The connection ends at once: the FIN goes out now, not at the last
+    // release of the socket.
+    void cut() {
+        error_code ignored;
+        auto &socket = beast::get_lowest_layer(ws_).socket();
+        socket.shutdown(tcp::socket::shutdown_both, ignored);
+        socket.close(ignored);
+    }
+
     void write() {
         ws_.async_write(asio::buffer(outbox_.front()),
                         [self = shared_from_this()](error_code error, std::size_t) {
@@ -159,10 +167,7 @@ private:
         if (ended_) return;
         ended_ = true;
         log("page " + peer_ + " " + why);
-        if (why.starts_with("dropped")) {
-            error_code ignored;
-            beast::get_lowest_layer(ws_).socket().close(ignored);
-        }
+        if (why.starts_with("dropped")) cut();
         if (const auto server = server_.lock()) server->pageGone(this);
     }
 

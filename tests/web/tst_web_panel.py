@@ -319,7 +319,7 @@ class Limits(unittest.TestCase):
             server.waitLog("its slot given to", 1)
             self.assertRegex(server.logText(), r"page 127\.0\.0\.1:\d+ closed: silent for \d+ s")
             pages[0][0].settimeout(2)
-            self.assertTrue(closed(pages[0][0]))
+            self.assertTrue(closed(pages[0][0]), server.logText())
             for s, _ in pages + [(newcomer, "")]:
                 s.close()
         finally:

@@ -172,9 +172,8 @@ private slots:
     void quickLines_data() {
         QTest::addColumn<QString>("line");
         QTest::addColumn<bool>("quick");
-        for (const char *line :
-             {"*IDN?", " *idn? ", "*ESR?;*STB?", "SYST:ERR?", ":system:error:count?",
-              "*OPC?", "SYST:VERS?;*IDN?"})
+        for (const char *line : {"*IDN?", " *idn? ", "*ESR?;*STB?", "SYST:ERR?",
+                                 ":system:error:count?", "*OPC?", "SYST:VERS?;*IDN?"})
             QTest::newRow(line) << QString(line) << true;
         for (const char *line :
              {"", "RES 5", "RES?", "*IDN?;RES 5", "*RST", "*IDN", "TEMP?", "SYST:ERR? 5",

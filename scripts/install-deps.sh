@@ -10,12 +10,14 @@ packages=(
   xvfb xauth x11-utils xdotool imagemagick
   python3
   python3-pyvisa python3-pyvisa-py  # the client of the network server's end-to-end tests
-  lxi-tools iproute2  # VXI-11 end to end: lxi scpi, and the loopback of the test's own network namespace
+  lxi-tools iproute2  # real clients of the network server (lxi scpi, discover) and the tests' own network namespaces
+  libavahi-client-dev  # DNS-SD announcement
   python3-serial  # the pyserial one-liner that make bench sets 6175ZIZ-ctl beside
   clang libclang-rt-14-dev clang-format
   file desktop-file-utils appstream lintian man-db
   g++-mingw-w64-x86-64 wine64  # make windows: the cross build, and its tests under Wine
-  libcli11-dev  # command lines, header-only
+  libboost-dev libcli11-dev  # the network server: Boost.Asio/Beast, its command line
+  chromium chromium-driver python3-selenium  # the web page's tests in a real browser
 )
 
 missing=()

@@ -5,4 +5,8 @@
 # Usage: run-wine-tests.sh WINDOWS_BUILD_DIR [LINUX_BUILD_DIR for the timing line]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-exec python3 tests/windows/wine_tests.py "$@"
+# /usr/bin/python3: Debian's PyVISA and Selenium belong to it.
+# The version of project(), as the build has it.
+ZZ_VERSION=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$1/CMakeCache.txt")
+export ZZ_VERSION
+exec /usr/bin/python3 tests/windows/wine_tests.py "$@"

@@ -6,11 +6,15 @@ on the terminal, exit status and words. Usage: wine_tests.py WINDOWS_BUILD
 
 import fcntl, os, pty, pwd, select, signal, subprocess, sys, termios, time, tty
 
+# The version of project(), from the build (scripts/run-wine-tests.sh).
+VERSION = os.environ["ZZ_VERSION"]
+
 WINE = os.environ.get("WINE", "/usr/lib/wine/wine64")
 WINESERVER = os.path.join(os.path.dirname(WINE), "wineserver")
 TIMEOUT = 120
 build = os.path.abspath(sys.argv[1])
 ctl = os.path.join(build, "apps/ctl/6175ZIZ-ctl.exe")
+scpi = os.path.join(build, "apps/scpiserver/6175ZIZ-scpi.exe")
 probe = os.path.join(build, "tests/windows/win_link_probe.exe")
 
 # Root opens a terminal whatever its exclusive mode: Wine runs as nobody then.
@@ -60,6 +64,72 @@ quiet = dict(env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, time
 def boot(first):
     subprocess.run(command([WINESERVER, "-p"]), **quiet)
     subprocess.run(command([WINE, "wineboot"] + (["-i"] if first else [])), **quiet)
+
+
+def server_cases(check):
+    import re
+    import threading
+    log, seen = [], threading.Event()
+    server = subprocess.Popen(command([WINE, scpi, "--port", "3", "--listen", "127.0.0.1:0",
+                                       "--http", "127.0.0.1:0"]),
+                              env=env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True,
+                              errors="replace")
+
+    def collect():
+        for line in server.stderr:
+            log.append(line)
+            if "the front panel on" in line:
+                seen.set()
+    threading.Thread(target=collect, daemon=True).start()
+    try:
+        seen.wait(TIMEOUT)
+        text = "".join(log)
+        scpi_port = re.search(r"listening on 127\.0\.0\.1:(\d+),", text)
+        page = re.search(r"the front panel on (http://[^ ]+/)", text)
+        check("scpi server starts", bool(scpi_port and page), text)
+        if not (scpi_port and page):
+            return
+        import pyvisa
+        rm = pyvisa.ResourceManager("@py")
+        box = rm.open_resource("TCPIP::127.0.0.1::%s::SOCKET" % scpi_port.group(1),
+                               read_termination="\n", write_termination="\n", timeout=30000)
+        idn = box.query("*IDN?")
+        box.write("SOUR:RES 1.2 KOHM")
+        got = os.read(master, 64) if select.select([master], [], [], TIMEOUT)[0] else b""
+        got += drain()
+        value = box.query("RES?")
+        box.close()
+        check("scpi server: PyVISA sets the box", idn == "Quellor Ltd,6175,0," + VERSION and
+              got == b"01200.0\r" and float(value) == 1200.0, f"{idn!r}, line {got!r}, {value!r}")
+
+        sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "apps", "scpiserver"))
+        saved = sys.argv
+        sys.argv = [saved[0], scpi, ctl]  # the browser fixture takes two paths
+        import tst_web_panel as web
+        sys.argv = saved
+        driver = web.browser()
+        try:
+            panel = web.Page(driver, page.group(1))
+            panel.wait_readout("01200.0")
+            panel.click("up4")
+            got = os.read(master, 64) if select.select([master], [], [], TIMEOUT)[0] else b""
+            got += drain()
+            panel.wait_readout("01300.0")
+            check("scpi server: the page in a browser", got == b"01300.0\r", f"line {got!r}")
+        except AssertionError as error:
+            check("scpi server: the page in a browser", False, str(error))
+        finally:
+            web.quit_browser(driver)
+    finally:
+        server.send_signal(signal.SIGINT)
+        try:
+            status = server.wait(TIMEOUT)
+        except subprocess.TimeoutExpired:
+            server.kill()
+            status = "still running"
+        text = "".join(log)
+        check("scpi server ended by Ctrl+C", status == 0 and "stopped by signal 2" in text,
+              f"status {status}, log {text[-300:]!r}")
 
 
 boot(not os.path.exists(os.path.join(prefix, "system.reg")))
@@ -124,8 +194,8 @@ try:
     check("ports present", lines[3:5] == ["present yes", "present no"], r.stdout)
     check("version record", lines[5:] == [
         "FILEVERSION=1.2.0.0", "CompanyName=Quellor Ltd",
-        "FileDescription=6175 command-line control", "FileVersion=1.02", "InternalName=6175ZIZ",
-        "OriginalFilename=6175ZIZ-ctl.exe", "ProductName=6175ZIZ", "ProductVersion=1.02"],
+        "FileDescription=6175 command-line control", "FileVersion=" + VERSION, "InternalName=6175ZIZ",
+        "OriginalFilename=6175ZIZ-ctl.exe", "ProductName=6175ZIZ", "ProductVersion=" + VERSION],
         r.stdout)
 
     # Ctrl+C (Wine turns SIGINT into the console's event) stops a sweep
@@ -141,6 +211,10 @@ try:
     check("ctl stopped by Ctrl+C", sweep.returncode == 130 and got == b"00001.0\r00000.0\r" and
           "stopped by SIGINT after 1 of 9 points" in err,
           f"status {sweep.returncode}, line {got!r}, stderr {err.strip()!r}")
+
+    # The network server: PyVISA on this side sets the box through the
+    # Windows program, its page works in a real browser, Ctrl+C ends it.
+    server_cases(check)
 
     # Informative: one `set` from process start to exit (best of three),
     # Wine beside Linux.

@@ -3,7 +3,8 @@
 // same frame (sendCommand in this process), and commands per second with one
 // and with eight clients, the real 6175ZIZ-scpi run as a process.
 //
-//   scpi_bench [commands]      (default 2000 for the latency, per client)
+//   scpi_bench [commands [SERVER]]   (default 2000 for the latency, per
+//                                     client; SERVER: another build of it)
 
 #include "link/serial_control.h"
 #include "rig/child_process.h"
@@ -119,6 +120,7 @@ double commandsPerSecond(int port, int clients, int count) {
 
 int main(int argc, char **argv) {
     const int commands = argc > 1 ? std::max(10, std::atoi(argv[1])) : 2000;
+    const char *serverPath = argc > 2 ? argv[2] : SCPI_PATH;
     zz::test::PtyPair pty;
     zz::test::PortMapSandbox sandbox;
     if (!pty.ok() || !sandbox.ok()) {
@@ -127,9 +129,9 @@ int main(int argc, char **argv) {
     }
     const std::string logPath = sandbox.root() + "/server.log";
     zz::test::ChildProcess server;
-    if (!server.start({SCPI_PATH, "--device", pty.slavePath(), "--listen", "127.0.0.1:0"}, {},
+    if (!server.start({serverPath, "--device", pty.slavePath(), "--listen", "127.0.0.1:0"}, {},
                       sandbox.root(), logPath)) {
-        std::fprintf(stderr, "scpi_bench: cannot start %s\n", SCPI_PATH);
+        std::fprintf(stderr, "scpi_bench: cannot start %s\n", serverPath);
         return 1;
     }
     const int port = serverPort(logPath);

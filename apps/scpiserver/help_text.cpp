@@ -1,14 +1,30 @@
-#include "scpiserver/help_text.h"
+#include "help_text.h"
 
+#include "box/sensor_catalogue.h"
 #include "program/version_banner.h"
+
+#include <cctype>
 
 namespace zz::scpiserver {
 
+namespace {
+
+// "PT100|PT500|PT1000|NI1000": the catalogue's names as TEMP:SENS takes them.
+std::string sensorChoices() {
+    std::string names = box::sensorTypeList("|", "|");
+    for (char &c : names) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return names;
+}
+
+}  // namespace
+
 std::string helpText() {
     return R"(Usage: 6175ZIZ-scpi [--port N | --device PATH] [--listen ADDR:PORT]
+                    [--http ADDR:PORT|off]
 Make the 6175 box a network instrument: SCPI commands on a raw TCP socket
 (VISA resource TCPIP::<host>::5025::SOCKET), each carried out on the box's
-serial link. Commands end with LF; answers end with LF.
+serial link, and its front panel as a web page (http://127.0.0.1:8080/).
+Commands end with LF; answers end with LF.
 
 Port:
       --port N            the port N of the port map (as the panel uses it)
@@ -19,6 +35,9 @@ Network:
                           takes any free port). SCPI over raw TCP has no
                           authentication: anyone who can reach a
                           non-loopback address can set the box.
+      --http ADDR:PORT    where to serve the front panel page (default
+                          127.0.0.1:8080; off: no page). The same warning
+                          holds for the page.
   -h, --help              display this help and exit
       --version           output version information and exit
 
@@ -28,7 +47,9 @@ Commands (long or short form, any case, [optional] nodes may be left out):
   RESistance? [MIN|MAX|DEF]
   [SOURce:]TEMPerature[:LEVel] <t>|MIN|MAX   the sensor's resistance at t;
         t in the unit of UNIT:TEMPerature, or with a suffix CEL, FAR, K
-  TEMPerature:SENSor PT100|PT500|PT1000|NTC   (IEC 60751; NTC: R25 and beta)
+  TEMPerature:SENSor )" +
+           sensorChoices() + R"(|NTC   (IEC 60751, DIN 43760;
+        NTC: R25 and beta)
   TEMPerature:NTC:R25 <ohms>   TEMPerature:NTC:BETA <kelvin>
   UNIT:TEMPerature C|F|K
   SYSTem:ERRor[:NEXT]?  SYSTem:ERRor:COUNt?  SYSTem:VERSion?
@@ -39,8 +60,9 @@ The box cannot be read back: RES? answers the value last sent to it whole
 (by this server or another program of ours, from the device's last-command
 record), and TEMP? the temperature of that value while the box still holds
 it; 9.91E+37 when it is not known. *RST sends the start command 10000.
-box::Sensor, unit and NTC settings are shared by all clients; each client has its
-own error queue and status registers. Up to 16 clients at once.
+Sensor, unit and NTC settings are shared by all clients; each client has its
+own error queue and status registers. Up to 16 clients and 16 pages at
+once; when all are taken, the one silent for a minute or longer makes room.
 
 SIGTERM or Ctrl+C finishes the line of commands in progress, closes the
 connections and exits with status 0. Exit status 1: cannot listen; 2: usage error.

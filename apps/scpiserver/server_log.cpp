@@ -1,4 +1,4 @@
-#include "scpiserver/server_log.h"
+#include "server_log.h"
 
 #include <cstdio>
 #include <string>

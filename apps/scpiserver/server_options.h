@@ -1,7 +1,8 @@
 #pragma once
 // The command line of 6175ZIZ-scpi as given: the port (as 6175ZIZ-ctl takes
-// it) and the address to listen on, still as text.
+// it), the address to listen on and the web page's address, still as text.
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 namespace zz::scpiserver {
 
 inline constexpr char kDefaultListen[] = "127.0.0.1:5025";
+inline constexpr char kDefaultHttp[] = "127.0.0.1:8080";
 
 struct ServerOptions {
     bool help = false;
@@ -16,7 +18,11 @@ struct ServerOptions {
     std::optional<std::string> port;    // --port N
     std::optional<std::string> device;  // --device PATH
     std::optional<std::string> listen;  // --listen ADDR:PORT
-    std::string error;                  // a usage error; empty when understood
+    std::optional<std::string> http;    // --http ADDR:PORT | off
+    // How long a client must have been silent before a newcomer may take its
+    // slot; not in --help (tests shorten it).
+    std::optional<std::chrono::milliseconds> idleLimit;  // --slot-idle-ms N
+    std::string error;                                   // a usage error; empty when understood
 };
 
 ServerOptions parseServerOptions(const std::vector<std::string> &args);

@@ -1,7 +1,7 @@
-#include "scpiserver/link_box.h"
+#include "link_box.h"
 
 #include "link/command_record.h"
-#include "scpiserver/server_log.h"
+#include "server_log.h"
 
 namespace zz::scpiserver {
 

@@ -1,0 +1,58 @@
+#include "server_options.h"
+
+#include <CLI/CLI.hpp>
+
+#include <charconv>
+#include <string_view>
+
+namespace zz::scpiserver {
+
+ServerOptions parseServerOptions(const std::vector<std::string> &args) {
+    ServerOptions o;
+    CLI::App app("6175ZIZ-scpi", "6175ZIZ-scpi");
+    app.set_help_flag();  // the program's own help text, printed by main
+    app.add_flag("-h,--help", o.help);
+    app.add_flag("--version", o.version);
+    std::string port, device, listen, http;
+    long idleMs = 0;
+    auto *portOption = app.add_option("--port", port);
+    auto *deviceOption = app.add_option("--device", device);
+    auto *listenOption = app.add_option("--listen", listen);
+    auto *httpOption = app.add_option("--http", http);
+    auto *idleOption =
+        app.add_option("--slot-idle-ms", idleMs)->group("")->check(CLI::Range(1L, 86'400'000L));
+    for (auto *option : {portOption, deviceOption, listenOption, httpOption, idleOption})
+        option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+
+    std::vector<std::string> reversed(args.rbegin(),
+                                      args.rend());  // CLI11 takes them from the back
+    try {
+        app.parse(reversed);
+    } catch (const CLI::ParseError &error) {
+        o.error = error.what();
+        return o;
+    }
+    if (portOption->count()) o.port = port;
+    if (deviceOption->count()) o.device = device;
+    if (listenOption->count()) o.listen = listen;
+    if (httpOption->count()) o.http = http;
+    if (idleOption->count()) o.idleLimit = std::chrono::milliseconds(idleMs);
+    return o;
+}
+
+std::optional<ListenAddress> splitListenAddress(const std::string &text) {
+    const auto colon = text.rfind(':');
+    if (colon == std::string::npos || colon == 0) return std::nullopt;
+    std::string host = text.substr(0, colon);
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']')
+        host = host.substr(1, host.size() - 2);
+    const std::string_view port = std::string_view(text).substr(colon + 1);
+    ListenAddress address{host, 0};
+    const auto [end, ec] = std::from_chars(port.data(), port.data() + port.size(), address.port);
+    if (ec != std::errc{} || end != port.data() + port.size() || port.empty() || address.port < 0 ||
+        address.port > 65535)
+        return std::nullopt;
+    return address;
+}
+
+}  // namespace zz::scpiserver

@@ -1,0 +1,126 @@
+#include "web/panel_model.h"
+
+#include "common/local_time.h"
+#include "frontpanel/panel_texts.h"
+#include "web/json_text.h"
+
+#include <ctime>
+
+namespace zz::web {
+
+namespace {
+
+const char *colourName(frontpanel::LampColour colour) {
+    switch (colour) {
+        case frontpanel::LampColour::Green:
+            return "green";
+        case frontpanel::LampColour::Red:
+            return "red";
+        case frontpanel::LampColour::Amber:
+            return "amber";
+        case frontpanel::LampColour::Grey:
+            break;
+    }
+    return "grey";
+}
+
+std::string clockText(std::chrono::system_clock::time_point when) {
+    if (when == std::chrono::system_clock::time_point{}) return "";
+    const std::tm local = common::localTime(std::chrono::system_clock::to_time_t(when));
+    char text[16];
+    std::strftime(text, sizeof text, "%H:%M:%S", &local);
+    return text;
+}
+
+}  // namespace
+
+PanelModel::PanelModel(link::SerialControl &control, std::string portName)
+    : control_(control),
+      portName_(std::move(portName)),
+      view_(control),
+      logic_(register_, view_, boxes_) {
+    lamp_.devicePresence(control_.devicePresent());
+    // What the box was last set to before this server started.
+    lastRecord_ = link::readCommandRecord(control_.devicePath());
+    if (lastRecord_ && logic_.follow(lastRecord_->command)) {
+        lamp_.followed(*lastRecord_);
+        setBy_ = lastRecord_->program;
+        setAt_ = std::chrono::system_clock::time_point(
+            std::chrono::milliseconds(lastRecord_->unixMillis));
+    }
+}
+
+std::optional<PageMessage> PanelModel::apply(const Intent &intent) {
+    using Kind = Intent::Kind;
+    boxes_.shown.reset();
+    lamp_.beginAction();
+    switch (intent.kind) {
+        case Kind::Up:
+            logic_.upStep(intent.number);
+            break;
+        case Kind::Down:
+            logic_.downStep(intent.number);
+            break;
+        case Kind::Preset:
+            logic_.preset(intent.number);
+            break;
+        case Kind::Zero:
+            logic_.preset(0);
+            break;
+        case Kind::Enter:
+            logic_.enterValue(intent.text);
+            break;
+        case Kind::Resend:
+            (void)view_.send(register_.displayText());
+            break;
+        case Kind::Ping:
+            break;
+    }
+    lamp_.endAction();
+    return boxes_.shown;
+}
+
+void PanelModel::commandSent(const std::string &command, const Status &status,
+                             const std::string &sender) {
+    const auto now = std::chrono::system_clock::now();
+    lamp_.commandSent(command, status, control_.devicePresent(), now);
+    if (!status) return;  // the digits keep what the sender asked for
+    logic_.follow(command);
+    setBy_ = sender;
+    setAt_ = now;
+    lastRecord_ = link::readCommandRecord(control_.devicePath());  // ours: not followed again
+}
+
+void PanelModel::poll() {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastPresenceLook_ >= std::chrono::seconds(1)) {
+        lastPresenceLook_ = now;
+        lamp_.devicePresence(control_.devicePresent());
+    }
+    const auto record = link::readCommandRecord(control_.devicePath());
+    if (!record || record == lastRecord_) return;
+    lastRecord_ = record;
+    if (record->pid == link::currentProcessId()) return;  // sent through this server
+    if (!logic_.follow(record->command)) return;
+    lamp_.followed(*record);
+    setBy_ = record->program + " (process " + std::to_string(record->pid) + ")";
+    setAt_ = std::chrono::system_clock::time_point(std::chrono::milliseconds(record->unixMillis));
+}
+
+std::string PanelModel::stateJson() const {
+    const frontpanel::LampView lamp = lamp_.view(portName_, control_.devicePath());
+    return std::string("{\"type\":\"state\",\"readout\":") + jsonString(register_.displayText()) +
+           ",\"lamp\":" + jsonString(colourName(lamp.colour)) +
+           ",\"caption\":" + jsonString(lamp.caption) + ",\"tooltip\":" + jsonString(lamp.tooltip) +
+           ",\"by\":" + jsonString(setBy_) + ",\"at\":" + jsonString(clockText(setAt_)) +
+           ",\"port\":" + jsonString(portName_) +
+           ",\"zeroTitle\":" + jsonString(frontpanel::panel_text::kZeroTitle) +
+           ",\"zeroPrompt\":" + jsonString(frontpanel::panel_text::kZeroPrompt) + "}";
+}
+
+std::string PanelModel::messageJson(const PageMessage &message) {
+    return "{\"type\":\"message\",\"title\":" + jsonString(message.title) +
+           ",\"text\":" + jsonString(message.text) + "}";
+}
+
+}  // namespace zz::web

@@ -1,0 +1,79 @@
+#pragma once
+// The front panel as the pages see it: the panel's own value register, rules
+// (PanelLogic, decideEntry) and link lamp, kept on the link's thread. A page
+// intent becomes exactly the commands the desktop panel sends for the same
+// action; the register follows what other senders set, from their
+// commands through this server and from the device's last-command record.
+
+#include "frontpanel/link_lamp.h"
+#include "frontpanel/message_boxes.h"
+#include "frontpanel/panel_logic.h"
+#include "frontpanel/value_register.h"
+#include "link/command_record.h"
+#include "link/serial_control.h"
+#include "web/page_message.h"
+
+#include <chrono>
+#include <optional>
+#include <string>
+
+namespace zz::web {
+
+// A refusal shown on the page that asked, in the panel's words.
+struct PageMessage {
+    std::string title;
+    std::string text;  // lines separated by carriage returns, as the panel's
+};
+
+class PanelModel {
+public:
+    // `portName` as the lamp names the port: "COM3", or the device given.
+    PanelModel(link::SerialControl &control, std::string portName);
+
+    // Carries out one page's intent; sends through `sendCommand`.
+    std::optional<PageMessage> apply(const Intent &intent);
+    // Every command that went out through the link, whoever sent it.
+    void commandSent(const std::string &command, const Status &status, const std::string &sender);
+    // Looks at the last-command record (and, once a second, the device).
+    void poll();
+
+    // The state every page shows, as the JSON message pushed to them.
+    std::string stateJson() const;
+    static std::string messageJson(const PageMessage &message);
+
+private:
+    class View : public frontpanel::PanelView {
+    public:
+        explicit View(link::SerialControl &control) : control_(control) {}
+        void repaintDigit(int) override {}
+        void repaintPanel() override {}
+        Status send(const std::string &command) override {
+            return link::sendCommand(control_, command);
+        }
+
+    private:
+        link::SerialControl &control_;
+    };
+    class Boxes : public frontpanel::MessageBoxes {
+    public:
+        void exclamation(const std::string &title, const std::string &text) override {
+            shown = PageMessage{title, text};
+        }
+        bool askYesNo(const std::string &, const std::string &) override { return true; }
+        std::optional<PageMessage> shown;
+    };
+
+    link::SerialControl &control_;
+    std::string portName_;
+    frontpanel::ValueRegister register_;
+    View view_;
+    Boxes boxes_;
+    frontpanel::PanelLogic logic_;
+    frontpanel::LinkLamp lamp_;
+    std::optional<link::CommandRecord> lastRecord_;
+    std::string setBy_;
+    std::chrono::system_clock::time_point setAt_{};
+    std::chrono::steady_clock::time_point lastPresenceLook_{};
+};
+
+}  // namespace zz::web

@@ -1,0 +1,375 @@
+// The page's server on Boost.Beast: the only file that includes Beast.
+
+#include "web/web_server.h"
+
+#include "web/embedded_page.h"
+#include "web/json_text.h"
+
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/ip/v6_only.hpp>
+#include <boost/asio/post.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
+#include <boost/beast/websocket.hpp>
+
+#include <algorithm>
+#include <cstdio>
+#include <deque>
+#include <vector>
+
+namespace zz::web {
+
+namespace asio = boost::asio;
+namespace beast = boost::beast;
+namespace http = beast::http;
+namespace websocket = beast::websocket;
+using boost::system::error_code;
+using tcp = asio::ip::tcp;
+using SteadyTime = std::chrono::steady_clock::time_point;
+
+namespace {
+
+void log(const std::string &text) {
+    const std::string line = "6175ZIZ-scpi: " + text + "\n";
+    std::fputs(line.c_str(), stderr);
+    std::fflush(stderr);
+}
+
+std::string endpointText(const tcp::endpoint &endpoint) {
+    const auto address = endpoint.address();
+    return (address.is_v6() ? "[" + address.to_string() + "]" : address.to_string()) + ":" +
+           std::to_string(endpoint.port());
+}
+
+std::string peerOf(const tcp::socket &socket) {
+    error_code error;
+    const auto remote = socket.remote_endpoint(error);
+    return error ? std::string("unknown peer") : endpointText(remote);
+}
+
+}  // namespace
+
+class PageSession;
+class HttpSession;
+
+class WebServer::Impl : public std::enable_shared_from_this<Impl> {
+public:
+    Impl(asio::io_context &io, WebConfig config, IntentHandler onIntent)
+        : io_(io), config_(std::move(config)), onIntent_(std::move(onIntent)), acceptor_(io) {}
+
+    void accept();
+    void upgrade(tcp::socket socket, http::request<http::string_body> request);
+    void pageGone(PageSession *page);
+    void close();
+
+    asio::io_context &io_;
+    WebConfig config_;
+    ServedNames served_;
+    IntentHandler onIntent_;
+    tcp::acceptor acceptor_;
+    std::string state_ = "{\"type\":\"state\"}";
+    std::vector<std::shared_ptr<PageSession>> pages_;
+    std::vector<std::weak_ptr<HttpSession>> requests_;
+    bool closed_ = false;
+};
+
+// One open page: the state pushed to it, its intents passed on.
+class PageSession : public std::enable_shared_from_this<PageSession> {
+public:
+    PageSession(tcp::socket socket, std::weak_ptr<WebServer::Impl> server)
+        : peer_(peerOf(socket)),
+          ws_(std::move(socket)),
+          server_(std::move(server)),
+          lastHeard_(std::chrono::steady_clock::now()) {}
+
+    void start(http::request<http::string_body> request, std::string firstState) {
+        ws_.set_option(websocket::stream_base::timeout{std::chrono::seconds(30),
+                                                       std::chrono::seconds(60), true});
+        ws_.read_message_max(kMaxMessage);
+        ws_.text(true);
+        ws_.async_accept(request, [self = shared_from_this(), firstState](error_code error) {
+            if (error) return self->end("closed: " + error.message());
+            self->send(firstState);
+            self->read();
+        });
+    }
+
+    void send(std::string json) {
+        if (ended_) return;
+        if (outbox_.size() >= kMaxUnsentUpdates)
+            return end("dropped: " + std::to_string(kMaxUnsentUpdates) + " updates not read");
+        outbox_.push_back(std::move(json));
+        if (outbox_.size() == 1) write();
+    }
+
+    // A close frame, unless `abrupt`: a silent page (perhaps gone) whose
+    // slot is given away is cut at once rather than waited for.
+    void close(const std::string &why, bool abrupt = false) {
+        if (ended_) return;
+        if (abrupt) {
+            cut();
+        } else {
+            ws_.async_close(websocket::close_code::going_away,
+                            [self = shared_from_this()](error_code) {});
+        }
+        end(why);
+    }
+
+    const std::string &peer() const { return peer_; }
+    SteadyTime lastHeard() const { return lastHeard_; }
+
+private:
+    // The connection ends at once: the FIN goes out now, not at the last
+    // release of the socket.
+    void cut() {
+        error_code ignored;
+        auto &socket = beast::get_lowest_layer(ws_).socket();
+        socket.shutdown(tcp::socket::shutdown_both, ignored);
+        socket.close(ignored);
+    }
+
+    void write() {
+        ws_.async_write(asio::buffer(outbox_.front()),
+                        [self = shared_from_this()](error_code error, std::size_t) {
+                            if (self->ended_) return;
+                            if (error) return self->end("closed: " + error.message());
+                            self->outbox_.pop_front();
+                            if (!self->outbox_.empty()) self->write();
+                        });
+    }
+
+    void read() {
+        ws_.async_read(buffer_, [self = shared_from_this()](error_code error, std::size_t) {
+            if (self->ended_) return;
+            if (error == websocket::error::closed) return self->end("closed");
+            if (error) return self->end("closed: " + error.message());
+            self->lastHeard_ = std::chrono::steady_clock::now();
+            const std::string text = beast::buffers_to_string(self->buffer_.data());
+            self->buffer_.consume(self->buffer_.size());
+            self->handle(text);
+            self->read();
+        });
+    }
+
+    void handle(const std::string &text) {
+        const auto intent = parsePageMessage(text);
+        if (!intent || !ws_.got_text()) return end("dropped: a message that is not an intent");
+        if (intent->kind == Intent::Kind::Ping) return;
+        const auto server = server_.lock();
+        if (!server || !server->onIntent_) return;
+        std::weak_ptr<PageSession> weak = shared_from_this();
+        server->onIntent_(*intent, "page " + peer_, [weak](std::string json) {
+            if (const auto page = weak.lock()) page->send(std::move(json));
+        });
+    }
+
+    void end(const std::string &why) {
+        if (ended_) return;
+        ended_ = true;
+        log("page " + peer_ + " " + why);
+        if (why.starts_with("dropped")) cut();
+        if (const auto server = server_.lock()) server->pageGone(this);
+    }
+
+    std::string peer_;
+    websocket::stream<beast::tcp_stream> ws_;
+    std::weak_ptr<WebServer::Impl> server_;
+    beast::flat_buffer buffer_;
+    std::deque<std::string> outbox_;
+    SteadyTime lastHeard_;
+    bool ended_ = false;
+};
+
+// One HTTP connection: requests answered from the embedded files until it
+// idles past kHttpIdle or asks for a WebSocket.
+class HttpSession : public std::enable_shared_from_this<HttpSession> {
+public:
+    HttpSession(tcp::socket socket, std::shared_ptr<WebServer::Impl> server)
+        : stream_(std::move(socket)), server_(std::move(server)) {}
+
+    void read() {
+        parser_.emplace();
+        parser_->header_limit(kMaxMessage);
+        parser_->body_limit(kMaxMessage);
+        stream_.expires_after(kHttpIdle);
+        http::async_read(stream_, buffer_, *parser_,
+                         [self = shared_from_this()](error_code error, std::size_t) {
+                             if (error) return self->shut();
+                             self->answer(self->parser_->release());
+                         });
+    }
+
+    void shut() {
+        error_code ignored;
+        stream_.socket().shutdown(tcp::socket::shutdown_both, ignored);
+        stream_.close();
+    }
+
+private:
+    void answer(http::request<http::string_body> request) {
+        const std::string host(request[http::field::host]);
+        if (!hostAllowed(host, server_->served_))
+            return reply(request, http::status::misdirected_request,
+                         "This server does not serve the name \"" + host + "\".\n", "text/plain");
+        if (websocket::is_upgrade(request)) {
+            if (request.target() != "/ws")
+                return reply(request, http::status::not_found, "No WebSocket here.\n",
+                             "text/plain");
+            if (!originAllowed(std::string(request[http::field::origin]), host)) {
+                log("page from origin \"" + std::string(request[http::field::origin]) +
+                    "\" refused");
+                return reply(request, http::status::forbidden,
+                             "Only this server's own page may connect.\n", "text/plain");
+            }
+            stream_.expires_never();
+            server_->upgrade(stream_.release_socket(), std::move(request));
+            return;
+        }
+        if (request.method() != http::verb::get && request.method() != http::verb::head)
+            return reply(request, http::status::method_not_allowed, "Only GET.\n", "text/plain");
+        std::string path(request.target());
+        path = path.substr(0, path.find('?'));
+        if (path == "/lxi/identification")
+            return reply(request, http::status::ok, server_->config_.identificationXml,
+                         "text/xml; charset=utf-8");
+        if (const auto file = embeddedFile(path))
+            return reply(request, http::status::ok, std::string(file->body),
+                         std::string(file->contentType));
+        reply(request, http::status::not_found, "Not found.\n", "text/plain");
+    }
+
+    void reply(const http::request<http::string_body> &request, http::status status,
+               std::string body, const std::string &type) {
+        auto response =
+            std::make_shared<http::response<http::string_body>>(status, request.version());
+        response->set(http::field::server, "6175ZIZ-scpi");
+        response->set(http::field::content_type, type);
+        response->set(http::field::cache_control, "no-store");
+        response->set("X-Content-Type-Options", "nosniff");
+        response->set("X-Frame-Options", "DENY");
+        response->set("Content-Security-Policy",
+                      "default-src 'self'; connect-src 'self'; frame-ancestors 'none'");
+        response->keep_alive(request.keep_alive() && status != http::status::misdirected_request);
+        response->body() = request.method() == http::verb::head ? std::string() : std::move(body);
+        response->prepare_payload();
+        if (request.method() == http::verb::head) response->content_length(response->body().size());
+        http::async_write(stream_, *response,
+                          [self = shared_from_this(), response](error_code error, std::size_t) {
+                              if (error || !response->keep_alive()) return self->shut();
+                              self->read();
+                          });
+    }
+
+    beast::tcp_stream stream_;
+    std::shared_ptr<WebServer::Impl> server_;
+    beast::flat_buffer buffer_{8192};
+    std::optional<http::request_parser<http::string_body>> parser_;
+};
+
+void WebServer::Impl::accept() {
+    acceptor_.async_accept([self = shared_from_this()](error_code error, tcp::socket socket) {
+        if (self->closed_ || error == asio::error::operation_aborted) return;
+        if (!error) {
+            socket.set_option(asio::socket_base::keep_alive(true), error);
+            auto session = std::make_shared<HttpSession>(std::move(socket), self);
+            std::erase_if(self->requests_, [](const auto &weak) { return weak.expired(); });
+            self->requests_.push_back(session);
+            session->read();
+        }
+        self->accept();
+    });
+}
+
+void WebServer::Impl::upgrade(tcp::socket socket, http::request<http::string_body> request) {
+    const std::string peer = peerOf(socket);
+    if (int(pages_.size()) >= kMaxPages) {
+        const auto oldest = std::min_element(
+            pages_.begin(), pages_.end(),
+            [](const auto &a, const auto &b) { return a->lastHeard() < b->lastHeard(); });
+        const auto silent = std::chrono::steady_clock::now() - (*oldest)->lastHeard();
+        if (silent < config_.idleLimit) {
+            log("page " + peer + " refused: all " + std::to_string(kMaxPages) +
+                " pages heard from within the idle limit");
+            error_code ignored;
+            socket.close(ignored);
+            return;
+        }
+        (*oldest)->close(
+            "closed: silent for " +
+                std::to_string(std::chrono::duration_cast<std::chrono::seconds>(silent).count()) +
+                " s, its slot given to " + peer,
+            true);
+    }
+    auto page = std::make_shared<PageSession>(std::move(socket), weak_from_this());
+    pages_.push_back(page);
+    log("page " + peer + " opened (" + std::to_string(pages_.size()) + " of " +
+        std::to_string(kMaxPages) + " pages)");
+    page->start(std::move(request), state_);
+}
+
+void WebServer::Impl::pageGone(PageSession *page) {
+    // Later: the page may be inside its own handler.
+    asio::post(io_, [self = shared_from_this(), page] {
+        std::erase_if(self->pages_, [page](const auto &p) { return p.get() == page; });
+    });
+}
+
+void WebServer::Impl::close() {
+    closed_ = true;
+    error_code ignored;
+    acceptor_.close(ignored);
+    for (const auto &page : std::vector(pages_)) page->close("closed by the server");
+    for (const auto &weak : requests_)
+        if (const auto request = weak.lock()) request->shut();
+}
+
+WebServer::WebServer(asio::io_context &io, WebConfig config, IntentHandler onIntent)
+    : impl_(std::make_shared<Impl>(io, std::move(config), std::move(onIntent))) {
+    impl_->served_.names = impl_->config_.hostNames;
+}
+
+WebServer::~WebServer() {
+    impl_->close();
+}
+
+std::string WebServer::listen(const tcp::endpoint &endpoint) {
+    error_code error;
+    auto &acceptor = impl_->acceptor_;
+    acceptor.open(endpoint.protocol(), error);
+    if (!error) acceptor.set_option(asio::socket_base::reuse_address(true), error);
+    if (!error && endpoint.address().is_v6()) acceptor.set_option(asio::ip::v6_only(true), error);
+    if (!error) acceptor.bind(endpoint, error);
+    if (!error) acceptor.listen(asio::socket_base::max_listen_connections, error);
+    if (error) {
+        const std::string reason = error.message();
+        acceptor.close(error);
+        return reason;
+    }
+    impl_->served_.port = port();
+    impl_->accept();
+    return {};
+}
+
+std::string WebServer::address() const {
+    error_code error;
+    const auto local = impl_->acceptor_.local_endpoint(error);
+    return error ? std::string("?") : endpointText(local);
+}
+
+unsigned WebServer::port() const {
+    error_code error;
+    const auto local = impl_->acceptor_.local_endpoint(error);
+    return error ? 0 : local.port();
+}
+
+void WebServer::publish(std::string stateJson) {
+    if (stateJson == impl_->state_) return;
+    impl_->state_ = std::move(stateJson);
+    for (const auto &page : std::vector(impl_->pages_)) page->send(impl_->state_);
+}
+
+void WebServer::close() {
+    impl_->close();
+}
+
+}  // namespace zz::web

@@ -1,0 +1,438 @@
+#!/usr/bin/python3
+"""The web front panel in a real browser: headless Chromium driven by
+Selenium against the real 6175ZIZ-scpi, a pseudo-terminal as the box's port
+whose far side gives the exact bytes each control sends.
+
+    /usr/bin/python3 tst_web_panel.py PATH/TO/6175ZIZ-scpi PATH/TO/6175ZIZ-ctl
+"""
+import base64
+import os
+import re
+import shutil
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+from selenium import webdriver
+from selenium.common.exceptions import TimeoutException
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.by import By
+from selenium.webdriver.support.ui import WebDriverWait
+
+CTL = os.path.abspath(sys.argv.pop(2))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scpi"))
+import tst_scpi_pyvisa as fixture  # noqa: E402  (takes the server's path from argv)
+
+Pty, TIMEOUT = fixture.Pty, fixture.TIMEOUT
+CHROMIUM_FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+                  "--disable-background-networking", "--disable-component-update", "--disable-sync",
+                  "--disable-dev-shm-usage"]
+
+
+class PanelServer(fixture.Server):
+    """The server with its page on a free port of 127.0.0.1."""
+
+    def __init__(self, *args):
+        super().__init__(*args, "--http", "127.0.0.1:0")
+        self.waitLog("the front panel on", 1)
+        self.url = re.search(r"the front panel on (http://[^ ]+/)", self.logText()).group(1)
+        self.http_port = int(re.search(r":(\d+)/$", self.url).group(1))
+
+
+def browser():
+    options = webdriver.ChromeOptions()
+    options.binary_location = shutil.which("chromium") or "/usr/bin/chromium"
+    for flag in CHROMIUM_FLAGS:
+        options.add_argument(flag)
+    profile = tempfile.mkdtemp(prefix="panel-browser-")
+    options.add_argument("--user-data-dir=" + profile)
+    options.add_argument("--window-size=1024,900")
+    driver = webdriver.Chrome(service=Service(shutil.which("chromedriver") or "/usr/bin/chromedriver"),
+                              options=options)
+    driver.profile = profile
+    return driver
+
+
+def quit_browser(driver):
+    driver.quit()
+    shutil.rmtree(driver.profile, ignore_errors=True)
+
+
+class Page:
+    def __init__(self, driver, url):
+        self.d = driver
+        self.d.get(url)
+        self.wait_for(lambda: self.d.find_element(By.ID, "connection").text.startswith("Connected"))
+
+    def wait_for(self, condition, message=""):
+        try:
+            return WebDriverWait(self.d, TIMEOUT, poll_frequency=0.02).until(lambda _: condition())
+        except TimeoutException:
+            raise AssertionError("timed out: " + message)
+
+    def readout(self):
+        return self.d.find_element(By.ID, "readout").get_attribute("data-value")
+
+    def wait_readout(self, value):
+        self.wait_for(lambda: self.readout() == value, "readout %s, seen %s" % (value, self.readout()))
+
+    def click(self, element_id):
+        self.d.find_element(By.ID, element_id).click()
+
+    def lamp(self):
+        lamp = self.d.find_element(By.ID, "lamp")
+        return lamp.get_attribute("class"), self.d.find_element(By.ID, "lamp-caption").text
+
+    def dialog(self):
+        self.wait_for(lambda: self.d.find_element(By.ID, "ask").get_attribute("open") is not None,
+                      "a dialog")
+        return (self.d.find_element(By.ID, "ask-title").text,
+                self.d.execute_script("return document.getElementById('ask-text').textContent"))
+
+    def answer(self, button):
+        self.click(button)
+        self.wait_for(lambda: self.d.find_element(By.ID, "ask").get_attribute("open") is None)
+
+    def type_value(self, text):
+        box = self.d.find_element(By.ID, "typed")
+        box.clear()
+        box.send_keys(text)
+        self.click("set")
+
+
+class WebPanel(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.driver = browser()
+
+    @classmethod
+    def tearDownClass(cls):
+        quit_browser(cls.driver)
+
+    def setUp(self):
+        self.pty = Pty()
+        self.server = PanelServer("--device", self.pty.path)
+
+    def tearDown(self):
+        self.assertEqual(self.server.stop(), 0, self.server.logText())
+        self.pty.close()
+
+    def scpi(self, line):
+        with socket.create_connection(("127.0.0.1", self.server.port), TIMEOUT) as s:
+            s.sendall(line + b"\n*OPC?\n")
+            self.assertEqual(s.recv(10), b"1\n")
+
+    def test_each_control_sends_the_panels_bytes(self):
+        self.scpi(b"RES 99.9")
+        self.assertEqual(self.pty.take(8), b"00099.9\r")
+        page = Page(self.driver, self.server.url)
+        page.wait_readout("00099.9")  # the page shows what the box holds
+        self.assertIn("SCPI client 127.0.0.1:", page.d.find_element(By.ID, "setby").text)
+        for action, frames, readout in [
+                (lambda: page.click("up1"), b"00100.0\r" * 4, "00100.0"),  # carry: one per decade
+                (lambda: page.click("down1"), b"00100.0\r", "00100.0"),    # 0 stays 0, sent again
+                (lambda: page.click("down3"), b"00100.0\r", "00100.0"),    # no borrow
+                (lambda: page.click("down4"), b"00000.0\r", "00000.0"),
+                (lambda: page.click("preset4"), b"100.0\r", "00100.0"),
+                (lambda: page.click("preset7"), b"99999.9\r", "99999.9"),
+                (lambda: page.type_value("12.34"), b"00012.3\r", "00012.3")]:
+            action()
+            self.assertEqual(self.pty.take(len(frames)), frames)
+            page.wait_readout(readout)
+        self.assertEqual(page.lamp(), ("green", "Sent 00012.3"))
+
+        page.click("preset0")  # ZERO asks first, in the panel's words
+        self.assertEqual(page.dialog(), ("Set to ZERO", "Set to ZERO\n\nAre You Sure?"))
+        page.answer("ask-no")
+        self.assertEqual(self.pty.take(quiet=0.5), b"")
+        page.click("preset0")
+        page.dialog()
+        page.answer("ask-yes")
+        self.assertEqual(self.pty.take(4), b"0.0\r")
+        page.wait_readout("00000.0")
+
+        for typed, title, text in [
+                ("100000", "Value Out of Range", "The value entered is too high (max. = 99999.9 Ohms)"),
+                ("-1", "Value Out of Range", "The value entered is too low (min. = 0.0 Ohms)"),
+                ("", "No Value Entered", "Please enter a value in the box provided.")]:
+            page.type_value(typed)
+            self.assertEqual(page.dialog(), (title, text), typed)
+            page.answer("ask-ok")
+            self.assertEqual(self.pty.take(quiet=0.3), b"", typed)  # a refusal sends nothing
+        page.wait_readout("00000.0")
+
+    def test_keyboard_and_wheel_step_digits(self):
+        page = Page(self.driver, self.server.url)
+        page.d.find_element(By.ID, "up5").send_keys("\ue013")  # Up on a focused arrow
+        self.assertEqual(self.pty.take(8), b"01000.0\r")
+        page.d.execute_script("""document.getElementById('digit5').dispatchEvent(
+            new WheelEvent('wheel', {deltaY: 100, bubbles: true, cancelable: true}))""")
+        self.assertEqual(self.pty.take(8), b"00000.0\r")
+        page.wait_readout("00000.0")
+
+    def test_another_sender_updates_every_open_page(self):
+        first = Page(self.driver, self.server.url)
+        other = browser()
+        try:
+            second = Page(other, self.server.url)
+            env = dict(os.environ, XDG_RUNTIME_DIR=self.server.scratch.name)
+            run = subprocess.run([CTL, "--device", self.pty.path, "set", "4k7"], env=env,
+                                 capture_output=True, timeout=TIMEOUT)
+            self.assertEqual(run.returncode, 0, run.stderr)
+            self.assertEqual(self.pty.take(8), b"04700.0\r")
+            for page in (first, second):
+                page.wait_readout("04700.0")
+                page.wait_for(lambda p=page: p.lamp() == ("green", "Set by 6175ZIZ-ctl"))
+                self.assertIn("6175ZIZ-ctl (process", page.d.find_element(By.ID, "setby").text)
+            second.click("up2")  # a page's command reaches the other page too
+            self.assertEqual(self.pty.take(8), b"04701.0\r")
+            first.wait_readout("04701.0")
+        finally:
+            quit_browser(other)
+
+
+class Unplugged(unittest.TestCase):
+    def test_lamp_red_when_unplugged_green_after_resend(self):
+        pty = Pty()
+        link_dir = tempfile.mkdtemp()
+        port = os.path.join(link_dir, "ttyUSB-box")
+        os.symlink(pty.path, port)
+        server = PanelServer("--device", port)
+        driver = browser()
+        try:
+            page = Page(driver, server.url)
+            page.click("preset5")
+            self.assertEqual(pty.take(7), b"1000.0\r")
+            os.unlink(port)  # the adapter pulled out
+            page.click("up2")
+            page.wait_for(lambda: page.lamp()[0] == "red", "red lamp")
+            self.assertEqual(page.lamp(), ("red", "Not sent"))
+            self.assertIn(port, driver.find_element(By.ID, "lamp").get_attribute("title"))
+            os.symlink(pty.path, port)  # back again: the box may hold the older value
+            page.wait_for(lambda: page.lamp() == ("amber", "Resend?"), "amber lamp")
+            page.click("lamp")
+            self.assertEqual(pty.take(8), b"01001.0\r")
+            page.wait_for(lambda: page.lamp() == ("green", "Sent 01001.0"), "green lamp")
+        finally:
+            quit_browser(driver)
+            self.assertEqual(server.stop(), 0)
+            pty.close()
+            shutil.rmtree(link_dir)
+
+
+class Layout(unittest.TestCase):
+    def test_every_control_on_a_phone_screen(self):
+        pty = Pty()
+        server = PanelServer("--device", pty.path)
+        driver = browser()
+        try:
+            driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                                   {"width": 375, "height": 667, "deviceScaleFactor": 2, "mobile": True})
+            page = Page(driver, server.url)
+            ids = driver.execute_script(
+                "return [...document.querySelectorAll('#panel button, #panel input')].map(e => e.id)")
+            self.assertEqual(len(ids), 6 + 6 + 8 + 3, ids)  # arrows, presets and ZERO, entry, lamp
+            for element_id in ids:
+                box = driver.execute_script("""
+                    const e = document.getElementById(arguments[0]);
+                    const r = e.getBoundingClientRect();
+                    const hit = document.elementFromPoint(r.x + r.width / 2, r.y + r.height / 2);
+                    return [r.left, r.top, r.right, r.bottom, hit !== null && e.contains(hit),
+                            document.documentElement.scrollWidth];""", element_id)
+                left, top, right, bottom, reachable, scroll_width = box
+                self.assertTrue(0 <= left and right <= 375 and 0 <= top and bottom <= 667,
+                                (element_id, box))
+                self.assertTrue(reachable, (element_id, box))
+                self.assertLessEqual(scroll_width, 375)
+            page.click("up3")  # and a click there does what it says
+            self.assertEqual(pty.take(8), b"00010.0\r")
+        finally:
+            quit_browser(driver)
+            self.assertEqual(server.stop(), 0)
+            pty.close()
+
+
+def websocket(port, rcvbuf=None):
+    """A WebSocket to the page's server without a browser; the 101 read."""
+    s = socket.socket()
+    if rcvbuf:
+        s.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, rcvbuf)
+    s.settimeout(TIMEOUT)
+    s.connect(("127.0.0.1", port))
+    host = "127.0.0.1:%d" % port
+    s.sendall(("GET /ws HTTP/1.1\r\nHost: %s\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+               "Sec-WebSocket-Version: 13\r\nSec-WebSocket-Key: %s\r\nOrigin: http://%s\r\n\r\n"
+               % (host, base64.b64encode(os.urandom(16)).decode(), host)).encode())
+    answer = b""
+    while b"\r\n\r\n" not in answer:
+        chunk = s.recv(1)
+        if not chunk:
+            return s, ""
+        answer += chunk
+    return s, answer.split(b"\r\n")[0].decode()
+
+
+def text_frame(payload):
+    """One masked text frame, as a client sends it."""
+    mask = os.urandom(4)
+    size = len(payload)
+    head = bytes([0x81]) + (bytes([0x80 | size]) if size < 126 else
+                            bytes([0x80 | 126]) + size.to_bytes(2, "big"))
+    return head + mask + bytes(b ^ mask[i % 4] for i, b in enumerate(payload))
+
+
+def closed(s):
+    """Whether the server has closed the connection (after any frames it sent)."""
+    try:
+        while s.recv(65536):
+            pass
+        return True
+    except ConnectionResetError:
+        return True
+    except socket.timeout:
+        return False
+
+
+class Limits(unittest.TestCase):
+    """At most 16 pages (the longest silent makes room), messages of 4 KiB,
+    and a page that does not read its updates, without a browser."""
+
+    def test_sixteen_pages_then_the_silent_one_makes_room(self):
+        server = PanelServer("--port", "3", "--slot-idle-ms", "800")
+        try:
+            pages = [websocket(server.http_port) for _ in range(16)]
+            self.assertEqual({status for _, status in pages}, {"HTTP/1.1 101 Switching Protocols"})
+            late, status = websocket(server.http_port)
+            self.assertEqual(status, "")  # closed without an answer
+            late.close()
+            server.waitLog("refused: all 16 pages", 1)
+            deadline = time.monotonic() + 1.2
+            while time.monotonic() < deadline:  # fifteen stay alive; the first is silent
+                for s, _ in pages[1:]:
+                    s.sendall(text_frame(b"ping"))
+                time.sleep(0.1)
+            newcomer, status = websocket(server.http_port)
+            self.assertEqual(status, "HTTP/1.1 101 Switching Protocols")
+            server.waitLog("its slot given to", 1)
+            self.assertRegex(server.logText(), r"page 127\.0\.0\.1:\d+ closed: silent for \d+ s")
+            pages[0][0].settimeout(2)
+            self.assertTrue(closed(pages[0][0]), server.logText())
+            for s, _ in pages + [(newcomer, "")]:
+                s.close()
+        finally:
+            self.assertEqual(server.stop(), 0)
+
+    def test_oversized_and_malformed_messages_end_the_page(self):
+        server = PanelServer("--port", "3")
+        try:
+            for payload in [b"enter " + b"1" * 5000, b"set 01234.5"]:
+                s, status = websocket(server.http_port)
+                self.assertEqual(status, "HTTP/1.1 101 Switching Protocols")
+                s.sendall(text_frame(payload))
+                s.settimeout(5)
+                self.assertTrue(closed(s), payload[:20])
+                s.close()
+            server.waitLog("page 127.0.0.1", 4)
+            self.assertIn("dropped: a message that is not an intent", server.logText())
+        finally:
+            self.assertEqual(server.stop(), 0)
+
+    def test_a_page_that_does_not_read_is_dropped(self):
+        pty = Pty()
+        server = PanelServer("--device", pty.path)
+        try:
+            idle, status = websocket(server.http_port, rcvbuf=4096)
+            self.assertEqual(status, "HTTP/1.1 101 Switching Protocols")
+            with socket.create_connection(("127.0.0.1", server.port), TIMEOUT) as scpi:
+                for batch in range(40):  # each value an update for the page
+                    scpi.sendall(b"".join(b"RES %d\n" % (batch * 500 + i) for i in range(500)))
+                    scpi.sendall(b"*OPC?\n")
+                    self.assertEqual(scpi.recv(10), b"1\n")
+                    pty.take(quiet=0.01)
+                    if "not read" in server.logText():
+                        break
+            self.assertIn("dropped: 64 updates not read", server.logText())
+            idle.close()
+        finally:
+            self.assertEqual(server.stop(), 0)
+            pty.close()
+
+
+class Refusals(unittest.TestCase):
+    """Requests a browser page from elsewhere could make, refused."""
+
+    def setUp(self):
+        self.server = PanelServer("--port", "3")
+        self.host = "127.0.0.1:%d" % self.server.http_port
+
+    def tearDown(self):
+        self.assertEqual(self.server.stop(), 0)
+
+    def request(self, text):
+        with socket.create_connection(("127.0.0.1", self.server.http_port), TIMEOUT) as s:
+            s.sendall(text.encode())
+            answer = b""
+            while b"\r\n\r\n" not in answer:
+                chunk = s.recv(4096)
+                if not chunk:
+                    break
+                answer += chunk
+            return answer.split(b"\r\n")[0].decode()
+
+    def upgrade(self, host, origin):
+        key = base64.b64encode(os.urandom(16)).decode()
+        return self.request("GET /ws HTTP/1.1\r\nHost: %s\r\nUpgrade: websocket\r\n"
+                            "Connection: Upgrade\r\nSec-WebSocket-Version: 13\r\n"
+                            "Sec-WebSocket-Key: %s\r\nOrigin: %s\r\n\r\n" % (host, key, origin))
+
+    def test_foreign_origin_and_host(self):
+        port = self.server.http_port
+        for host, origin, status in [
+                (self.host, "http://" + self.host, "HTTP/1.1 101 Switching Protocols"),
+                ("localhost:%d" % port, "http://localhost:%d" % port, "HTTP/1.1 101 Switching Protocols"),
+                (self.host, "http://evil.example", "HTTP/1.1 403 Forbidden"),
+                (self.host, "http://127.0.0.1:%d" % (port + 1), "HTTP/1.1 403 Forbidden"),
+                (self.host, "null", "HTTP/1.1 403 Forbidden"),
+                ("evil.example:%d" % port, "http://evil.example:%d" % port, "HTTP/1.1 421 Misdirected Request")]:
+            self.assertEqual(self.upgrade(host, origin), status, (host, origin))
+        for request, status in [
+                ("GET / HTTP/1.1\r\nHost: rebound.example:%d\r\n\r\n" % port, "421 Misdirected Request"),
+                ("GET / HTTP/1.1\r\n\r\n", "421 Misdirected Request"),
+                ("GET / HTTP/1.1\r\nHost: %s\r\n\r\n" % self.host, "200 OK"),
+                ("GET /lxi/identification HTTP/1.1\r\nHost: %s\r\n\r\n" % self.host, "200 OK"),
+                ("GET /../../etc/passwd HTTP/1.1\r\nHost: %s\r\n\r\n" % self.host, "404 Not Found"),
+                ("POST / HTTP/1.1\r\nHost: %s\r\nContent-Length: 0\r\n\r\n" % self.host,
+                 "405 Method Not Allowed")]:
+            self.assertEqual(self.request(request), "HTTP/1.1 " + status, request)
+        self.assertIn("refused", self.server.logText())
+
+    def test_identification_matches_idn(self):
+        with socket.create_connection(("127.0.0.1", self.server.port), TIMEOUT) as s:
+            s.sendall(b"*IDN?\n")
+            maker, model, serial, firmware = s.recv(100).decode().strip().split(",")
+        with socket.create_connection(("127.0.0.1", self.server.http_port), TIMEOUT) as s:
+            s.sendall(("GET /lxi/identification HTTP/1.1\r\nHost: %s\r\nConnection: close\r\n\r\n"
+                       % self.host).encode())
+            xml = b""
+            while chunk := s.recv(4096):
+                xml += chunk
+        xml = xml.decode()
+        for tag, value in [("Manufacturer", maker), ("Model", model), ("SerialNumber", serial),
+                           ("FirmwareRevision", firmware),
+                           ("InstrumentAddressString", "TCPIP::127.0.0.1::%d::SOCKET" % self.server.port)]:
+            self.assertIn("<%s>%s</%s>" % (tag, value, tag), xml)
+
+    def test_idle_http_connection_closed(self):
+        # Not 30 s here: a connection that never sends is cut, a whole request is not needed.
+        with socket.create_connection(("127.0.0.1", self.server.http_port), TIMEOUT) as s:
+            s.settimeout(40)
+            started = time.monotonic()
+            self.assertEqual(s.recv(10), b"")
+            self.assertTrue(29 <= time.monotonic() - started <= 35)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

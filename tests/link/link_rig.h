@@ -44,13 +44,13 @@ public:
     explicit PtyLinkFixture(int mappedPort = 0) : mappedPort_(mappedPort) {}
 
 protected:
-    std::unique_ptr<PtyPair> pty_;
-    std::unique_ptr<PortMapSandbox> sandbox_;
+    std::unique_ptr<zz::rig::PtyPair> pty_;
+    std::unique_ptr<zz::rig::PortMapSandbox> sandbox_;
 
 protected slots:
     void init() {
-        pty_ = std::make_unique<PtyPair>();
-        sandbox_ = std::make_unique<PortMapSandbox>();
+        pty_ = std::make_unique<zz::rig::PtyPair>();
+        sandbox_ = std::make_unique<zz::rig::PortMapSandbox>();
         QVERIFY(pty_->ok());
         QVERIFY(sandbox_->ok());
         if (mappedPort_) QVERIFY(sandbox_->map(mappedPort_, pty_->slavePath()));

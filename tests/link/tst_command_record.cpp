@@ -87,8 +87,8 @@ private slots:
         QFETCH(QString, expected);
         const QString root = QString::fromStdString(sandbox_->root());
         const QByteArray value = runtime.replace('@', root).toLocal8Bit();
-        test::EnvOverride runtimeDir("XDG_RUNTIME_DIR", runtime.isEmpty() ? nullptr : value.data());
-        test::EnvOverride tmpDir("TMPDIR", sandbox_->root().c_str());
+        rig::EnvOverride runtimeDir("XDG_RUNTIME_DIR", runtime.isEmpty() ? nullptr : value.data());
+        rig::EnvOverride tmpDir("TMPDIR", sandbox_->root().c_str());
         QCOMPARE(QString::fromStdString(link::commandRecordDirectory()),
                  expected.replace('@', root));
     }

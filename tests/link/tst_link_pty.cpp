@@ -69,7 +69,7 @@ private slots:
             QCOMPARE(rig.watch->closes, i);
             QVERIFY(!rig.control->isOpen());
             // Released between commands: lock and exclusive mode are gone.
-            QVERIFY(test::portIsFree(pty_->slavePath()));
+            QVERIFY(rig::portIsFree(pty_->slavePath()));
         }
         QCOMPARE(bytes(pty_->readExactly(12)), QByteArray("1.5\r1.5\r1.5\r"));
     }
@@ -77,12 +77,12 @@ private slots:
     void openPortIsNotOpenedTwice() {
         test::LinkRig rig(kPort);
         QVERIFY(rig.control->open());
-        QVERIFY(!test::portIsFree(pty_->slavePath()));
+        QVERIFY(!rig::portIsFree(pty_->slavePath()));
         QVERIFY(link::sendCommand(*rig.control, "2.5"));
         QCOMPARE(rig.watch->opens, 1);
         QCOMPARE(rig.watch->closes, 1);
         QVERIFY(!rig.control->isOpen());
-        QVERIFY(test::portIsFree(pty_->slavePath()));
+        QVERIFY(rig::portIsFree(pty_->slavePath()));
         QCOMPARE(bytes(pty_->readExactly(4)), QByteArray("2.5\r"));
     }
 
@@ -164,11 +164,11 @@ private slots:
         QVERIFY(took < 1s);  // bound: 240 ms and the frame's 8.3 ms
         QVERIFY(!rig.control->isOpen());
 
-        test::PtyPair back;
+        rig::PtyPair back;
         if (hangUp) {
             QVERIFY(sandbox_->map(kPort, back.slavePath()));
         } else {
-            QVERIFY(test::portIsFree(pty_->slavePath()));
+            QVERIFY(rig::portIsFree(pty_->slavePath()));
             // The far end's own input buffer keeps some filler; the queue
             // behind it was discarded, and nothing of the failed frame is left.
             const QByteArray left = bytes(pty_->readAll(500ms, 50ms));
@@ -176,7 +176,7 @@ private slots:
             QCOMPARE(left.count('x'), left.size());
             pty_->resume();
         }
-        test::PtyPair &device = hangUp ? back : *pty_;
+        rig::PtyPair &device = hangUp ? back : *pty_;
         QVERIFY(link::sendCommand(*rig.control, "00002.0"));
         QCOMPARE(bytes(device.readAll(2s, 100ms)), QByteArray("00002.0\r"));
     }
@@ -199,7 +199,7 @@ private slots:
             }
             _exit(failed == 0 ? 0 : 1);
         }
-        test::SlowReader reader(*pty_, 4096, 0us);
+        rig::SlowReader reader(*pty_, 4096, 0us);
         for (pid_t sender : senders) {
             int status = 0;
             QCOMPARE(waitpid(sender, &status, 0), sender);
@@ -219,7 +219,7 @@ private slots:
 
     void thousandCommandsToASlowReader() {
         test::LinkRig rig(kPort);
-        test::SlowReader reader(*pty_, 5, 20us);
+        rig::SlowReader reader(*pty_, 5, 20us);
         std::string expected;
         for (int i = 0; i < 1000; ++i) {
             const std::string command =

@@ -337,7 +337,7 @@ private slots:
     void remappedBetweenCommands() {
         QFETCH(QString, change);
         QFETCH(int, error);
-        test::PtyPair other;
+        rig::PtyPair other;
         QVERIFY(other.ok());
         mapPty(kPort, false);
         test::LinkRig rig(kPort, {lockDir_});

@@ -11,7 +11,7 @@
 #include <sys/stat.h>
 
 using namespace zz;
-using zz::test::EnvOverride;
+using zz::rig::EnvOverride;
 
 namespace {
 
@@ -36,14 +36,14 @@ private slots:
     void configDirectory() {
         QFETCH(QByteArray, xdg);
         QFETCH(QString, expected);
-        EnvOverride home("HOME", "/home/op");
-        EnvOverride config("XDG_CONFIG_HOME", xdg.isNull() ? nullptr : xdg.constData());
+        zz::rig::EnvOverride home("HOME", "/home/op");
+        zz::rig::EnvOverride config("XDG_CONFIG_HOME", xdg.isNull() ? nullptr : xdg.constData());
         QCOMPARE(q(link::portMapDirectory()), expected);
         QCOMPARE(q(link::portMapEntry(7)), expected + "/com7");
     }
 
     void sandboxIsTheMap() {
-        test::PortMapSandbox sandbox;
+        rig::PortMapSandbox sandbox;
         QVERIFY(sandbox.ok());
         QCOMPARE(q(link::portMapDirectory()), q(sandbox.mapDirectory()));
     }
@@ -62,7 +62,7 @@ private slots:
         QFETCH(int, port);
         QFETCH(QString, entry);
         QFETCH(bool, throughEntry);
-        test::PortMapSandbox sandbox;
+        rig::PortMapSandbox sandbox;
         QVERIFY(sandbox.ok());
         const std::string entryPath = sandbox.mapDirectory() + "/com" + std::to_string(port);
         if (entry == "@")
@@ -92,10 +92,10 @@ private slots:
     void describe() {
         QFETCH(QString, how);
         QFETCH(QString, expected);
-        test::PtyPair pty;
-        test::PortMapSandbox sandbox;
+        rig::PtyPair pty;
+        rig::PortMapSandbox sandbox;
         QVERIFY(pty.ok() && sandbox.ok());
-        EnvOverride home("HOME", how == "home" ? sandbox.root().c_str() : "/home/op");
+        zz::rig::EnvOverride home("HOME", how == "home" ? sandbox.root().c_str() : "/home/op");
         const std::string alias = sandbox.root() + "/alias";
         if (how == "chain") {
             QVERIFY(symlink(pty.slavePath().c_str(), alias.c_str()) == 0);

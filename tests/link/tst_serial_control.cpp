@@ -64,11 +64,11 @@ class tst_SerialControl : public QObject {
 
     std::shared_ptr<Script> script_;
     std::unique_ptr<link::SerialControl> control_;
-    std::unique_ptr<test::PortMapSandbox> sandbox_;
+    std::unique_ptr<rig::PortMapSandbox> sandbox_;
 
 private slots:
     void init() {
-        sandbox_ = std::make_unique<test::PortMapSandbox>();
+        sandbox_ = std::make_unique<rig::PortMapSandbox>();
         QVERIFY(sandbox_->ok());
         script_ = std::make_shared<Script>();
         control_ =

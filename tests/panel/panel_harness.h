@@ -48,8 +48,8 @@ public:
     // Everything the port received since the last call.
     QByteArray received();
 
-    PtyPair &pty() { return pty_; }
-    PortMapSandbox &sandbox() { return sandbox_; }
+    zz::rig::PtyPair &pty() { return pty_; }
+    zz::rig::PortMapSandbox &sandbox() { return sandbox_; }
 
     ScriptedBoxes boxes;
     // What the link asked of the port; its beforeWrite runs as the link
@@ -57,8 +57,8 @@ public:
     std::shared_ptr<BackendWatch> backend = std::make_shared<BackendWatch>();
 
 private:
-    PtyPair pty_;
-    PortMapSandbox sandbox_;
+    zz::rig::PtyPair pty_;
+    zz::rig::PortMapSandbox sandbox_;
     std::unique_ptr<link::SerialControl> serial_;
     std::unique_ptr<panel::PanelWindow> window_;
 };

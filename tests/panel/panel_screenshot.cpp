@@ -23,8 +23,8 @@ int main(int argc, char **argv) {
         return 2;
     }
 
-    zz::test::PtyPair pty;
-    zz::test::PortMapSandbox sandbox;
+    zz::rig::PtyPair pty;
+    zz::rig::PortMapSandbox sandbox;
     if (!pty.ok() || !sandbox.ok() || !sandbox.map(1, pty.slavePath())) return 1;
     zz::link::SerialControl serial;
     zz::ui::QtMessageBoxes boxes;

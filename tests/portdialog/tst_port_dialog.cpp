@@ -58,7 +58,7 @@ class tst_PortDialog : public QObject {
     Q_OBJECT
 
     std::unique_ptr<zz::test::ScratchCurrentDirectory> scratch_;
-    std::unique_ptr<zz::test::PortMapSandbox> sandbox_;
+    std::unique_ptr<zz::rig::PortMapSandbox> sandbox_;
     std::unique_ptr<zz::test::ScriptedBoxes> boxes_;
     std::shared_ptr<zz::test::BackendWatch> backend_;
     std::unique_ptr<zz::link::SerialControl> serial_;
@@ -83,7 +83,7 @@ private slots:
     void init() {
         scratch_ = std::make_unique<zz::test::ScratchCurrentDirectory>();
         QVERIFY(scratch_->ok());
-        sandbox_ = std::make_unique<zz::test::PortMapSandbox>();
+        sandbox_ = std::make_unique<zz::rig::PortMapSandbox>();
         QVERIFY(sandbox_->ok());
         boxes_ = std::make_unique<zz::test::ScriptedBoxes>();
         backend_ = std::make_shared<zz::test::BackendWatch>();
@@ -315,7 +315,7 @@ private slots:
     }
     void unwritableSettingsFile() {
         QFETCH(bool, deviceLink);
-        zz::test::PtyPair pty;
+        zz::rig::PtyPair pty;
         QVERIFY(pty.ok());
         QVERIFY(sandbox_->map(3, pty.slavePath()));
         if (!deviceLink)
@@ -366,7 +366,7 @@ private slots:
     void workingPort() {
         QFETCH(QString, boxText);
         QFETCH(int, port);
-        zz::test::PtyPair pty;
+        zz::rig::PtyPair pty;
         QVERIFY(pty.ok());
         QVERIFY(sandbox_->map(port, pty.slavePath()));
 
@@ -404,7 +404,7 @@ private slots:
     void exitEndsTheProgram() {
         QFETCH(QString, caption);
         QFETCH(bool, portOpen);
-        zz::test::PtyPair pty;
+        zz::rig::PtyPair pty;
         QVERIFY(pty.ok());
         QVERIFY(sandbox_->map(2, pty.slavePath()));
         QVERIFY(serial_->setPort(2).ok());
@@ -507,7 +507,7 @@ private slots:
     void portTip() {
         QFETCH(QString, boxText);
         QFETCH(QString, tipStart);
-        zz::test::PtyPair pty;
+        zz::rig::PtyPair pty;
         QVERIFY(pty.ok());
         QVERIFY(sandbox_->map(3, pty.slavePath()));
         mapMissing(7);

@@ -43,8 +43,8 @@ public:
         return raise;
     }
 
-    std::unique_ptr<test::PtyPair> device = std::make_unique<test::PtyPair>();
-    test::PortMapSandbox ports;
+    std::unique_ptr<rig::PtyPair> device = std::make_unique<rig::PtyPair>();
+    rig::PortMapSandbox ports;
     link::SerialControl serial;
     ui::QtMessageBoxes boxes;
     panel::PanelWindow window{serial, boxes};

@@ -71,7 +71,7 @@ public:
     bool realtime() const { return realtime_; }
     // Waits until `frames` frames have ended, or `timeout` has passed, or a
     // second after the child ended (time for this thread to read what it left).
-    bool waitFor(std::size_t frames, zz::test::ChildProcess &child,
+    bool waitFor(std::size_t frames, zz::rig::ChildProcess &child,
                  Clock::duration timeout = seconds(10)) {
         auto deadline = Clock::now() + timeout;
         bool ended = false;
@@ -185,13 +185,13 @@ double median(std::vector<double> v) {
 // on failure.
 double oneShot(const std::vector<std::string> &argv, FrameWatcher &watcher) {
     watcher.clear();
-    zz::test::ChildProcess child;
+    zz::rig::ChildProcess child;
     if (!child.start(argv)) return -1;
     const bool arrived = watcher.waitFor(1, child);
-    const auto status = zz::test::exitCode(child.waitForExit(seconds(10)));
+    const auto status = zz::rig::exitCode(child.waitForExit(seconds(10)));
     if (!arrived || status != 0 || watcher.bytes() != "01234.5\r") {
         std::fprintf(stderr, "  %s: %s, line got \"%s\"\n", argv[0].c_str(),
-                     zz::test::describeWaitStatus(child.waitStatus()).c_str(),
+                     zz::rig::describeWaitStatus(child.waitStatus()).c_str(),
                      watcher.bytes().c_str());
         return -1;
     }
@@ -318,18 +318,18 @@ std::optional<ProgramFigures> programSweep(FrameWatcher &watcher, RecordWatcher 
     std::this_thread::sleep_for(milliseconds(100));  // what the last run left on its way
     watcher.clear();
     records.clear();
-    zz::test::ChildProcess child;
+    zz::rig::ChildProcess child;
     std::vector<std::string> argv{CTL_PATH, "--device", device, "--quiet"};
     if (realtime) argv.push_back("--realtime");
     argv.insert(argv.end(), {"sweep", "100", std::to_string(99 + points), "--step", "1", "--dwell",
                              std::to_string(dwell.count()) + "ms"});
     child.start(argv);
     const bool all = watcher.waitFor(std::size_t(points), child, points * dwell + seconds(10));
-    const auto status = zz::test::exitCode(child.waitForExit(seconds(30)));
+    const auto status = zz::rig::exitCode(child.waitForExit(seconds(30)));
     const auto ends = watcher.frameEnds();
     if (!all || status != 0) {
         std::printf("  6175ZIZ-ctl%s sweep: %zu frames, %s\n", realtime ? " --realtime" : "",
-                    ends.size(), zz::test::describeWaitStatus(child.waitStatus()).c_str());
+                    ends.size(), zz::rig::describeWaitStatus(child.waitStatus()).c_str());
         return std::nullopt;
     }
     std::this_thread::sleep_for(milliseconds(100));  // the last record's news
@@ -346,8 +346,8 @@ std::optional<ProgramFigures> programSweep(FrameWatcher &watcher, RecordWatcher 
 
 int main(int argc, char **argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
-    zz::test::PtyPair pty;
-    zz::test::PortMapSandbox sandbox;
+    zz::rig::PtyPair pty;
+    zz::rig::PortMapSandbox sandbox;
     if (!pty.ok() || !sandbox.ok() || !sandbox.map(1, pty.slavePath())) {
         std::fprintf(stderr, "ctl_bench: no pseudo-terminal or port map\n");
         return 1;

@@ -51,8 +51,8 @@ double medianMicros(std::vector<Clock::duration> samples) {
 int main(int argc, char **argv) {
     const int cycles = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3000;
 
-    zz::test::PtyPair pty;
-    zz::test::PortMapSandbox sandbox;
+    zz::rig::PtyPair pty;
+    zz::rig::PortMapSandbox sandbox;
     if (!pty.ok() || !sandbox.ok() || !sandbox.map(1, pty.slavePath())) {
         std::fprintf(stderr, "link_bench: no pseudo-terminal or port map\n");
         return 1;

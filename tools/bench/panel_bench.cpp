@@ -33,7 +33,7 @@ int main(int argc, char **argv) {
 
     zz::bench::BenchPanel panel;
     if (!panel.show("panel_bench")) return 1;
-    zz::test::PtyPair &pty = *panel.device;
+    zz::rig::PtyPair &pty = *panel.device;
 
     int failures = 0;
     std::vector<Clock::duration> clicked, bare;

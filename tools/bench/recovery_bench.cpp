@@ -29,7 +29,7 @@ double millis(Clock::duration d) {
 // Steps sent after recovery that never arrived whole.
 int lostAfter(zz::bench::BenchPanel &panel, int steps) {
     for (int i = 0; i < steps; ++i) panel.step();
-    zz::test::PtyPair &device = *panel.device;
+    zz::rig::PtyPair &device = *panel.device;
     const std::string got = device.readAll(std::chrono::seconds(5), milliseconds(200));
     const auto frames = static_cast<int>(std::count(got.begin(), got.end(), '\r'));
     return steps - std::min(steps, frames);
@@ -72,7 +72,7 @@ int main(int argc, char **argv) {
     });
     panel.step();
     unplug.join();
-    pty = std::make_unique<zz::test::PtyPair>();
+    pty = std::make_unique<zz::rig::PtyPair>();
     panel.ports.map(1, pty->slavePath());
     const int lostAfterHangUp = lostAfter(panel, kStepsAfter);
 

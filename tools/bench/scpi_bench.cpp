@@ -121,14 +121,14 @@ double commandsPerSecond(int port, int clients, int count) {
 int main(int argc, char **argv) {
     const int commands = argc > 1 ? std::max(10, std::atoi(argv[1])) : 2000;
     const char *serverPath = argc > 2 ? argv[2] : SCPI_PATH;
-    zz::test::PtyPair pty;
-    zz::test::PortMapSandbox sandbox;
+    zz::rig::PtyPair pty;
+    zz::rig::PortMapSandbox sandbox;
     if (!pty.ok() || !sandbox.ok()) {
         std::fprintf(stderr, "scpi_bench: no pseudo-terminal or private directories\n");
         return 1;
     }
     const std::string logPath = sandbox.root() + "/server.log";
-    zz::test::ChildProcess server;
+    zz::rig::ChildProcess server;
     if (!server.start({serverPath, "--device", pty.slavePath(), "--listen", "127.0.0.1:0"}, {},
                       sandbox.root(), logPath)) {
         std::fprintf(stderr, "scpi_bench: cannot start %s\n", serverPath);
@@ -179,7 +179,7 @@ int main(int argc, char **argv) {
     stop = true;
     drain.join();
     server.signal(SIGTERM);
-    const auto status = zz::test::exitCode(server.waitForExit(10s));
+    const auto status = zz::rig::exitCode(server.waitForExit(10s));
 
     std::printf(
         "scpi command to last byte on the line: median %.0f us, 99th percentile %.0f us "
@@ -195,7 +195,7 @@ int main(int argc, char **argv) {
         one, eight, 1000.0 / one, 1000.0 / eight);
     if (lost || one == 0.0 || eight == 0.0 || status != 0) {
         std::fprintf(stderr, "scpi_bench: %d frames lost, server %s\n", lost,
-                     zz::test::describeWaitStatus(server.waitStatus()).c_str());
+                     zz::rig::describeWaitStatus(server.waitStatus()).c_str());
         return 1;
     }
     return 0;

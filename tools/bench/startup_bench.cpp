@@ -24,9 +24,10 @@
 #include <thread>
 #include <vector>
 
+using namespace zz::rig;
+
 namespace {
 
-using namespace zz::test;
 using namespace std::chrono;
 using namespace std::chrono_literals;
 
@@ -47,13 +48,15 @@ double ms(steady_clock::duration d) {
 // Waits (without sampling, so as not to take processor time from the
 // program) until the start screen is mapped, then samples the screen until it
 // is fully painted.
-std::optional<TopWindow> waitPainted(XSession &x, PanelRun &run, steady_clock::time_point &mapped) {
+std::optional<zz::rig::TopWindow> waitPainted(zz::rig::XSession &x, zz::rig::PanelRun &run,
+                                              steady_clock::time_point &mapped) {
     const auto screen = x.waitFor(kStartScreenTitle, kGiveUp, [&] { return !run.running(); });
     if (!screen) return std::nullopt;
     mapped = steady_clock::now();
     const auto deadline = mapped + kGiveUp;
     while (steady_clock::now() < deadline && run.running()) {
-        if (looksPainted(inspectStartScreen(x.grab(startScreenArea())))) return screen;
+        if (zz::rig::looksPainted(zz::rig::inspectStartScreen(x.grab(zz::rig::startScreenArea()))))
+            return screen;
         std::this_thread::sleep_for(1ms);
     }
     return std::nullopt;
@@ -61,7 +64,7 @@ std::optional<TopWindow> waitPainted(XSession &x, PanelRun &run, steady_clock::t
 
 // Watches the X server and the far end of the port together, so that both
 // instants are taken as they happen.
-bool waitForCommand(XSession &x, PtyPair &pty, unsigned long startScreen,
+bool waitForCommand(zz::rig::XSession &x, zz::rig::PtyPair &pty, unsigned long startScreen,
                     steady_clock::time_point painted, steady_clock::time_point &gone,
                     steady_clock::time_point &received) {
     std::string data;
@@ -89,10 +92,10 @@ bool waitForCommand(XSession &x, PtyPair &pty, unsigned long startScreen,
     return true;
 }
 
-std::optional<Sample> measureOnce(XSession &x) {
-    PtyPair pty;
-    PortMapSandbox ports;
-    PanelRun run;
+std::optional<Sample> measureOnce(zz::rig::XSession &x) {
+    zz::rig::PtyPair pty;
+    zz::rig::PortMapSandbox ports;
+    zz::rig::PanelRun run;
     if (!pty.ok() || !ports.ok() || !run.ok() || !ports.map(1, pty.slavePath()) ||
         !run.writeSettings("1\r\n") || !run.start(APP_PATH, x, ports.root())) {
         std::fprintf(stderr, "startup_bench: cannot set up a run\n");
@@ -114,14 +117,14 @@ std::optional<Sample> measureOnce(XSession &x) {
     steady_clock::time_point gone, received;
     if (!waitForCommand(x, pty, screen->id, painted, gone, received)) return std::nullopt;
     s.pauseToSendMs = ms(received - gone);
-    const auto cpu = processorSeconds(run.process().pid());
+    const auto cpu = zz::rig::processorSeconds(run.process().pid());
 
     // The panel is shown before the command goes out; wait until it is mapped.
     if (!x.waitFor(kPanelTitle, kGiveUp)) {
         std::fprintf(stderr, "startup_bench: no panel\n");
         return std::nullopt;
     }
-    const auto rss = residentKiB(run.process().pid());
+    const auto rss = zz::rig::residentKiB(run.process().pid());
     if (!cpu || !rss) return std::nullopt;
     s.processorS = *cpu;
     s.residentMB = double(*rss) / 1024.0;
@@ -161,7 +164,7 @@ void report(const char *what, const std::vector<Sample> &samples, double Sample:
 
 int main(int argc, char **argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-    XSession x;
+    zz::rig::XSession x;
     if (!x.ok()) {
         std::fprintf(stderr, "startup_bench: %s\n", x.error().c_str());
         return 1;

@@ -14,7 +14,7 @@
 
 extern char **environ;
 
-namespace zz::test {
+namespace zz::rig {
 
 using namespace std::chrono;
 
@@ -164,4 +164,4 @@ bool runTool(const std::vector<std::string> &argv, const EnvChanges &env, millis
     return exitCode(tool.waitForExit(timeout)) == 0;
 }
 
-}  // namespace zz::test
+}  // namespace zz::rig

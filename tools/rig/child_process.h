@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace zz::test {
+namespace zz::rig {
 
 // Changes to the inherited environment: a value sets, nullopt removes.
 using EnvChanges = std::map<std::string, std::optional<std::string>>;
@@ -63,4 +63,4 @@ std::optional<long> residentKiB(pid_t pid);
 bool runTool(const std::vector<std::string> &argv, const EnvChanges &env,
              std::chrono::milliseconds timeout = std::chrono::seconds(15));
 
-}  // namespace zz::test
+}  // namespace zz::rig

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-namespace zz::test {
+namespace zz::rig {
 
 EnvOverride::EnvOverride(const char *name, const char *value) : name_(name) {
     if (const char *old = std::getenv(name)) {
@@ -16,4 +16,4 @@ EnvOverride::~EnvOverride() {
     had_ ? ::setenv(name_.c_str(), old_.c_str(), 1) : ::unsetenv(name_.c_str());
 }
 
-}  // namespace zz::test
+}  // namespace zz::rig

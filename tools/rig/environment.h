@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace zz::test {
+namespace zz::rig {
 
 class EnvOverride {
 public:
@@ -19,4 +19,4 @@ private:
     bool had_ = false;
 };
 
-}  // namespace zz::test
+}  // namespace zz::rig

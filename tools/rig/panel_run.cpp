@@ -14,7 +14,7 @@
 #include <system_error>
 #include <vector>
 
-namespace zz::test {
+namespace zz::rig {
 
 namespace fs = std::filesystem;
 
@@ -117,4 +117,4 @@ std::string PanelRun::output() const {
     return text.str();
 }
 
-}  // namespace zz::test
+}  // namespace zz::rig

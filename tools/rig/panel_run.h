@@ -14,7 +14,7 @@
 
 class QTemporaryDir;
 
-namespace zz::test {
+namespace zz::rig {
 
 // The program's top-level windows, by the titles they name to the window system.
 inline const std::string kStartScreenTitle = "Quellor 6175 Virtual Panel";
@@ -67,4 +67,4 @@ private:
     ChildProcess process_;
 };
 
-}  // namespace zz::test
+}  // namespace zz::rig

@@ -5,7 +5,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-namespace zz::test {
+namespace zz::rig {
 
 PortHolder::PortHolder(const std::string &path)
     : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)) {
@@ -28,4 +28,4 @@ bool portIsFree(const std::string &path) {
     return free;
 }
 
-}  // namespace zz::test
+}  // namespace zz::rig

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace zz::test {
+namespace zz::rig {
 
 class PortHolder {
 public:
@@ -25,4 +25,4 @@ private:
 // it and exclusive mode is off.
 bool portIsFree(const std::string &path);
 
-}  // namespace zz::test
+}  // namespace zz::rig

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
-namespace zz::test {
+namespace zz::rig {
 
 namespace fs = std::filesystem;
 
@@ -49,4 +49,4 @@ void PortMapSandbox::unmap(int port) {
     fs::remove(mapDirectory() + "/com" + std::to_string(port), ec);
 }
 
-}  // namespace zz::test
+}  // namespace zz::rig

@@ -4,8 +4,8 @@
 // $XDG_RUNTIME_DIR for the last-command records (the old values are put back
 // afterwards), with "com<n>" links made on request.
 //
-//   zz::test::PtyPair pty;
-//   zz::test::PortMapSandbox sandbox;
+//   zz::rig::PtyPair pty;
+//   zz::rig::PortMapSandbox sandbox;
 //   sandbox.map(3, pty.slavePath());   // port 3 is now the pseudo-terminal
 
 #include "rig/environment.h"
@@ -15,7 +15,7 @@
 
 class QTemporaryDir;
 
-namespace zz::test {
+namespace zz::rig {
 
 class PortMapSandbox {
 public:
@@ -44,4 +44,4 @@ private:
     std::unique_ptr<EnvOverride> configHome_, runtimeDir_;
 };
 
-}  // namespace zz::test
+}  // namespace zz::rig

@@ -7,7 +7,7 @@
 
 #include <cerrno>
 
-namespace zz::test {
+namespace zz::rig {
 
 using namespace std::chrono;
 
@@ -142,4 +142,4 @@ std::string SlowReader::finish(std::size_t bytes, milliseconds timeout) {
     return data_;
 }
 
-}  // namespace zz::test
+}  // namespace zz::rig

@@ -14,7 +14,7 @@
 #include <string>
 #include <thread>
 
-namespace zz::test {
+namespace zz::rig {
 
 class PtyPair {
 public:
@@ -81,4 +81,4 @@ private:
     std::thread thread_;
 };
 
-}  // namespace zz::test
+}  // namespace zz::rig

@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace zz::test {
+namespace zz::rig {
 
 using namespace std::chrono;
 
@@ -302,4 +302,4 @@ bool XSession::requestClose(unsigned long window) {
     return sent;
 }
 
-}  // namespace zz::test
+}  // namespace zz::rig

@@ -15,7 +15,7 @@
 
 struct _XDisplay;
 
-namespace zz::test {
+namespace zz::rig {
 
 struct Rect {
     int x = 0, y = 0, width = 0, height = 0;
@@ -103,4 +103,4 @@ private:
     std::vector<std::pair<unsigned long, std::chrono::steady_clock::time_point>> gone_;
 };
 
-}  // namespace zz::test
+}  // namespace zz::rig

@@ -22,10 +22,10 @@ using zz::test::bytes;
 class tst_CtlProgram : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<zz::test::PtyPair> pty_;
-    std::unique_ptr<zz::test::PortMapSandbox> sandbox_;
+    std::unique_ptr<zz::rig::PtyPair> pty_;
+    std::unique_ptr<zz::rig::PortMapSandbox> sandbox_;
     std::unique_ptr<QTemporaryDir> cwd_;  // the program's current directory
-    std::unique_ptr<zz::test::ChildProcess> child_;
+    std::unique_ptr<zz::rig::ChildProcess> child_;
 
     QString outputPath() const { return cwd_->filePath("output.txt"); }
     QByteArray output() const { return zz::test::fileBytes(outputPath()); }
@@ -39,14 +39,14 @@ class tst_CtlProgram : public QObject {
                 arg.replace("{pty}", QString::fromStdString(pty_->slavePath())).toStdString());
         return child_->start(argv, {}, cwd_->path().toStdString(), outputPath().toStdString());
     }
-    std::optional<int> finish() { return zz::test::exitCode(child_->waitForExit(seconds(30))); }
+    std::optional<int> finish() { return zz::rig::exitCode(child_->waitForExit(seconds(30))); }
 
 private slots:
     void init() {
-        pty_ = std::make_unique<zz::test::PtyPair>();
-        sandbox_ = std::make_unique<zz::test::PortMapSandbox>();
+        pty_ = std::make_unique<zz::rig::PtyPair>();
+        sandbox_ = std::make_unique<zz::rig::PortMapSandbox>();
         cwd_ = std::make_unique<QTemporaryDir>();
-        child_ = std::make_unique<zz::test::ChildProcess>();
+        child_ = std::make_unique<zz::rig::ChildProcess>();
         QVERIFY(pty_->ok() && sandbox_->ok() && cwd_->isValid());
         QVERIFY(sandbox_->map(3, pty_->slavePath()));
     }
@@ -203,7 +203,7 @@ private slots:
     // The instrument simulator takes what the program sends as good frames;
     // with a sensor, --final is a temperature too (25 °C).
     void simulatorTakesTheCommands() {
-        zz::test::ChildProcess sim;
+        zz::rig::ChildProcess sim;
         const QString simOutput = cwd_->filePath("sim.txt");
         QVERIFY(sim.start({SIM_PATH, "--port", "4"}, {}, {}, simOutput.toStdString()));
         QVERIFY(QTest::qWaitFor([&] { return QFileInfo(cwd_->filePath("sim.txt")).size() > 0; },

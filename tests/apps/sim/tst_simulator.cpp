@@ -15,7 +15,7 @@ class tst_Simulator : public QObject {
     Q_OBJECT
 
     std::unique_ptr<QTemporaryDir> config_;
-    std::unique_ptr<zz::test::EnvOverride> configHome_;
+    std::unique_ptr<zz::rig::EnvOverride> configHome_;
 
     QString entry(int port) const { return QString::fromStdString(zz::link::portMapEntry(port)); }
 
@@ -31,8 +31,8 @@ class tst_Simulator : public QObject {
 private slots:
     void init() {
         config_ = std::make_unique<QTemporaryDir>();
-        configHome_ = std::make_unique<zz::test::EnvOverride>("XDG_CONFIG_HOME",
-                                                              config_->path().toUtf8().constData());
+        configHome_ = std::make_unique<zz::rig::EnvOverride>("XDG_CONFIG_HOME",
+                                                             config_->path().toUtf8().constData());
     }
     void cleanup() {
         configHome_.reset();

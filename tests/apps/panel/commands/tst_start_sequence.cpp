@@ -23,8 +23,8 @@ class tst_StartSequence : public QObject {
     Q_OBJECT
 
     std::unique_ptr<test::ScratchCurrentDirectory> scratch_;
-    std::unique_ptr<test::PortMapSandbox> ports_;
-    std::unique_ptr<test::PtyPair> pty_;
+    std::unique_ptr<rig::PortMapSandbox> ports_;
+    std::unique_ptr<rig::PtyPair> pty_;
     test::ScriptedBoxes boxes_;
     std::unique_ptr<link::SerialControl> serial_;
 
@@ -32,8 +32,8 @@ private slots:
     void init() {
         scratch_ = std::make_unique<test::ScratchCurrentDirectory>();
         QVERIFY(scratch_->ok());
-        ports_ = std::make_unique<test::PortMapSandbox>();
-        pty_ = std::make_unique<test::PtyPair>();
+        ports_ = std::make_unique<rig::PortMapSandbox>();
+        pty_ = std::make_unique<rig::PtyPair>();
         QVERIFY(ports_->ok() && pty_->ok());
         QVERIFY(ports_->map(1, pty_->slavePath()));
         boxes_.calls.clear();

@@ -4,6 +4,8 @@
 
 namespace zz::test {
 
+using namespace rig;  // the shared rigs
+
 void EndToEndFixture::init() {
     x_ = std::make_unique<XSession>();
     QVERIFY2(x_->ok(), x_->error().c_str());

@@ -27,10 +27,10 @@ class EndToEndFixture : public QObject {
     Q_OBJECT
 
 protected:
-    std::unique_ptr<XSession> x_;
-    std::unique_ptr<PtyPair> pty_;
-    std::unique_ptr<PortMapSandbox> ports_;
-    std::unique_ptr<PanelRun> run_;
+    std::unique_ptr<zz::rig::XSession> x_;
+    std::unique_ptr<zz::rig::PtyPair> pty_;
+    std::unique_ptr<zz::rig::PortMapSandbox> ports_;
+    std::unique_ptr<zz::rig::PanelRun> run_;
 
     bool ended() { return !run_->running(); }
     std::function<bool()> whenEnded() {
@@ -46,7 +46,7 @@ protected:
     // Each step below records a test failure and returns; callers leave
     // the test with CHECK_STEP.
     void startProgram(const std::vector<std::string> &arguments = {});
-    void press(const TopWindow &window, const std::string &keys);
+    void press(const zz::rig::TopWindow &window, const std::string &keys);
     void expectExit(int expected);
     // The panel is up and exactly one start command ("10000" CR) has arrived.
     void expectPanelWithStartCommand();

@@ -12,13 +12,15 @@
 #include <csignal>
 #include <thread>
 
+using namespace zz::rig;
+
 using namespace zz::test;
 using namespace std::chrono_literals;
 
 class tst_LinkE2e : public EndToEndFixture {
     Q_OBJECT
 
-    std::optional<TopWindow> panel_;
+    std::optional<zz::rig::TopWindow> panel_;
 
     void startPanelOnPortOne() {
         QVERIFY(run_->writeSettings("1\r\n"));
@@ -27,18 +29,18 @@ class tst_LinkE2e : public EndToEndFixture {
         panel_ = x_->find(kPanelTitle);
         QVERIFY(panel_);
     }
-    QByteArray sentTo(PtyPair &device) { return bytes(device.readAll(kE2eWait, 300ms)); }
+    QByteArray sentTo(zz::rig::PtyPair &device) { return bytes(device.readAll(kE2eWait, 300ms)); }
 
     // The lamp's fill colours as the footer shows them.
     static constexpr std::uint32_t kGreen = 0x28aa3c, kRed = 0xd21e1e, kAmber = 0xf0a000;
     // Waits until the footer shows a lamp of this colour (a few pixels of
     // exactly it: the lamp's inside, not its smoothed edge).
     bool lampShows(std::uint32_t colour) {
-        const Rect footer{panel_->geometry.x + 180,
-                          panel_->geometry.y + panel_->geometry.height - 80, 120, 80};
+        const zz::rig::Rect footer{panel_->geometry.x + 180,
+                                   panel_->geometry.y + panel_->geometry.height - 80, 120, 80};
         const auto until = std::chrono::steady_clock::now() + kE2eWait;
         while (std::chrono::steady_clock::now() < until) {
-            const Image shot = x_->grab(footer);
+            const zz::rig::Image shot = x_->grab(footer);
             if (std::count(shot.pixels.begin(), shot.pixels.end(), colour) >= 20) return true;
             std::this_thread::sleep_for(50ms);
         }
@@ -66,14 +68,14 @@ private slots:
         // now would go through once the far end reads.
         std::this_thread::sleep_for(1500ms);
 
-        PtyPair back;
+        zz::rig::PtyPair back;
         if (hangUp) {
             QVERIFY(ports_->map(1, back.slavePath()));
         } else {
             const QByteArray left = sentSoFar();
             QVERIFY(std::size_t(left.size()) < queued);
             QCOMPARE(left.count('x'), left.size());
-            QVERIFY(portIsFree(pty_->slavePath()));
+            QVERIFY(zz::rig::portIsFree(pty_->slavePath()));
             pty_->resume();
         }
         CHECK_STEP(press(*panel_, "space"));
@@ -90,7 +92,7 @@ private slots:
         QVERIFY(ports_->map(1, ports_->root() + "/unplugged"));
         CHECK_STEP(press(*panel_, "space"));
         QVERIFY2(lampShows(kRed), qPrintable(context()));
-        PtyPair back;
+        zz::rig::PtyPair back;
         QVERIFY(ports_->map(1, back.slavePath()));
         QVERIFY2(lampShows(kAmber), qPrintable(context()));
         CHECK_STEP(press(*panel_, "F5"));
@@ -105,7 +107,7 @@ private slots:
     // for it briefly instead of asking for another port.
     void portBusyForAMomentAtStart() {
         QVERIFY(run_->writeSettings("1\r\n"));
-        PortHolder holder(pty_->slavePath());
+        zz::rig::PortHolder holder(pty_->slavePath());
         QVERIFY(holder.ok());
         CHECK_STEP(startProgram());
         const auto screen = x_->waitFor(kStartScreenTitle, kE2eWait, whenEnded());
@@ -154,7 +156,7 @@ private slots:
         }
         run_->process().signal(signal);
         CHECK_STEP(expectExit(128 + signal));
-        QVERIFY(portIsFree(pty_->slavePath()));
+        QVERIFY(zz::rig::portIsFree(pty_->slavePath()));
         const QByteArray left = sentSoFar();
         QCOMPARE(left.count('x'), left.size());  // filler at most, nothing of ours
         QVERIFY2(when != "start screen" || !x_->everShown(kPanelTitle), qPrintable(context()));

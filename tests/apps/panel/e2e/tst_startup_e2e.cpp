@@ -15,6 +15,8 @@
 #include <filesystem>
 #include <thread>
 
+using namespace zz::rig;
+
 using namespace zz::test;
 using namespace std::chrono;
 using namespace std::chrono_literals;
@@ -44,7 +46,7 @@ class tst_StartupE2e : public EndToEndFixture {
     // OK in the dialog with port 1 in its box: the file holds exactly "1" CR LF,
     // the panel comes up with its one start command, and its Exit ends the
     // program with nothing more sent.
-    void confirmPortOneThenExit(const TopWindow &dialog) {
+    void confirmPortOneThenExit(const zz::rig::TopWindow &dialog) {
         CHECK_STEP(press(dialog, "alt+o"));
         QVERIFY2(x_->waitGone(dialog.id, kWait), "the dialog stays after OK");
         CHECK_STEP(expectPanelWithStartCommand());
@@ -160,9 +162,9 @@ private slots:
         QFETCH(bool, busy);
         if (hasFile) QVERIFY(run_->writeSettings(stored.toStdString()));
         if (absentPort) QVERIFY(ports_->map(absentPort, ports_->root() + "/no-such-device"));
-        std::unique_ptr<PortHolder> holder;
+        std::unique_ptr<zz::rig::PortHolder> holder;
         if (busy) {
-            holder = std::make_unique<PortHolder>(pty_->slavePath());
+            holder = std::make_unique<zz::rig::PortHolder>(pty_->slavePath());
             QVERIFY(holder->ok());
         }
         CHECK_STEP(startProgram());
@@ -272,8 +274,8 @@ private slots:
         CHECK_STEP(press(*box, "Return"));
         const auto status = run_->process().waitForExit(kWait);
         QVERIFY2(status, "the program did not end after its message");
-        QVERIFY2(exitCode(status) == 1,
-                 qPrintable(QString::fromStdString(describeWaitStatus(status))));
+        QVERIFY2(zz::rig::exitCode(status) == 1,
+                 qPrintable(QString::fromStdString(zz::rig::describeWaitStatus(status))));
         QVERIFY2(!x_->everShown(kPanelTitle), qPrintable(context()));
         QCOMPARE(sentSoFar(), QByteArray());
     }
@@ -288,18 +290,18 @@ private slots:
         QVERIFY2(screen, qPrintable(context()));
         QCOMPARE(screen->geometry.width, 510);
         QCOMPARE(screen->geometry.height, 313);
-        QCOMPARE(screen->geometry.x, (XSession::kScreenWidth - 510) / 2);
-        QVERIFY(qAbs(screen->geometry.y * 2 - (XSession::kScreenHeight - 313)) <= 1);
+        QCOMPARE(screen->geometry.x, (zz::rig::XSession::kScreenWidth - 510) / 2);
+        QVERIFY(qAbs(screen->geometry.y * 2 - (zz::rig::XSession::kScreenHeight - 313)) <= 1);
 
         // About half-way through the pause.
         std::this_thread::sleep_until(run_->process().startedAt() + 1s);
-        const Image image = x_->grab(startScreenArea());
+        const zz::rig::Image image = x_->grab(zz::rig::startScreenArea());
         const auto stillUp = x_->find(kStartScreenTitle);
         QVERIFY2(stillUp && stillUp->id == screen->id,
                  "the start screen went before half its two seconds");
         QVERIFY2(!x_->everShown(kPanelTitle), qPrintable(context()));
-        const StartScreenLook look = inspectStartScreen(image);
-        QVERIFY2(looksPainted(look),
+        const zz::rig::StartScreenLook look = zz::rig::inspectStartScreen(image);
+        QVERIFY2(zz::rig::looksPainted(look),
                  qPrintable(QStringLiteral("start screen not painted: %1% of it drawn, %2 pixels "
                                            "of the title blue")
                                 .arg(look.drawnShare * 100, 0, 'f', 1)

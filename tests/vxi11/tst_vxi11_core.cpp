@@ -136,6 +136,25 @@ private slots:
         QCOMPARE(core.linkCount(), std::size_t{0});
     }
 
+    // The names a LAN instrument answers to; others are "device not accessible".
+    void deviceNames_data() {
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<uint>("error");
+        QTest::newRow("inst") << "inst" << 0u;
+        QTest::newRow("INST0") << "INST0" << 0u;
+        QTest::newRow("inst12") << "inst12" << 0u;
+        QTest::newRow("ins") << "ins" << 3u;
+        QTest::newRow("inst0x") << "inst0x" << 3u;
+        QTest::newRow("gpib0,5") << "gpib0,5" << 3u;
+    }
+    void deviceNames() {
+        QFETCH(QString, device);
+        QFETCH(uint, error);
+        DeviceCore core(host);
+        Client c{core};
+        QCOMPARE(c.create(false, device.toStdString()).first, error);
+    }
+
     // Reads of an answer: request size, termination character, END last.
     void readPieces_data() {
         QTest::addColumn<uint>("size");

@@ -20,11 +20,14 @@ std::string sensorChoices() {
 
 std::string helpText() {
     return R"(Usage: 6175ZIZ-scpi [--port N | --device PATH] [--listen ADDR:PORT]
-                    [--http ADDR:PORT|off]
+                    [--http ADDR:PORT|off] [--no-vxi11] [--no-announce]
+                    [--name TEXT]
 Make the 6175 box a network instrument: SCPI commands on a raw TCP socket
 (VISA resource TCPIP::<host>::5025::SOCKET), each carried out on the box's
 serial link, and its front panel as a web page (http://127.0.0.1:8080/).
-Commands end with LF; answers end with LF.
+Commands end with LF; answers end with LF. Also a VXI-11 instrument
+(TCPIP::<host>::INSTR, lxi scpi -a <host>), found through the portmapper
+on port 111, and announced over DNS-SD when not on the loopback only.
 
 Port:
       --port N            the port N of the port map (as the panel uses it)
@@ -38,6 +41,12 @@ Network:
       --http ADDR:PORT    where to serve the front panel page (default
                           127.0.0.1:8080; off: no page). The same warning
                           holds for the page.
+      --no-vxi11          no VXI-11 core channel and no portmapper (port
+                          111 needs root or CAP_NET_BIND_SERVICE; without
+                          it VXI-11 is off and the rest goes on)
+      --no-announce       no DNS-SD announcement (avahi-daemon)
+      --name TEXT         the DNS-SD instance name (default: 6175
+                          resistance box on COM<N> (<host>))
   -h, --help              display this help and exit
       --version           output version information and exit
 
@@ -61,8 +70,9 @@ The box cannot be read back: RES? answers the value last sent to it whole
 record), and TEMP? the temperature of that value while the box still holds
 it; 9.91E+37 when it is not known. *RST sends the start command 10000.
 Sensor, unit and NTC settings are shared by all clients; each client has its
-own error queue and status registers. Up to 16 clients and 16 pages at
-once; when all are taken, the one silent for a minute or longer makes room.
+own error queue and status registers (so has each VXI-11 link). Up to 16
+clients, 16 VXI-11 links and 16 pages at once; when all clients (or pages)
+are taken, the one silent for a minute or longer makes room.
 
 SIGTERM or Ctrl+C finishes the line of commands in progress, closes the
 connections and exits with status 0. Exit status 1: cannot listen; 2: usage error.

@@ -2,6 +2,7 @@
 // socket, and the front panel as a web page, carried out on the box's serial
 // link. Network I/O runs on one event loop; the link on a thread of its own.
 
+#include "announce_front.h"
 #include "common/version.h"
 #include "help_text.h"
 #include "link_box.h"
@@ -11,6 +12,7 @@
 #include "scpi_server.h"
 #include "server_log.h"
 #include "server_options.h"
+#include "vxi11_front.h"
 #include "web_front.h"
 
 #include <boost/asio/io_context.hpp>
@@ -81,12 +83,14 @@ int main(int argc, char **argv) {
                         [&link](const std::string &sender) { link.setSender(sender); }};
     ScpiServer server(context, options.idleLimit.value_or(kDefaultIdleLimit));
     std::unique_ptr<WebFront> web;
+    std::unique_ptr<Vxi11Front> vxi11;
     // Before the first line of the log: whoever waits for it may signal at once.
     int stoppedBy = 0;
     const auto stop = [&](int signal) {
         stoppedBy = signal;
         server.close();
         if (web) web->close();
+        if (vxi11) vxi11->close();
         queue.stop();  // the line in progress finishes; the rest is dropped
         io.stop();
     };
@@ -100,9 +104,9 @@ int main(int argc, char **argv) {
         logLine("warning: anyone who can reach " + server.address() +
                 " can set the box; SCPI over raw TCP has no authentication");
 
+    const std::string portName =
+        options.device ? *options.device : "COM" + std::to_string(control.port());
     if (http) {
-        const std::string portName =
-            options.device ? *options.device : "COM" + std::to_string(control.port());
         web = std::make_unique<WebFront>(io, queue, control, link, server.endpoint(),
                                          options.idleLimit.value_or(kDefaultIdleLimit), portName);
         if (const std::string error = web->listen(*http); !error.empty()) {
@@ -119,9 +123,19 @@ int main(int argc, char **argv) {
     logLine("listening on " + server.address() + ", the box on " +
             program::describeSelection(portRequest, control));
     if (web) logLine("the front panel on http://" + web->address() + "/");
+    if (!options.noVxi11) vxi11 = Vxi11Front::start(context, listen->address());
+    std::unique_ptr<announce::Announcer> announcer;
+    if (!options.noAnnounce) {
+        announcer =
+            startAnnouncing(options.name.value_or(defaultInstanceName(portName)),
+                            {server.endpoint(), web ? parseEndpoint(web->address()) : std::nullopt,
+                             vxi11 ? std::optional(vxi11->endpoint()) : std::nullopt});
+    }
 
     io.run();
     queue.stop();
+    vxi11.reset();  // unregistered from a system rpcbind
+    announcer.reset();
     logLine("stopped by signal " + std::to_string(stoppedBy));
     return 0;
 }

@@ -13,15 +13,19 @@ ServerOptions parseServerOptions(const std::vector<std::string> &args) {
     app.set_help_flag();  // the program's own help text, printed by main
     app.add_flag("-h,--help", o.help);
     app.add_flag("--version", o.version);
-    std::string port, device, listen, http;
+    app.add_flag("--no-vxi11", o.noVxi11);
+    app.add_flag("--no-announce", o.noAnnounce);
+    std::string port, device, listen, http, name;
     long idleMs = 0;
     auto *portOption = app.add_option("--port", port);
     auto *deviceOption = app.add_option("--device", device);
     auto *listenOption = app.add_option("--listen", listen);
     auto *httpOption = app.add_option("--http", http);
+    auto *nameOption = app.add_option("--name", name);
     auto *idleOption =
         app.add_option("--slot-idle-ms", idleMs)->group("")->check(CLI::Range(1L, 86'400'000L));
-    for (auto *option : {portOption, deviceOption, listenOption, httpOption, idleOption})
+    for (auto *option :
+         {portOption, deviceOption, listenOption, httpOption, nameOption, idleOption})
         option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
 
     std::vector<std::string> reversed(args.rbegin(),
@@ -36,6 +40,13 @@ ServerOptions parseServerOptions(const std::vector<std::string> &args) {
     if (deviceOption->count()) o.device = device;
     if (listenOption->count()) o.listen = listen;
     if (httpOption->count()) o.http = http;
+    if (nameOption->count()) {
+        if (name.empty() || name.size() > 63) {
+            o.error = "--name: the instance name takes 1 to 63 bytes";
+            return o;
+        }
+        o.name = name;
+    }
     if (idleOption->count()) o.idleLimit = std::chrono::milliseconds(idleMs);
     return o;
 }

@@ -19,6 +19,9 @@ struct ServerOptions {
     std::optional<std::string> device;  // --device PATH
     std::optional<std::string> listen;  // --listen ADDR:PORT
     std::optional<std::string> http;    // --http ADDR:PORT | off
+    bool noVxi11 = false;               // --no-vxi11
+    bool noAnnounce = false;            // --no-announce
+    std::optional<std::string> name;    // --name TEXT: the DNS-SD instance name
     // How long a client must have been silent before a newcomer may take its
     // slot; not in --help (tests shorten it).
     std::optional<std::chrono::milliseconds> idleLimit;  // --slot-idle-ms N

@@ -1,0 +1,31 @@
+#pragma once
+// The box's DNS-SD announcement as the server makes it: the instance name
+// (given, or "6175 resistance box on COM3 (host)"), the facts *IDN? tells,
+// and the ports of the services that listen beyond the loopback. Nothing is
+// announced when all of them listen on the loopback only.
+
+#include "announce/announcer.h"
+
+#include <boost/asio/ip/tcp.hpp>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace zz::scpiserver {
+
+struct AnnouncedPorts {
+    boost::asio::ip::tcp::endpoint scpi;
+    std::optional<boost::asio::ip::tcp::endpoint> web, vxi11;
+};
+
+std::string defaultInstanceName(const std::string &portName);
+
+// The facts and the ports announced; exposed for the tests.
+announce::Announcement serverAnnouncement(const std::string &name, const AnnouncedPorts &ports);
+
+// Announcing, or nothing (after its log line).
+std::unique_ptr<announce::Announcer> startAnnouncing(const std::string &name,
+                                                     const AnnouncedPorts &ports);
+
+}  // namespace zz::scpiserver

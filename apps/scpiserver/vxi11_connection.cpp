@@ -1,0 +1,93 @@
+#include "vxi11_connection.h"
+
+#include "server_log.h"
+
+#include <boost/asio/post.hpp>
+#include <boost/asio/write.hpp>
+
+namespace zz::scpiserver {
+
+namespace asio = boost::asio;
+using boost::system::error_code;
+
+Vxi11Connection::Vxi11Connection(asio::ip::tcp::socket socket, ScpiContext &context,
+                                 vxi11::DeviceCore &core, vxi11::ConnectionId id, Finished finished)
+    : socket_(std::move(socket)),
+      context_(context),
+      core_(core),
+      id_(id),
+      finished_(std::move(finished)),
+      stream_(
+          [this](std::span<const std::uint8_t> record) { return core_.handleCall(record, id_); }) {
+    error_code error;
+    const auto remote = socket_.remote_endpoint(error);
+    peer_ = "VXI-11 client " + (error ? std::string("unknown peer") : endpointText(remote));
+}
+
+void Vxi11Connection::start() {
+    enableKeepalive(socket_);
+    read();
+}
+
+void Vxi11Connection::read() {
+    socket_.async_read_some(
+        asio::buffer(buffer_), [self = shared_from_this()](error_code error, std::size_t n) {
+            if (self->ended_) return;
+            if (error) {
+                self->end("closed");
+                return;
+            }
+            std::vector<std::uint8_t> bytes(self->buffer_.begin(), self->buffer_.begin() + n);
+            const bool queued = self->context_.link.push(
+                [self, bytes = std::move(bytes)]() mutable { self->carryOut(std::move(bytes)); });
+            if (!queued) self->end("closed: the server stops");
+        });
+}
+
+void Vxi11Connection::carryOut(std::vector<std::uint8_t> bytes) {
+    if (context_.beginLine) context_.beginLine(peer_);
+    auto output = stream_.feed(bytes);
+    asio::post(context_.io, [self = shared_from_this(), output = std::move(output)]() mutable {
+        self->send(std::move(output));
+    });
+}
+
+void Vxi11Connection::send(vxi11::RpcStream::Output output) {
+    if (ended_) return;
+    if (output.bytes.empty()) {
+        if (output.close)
+            end("closed: not an RPC call, or a record past the bound");
+        else
+            read();
+        return;
+    }
+    writing_ = std::move(output.bytes);
+    asio::async_write(
+        socket_, asio::buffer(writing_),
+        [self = shared_from_this(), close = output.close](error_code error, std::size_t) {
+            if (self->ended_) return;
+            if (error)
+                self->end("closed");
+            else if (close)
+                self->end("closed: not an RPC call, or a record past the bound");
+            else
+                self->read();
+        });
+}
+
+void Vxi11Connection::close(const std::string &why) {
+    end(why);
+}
+
+void Vxi11Connection::end(const std::string &why) {
+    if (ended_) return;
+    ended_ = true;
+    logLine(peer_ + " " + why);
+    error_code ignored;
+    socket_.close(ignored);
+    // Its links go, and a lock they held, in the order of the link's jobs.
+    context_.link.push([self = shared_from_this()] { self->core_.closeConnection(self->id_); });
+    if (finished_) finished_(this);
+}
+
+}  // namespace zz::scpiserver

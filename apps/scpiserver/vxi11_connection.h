@@ -1,0 +1,51 @@
+#pragma once
+// One TCP connection of the VXI-11 core (or abort) channel. Bytes are read
+// on the network's thread; each chunk goes whole to the link's thread, where
+// the record framer and DeviceCore turn it into replies, which the network's
+// thread sends before it reads again. So one connection has at most one job
+// on the queue, and its calls are answered in order.
+
+#include "scpi_connection.h"
+#include "vxi11/device_core.h"
+#include "vxi11/rpc_stream.h"
+
+#include <boost/asio/ip/tcp.hpp>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zz::scpiserver {
+
+class Vxi11Connection : public std::enable_shared_from_this<Vxi11Connection> {
+public:
+    using Finished = std::function<void(Vxi11Connection *)>;
+
+    Vxi11Connection(boost::asio::ip::tcp::socket socket, ScpiContext &context,
+                    vxi11::DeviceCore &core, vxi11::ConnectionId id, Finished finished);
+
+    void start();
+    void close(const std::string &why);
+    const std::string &peer() const { return peer_; }
+
+private:
+    void read();
+    void carryOut(std::vector<std::uint8_t> bytes);  // on the link's thread
+    void send(vxi11::RpcStream::Output output);
+    void end(const std::string &why);
+
+    boost::asio::ip::tcp::socket socket_;
+    ScpiContext &context_;
+    vxi11::DeviceCore &core_;
+    vxi11::ConnectionId id_;
+    Finished finished_;
+    std::string peer_;
+    vxi11::RpcStream stream_;  // used on the link's thread only
+    std::array<std::uint8_t, 65536> buffer_{};
+    std::vector<std::uint8_t> writing_;
+    bool ended_ = false;
+};
+
+}  // namespace zz::scpiserver

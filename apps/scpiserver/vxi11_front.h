@@ -1,0 +1,32 @@
+#pragma once
+// VXI-11 as the server offers it: the core channel on a free port of the
+// listening address, and the portmapper that tells clients where it is.
+// Without the portmapper (no privilege for port 111) clients cannot find the
+// core port, so VXI-11 is off altogether, with one log line.
+
+#include "portmapper_front.h"
+#include "vxi11_server.h"
+
+#include <memory>
+#include <optional>
+
+namespace zz::scpiserver {
+
+class Vxi11Front {
+public:
+    // Listening, or nothing after its log line.
+    static std::unique_ptr<Vxi11Front> start(ScpiContext &context,
+                                             const boost::asio::ip::address &address,
+                                             std::uint16_t portmapperPort = 111);
+    explicit Vxi11Front(ScpiContext &context);
+
+    boost::asio::ip::tcp::endpoint endpoint() const { return endpoint_; }
+    void close();
+
+private:
+    Vxi11Server server_;
+    std::optional<PortmapperFront> mapper_;
+    boost::asio::ip::tcp::endpoint endpoint_;
+};
+
+}  // namespace zz::scpiserver

@@ -1,0 +1,49 @@
+#pragma once
+// The VXI-11 core channel on a TCP port of its own (the abort channel on the
+// same port): each connection an RPC stream whose calls are carried out on
+// the link's thread, in the queue the SCPI lines and the pages use, so each
+// link is a client as a SCPI connection is. The links live in one
+// DeviceCore, touched only on the link's thread; at most 16 links, and at
+// most kMaxVxi11Connections connections (a newcomer past that is closed).
+
+#include "scpi_connection.h"
+#include "vxi11/device_core.h"
+#include "vxi11/scpi_link_host.h"
+
+#include <boost/asio/ip/tcp.hpp>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zz::scpiserver {
+
+inline constexpr std::size_t kMaxVxi11Connections = 32;
+
+class Vxi11Connection;
+
+class Vxi11Server {
+public:
+    explicit Vxi11Server(ScpiContext &context);
+    ~Vxi11Server();
+
+    // The reason when it cannot listen; empty on success.
+    std::string listen(const boost::asio::ip::tcp::endpoint &endpoint);
+    std::uint16_t port() const;
+    std::string address() const;
+    // Stops listening and closes every connection.
+    void close();
+
+private:
+    void accept();
+    void admit(boost::asio::ip::tcp::socket socket);
+
+    ScpiContext &context_;
+    vxi11::ScpiLinkHost host_;
+    std::unique_ptr<vxi11::DeviceCore> core_;  // made once the port is known
+    boost::asio::ip::tcp::acceptor acceptor_;
+    std::vector<std::shared_ptr<Vxi11Connection>> connections_;
+    vxi11::ConnectionId nextId_ = 1;
+};
+
+}  // namespace zz::scpiserver

@@ -102,6 +102,9 @@ private slots:
         row("platinum sensors",
             "TEMP 100;TEMP:SENS PT500;TEMP 100;TEMP:SENS PT1000;TEMP 100;TEMP:SENS?;TEMP?",
             "PT1000;100\n", "00138.5\r00692.5\r01385.1\r");
+        row("nickel sensor: DIN 43760, -60 to 180 degrees C",
+            "TEMP:SENS NI1000;TEMP 100;TEMP:SENS?;TEMP? MIN;TEMP? MAX;TEMP 181;SYST:ERR?",
+            "NI1000;-60;180;-222,\"Data out of range\"\n", "01617.8\r");
         row("thermistor", "TEMP:SENS NTC;NTC:R25 4.7 KOHM;:TEMP 25;TEMP? MAX", "1000\n",
             "04700.0\r");
         // After UNIT:TEMP, "TEMP 212" would mean UNIT:TEMP: a ':' goes back to the root.

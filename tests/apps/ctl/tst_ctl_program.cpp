@@ -108,6 +108,9 @@ private slots:
             << "points.txt:3: cannot read \"xyz\"";
         QTest::newRow("unknown option") << "--port 3 --fast set 1" << none << none << 2 << none
                                         << "unrecognized option '--fast'";
+        QTest::newRow("dry run, a port named wrongly")
+            << "--port 999 --dry-run set 1" << none << none << 2 << none
+            << "--port: \"999\" is not a port number from 1 to 255";
         QTest::newRow("dry run") << "--port 3 --dry-run sweep 100 120 --step 10 --dwell 2s" << none
                                  << none << 0 << none << "+4.000 s  00120.0";
         QTest::newRow("link fails, final tried")

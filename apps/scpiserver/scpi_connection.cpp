@@ -1,17 +1,11 @@
 #include "scpi_connection.h"
 
-#include "quick_line.h"
+#include "scpi/quick_line.h"
 #include "server_log.h"
+#include "socket_options.h"
 
 #include <boost/asio/post.hpp>
 #include <boost/asio/write.hpp>
-
-#ifdef _WIN32
-#include <mstcpip.h>
-#else
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#endif
 
 namespace zz::scpiserver {
 
@@ -23,24 +17,6 @@ std::string endpointText(const asio::ip::tcp::endpoint &endpoint) {
     const std::string host =
         address.is_v6() ? "[" + address.to_string() + "]" : address.to_string();
     return host + ":" + std::to_string(endpoint.port());
-}
-
-void enableKeepalive(asio::ip::tcp::socket &socket) {
-    error_code ignored;
-    socket.set_option(asio::socket_base::keep_alive(true), ignored);
-    socket.set_option(asio::ip::tcp::no_delay(true), ignored);
-    // First probe after 60 s of silence, then every 10 s, 6 unanswered: dead.
-#ifdef _WIN32
-    tcp_keepalive settings{1, 60'000, 10'000};
-    DWORD returned = 0;
-    WSAIoctl(socket.native_handle(), SIO_KEEPALIVE_VALS, &settings, sizeof settings, nullptr, 0,
-             &returned, nullptr, nullptr);
-#else
-    const int idle = 60, interval = 10, count = 6;
-    setsockopt(socket.native_handle(), IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle);
-    setsockopt(socket.native_handle(), IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval);
-    setsockopt(socket.native_handle(), IPPROTO_TCP, TCP_KEEPCNT, &count, sizeof count);
-#endif
 }
 
 ScpiConnection::ScpiConnection(asio::ip::tcp::socket socket, ScpiContext &context,
@@ -56,7 +32,7 @@ ScpiConnection::ScpiConnection(asio::ip::tcp::socket socket, ScpiContext &contex
 }
 
 void ScpiConnection::start() {
-    enableKeepalive(socket_);
+    tuneClientSocket(socket_);
     maybeRead();
 }
 
@@ -89,6 +65,7 @@ void ScpiConnection::maybeRead() {
                 self->hungUp_ = true;
             } else {
                 self->lastHeard_ = std::chrono::steady_clock::now();
+                acknowledgeAtOnce(self->socket_);
                 auto lines = self->splitter_.feed({self->readBuffer_.data(), n});
                 self->addLines(std::move(lines));
             }
@@ -106,7 +83,7 @@ void ScpiConnection::maybeRun() {
     if (!taken) return;
     busy_ = true;
     auto line = std::make_shared<scpi::InputLine>(std::move(*taken));
-    if (!line->overrun && answeredWithoutTheBox(line->text)) {
+    if (!line->overrun && scpi::answeredWithoutTheBox(line->text)) {
         // Nothing of this client waits on the link: its session is free here.
         asio::post(context_.io, [self = shared_from_this(), line] {
             self->lineDone(self->session_.execute(line->text));

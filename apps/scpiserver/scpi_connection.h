@@ -1,7 +1,7 @@
 #pragma once
 // One SCPI client on its socket: its own parser and status (scpi::Session),
 // its lines carried out on the link's thread one at a time (lines that never
-// reach the box on the network's thread, see quick_line.h; the next line
+// reach the box on the network's thread, see scpi/quick_line.h; the next line
 // queues only when the previous one has answered, so every client gets its
 // turn), its input bounded (nothing more is read while whole lines wait) and
 // its unread answers bounded: past kOutputBound it is dropped.
@@ -84,8 +84,5 @@ private:
 
 // The peer as "127.0.0.1:40000" or "[::1]:40000".
 std::string endpointText(const boost::asio::ip::tcp::endpoint &endpoint);
-
-// Keepalive so that a dead peer is found within about two minutes.
-void enableKeepalive(boost::asio::ip::tcp::socket &socket);
 
 }  // namespace zz::scpiserver

@@ -1,6 +1,7 @@
 #include "vxi11_connection.h"
 
 #include "server_log.h"
+#include "socket_options.h"
 
 #include <boost/asio/post.hpp>
 #include <boost/asio/write.hpp>
@@ -16,39 +17,54 @@ Vxi11Connection::Vxi11Connection(asio::ip::tcp::socket socket, ScpiContext &cont
       context_(context),
       core_(core),
       id_(id),
-      finished_(std::move(finished)),
-      stream_(
-          [this](std::span<const std::uint8_t> record) { return core_.handleCall(record, id_); }) {
+      finished_(std::move(finished)) {
     error_code error;
     const auto remote = socket_.remote_endpoint(error);
     peer_ = "VXI-11 client " + (error ? std::string("unknown peer") : endpointText(remote));
 }
 
 void Vxi11Connection::start() {
-    enableKeepalive(socket_);
+    tuneClientSocket(socket_);
     read();
 }
 
 void Vxi11Connection::read() {
-    socket_.async_read_some(
-        asio::buffer(buffer_), [self = shared_from_this()](error_code error, std::size_t n) {
-            if (self->ended_) return;
-            if (error) {
-                self->end("closed");
-                return;
-            }
-            std::vector<std::uint8_t> bytes(self->buffer_.begin(), self->buffer_.begin() + n);
-            const bool queued = self->context_.link.push(
-                [self, bytes = std::move(bytes)]() mutable { self->carryOut(std::move(bytes)); });
-            if (!queued) self->end("closed: the server stops");
-        });
+    socket_.async_read_some(asio::buffer(buffer_),
+                            [self = shared_from_this()](error_code error, std::size_t n) {
+                                if (self->ended_) return;
+                                if (error) {
+                                    self->end("closed");
+                                    return;
+                                }
+                                acknowledgeAtOnce(self->socket_);
+                                self->stream_.take(std::span(self->buffer_.data(), n));
+                                self->serveCalls();
+                            });
 }
 
-void Vxi11Connection::carryOut(std::vector<std::uint8_t> bytes) {
+void Vxi11Connection::serveCalls() {
+    while (auto call = stream_.nextCall()) {
+        if (!core_.needsTheBox(*call, id_)) {
+            stream_.reply(core_.handleCall(*call, id_));
+            continue;
+        }
+        const bool queued =
+            context_.link.push([self = shared_from_this(), call = std::move(*call)]() mutable {
+                self->carryOut(std::move(call));
+            });
+        if (!queued) end("closed: the server stops");
+        return;  // carryOut comes back here
+    }
+    send(stream_.output());
+}
+
+void Vxi11Connection::carryOut(std::vector<std::uint8_t> call) {
     if (context_.beginLine) context_.beginLine(peer_);
-    auto output = stream_.feed(bytes);
-    asio::post(context_.io, [self = shared_from_this(), output = std::move(output)]() mutable {
-        self->send(std::move(output));
+    auto reply = core_.handleCall(call, id_);
+    asio::post(context_.io, [self = shared_from_this(), reply = std::move(reply)] {
+        if (self->ended_) return;
+        self->stream_.reply(reply);
+        self->serveCalls();
     });
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 // One TCP connection of the VXI-11 core (or abort) channel. Bytes are read
-// on the network's thread; each chunk goes whole to the link's thread, where
-// the record framer and DeviceCore turn it into replies, which the network's
-// thread sends before it reads again. So one connection has at most one job
-// on the queue, and its calls are answered in order.
+// and framed on the network's thread, and its calls answered in order. A call
+// that may send to the box (a device_write of a line the session does not
+// answer alone) goes to the link's thread, in the queue the SCPI lines and
+// the pages use; the others are answered at once. The replies go out before
+// the next read, so one connection has at most one job on the queue.
 
 #include "scpi_connection.h"
 #include "vxi11/device_core.h"
@@ -32,7 +33,9 @@ public:
 
 private:
     void read();
-    void carryOut(std::vector<std::uint8_t> bytes);  // on the link's thread
+    // Answers the calls taken so far, in order; then sends the replies.
+    void serveCalls();
+    void carryOut(std::vector<std::uint8_t> call);  // on the link's thread
     void send(vxi11::RpcStream::Output output);
     void end(const std::string &why);
 
@@ -42,7 +45,7 @@ private:
     vxi11::ConnectionId id_;
     Finished finished_;
     std::string peer_;
-    vxi11::RpcStream stream_;  // used on the link's thread only
+    vxi11::RpcStream stream_;
     std::array<std::uint8_t, 65536> buffer_{};
     std::vector<std::uint8_t> writing_;
     bool ended_ = false;

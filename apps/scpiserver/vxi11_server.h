@@ -1,10 +1,11 @@
 #pragma once
 // The VXI-11 core channel on a TCP port of its own (the abort channel on the
 // same port): each connection an RPC stream whose calls are carried out on
-// the link's thread, in the queue the SCPI lines and the pages use, so each
-// link is a client as a SCPI connection is. The links live in one
-// DeviceCore, touched only on the link's thread; at most 16 links, and at
-// most kMaxVxi11Connections connections (a newcomer past that is closed).
+// the link's thread when they may reach the box, in the queue the SCPI lines
+// and the pages use, so each link is a client as a SCPI connection is; the
+// others at once. The links live in one DeviceCore; at
+// most 16 links, and at most kMaxVxi11Connections connections (a newcomer
+// past that is closed).
 
 #include "scpi_connection.h"
 #include "vxi11/device_core.h"

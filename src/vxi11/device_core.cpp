@@ -41,11 +41,40 @@ DeviceCore::DeviceCore(LinkHost &host, CoreOptions options) : host_(host), optio
 
 std::vector<std::uint8_t> DeviceCore::handleCall(std::span<const std::uint8_t> record,
                                                  ConnectionId connection) {
+    std::unique_lock guard(mutex_);
     caller_ = connection;
+    guard_ = &guard;
     return serveCall(record, programs_);
 }
 
+bool DeviceCore::needsTheBox(std::span<const std::uint8_t> record, ConnectionId connection) const {
+    const rpc::DecodedCall call = rpc::decodeCall(record);
+    if (call.outcome != rpc::DecodedCall::Outcome::Call ||
+        call.header.program != device::kCoreProgram ||
+        call.header.version != device::kCoreVersion ||
+        call.header.procedure != device::proc::kWrite)
+        return false;
+    XdrReader in(call.arguments);
+    const std::uint32_t id = in.u32();
+    in.u32();  // io_timeout
+    in.u32();  // lock_timeout
+    const std::uint32_t flags = in.u32();
+    const auto data = in.opaque(0xffffffffu);
+    const std::lock_guard guard(mutex_);
+    const auto it = links_.find(id);
+    // What write() would refuse does not reach the box either.
+    if (!in.ok() || it == links_.end() || it->second.connection != connection || lockedByOther(id))
+        return false;
+    return it->second.device->needsTheBox(data, (flags & device::flag::kEnd) != 0);
+}
+
+std::size_t DeviceCore::linkCount() const {
+    const std::lock_guard guard(mutex_);
+    return links_.size();
+}
+
 void DeviceCore::closeConnection(ConnectionId connection) {
+    const std::lock_guard guard(mutex_);
     std::vector<std::uint32_t> ids;
     for (const auto &[id, link] : links_)
         if (link.connection == connection) ids.push_back(id);
@@ -133,7 +162,7 @@ DeviceCore::Outcome DeviceCore::createLink(XdrReader &in, XdrWriter &out) {
     std::uint32_t id = 0;
     if (error == Error::None) {
         id = nextId();
-        links_.emplace(id, Link{caller_, DeviceLink(std::move(session))});
+        links_.emplace(id, Link{caller_, std::make_shared<DeviceLink>(std::move(session))});
         if (lockDevice) lockHolder_ = id;
     }
     writeError(out, error);
@@ -157,8 +186,14 @@ DeviceCore::Outcome DeviceCore::write(XdrReader &in, XdrWriter &out) {
         error = Error::InvalidLink;
     else if (lockedByOther(id))
         error = Error::LockedByAnother;
-    else
-        link->device.write(data, (flags & device::flag::kEnd) != 0);
+    if (error == Error::None) {
+        // The lines may wait on the box: let the other links be served.
+        const std::shared_ptr<DeviceLink> target = link->device;
+        std::unique_lock<std::mutex> &guard = *guard_;
+        guard.unlock();
+        target->write(data, (flags & device::flag::kEnd) != 0);
+        guard.lock();
+    }
     writeError(out, error);
     out.u32(error == Error::None ? static_cast<std::uint32_t>(data.size()) : 0);
     return Outcome::Done;
@@ -183,7 +218,7 @@ DeviceCore::Outcome DeviceCore::read(XdrReader &in, XdrWriter &out) {
     } else {
         std::optional<char> term;
         if (flags & device::flag::kTermCharSet) term = static_cast<char>(termChar & 0xff);
-        piece = link->device.read(requestSize, term);
+        piece = link->device->read(requestSize, term);
         // No answer waits: one would never come, so the read times out now.
         if (!piece) error = Error::IoTimeout;
     }
@@ -208,9 +243,9 @@ DeviceCore::Outcome DeviceCore::generic(std::uint32_t procedure, XdrReader &in, 
     else if (lockedByOther(id))
         error = Error::LockedByAnother;
     else if (procedure == device::proc::kReadStb)
-        stb = link->device.statusByte();
+        stb = link->device->statusByte();
     else if (procedure == device::proc::kClear)
-        link->device.clear();
+        link->device->clear();
     else  // trigger, remote, local: the session has no trigger and no local controls
         error = Error::NotSupported;
     writeError(out, error);

@@ -4,7 +4,10 @@
 // link owns a session the host opens for it, so it is a client of its own as
 // a SCPI connection is. Links belong to the connection that made them: they
 // answer only there, and go when it closes. Calls are carried out at once, in
-// the caller's thread; one DeviceCore is used from one thread.
+// the caller's thread. Calls may come from several threads: the links are
+// guarded, and a device_write runs its lines with the guard let go, so a line
+// stalled on the box holds up no other link's call. One connection's calls
+// come one at a time.
 //
 // A lock held by another link is answered "device locked by another link"
 // at once: no call waits for it (lock_timeout) or for an answer (io_timeout).
@@ -17,6 +20,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <vector>
@@ -44,16 +49,21 @@ public:
     // when none is due (see serveCall).
     std::vector<std::uint8_t> handleCall(std::span<const std::uint8_t> record,
                                          ConnectionId connection = 0);
+    // Whether handleCall(record, connection) may send to the box: a
+    // device_write that completes a line which is not answered by the
+    // session alone. Any other call only reads or changes the links here.
+    bool needsTheBox(std::span<const std::uint8_t> record, ConnectionId connection) const;
     // The connection ended: its links are destroyed, a lock they held freed.
     void closeConnection(ConnectionId connection);
 
-    std::size_t linkCount() const { return links_.size(); }
+    std::size_t linkCount() const;
     const CoreOptions &options() const { return options_; }
 
 private:
     struct Link {
         ConnectionId connection = 0;
-        DeviceLink device;
+        // Shared: a write in progress outlives its link being destroyed.
+        std::shared_ptr<DeviceLink> device;
     };
     using Outcome = ProcedureOutcome;
 
@@ -78,7 +88,10 @@ private:
     std::map<std::uint32_t, Link> links_;
     std::optional<std::uint32_t> lockHolder_;
     std::uint32_t lastId_ = 0;
-    ConnectionId caller_ = 0;  // of the call being served
+    mutable std::mutex mutex_;
+    // Of the call being served; set with the guard held.
+    ConnectionId caller_ = 0;
+    std::unique_lock<std::mutex> *guard_ = nullptr;
     RpcProgram programs_[2];
 };
 

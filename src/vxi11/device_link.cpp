@@ -6,6 +6,14 @@
 
 namespace zz::vxi11 {
 
+namespace {
+
+std::string_view withoutCarriageReturn(std::string_view line) {
+    return line.ends_with('\r') ? line.substr(0, line.size() - 1) : line;
+}
+
+}  // namespace
+
 void DeviceLink::write(std::span<const std::uint8_t> data, bool end) {
     if (!messageOpen_) {
         output_.clear();
@@ -29,13 +37,27 @@ void DeviceLink::write(std::span<const std::uint8_t> data, bool end) {
     if (end && (!line_.empty() || discarding_)) runLine();
 }
 
+bool DeviceLink::needsTheBox(std::span<const std::uint8_t> data, bool end) const {
+    // A line past the bound is only discarded; leave that to write().
+    if (discarding_ || line_.size() + data.size() > kMaxMessageLine) return true;
+    std::string line = line_;
+    for (const std::uint8_t byte : data) {
+        if (byte != '\n') {
+            line.push_back(static_cast<char>(byte));
+            continue;
+        }
+        if (session_->needsTheBox(withoutCarriageReturn(line))) return true;
+        line.clear();
+    }
+    return end && !line.empty() && session_->needsTheBox(withoutCarriageReturn(line));
+}
+
 void DeviceLink::runLine() {
     if (discarding_) {
         discarding_ = false;
         return;
     }
-    if (!line_.empty() && line_.back() == '\r') line_.pop_back();
-    const std::string answers = session_->execute(line_);
+    const std::string answers = session_->execute(withoutCarriageReturn(line_));
     line_.clear();
     // Answers past the output bound are dropped; those before stay whole.
     if (output_.size() + answers.size() <= kMaxUnreadOutput) output_ += answers;

@@ -30,6 +30,8 @@ public:
     explicit DeviceLink(std::unique_ptr<LinkSession> session) : session_(std::move(session)) {}
 
     void write(std::span<const std::uint8_t> data, bool end);
+    // Whether write(data, end) would carry out a line that may send to the box.
+    bool needsTheBox(std::span<const std::uint8_t> data, bool end) const;
     // The next piece of the answers; nothing when no answer waits.
     std::optional<ReadPiece> read(std::uint32_t requestSize, std::optional<char> termChar);
     std::uint8_t statusByte() { return session_->statusByte(unread() > 0); }

@@ -17,6 +17,9 @@ public:
     // Carries out one program message (a line without its terminator) and
     // returns its answers with their LF, or "" when nothing answered.
     virtual std::string execute(std::string_view line) = 0;
+    // Whether carrying out `line` may send to the box; a server carries out
+    // the others at once instead of in the line's turn.
+    virtual bool needsTheBox(std::string_view /*line*/) const { return true; }
     // A message passed the input bound and was discarded.
     virtual void inputOverrun() = 0;
     // The IEEE 488.2 status byte; `messageAvailable`: the link holds unread answers.

@@ -1,27 +1,38 @@
 #include "vxi11/rpc_stream.h"
 
+#include <utility>
+
 namespace zz::vxi11 {
 
 RpcStream::Output RpcStream::feed(std::span<const std::uint8_t> bytes) {
-    Output output;
-    if (closed_) {
-        output.close = true;
-        return output;
-    }
+    take(bytes);
+    while (auto call = nextCall()) reply(handler_(*call));
+    return output();
+}
+
+void RpcStream::take(std::span<const std::uint8_t> bytes) {
+    if (closed_ || refused_) return;
     // Records completed before a refused one are still answered.
-    const bool taken = framer_.feed(bytes);
-    while (auto record = framer_.next()) {
-        const auto reply = handler_(*record);
-        if (reply.empty()) {
-            closed_ = true;
-            break;
-        }
-        const auto framed = frameRecord(reply);
-        output.bytes.insert(output.bytes.end(), framed.begin(), framed.end());
+    if (!framer_.feed(bytes)) refused_ = true;
+}
+
+std::optional<std::vector<std::uint8_t>> RpcStream::nextCall() {
+    if (closed_) return std::nullopt;
+    return framer_.next();
+}
+
+void RpcStream::reply(std::span<const std::uint8_t> reply) {
+    if (reply.empty()) {
+        closed_ = true;
+        return;
     }
-    if (!taken) closed_ = true;
-    output.close = closed_;
-    return output;
+    const auto framed = frameRecord(reply);
+    replies_.insert(replies_.end(), framed.begin(), framed.end());
+}
+
+RpcStream::Output RpcStream::output() {
+    if (refused_) closed_ = true;
+    return {std::exchange(replies_, {}), closed_};
 }
 
 }  // namespace zz::vxi11

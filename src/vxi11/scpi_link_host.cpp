@@ -1,5 +1,6 @@
 #include "vxi11/scpi_link_host.h"
 
+#include "scpi/quick_line.h"
 #include "scpi/session.h"
 
 namespace zz::vxi11 {
@@ -11,6 +12,9 @@ public:
     explicit ScpiLinkSession(scpi::Instrument &instrument) : session_(instrument) {}
 
     std::string execute(std::string_view line) override { return session_.execute(line); }
+    bool needsTheBox(std::string_view line) const override {
+        return !scpi::answeredWithoutTheBox(line);
+    }
     void inputOverrun() override { session_.inputOverrun(); }
     std::uint8_t statusByte(bool messageAvailable) override {
         return session_.status().statusByte(session_.errors().count() > 0, messageAvailable);

@@ -266,6 +266,54 @@ private slots:
         QCOMPARE(b.unlock(lb), 12u);
     }
 
+    // Which calls the server may answer at once, beside a stalled line: the
+    // prediction, and that a call predicted not to need the box sends nothing.
+    void whichCallsNeedTheBox_data() {
+        QTest::addColumn<QString>("before");  // written first, without END
+        QTest::addColumn<uint>("procedure");
+        QTest::addColumn<QString>("data");
+        QTest::addColumn<uint>("flags");
+        QTest::addColumn<QString>("caller");  // the link's own, another connection, locked out
+        QTest::addColumn<bool>("needsTheBox");
+        QTest::newRow("*IDN?") << "" << 11u << "*IDN?\n" << kEnd << "own" << false;
+        QTest::newRow("status queries, CR LF") << "" << 11u << "*idn?;*ESR?;:SYST:ERR?\r\n"
+                                               << kEnd << "own" << false;
+        QTest::newRow("END without LF") << "" << 11u << "SYST:ERR?" << kEnd << "own" << false;
+        QTest::newRow("a setting") << "" << 11u << "RES 100\n" << kEnd << "own" << true;
+        QTest::newRow("a setting after *IDN?")
+            << "" << 11u << "*IDN?;RES 5" << kEnd << "own" << true;
+        QTest::newRow("second line a setting") << "" << 11u << "*IDN?\nRES 5\n"
+                                               << 0u << "own" << true;
+        QTest::newRow("a line not finished") << "" << 11u << "RES 1" << 0u << "own" << false;
+        QTest::newRow("finishing a setting") << "RES 1" << 11u << "00\n" << 0u << "own" << true;
+        QTest::newRow("finishing *IDN?") << "*ID" << 11u << "N?\n" << kEnd << "own" << false;
+        QTest::newRow("another connection's link") << "" << 11u << "RES 3\n"
+                                                   << kEnd << "other" << false;
+        QTest::newRow("locked by another") << "" << 11u << "RES 3\n" << kEnd << "locked" << false;
+        QTest::newRow("device_read") << "" << 12u << "" << 0u << "own" << false;
+    }
+    void whichCallsNeedTheBox() {
+        QFETCH(QString, before);
+        QFETCH(uint, procedure);
+        QFETCH(QString, data);
+        QFETCH(uint, flags);
+        QFETCH(QString, caller);
+        QFETCH(bool, needsTheBox);
+        DeviceCore core(host);
+        Client owner{core, 1}, other{core, 2};
+        const auto lid = owner.create().second;
+        if (!before.isEmpty()) QCOMPARE(owner.write(lid, before.toStdString(), 0), 0u);
+        if (caller == "locked") QCOMPARE(other.lock(other.create().second), 0u);
+        const Client &client = caller == "other" ? other : owner;
+        const Bytes args = procedure == 11u ? words({lid, 0, 0, flags}) + text(data.toStdString())
+                                            : words({lid, 1024, 0, 0, 0, 10});
+        const Bytes record = vxi11test::call(0x0607AF, 1, procedure, args);
+        QCOMPARE(core.needsTheBox(record, client.connection), needsTheBox);
+        box.wire.clear();
+        core.handleCall(record, client.connection);
+        if (!needsTheBox) QCOMPARE(box.wire, QByteArray());
+    }
+
     // Each call names a link that is not the caller's: "invalid link
     // identifier", and nothing reaches the box.
     void invalidLink_data() {

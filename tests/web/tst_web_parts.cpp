@@ -3,7 +3,7 @@
 // commands on a real pseudo-terminal, and the server's slot and queue rules.
 
 #include "link_queue.h"
-#include "quick_line.h"
+#include "scpi/quick_line.h"
 #include "slot_policy.h"
 #include "web/host_check.h"
 #include "web/json_text.h"
@@ -184,7 +184,7 @@ private slots:
     void quickLines() {
         QFETCH(QString, line);
         QFETCH(bool, quick);
-        QCOMPARE(scpiserver::answeredWithoutTheBox(line.toStdString()), quick);
+        QCOMPARE(scpi::answeredWithoutTheBox(line.toStdString()), quick);
     }
 
     // Jobs run whole and in arrival order; stop lets the running one finish.

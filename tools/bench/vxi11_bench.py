@@ -10,6 +10,8 @@ its own (port 111 is needed); skipped where namespaces are not allowed.
 import os
 import re
 import select
+import socket
+import struct
 import statistics
 import subprocess
 import sys
@@ -17,7 +19,7 @@ import threading
 import time
 import tty
 
-N = 300
+N = 1000
 
 
 def figures(name, samples):
@@ -25,6 +27,38 @@ def figures(name, samples):
     p99 = samples[min(len(samples) - 1, int(len(samples) * 0.99))]
     print(f"  {name:<34} median {statistics.median(samples) * 1e3:7.3f} ms"
           f"   p99 {p99 * 1e3:7.3f} ms")
+
+
+def last_byte(master):
+    """When the eighth byte of a command frame arrived."""
+    got = b""
+    while len(got) < 8 and select.select([master], [], [], 5)[0]:
+        got += os.read(master, 64)
+    return time.perf_counter()
+
+
+class LeanVxi11:
+    """The two RPCs of a VXI-11 query packed by hand: what the server costs,
+    without PyVISA's own XDR code in the figure."""
+
+    def __init__(self, port):
+        self.socket = socket.create_connection(("127.0.0.1", port))
+        self.socket.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+        self.link = struct.unpack(">I", self.call(10, struct.pack(">3I", 0, 0, 0)
+                                                  + self.opaque(b"inst0"))[4:8])[0]
+
+    @staticmethod
+    def opaque(data):
+        return struct.pack(">I", len(data)) + data + b"\0" * (-len(data) % 4)
+
+    def call(self, procedure, args):
+        body = struct.pack(">10I", 1, 0, 2, 0x0607AF, 1, procedure, 0, 0, 0, 0) + args
+        self.socket.sendall(struct.pack(">I", 0x80000000 | len(body)) + body)
+        return self.socket.recv(4096)[28:]
+
+    def query(self, text):
+        self.call(11, struct.pack(">4I", self.link, 1000, 0, 8) + self.opaque(text))
+        return self.call(12, struct.pack(">6I", self.link, 1024, 1000, 0, 0, 0))
 
 
 def inside(server_path):
@@ -39,30 +73,56 @@ def inside(server_path):
     while "VXI-11 core channel" not in log:
         log += server.stderr.readline()
     port = re.search(r"listening on 127\.0\.0\.1:(\d+)", log).group(1)
+    core_port = int(re.search(r"core channel on 127\.0\.0\.1:(\d+)", log).group(1))
     threading.Thread(target=server.stderr.read, daemon=True).start()  # the rest of the log
     rm = pyvisa.ResourceManager("@py")
     try:
-        print(f"VXI-11 and raw SCPI, {N} requests each (PyVISA @py, 127.0.0.1):")
-        for kind, resource in (("VXI-11", "TCPIP::127.0.0.1::INSTR"),
-                               ("raw", f"TCPIP::127.0.0.1::{port}::SOCKET")):
-            inst = rm.open_resource(resource, read_termination="\n", write_termination="\n",
-                                    timeout=5000)
-            trips = []
-            for _ in range(N):
+        print(f"VXI-11 and raw SCPI, {N} requests each, taken in turn so that both see the"
+              " same load (PyVISA @py, 127.0.0.1):")
+        clients = {kind: rm.open_resource(resource, read_termination="\n",
+                                          write_termination="\n", timeout=5000)
+                   for kind, resource in (("VXI-11", "TCPIP::127.0.0.1::INSTR"),
+                                          ("raw", f"TCPIP::127.0.0.1::{port}::SOCKET"))}
+        trips = {kind: [] for kind in clients}
+        lines = {kind: [] for kind in clients}
+        for i in range(N):
+            for kind, inst in clients.items():
                 start = time.perf_counter()
                 inst.query("*IDN?")
-                trips.append(time.perf_counter() - start)
-            figures(f"{kind} *IDN? round trip", trips)
-            lines = []
-            for i in range(N):
+                trips[kind].append(time.perf_counter() - start)
+                # Timed by a reader of its own: a VXI-11 write returns only
+                # once the port is drained and closed, after the bytes left.
+                arrived = []
+                reader = threading.Thread(target=lambda: arrived.append(last_byte(master)))
+                reader.start()
                 start = time.perf_counter()
                 inst.write(f"RES {i % 900 + 100}")
-                got = b""
-                while len(got) < 8 and select.select([master], [], [], 5)[0]:
-                    got += os.read(master, 64)
-                lines.append(time.perf_counter() - start)
-            figures(f"{kind} RES -> last byte on the line", lines)
+                reader.join(5)
+                lines[kind].append(arrived[0] - start)
+        for kind in clients:
+            figures(f"{kind} *IDN? round trip", trips[kind])
+        for kind in clients:
+            figures(f"{kind} RES -> last byte on the line", lines[kind])
+        for name, samples in (("*IDN?", trips), ("RES", lines)):
+            ratio = statistics.median(samples["VXI-11"]) / statistics.median(samples["raw"])
+            print(f"  {name} median, VXI-11 over raw: {ratio:.2f}x (target: within 2x)")
+        for inst in clients.values():
             inst.close()
+        lean = {"VXI-11": LeanVxi11(core_port),
+                "raw": socket.create_connection(("127.0.0.1", int(port)))}
+        lean["raw"].setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+        asks = {"VXI-11": lambda: lean["VXI-11"].query(b"*IDN?\n"),
+                "raw": lambda: (lean["raw"].sendall(b"*IDN?\n"), lean["raw"].recv(200))}
+        trips = {kind: [] for kind in asks}
+        for _ in range(N):
+            for kind, ask in asks.items():
+                start = time.perf_counter()
+                ask()
+                trips[kind].append(time.perf_counter() - start)
+        for kind in asks:
+            figures(f"{kind} *IDN?, a lean client", trips[kind])
+        ratio = statistics.median(trips["VXI-11"]) / statistics.median(trips["raw"])
+        print(f"  *IDN? median with lean clients, VXI-11 over raw: {ratio:.2f}x")
         for kind, extra in (("VXI-11", []), ("raw", ["-r", "-p", port])):
             out = subprocess.run(["lxi", "benchmark", "-a", "127.0.0.1", "-c", str(N), *extra],
                                  capture_output=True, text=True, timeout=120).stdout

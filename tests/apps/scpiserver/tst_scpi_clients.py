@@ -135,6 +135,26 @@ class Slots(unittest.TestCase):
         finally:
             self.assertEqual(server.stop(), 0)
 
+    def test_a_setting_then_a_query_waits_for_no_acknowledgement(self):
+        # A client under Nagle's rule (the default) holds its query until the
+        # setting before it is acknowledged; left to delayed acknowledgement
+        # that is 40 ms a cycle.
+        pty = Pty()
+        server = Server("--device", pty.path, "--http", "off")
+        try:
+            client = self.connect(server.port)
+            started = time.monotonic()
+            for i in range(20):
+                client.sendall(b"RES %d\n" % (i + 1))
+                self.assertTrue(self.ask(client).startswith(b"Quellor Ltd,6175,"))
+            taken = time.monotonic() - started
+            self.assertEqual(pty.take(160), b"".join(b"%05d.0\r" % (i + 1) for i in range(20)))
+            self.assertLess(taken, 0.4, "20 cycles; 0.8 s would be delayed acknowledgement")
+            client.close()
+        finally:
+            self.assertEqual(server.stop(), 0)
+            pty.close()
+
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)

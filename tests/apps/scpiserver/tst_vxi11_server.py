@@ -18,6 +18,8 @@ import socket
 import struct
 import subprocess
 import sys
+import termios
+import threading
 import time
 
 SKIP = 77
@@ -159,6 +161,25 @@ def clients(pty, core_port, mdns, server):
     check(inst.read_stb() & 0x10 == 0, "clear() drops the answer")
     inst.write("NO:SUCH")
     check(inst.query("SYST:ERR?").startswith("-113"), "each link its own error queue")
+
+    # A setting stalled on the line (about 250 ms) holds up no one's *IDN?.
+    asker = rm.open_resource(f"TCPIP::{ADDR}::INSTR", read_termination="\n",
+                             write_termination="\n", timeout=5000)
+    termios.tcflow(pty.slave, termios.TCOOFF)  # the box stops taking bytes
+    setter = threading.Thread(target=inst.write, args=("RES 5",))
+    setter.start()
+    time.sleep(0.05)  # the command is on the line now
+    started = time.monotonic()
+    answer = asker.query("*IDN?")
+    answered = time.monotonic() - started
+    setter.join(5)
+    waited = time.monotonic() - started
+    termios.tcflow(pty.slave, termios.TCOON)
+    check(answer == idn and answered < 0.1 and waited > 0.15,
+          f"another link's *IDN? in {answered * 1e3:.0f} ms beside a setting stalled"
+          f" for {waited * 1e3:.0f} ms")
+    check(inst.query("SYST:ERR?").startswith("-240"), "the stalled setting failed, and says so")
+    asker.close()
     inst.close()
 
 

@@ -1,10 +1,10 @@
-#include "quick_line.h"
+#include "scpi/quick_line.h"
 
 #include "scpi/header_pattern.h"
 
 #include <array>
 
-namespace zz::scpiserver {
+namespace zz::scpi {
 
 namespace {
 
@@ -21,7 +21,7 @@ bool quickUnit(std::string_view unit) {
     unit = trimmed(unit);
     if (unit.size() < 2 || unit.back() != '?' || unit.find_first_of(" \t\"'") != unit.npos)
         return false;
-    const std::string header = scpi::upperCase(unit.substr(0, unit.size() - 1));
+    const std::string header = upperCase(unit.substr(0, unit.size() - 1));
     static constexpr std::array<std::string_view, 6> kCommon = {"*IDN", "*ESR", "*STB",
                                                                 "*OPC", "*ESE", "*SRE"};
     for (const auto common : kCommon)
@@ -43,4 +43,4 @@ bool answeredWithoutTheBox(std::string_view line) {
     }
 }
 
-}  // namespace zz::scpiserver
+}  // namespace zz::scpi

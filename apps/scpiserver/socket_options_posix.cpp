@@ -1,0 +1,28 @@
+#include "socket_options.h"
+
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
+namespace zz::scpiserver {
+
+namespace asio = boost::asio;
+
+void tuneClientSocket(asio::ip::tcp::socket &socket) {
+    boost::system::error_code ignored;
+    socket.set_option(asio::socket_base::keep_alive(true), ignored);
+    socket.set_option(asio::ip::tcp::no_delay(true), ignored);
+    // First probe after 60 s of silence, then every 10 s, 6 unanswered: dead.
+    const int idle = 60, interval = 10, count = 6;
+    setsockopt(socket.native_handle(), IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle);
+    setsockopt(socket.native_handle(), IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval);
+    setsockopt(socket.native_handle(), IPPROTO_TCP, TCP_KEEPCNT, &count, sizeof count);
+    acknowledgeAtOnce(socket);
+}
+
+void acknowledgeAtOnce(asio::ip::tcp::socket &socket) {
+    const int on = 1;
+    setsockopt(socket.native_handle(), IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on);
+}
+
+}  // namespace zz::scpiserver

@@ -1,0 +1,14 @@
+#pragma once
+// Lines that never reach the box: *IDN?, the status queries and the SYSTem
+// subsystem's queries touch only the client's own session and constants. A
+// server may answer such a line at once, beside the serial line's work, so
+// that a command stalled there (up to 250 ms) does not hold up, say, another
+// client's *IDN?. Anything else waits its turn for the line.
+
+#include <string_view>
+
+namespace zz::scpi {
+
+bool answeredWithoutTheBox(std::string_view line);
+
+}  // namespace zz::scpi

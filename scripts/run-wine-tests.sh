@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows build's tests under Wine (headless): the bytes a set, a sweep
 # and the start command put on a pseudo-terminal mapped as COM3, a missing
-# and a busy port, the version record, the conversions.
+# and a busy port, the version record, the conversions; the network server
+# through PyVISA, a browser and (in a network namespace) lxi over VXI-11.
 # Usage: run-wine-tests.sh WINDOWS_BUILD_DIR [LINUX_BUILD_DIR for the timing line]
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -24,24 +24,24 @@ vxi11::pmap::Mapping coreMapping(std::uint16_t corePort) {
 }
 
 // One call to the system's rpcbind on 127.0.0.1 over UDP: its boolean
-// answer, or nothing after a second without one.
+// answer, or nothing after a second without one, or at once when nothing
+// listens there (the socket is connected, so the refusal comes back).
 std::optional<bool> askRpcbind(std::uint16_t port, const std::vector<std::uint8_t> &call,
                                std::uint32_t xid) {
     asio::io_context local;
     asio::ip::udp::socket socket(local);
     error_code error;
     socket.open(asio::ip::udp::v4(), error);
-    const asio::ip::udp::endpoint rpcbind(asio::ip::address_v4::loopback(), port);
-    if (!error) socket.send_to(asio::buffer(call), rpcbind, 0, error);
+    if (!error) socket.connect({asio::ip::address_v4::loopback(), port}, error);
+    if (!error) socket.send(asio::buffer(call), 0, error);
     if (error) return std::nullopt;
     std::array<std::uint8_t, 512> reply{};
     std::optional<bool> answer;
-    asio::ip::udp::endpoint from;
     std::function<void()> wait = [&] {
-        socket.async_receive_from(asio::buffer(reply), from, [&](error_code e, std::size_t n) {
+        socket.async_receive(asio::buffer(reply), [&](error_code e, std::size_t n) {
             if (e) return;
             answer = vxi11::pmap::boolReply(std::span(reply.data(), n), xid);
-            if (!answer) wait();  // someone else's datagram
+            if (!answer) wait();  // not the answer to this call
         });
     };
     wait();
@@ -107,23 +107,29 @@ std::string PortmapperFront::start(const asio::ip::address &address, std::uint16
     }
     tcp_.close();
     udp_.close();
-    if (error == asio::error::address_in_use) return registerWithRpcbind(port);
-    if (error == asio::error::access_denied)
-        return "port " + std::to_string(port) + ": " + error.message() +
-               " (binding it needs CAP_NET_BIND_SERVICE)";
-    return "port " + std::to_string(port) + ": " + error.message();
+    const std::string where = "port " + std::to_string(port) + ": ";
+    // The system's rpcbind may hold the port; registering with it needs no
+    // privileges, so it is asked before binding is given up as not allowed.
+    const bool denied = error == asio::error::access_denied;
+    if (error != asio::error::address_in_use && !denied) return where + error.message();
+    if (const auto registered = registerWithRpcbind(port)) return *registered;
+    if (denied)
+        return where + error.message() +
+               " (binding it needs CAP_NET_BIND_SERVICE), and no rpcbind answers there";
+    return where + "taken, and no rpcbind answers there";
 }
 
-std::string PortmapperFront::registerWithRpcbind(std::uint16_t port) {
+std::optional<std::string> PortmapperFront::registerWithRpcbind(std::uint16_t port) {
     const auto mapping = coreMapping(corePort_);
     // A stale entry of an earlier run would make SET fail: clear it first.
-    askRpcbind(port, vxi11::pmap::unsetCall(0x7a7a0001, mapping), 0x7a7a0001);
+    if (!askRpcbind(port, vxi11::pmap::unsetCall(0x7a7a0001, mapping), 0x7a7a0001))
+        return std::nullopt;
     const auto set = askRpcbind(port, vxi11::pmap::setCall(0x7a7a0002, mapping), 0x7a7a0002);
-    if (!set) return "port " + std::to_string(port) + " is taken and no rpcbind answers there";
+    if (!set) return std::nullopt;
     if (!*set) return "the rpcbind on port " + std::to_string(port) + " refused the core port";
     registeredAt_ = port;
     how_ = "registered with the system's rpcbind on 127.0.0.1:" + std::to_string(port);
-    return {};
+    return std::string();
 }
 
 void PortmapperFront::receive() {

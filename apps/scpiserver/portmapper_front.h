@@ -12,6 +12,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,7 +36,9 @@ private:
     struct TcpClient;
     void receive();
     void accept();
-    std::string registerWithRpcbind(std::uint16_t port);
+    // Empty once registered, the refusal when refused; nothing when no
+    // rpcbind answers.
+    std::optional<std::string> registerWithRpcbind(std::uint16_t port);
 
     boost::asio::io_context &io_;
     vxi11::pmap::Portmapper mapper_;

@@ -77,15 +77,16 @@ class Server:
     `network`, no VXI-11 and no DNS-SD: port 111 and avahi belong to the
     machine; tst_vxi11_server.py runs them in a namespace of its own."""
 
-    def __init__(self, *args, network=False):
+    def __init__(self, *args, network=False, wrapper=()):
         self.scratch = tempfile.TemporaryDirectory()
+        os.chmod(self.scratch.name, 0o777)  # for a wrapper that drops root
         env = dict(os.environ, XDG_RUNTIME_DIR=self.scratch.name,
                    XDG_CONFIG_HOME=self.scratch.name)
         if not any(a.startswith("--listen") for a in args):
             args += ("--listen", "127.0.0.1:0")
         if not network:
             args += ("--no-vxi11", "--no-announce")
-        self.process = subprocess.Popen([SERVER, *args], stderr=subprocess.PIPE, env=env,
+        self.process = subprocess.Popen([*wrapper, SERVER, *args], stderr=subprocess.PIPE, env=env,
                                         cwd=self.scratch.name)
         self.log = []
         self.listening = threading.Event()

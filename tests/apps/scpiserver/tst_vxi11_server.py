@@ -110,6 +110,7 @@ def inside(server_path):
             if server.process.poll() is None:
                 server.process.kill()
             pty.close()
+        unprivileged(fixture)
     finally:
         if mdns:
             stop_daemons()
@@ -213,6 +214,61 @@ def hostile(pty, core_port):
     check(pty.take() == b"", "nothing reached the line from the hostile set")
     out = run("lxi", "scpi", "-a", ADDR, "RES?").stdout
     check(out == "15.0\n", "the server goes on serving (its links freed)")
+
+
+def unprivileged(fixture):
+    """Without the right to bind port 111: registered with the system's
+    rpcbind where one runs, else VXI-11 off and SCPI going on."""
+    if not shutil.which("rpcbind"):
+        print("skip: rpcbind missing (scripts/install-deps.sh)")
+        return
+    nobody = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
+    pty = fixture.Pty()
+    os.chmod(pty.path, 0o666)
+    server = fixture.Server("--device", pty.path, "--listen", ADDR + ":0", "--http", "off",
+                            "--no-announce", network=True, wrapper=nobody)
+    try:
+        server.waitLog("VXI-11 off", 1)
+        check("no portmapper: port 111: Permission denied (binding it needs "
+              "CAP_NET_BIND_SERVICE), and no rpcbind answers there" in server.logText(),
+              "without privileges or rpcbind: VXI-11 off, and why")
+        with socket.create_connection((ADDR, server.port), timeout=5) as client:
+            client.sendall(b"*IDN?\n")
+            check(client.recv(100).startswith(b"Quellor Ltd,6175,"), "SCPI goes on")
+        check(server.stop() == 0, "and stops cleanly")
+    finally:
+        if server.process.poll() is None:
+            server.process.kill()
+
+    rpcbind = subprocess.Popen(["rpcbind", "-w", "-f"])
+    try:
+        for _ in range(50):
+            if run("rpcinfo", "-p", "127.0.0.1").returncode == 0:
+                break
+            time.sleep(0.1)
+        server = fixture.Server("--device", pty.path, "--listen", ADDR + ":0", "--http", "off",
+                                "--no-announce", network=True, wrapper=nobody)
+        try:
+            server.waitLog("VXI-11 core channel", 1)
+            found = re.search(r"VXI-11 core channel on [\d.]+:(\d+), registered with the "
+                              r"system's rpcbind on 127\.0\.0\.1:111", server.logText())
+            check(found, "without privileges: registered with the system's rpcbind")
+            mapping = f"395183    1   tcp  {found.group(1)}"
+            check(mapping in run("rpcinfo", "-p", "127.0.0.1").stdout, "rpcinfo lists the core")
+            idn = run("lxi", "scpi", "-a", ADDR, "*IDN?").stdout
+            check(idn.startswith("Quellor Ltd,6175,"), "lxi scpi through the system's rpcbind")
+            run("lxi", "scpi", "-a", ADDR, "RES 22")
+            check(pty.take(8) == b"00022.0\r", "lxi scpi RES 22 -> 00022.0<CR> on the line")
+            check(server.stop() == 0, "the server stops cleanly")
+            check(mapping not in run("rpcinfo", "-p", "127.0.0.1").stdout,
+                  "and takes its entry back from rpcbind")
+        finally:
+            if server.process.poll() is None:
+                server.process.kill()
+    finally:
+        rpcbind.terminate()
+        rpcbind.wait(10)
+        pty.close()
 
 
 def main():

@@ -20,12 +20,15 @@ public:
         for (std::size_t i = 0; frame && i < command.size(); ++i)
             frame = i == 5 || (command[i] >= '0' && command[i] <= '9');
         FUZZ_CHECK(start || frame);
+        ++sent;
         if (refuseEvery_ && ++count_ % refuseEvery_ == 0)
             return zz::Status::failure(2, "COM1 (/dev/null): \"refused\"");
         last_ = command;
         return {};
     }
     std::optional<std::string> lastCommand() const override { return last_; }
+
+    unsigned sent = 0;  // commands that reached the box, refused ones too
 
 private:
     unsigned refuseEvery_ = 0;

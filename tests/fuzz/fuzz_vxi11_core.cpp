@@ -1,9 +1,9 @@
 // Any bytes on VXI-11 core channel connections, through the stream helper
 // and the core's links on real SCPI sessions: no crash, no undefined
 // behaviour, replies that answer their calls, never more than 16 links,
-// nothing left once the connections close, and only whole commands reach
-// the box. The first byte chooses the size of the pieces and how the bytes
-// are shared between two connections.
+// nothing left once the connections close, only whole commands reach the
+// box, and none from a call the core said would not reach it. The first byte chooses the size of
+// the pieces and how the bytes are shared between two connections.
 
 #include "checked_box.h"
 #include "fuzz_check.h"
@@ -28,9 +28,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     zz::scpi::Instrument instrument(box);
     zz::vxi11::ScpiLinkHost host(instrument);
     zz::vxi11::DeviceCore core(host, {16, 0, 1024});
+    const auto serve = [&](std::span<const std::uint8_t> record, zz::vxi11::ConnectionId id) {
+        const bool toTheBox = core.needsTheBox(record, id);
+        const unsigned before = box.sent;
+        auto reply = core.handleCall(record, id);
+        FUZZ_CHECK(toTheBox || box.sent == before);
+        return reply;
+    };
     zz::vxi11::RpcStream streams[2] = {
-        zz::vxi11::RpcStream([&](auto r) { return core.handleCall(r, 1); }, 8192),
-        zz::vxi11::RpcStream([&](auto r) { return core.handleCall(r, 2); }, 8192)};
+        zz::vxi11::RpcStream([&](auto r) { return serve(r, 1); }, 8192),
+        zz::vxi11::RpcStream([&](auto r) { return serve(r, 2); }, 8192)};
 
     std::size_t turn = 0;
     for (std::size_t at = 0; at < bytes.size(); at += piece, ++turn) {

@@ -15,4 +15,8 @@ void tuneClientSocket(boost::asio::ip::tcp::socket &socket);
 // rule. Asked again after each read where the system forgets it (Linux).
 void acknowledgeAtOnce(boost::asio::ip::tcp::socket &socket);
 
+// The platform's part of tuneClientSocket: the keepalive times, and the
+// acknowledgement where the system keeps the setting.
+void tuneKeepaliveAndAcknowledgement(boost::asio::ip::tcp::socket &socket);
+
 }  // namespace zz::scpiserver

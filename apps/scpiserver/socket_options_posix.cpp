@@ -8,10 +8,7 @@ namespace zz::scpiserver {
 
 namespace asio = boost::asio;
 
-void tuneClientSocket(asio::ip::tcp::socket &socket) {
-    boost::system::error_code ignored;
-    socket.set_option(asio::socket_base::keep_alive(true), ignored);
-    socket.set_option(asio::ip::tcp::no_delay(true), ignored);
+void tuneKeepaliveAndAcknowledgement(asio::ip::tcp::socket &socket) {
     // First probe after 60 s of silence, then every 10 s, 6 unanswered: dead.
     const int idle = 60, interval = 10, count = 6;
     setsockopt(socket.native_handle(), IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle);

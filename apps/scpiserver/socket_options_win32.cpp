@@ -6,10 +6,7 @@ namespace zz::scpiserver {
 
 namespace asio = boost::asio;
 
-void tuneClientSocket(asio::ip::tcp::socket &socket) {
-    boost::system::error_code ignored;
-    socket.set_option(asio::socket_base::keep_alive(true), ignored);
-    socket.set_option(asio::ip::tcp::no_delay(true), ignored);
+void tuneKeepaliveAndAcknowledgement(asio::ip::tcp::socket &socket) {
     // First probe after 60 s of silence, then every 10 s: dead.
     tcp_keepalive settings{1, 60'000, 10'000};
     DWORD returned = 0;
@@ -21,7 +18,7 @@ void tuneClientSocket(asio::ip::tcp::socket &socket) {
              nullptr, 0, &returned, nullptr, nullptr);
 }
 
-// Windows keeps the frequency tuneClientSocket set.
+// Windows keeps the frequency set above for the socket.
 void acknowledgeAtOnce(asio::ip::tcp::socket &) {}
 
 }  // namespace zz::scpiserver

@@ -44,8 +44,8 @@ void Vxi11Connection::read() {
 
 void Vxi11Connection::serveCalls() {
     while (auto call = stream_.nextCall()) {
-        if (!core_.needsTheBox(*call, id_)) {
-            stream_.reply(core_.handleCall(*call, id_));
+        if (const auto reply = core_.handleCallUnlessToTheBox(*call, id_)) {
+            stream_.reply(*reply);
             continue;
         }
         const bool queued =

@@ -42,12 +42,30 @@ DeviceCore::DeviceCore(LinkHost &host, CoreOptions options) : host_(host), optio
 std::vector<std::uint8_t> DeviceCore::handleCall(std::span<const std::uint8_t> record,
                                                  ConnectionId connection) {
     std::unique_lock guard(mutex_);
+    return serve(record, connection, guard);
+}
+
+std::optional<std::vector<std::uint8_t>> DeviceCore::handleCallUnlessToTheBox(
+    std::span<const std::uint8_t> record, ConnectionId connection) {
+    std::unique_lock guard(mutex_);
+    if (toTheBox(record, connection)) return std::nullopt;
+    return serve(record, connection, guard);
+}
+
+std::vector<std::uint8_t> DeviceCore::serve(std::span<const std::uint8_t> record,
+                                            ConnectionId connection,
+                                            std::unique_lock<std::mutex> &guard) {
     caller_ = connection;
     guard_ = &guard;
     return serveCall(record, programs_);
 }
 
 bool DeviceCore::needsTheBox(std::span<const std::uint8_t> record, ConnectionId connection) const {
+    const std::lock_guard guard(mutex_);
+    return toTheBox(record, connection);
+}
+
+bool DeviceCore::toTheBox(std::span<const std::uint8_t> record, ConnectionId connection) const {
     const rpc::DecodedCall call = rpc::decodeCall(record);
     if (call.outcome != rpc::DecodedCall::Outcome::Call ||
         call.header.program != device::kCoreProgram ||
@@ -60,7 +78,6 @@ bool DeviceCore::needsTheBox(std::span<const std::uint8_t> record, ConnectionId 
     in.u32();  // lock_timeout
     const std::uint32_t flags = in.u32();
     const auto data = in.opaque(0xffffffffu);
-    const std::lock_guard guard(mutex_);
     const auto it = links_.find(id);
     // What write() would refuse does not reach the box either.
     if (!in.ok() || it == links_.end() || it->second.connection != connection || lockedByOther(id))

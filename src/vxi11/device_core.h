@@ -53,6 +53,11 @@ public:
     // device_write that completes a line which is not answered by the
     // session alone. Any other call only reads or changes the links here.
     bool needsTheBox(std::span<const std::uint8_t> record, ConnectionId connection) const;
+    // handleCall, unless the call needs the box: then nothing, and the
+    // caller hands it to the box's thread. One decision with the links held,
+    // so a lock freed meanwhile cannot turn a refused write into a sent one.
+    std::optional<std::vector<std::uint8_t>> handleCallUnlessToTheBox(
+        std::span<const std::uint8_t> record, ConnectionId connection);
     // The connection ended: its links are destroyed, a lock they held freed.
     void closeConnection(ConnectionId connection);
 
@@ -67,6 +72,9 @@ private:
     };
     using Outcome = ProcedureOutcome;
 
+    bool toTheBox(std::span<const std::uint8_t> record, ConnectionId connection) const;
+    std::vector<std::uint8_t> serve(std::span<const std::uint8_t> record, ConnectionId connection,
+                                    std::unique_lock<std::mutex> &guard);
     Outcome core(const rpc::CallHeader &call, XdrReader &in, XdrWriter &out);
     Outcome abort(const rpc::CallHeader &call, XdrReader &in, XdrWriter &out);
     Outcome createLink(XdrReader &in, XdrWriter &out);

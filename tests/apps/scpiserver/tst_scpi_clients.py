@@ -135,6 +135,26 @@ class Slots(unittest.TestCase):
         finally:
             self.assertEqual(server.stop(), 0)
 
+    def test_answers_in_a_row_are_not_held_back(self):
+        # Two lines, two answers: under Nagle's rule the second would wait
+        # for the client's delayed acknowledgement of the first (40 ms).
+        server = Server("--port", "3", "--http", "off")
+        try:
+            client = self.connect(server.port)
+            client.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+            started = time.monotonic()
+            for _ in range(20):
+                client.sendall(b"*IDN?\n*IDN?\n")
+                got = b""
+                while got.count(b"\n") < 2:
+                    got += client.recv(1000)
+                self.assertEqual(got.count(b"Quellor Ltd,6175,"), 2)
+            self.assertLess(time.monotonic() - started, 0.4,
+                            "20 pairs; 0.8 s would be Nagle's rule on the answers")
+            client.close()
+        finally:
+            self.assertEqual(server.stop(), 0)
+
     def test_a_setting_then_a_query_waits_for_no_acknowledgement(self):
         # A client under Nagle's rule (the default) holds its query until the
         # setting before it is acknowledged; left to delayed acknowledgement

@@ -150,6 +150,12 @@ def clients(pty, core_port, mdns, server):
     inst = rm.open_resource(f"TCPIP::{ADDR}::INSTR", read_termination="\n",
                             write_termination="\n", timeout=5000)
     check(inst.query("*IDN?") == idn, "PyVISA *IDN?")
+    for _ in range(20):  # the timer shown is the keepalive once the reply is acknowledged
+        sockets = run("ss", "-tnoH", "state", "established", f"( sport = :{core_port} )").stdout
+        if "timer:(keepalive" in sockets:
+            break
+        time.sleep(0.05)
+    check("timer:(keepalive" in sockets, f"keepalive on the VXI-11 connection: {sockets!r}")
     inst.write("RES 15")
     check(pty.take(8) == b"00015.0\r", "PyVISA RES 15 -> 00015.0<CR> on the line")
     check(inst.query("RES?") == "15.0", "PyVISA RES? -> 15.0")

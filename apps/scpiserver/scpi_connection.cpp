@@ -65,7 +65,7 @@ void ScpiConnection::maybeRead() {
                 self->hungUp_ = true;
             } else {
                 self->lastHeard_ = std::chrono::steady_clock::now();
-                acknowledgeAtOnce(self->socket_);
+                self->answeredSinceRead_ = false;
                 auto lines = self->splitter_.feed({self->readBuffer_.data(), n});
                 self->addLines(std::move(lines));
             }
@@ -126,6 +126,10 @@ void ScpiConnection::lineDone(std::string answers) {
     if (ended_) return;
     answer(answers);
     maybeRun();
+    // All that came in is carried out, and no answer carried its
+    // acknowledgement back: send that now, so that the client's next line,
+    // held under Nagle's rule until then, is not held for 40 ms.
+    if (!busy_ && !answeredSinceRead_ && nothingPending()) acknowledgeAtOnce(socket_);
     maybeRead();
     maybeFinish();
 }
@@ -139,6 +143,7 @@ void ScpiConnection::maybeFinish() {
 
 void ScpiConnection::answer(const std::string &answers) {
     if (answers.empty() || hungUp_ || ended_) return;
+    answeredSinceRead_ = true;
     outbox_ += answers;
     if (outbox_.size() + writing_.size() > kOutputBound) {
         abort("dropped: more than " + std::to_string(kOutputBound / 1024) +

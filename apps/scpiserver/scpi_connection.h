@@ -77,6 +77,7 @@ private:
     SteadyTime lastHeard_;
     bool reading_ = false;
     bool busy_ = false;  // a line is on the link's queue
+    bool answeredSinceRead_ = false;
     bool hungUp_ = false;
     bool ended_ = false;
     std::atomic<bool> closing_{false};  // ended_, as the link's thread sees it

@@ -9,10 +9,11 @@ namespace zz::scpiserver {
 // within about two minutes.
 void tuneClientSocket(boost::asio::ip::tcp::socket &socket);
 
-// Acknowledge what arrived at once rather than up to 40 ms later. A client
-// that writes a command with no answer and then its next line (a setting,
-// then *IDN?) would otherwise wait for that acknowledgement under Nagle's
-// rule. Asked again after each read where the system forgets it (Linux).
+// Acknowledge what arrived now rather than up to 40 ms later: for a command
+// that has no answer to carry the acknowledgement. A client that writes such
+// a command and then its next line (a setting, then *IDN?) would otherwise
+// wait for it under Nagle's rule. Where the system cannot be asked at a
+// given moment (Windows), every segment is acknowledged at once instead.
 void acknowledgeAtOnce(boost::asio::ip::tcp::socket &socket);
 
 // The platform's part of tuneClientSocket: the keepalive times, and the

@@ -14,7 +14,7 @@ void tuneKeepaliveAndAcknowledgement(asio::ip::tcp::socket &socket) {
     setsockopt(socket.native_handle(), IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle);
     setsockopt(socket.native_handle(), IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval);
     setsockopt(socket.native_handle(), IPPROTO_TCP, TCP_KEEPCNT, &count, sizeof count);
-    acknowledgeAtOnce(socket);
+    // Acknowledgements: asked for when due, see acknowledgeAtOnce.
 }
 
 void acknowledgeAtOnce(asio::ip::tcp::socket &socket) {

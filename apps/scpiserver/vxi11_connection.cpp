@@ -36,7 +36,6 @@ void Vxi11Connection::read() {
                                     self->end("closed");
                                     return;
                                 }
-                                acknowledgeAtOnce(self->socket_);
                                 self->stream_.take(std::span(self->buffer_.data(), n));
                                 self->serveCalls();
                             });

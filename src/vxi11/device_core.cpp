@@ -79,10 +79,10 @@ bool DeviceCore::toTheBox(std::span<const std::uint8_t> record, ConnectionId con
     const std::uint32_t flags = in.u32();
     const auto data = in.opaque(0xffffffffu);
     const auto it = links_.find(id);
+    const Link *link = it == links_.end() ? nullptr : &it->second;
     // What write() would refuse does not reach the box either.
-    if (!in.ok() || it == links_.end() || it->second.connection != connection || lockedByOther(id))
-        return false;
-    return it->second.device->needsTheBox(data, (flags & device::flag::kEnd) != 0);
+    if (!in.ok() || !link || link->connection != connection || lockedByOther(id)) return false;
+    return link->device->needsTheBox(data, (flags & device::flag::kEnd) != 0);
 }
 
 std::size_t DeviceCore::linkCount() const {

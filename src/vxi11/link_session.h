@@ -19,7 +19,7 @@ public:
     virtual std::string execute(std::string_view line) = 0;
     // Whether carrying out `line` may send to the box; a server carries out
     // the others at once instead of in the line's turn.
-    virtual bool needsTheBox(std::string_view /*line*/) const { return true; }
+    virtual bool needsTheBox(std::string_view line) const = 0;
     // A message passed the input bound and was discarded.
     virtual void inputOverrun() = 0;
     // The IEEE 488.2 status byte; `messageAvailable`: the link holds unread answers.

@@ -273,7 +273,8 @@ private slots:
         QTest::addColumn<uint>("procedure");
         QTest::addColumn<QString>("data");
         QTest::addColumn<uint>("flags");
-        QTest::addColumn<QString>("caller");  // the link's own, another connection, locked out
+        // The link's own, another connection, locked out, no such link.
+        QTest::addColumn<QString>("caller");
         QTest::addColumn<bool>("needsTheBox");
         QTest::newRow("*IDN?") << "" << 11u << "*IDN?\n" << kEnd << "own" << false;
         QTest::newRow("status queries, CR LF") << "" << 11u << "*idn?;*ESR?;:SYST:ERR?\r\n"
@@ -287,6 +288,8 @@ private slots:
         QTest::newRow("a line not finished") << "" << 11u << "RES 1" << 0u << "own" << false;
         QTest::newRow("finishing a setting") << "RES 1" << 11u << "00\n" << 0u << "own" << true;
         QTest::newRow("finishing *IDN?") << "*ID" << 11u << "N?\n" << kEnd << "own" << false;
+        QTest::newRow("a link that does not exist") << "" << 11u << "RES 3\n"
+                                                    << kEnd << "none" << false;
         QTest::newRow("another connection's link") << "" << 11u << "RES 3\n"
                                                    << kEnd << "other" << false;
         QTest::newRow("locked by another") << "" << 11u << "RES 3\n" << kEnd << "locked" << false;
@@ -305,8 +308,9 @@ private slots:
         if (!before.isEmpty()) QCOMPARE(owner.write(lid, before.toStdString(), 0), 0u);
         if (caller == "locked") QCOMPARE(other.lock(other.create().second), 0u);
         const Client &client = caller == "other" ? other : owner;
-        const Bytes args = procedure == 11u ? words({lid, 0, 0, flags}) + text(data.toStdString())
-                                            : words({lid, 1024, 0, 0, 0, 10});
+        const std::uint32_t id = caller == "none" ? lid + 100 : lid;
+        const Bytes args = procedure == 11u ? words({id, 0, 0, flags}) + text(data.toStdString())
+                                            : words({id, 1024, 0, 0, 0, 10});
         const Bytes record = vxi11test::call(0x0607AF, 1, procedure, args);
         QCOMPARE(core.needsTheBox(record, client.connection), needsTheBox);
         box.wire.clear();

@@ -2,8 +2,6 @@
 
 #include "server_log.h"
 
-#include <boost/asio/ip/v6_only.hpp>
-
 #include <algorithm>
 
 namespace zz::scpiserver {
@@ -21,41 +19,9 @@ std::string durationText(std::chrono::milliseconds span) {
 }  // namespace
 
 ScpiServer::ScpiServer(ScpiContext &context, std::chrono::milliseconds idleLimit)
-    : context_(context), idleLimit_(idleLimit), acceptor_(context.io) {}
-
-std::string ScpiServer::listen(const asio::ip::tcp::endpoint &endpoint) {
-    error_code error;
-    acceptor_.open(endpoint.protocol(), error);
-    if (!error) acceptor_.set_option(asio::socket_base::reuse_address(true), error);
-    if (!error && endpoint.address().is_v6()) acceptor_.set_option(asio::ip::v6_only(true), error);
-    if (!error) acceptor_.bind(endpoint, error);
-    if (!error) acceptor_.listen(asio::socket_base::max_listen_connections, error);
-    if (error) {
-        acceptor_.close();
-        return error.message();
-    }
-    accept();
-    return {};
-}
-
-std::string ScpiServer::address() const {
-    error_code error;
-    const auto local = acceptor_.local_endpoint(error);
-    return error ? std::string("?") : endpointText(local);
-}
-
-asio::ip::tcp::endpoint ScpiServer::endpoint() const {
-    error_code error;
-    return acceptor_.local_endpoint(error);
-}
-
-void ScpiServer::accept() {
-    acceptor_.async_accept([this](error_code error, asio::ip::tcp::socket socket) {
-        if (error == asio::error::operation_aborted || !acceptor_.is_open()) return;
-        if (!error) admit(std::move(socket));
-        accept();
-    });
-}
+    : context_(context),
+      idleLimit_(idleLimit),
+      listener_(context.io, [this](asio::ip::tcp::socket socket) { admit(std::move(socket)); }) {}
 
 void ScpiServer::admit(asio::ip::tcp::socket socket) {
     error_code ignored;
@@ -88,8 +54,7 @@ void ScpiServer::admit(asio::ip::tcp::socket socket) {
 }
 
 void ScpiServer::close() {
-    error_code ignored;
-    acceptor_.close(ignored);
+    listener_.close();
     const auto clients = clients_;
     for (const auto &client : clients) client->close("closed by the server");
 }

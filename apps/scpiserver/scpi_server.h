@@ -4,6 +4,7 @@
 // newcomer if it has been silent for the idle limit; otherwise the newcomer
 // is closed at once. Both are logged.
 
+#include "listener.h"
 #include "scpi_connection.h"
 
 #include <boost/asio/ip/tcp.hpp>
@@ -22,19 +23,20 @@ public:
     ScpiServer(ScpiContext &context, std::chrono::milliseconds idleLimit);
 
     // The reason when it cannot listen; empty on success.
-    std::string listen(const boost::asio::ip::tcp::endpoint &endpoint);
-    std::string address() const;  // "127.0.0.1:5025" as bound
-    boost::asio::ip::tcp::endpoint endpoint() const;
+    std::string listen(const boost::asio::ip::tcp::endpoint &endpoint) {
+        return listener_.listen(endpoint);
+    }
+    std::string address() const { return listener_.address(); }  // "127.0.0.1:5025" as bound
+    boost::asio::ip::tcp::endpoint endpoint() const { return listener_.endpoint(); }
     // Stops listening and closes every client.
     void close();
 
 private:
-    void accept();
     void admit(boost::asio::ip::tcp::socket socket);
 
     ScpiContext &context_;
     std::chrono::milliseconds idleLimit_;
-    boost::asio::ip::tcp::acceptor acceptor_;
+    Listener listener_;
     std::vector<std::shared_ptr<ScpiConnection>> clients_;
 };
 

@@ -7,6 +7,7 @@
 // most 16 links, and at most kMaxVxi11Connections connections (a newcomer
 // past that is closed).
 
+#include "listener.h"
 #include "scpi_connection.h"
 #include "vxi11/device_core.h"
 #include "vxi11/scpi_link_host.h"
@@ -30,19 +31,18 @@ public:
 
     // The reason when it cannot listen; empty on success.
     std::string listen(const boost::asio::ip::tcp::endpoint &endpoint);
-    std::uint16_t port() const;
-    std::string address() const;
+    std::uint16_t port() const { return listener_.port(); }
+    std::string address() const { return listener_.address(); }
     // Stops listening and closes every connection.
     void close();
 
 private:
-    void accept();
     void admit(boost::asio::ip::tcp::socket socket);
 
     ScpiContext &context_;
     vxi11::ScpiLinkHost host_;
     std::unique_ptr<vxi11::DeviceCore> core_;  // made once the port is known
-    boost::asio::ip::tcp::acceptor acceptor_;
+    Listener listener_;
     std::vector<std::shared_ptr<Vxi11Connection>> connections_;
     vxi11::ConnectionId nextId_ = 1;
 };

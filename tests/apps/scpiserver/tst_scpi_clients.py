@@ -155,6 +155,22 @@ class Slots(unittest.TestCase):
         finally:
             self.assertEqual(server.stop(), 0)
 
+    def test_restarted_on_its_port_while_old_connections_linger(self):
+        # The server closes its clients first, so their ends wait in
+        # TIME_WAIT on the port: a restart must still bind it.
+        probe = socket.socket()
+        probe.bind(("127.0.0.1", 0))
+        port = probe.getsockname()[1]
+        probe.close()
+        for _ in range(2):
+            server = Server("--port", "3", "--http", "off", "--listen", f"127.0.0.1:{port}")
+            try:
+                client = self.connect(port)
+                self.assertTrue(self.ask(client).startswith(b"Quellor Ltd,6175,"))
+            finally:
+                self.assertEqual(server.stop(), 0)
+            client.close()
+
     def test_a_setting_then_a_query_waits_for_no_acknowledgement(self):
         # A client under Nagle's rule (the default) holds its query until the
         # setting before it is acknowledged; left to delayed acknowledgement

@@ -1,6 +1,7 @@
 #include "start_screen.h"
 
-#include "common/version.h"
+#include "layout/pictures.h"
+#include "layout/start_screen_layout.h"
 #include "ui/fonts.h"
 #include "ui/pictures.h"
 #include "ui/style.h"
@@ -13,78 +14,48 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include <cmath>
-
 namespace zz::panel {
 
-using namespace ui;  // the house style's vocabulary
+namespace table = layout::start_screen;
 
-namespace {
-
-// The window and its elements, in twips. It is as big as its picture.
-constexpr int kWidthTwips = 7650;
-constexpr int kHeightTwips = 4695;
-static_assert(QSize(ui::twips(kWidthTwips), ui::twips(kHeightTwips)) ==
-              picture::kStartBackground.size);
-
-// The window's own face (the version line's); the OK button's is the same, not bold.
-constexpr Face kWindowFace{face::kSansSerif, face::kDefaultPoints, true};
-constexpr Face kTitleFace{face::kArialBlack, 27.75};
-constexpr Face kSubtitleFace{face::kArialBlack, 9};
-using colour::kTitleBlue;
-using common::kVersionText;
-
-// Bottom to top, as they overlap: the big "6175" box reaches over the
-// subtitle and its rules.
-const Element kTitle{"TitleLab0", 975, 105, 4185, 1125, "6175", kTitleFace, kTitleBlue};
-
-struct RuleRow {
-    const char *name;
-    int x1, x2, y;
-};
-const RuleRow kTitleRules[] = {{"TitleLine0", 1005, 5350, 795}, {"TitleLine1", 1005, 5350, 1080}};
-
-constexpr char kSubtitleText[] = "PROGRAMMABLE RESISTANCE BOX ZIZ";
-const Element kSubtitle{"TitleLab1", 990, 810, 3990, 255, kSubtitleText, kSubtitleFace, kTitleBlue};
-const Element kVersionLine{"VerLab",    150,       1170, 6495, 195, common::kVersionText,
-                           kWindowFace, kTitleBlue};
-
-constexpr int kLogoLeft = 150;
-constexpr int kLogoTop = 345;
-
-const Element kOkButton{"OKBut", 6000, 4065, 1515, 405, "&OK"};
-
-}  // namespace
+// It is as big as its picture.
+static_assert(layout::pixels(table::kWidth) == layout::picture::kStartBackground.width &&
+              layout::pixels(table::kHeight) == layout::picture::kStartBackground.height);
 
 QPoint StartScreen::centredOrigin(const QRect &screen) {
-    // In twips, single precision and halved without rounding, as the window
-    // has always placed itself; whole pixels only at the very end, so a small
-    // screen is overhung equally on both sides.
-    const float left = (float(screen.width() * ui::kTwipsPerPixel) - float(kWidthTwips)) / 2.0f;
-    const float top = (float(screen.height() * ui::kTwipsPerPixel) - float(kHeightTwips)) / 2.0f;
-    return screen.topLeft() + QPoint(int(std::lround(left / float(ui::kTwipsPerPixel))),
-                                     int(std::lround(top / float(ui::kTwipsPerPixel))));
+    const table::Origin origin = table::centredOrigin(screen.width(), screen.height());
+    return screen.topLeft() + QPoint(origin.left, origin.top);
 }
 
 StartScreen::StartScreen() : QDialog(nullptr, Qt::FramelessWindowHint | Qt::Dialog) {
     ui::registerPanelFonts();  // the stand-ins must be in place before any font is matched
     setObjectName(QStringLiteral("STARTFORM"));
-    setWindowTitle(QStringLiteral("Quellor 6175 Virtual Panel"));
-    setFixedSize(ui::twips(kWidthTwips), ui::twips(kHeightTwips));
-    setFont(kWindowFace.font());
-    ui::setPaletteColour(this, QPalette::Window, colour::kWhite);
-    background_.load(picture::kStartBackground.resource());
+    setWindowTitle(QString::fromLatin1(table::kCaption.data(), qsizetype(table::kCaption.size())));
+    setFixedSize(layout::pixels(table::kWidth), layout::pixels(table::kHeight));
+    setFont(ui::font(table::kWindowFace));
+    ui::setPaletteColour(this, QPalette::Window, ui::qColour(layout::colour::kWhite));
+    background_.load(ui::picture::kStartBackground.resource());
 
-    ui::makeLabel(this, kTitle);
-    for (const RuleRow &row : kTitleRules)
-        ui::makeRule(this, row.name, row.x1, row.x2, row.y, kTitleBlue);
-    ui::makeLabel(this, kSubtitle);
-    versionLabel_ = ui::makeLabel(this, kVersionLine);
-
-    QLabel *logo = ui::makePicture(this, QStringLiteral("Image1"), picture::kLogo);
-    logo->setGeometry(QRect(ui::twipsPoint(kLogoLeft, kLogoTop), picture::kLogo.size));
-
-    okButton_ = ui::makeButton(this, kOkButton);
+    for (const layout::Element &row : table::elements()) {
+        switch (row.kind) {
+            case layout::Kind::Label: {
+                QLabel *label = ui::makeLabel(this, row);
+                if (row.name == "VerLab") versionLabel_ = label;
+                break;
+            }
+            case layout::Kind::Rule:
+                ui::makeRule(this, row);
+                break;
+            case layout::Kind::Picture:
+                ui::makePicture(this, row);
+                break;
+            case layout::Kind::Button:
+                okButton_ = ui::makeButton(this, row);
+                break;
+            default:
+                break;  // no other kinds on this window
+        }
+    }
     okButton_->setAutoDefault(true);  // in the About box, Enter presses OK
     okButton_->hide();
     connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
@@ -100,7 +71,7 @@ void StartScreen::showAbout() {
 
 void StartScreen::paintEvent(QPaintEvent *) {
     QPainter painter(this);
-    painter.fillRect(rect(), colour::kWhite);
+    painter.fillRect(rect(), ui::qColour(layout::colour::kWhite));
     painter.drawPixmap(0, 0, background_);
 }
 

@@ -7,8 +7,6 @@
 
 namespace zz::panel {
 
-using namespace ui;  // the house style's vocabulary
-
 namespace {
 
 constexpr int kGap = 4;  // between the lamp and its caption
@@ -55,7 +53,7 @@ void LinkLampWidget::paintEvent(QPaintEvent *) {
     const int top = (fontMetrics().height() - kLampDiameter) / 2;
     painter.drawEllipse(QRectF(0.5, top + 0.5, kLampDiameter - 1, kLampDiameter - 1));
 
-    painter.setPen(colour::kFooterBlue);
+    painter.setPen(ui::qColour(layout::colour::kFooterBlue));
     painter.drawText(captionRect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, caption_);
 }
 

@@ -21,22 +21,15 @@
 
 namespace zz::panel {
 
-using namespace ui;  // the house style's vocabulary
-
-namespace {
-
-// The caption, followed by the version text.
-constexpr const char *kCaption = "6175 Virtual Panel";
-
-}  // namespace
-
 PanelWindow::PanelWindow(link::SerialControl &serial, frontpanel::MessageBoxes &boxes)
     : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       serial_(serial) {
     setObjectName(QStringLiteral("ResForm"));
-    setWindowTitle(QString::fromLatin1(kCaption));
-    setWindowIcon(QIcon(picture::kLogo.resource()));
+    // The caption, followed by the version text after creation.
+    setWindowTitle(QString::fromLatin1(layout::panel::kCaption.data(),
+                                       qsizetype(layout::panel::kCaption.size())));
+    setWindowIcon(QIcon(ui::picture::kLogo.resource()));
 
     auto *client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));

@@ -13,6 +13,7 @@
 #include "frontpanel/panel_logic.h"
 #include "frontpanel/value_register.h"
 #include "frontpanel/wheel_notches.h"
+#include "layout/panel_layout.h"
 #include "link/command_record.h"
 #include "link/serial_control.h"
 
@@ -62,8 +63,8 @@ public:
     static constexpr int kPresenceCheckMs = 1000;
 
     // The client area below the menu bar, in pixels.
-    static constexpr int kClientWidth = 398;
-    static constexpr int kClientHeight = 332;
+    static constexpr int kClientWidth = layout::pixels(layout::panel::kClientWidth);
+    static constexpr int kClientHeight = layout::pixels(layout::panel::kClientHeight);
     // The designed frame around it: a fixed dialog border on every side and a
     // title bar above the menu bar. The background spans the outer size they make.
     static constexpr int kFrameBorder = 3;

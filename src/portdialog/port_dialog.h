@@ -4,11 +4,12 @@
 // acceptor its caller gives, which applies it; the dialog closes when the
 // acceptor takes the port and stays open for another choice otherwise.
 
+#include "startup/start_ui.h"
+
 #include <QDialog>
 #include <QPixmap>
 
-#include <functional>
-#include <optional>
+#include <string>
 
 class QComboBox;
 class QLabel;
@@ -22,14 +23,13 @@ class PortDialog : public QDialog {
 public:
     // How the dialog ended: a port confirmed and tested, the close box, or the
     // exit button, which ends the program whatever its caption.
-    enum class Outcome { Confirmed, Closed, ExitProgram };
+    using Outcome = startup::DialogEnd;
 
-    // Gets the number in the box (rounded to a whole number), or nothing
-    // when it lies beyond the 16-bit range; true when the port was taken.
-    using Acceptor = std::function<bool(std::optional<int> port)>;
+    // Gets the box's text; true when the port was taken.
+    using Acceptor = startup::ConfirmPort;
 
-    // The list "1".."20" and the box preset to the current port.
-    PortDialog(int currentPort, Acceptor acceptor);
+    // The list "1".."20" and the box preset to the current port's text.
+    PortDialog(const std::string &preset, Acceptor acceptor);
 
     QLabel *promptLabel() const { return prompt_; }
     QComboBox *portBox() const { return portBox_; }

@@ -44,4 +44,12 @@ StoredPort storedPortFromRecord(const std::string &record);
 // gives its port.
 StoredPort readStoredPort();
 
+// Replaces the file atomically with the port's digits and CR LF (a
+// temporary file beside it, renamed over it), so a stop half-way never
+// leaves a torn or empty file; where the directory takes no new entries, a
+// writable file is written in place instead. Only a regular file is
+// replaced (or a missing one created); anything else the name leads to is
+// refused and left as it is, as is a write-protected file.
+Status writeStoredPort(int port);
+
 }  // namespace zz::program

@@ -81,3 +81,72 @@ StoredPort readStoredPort() {
 }
 
 }  // namespace zz::program
+
+namespace zz::program {
+
+namespace {
+
+Status writeAll(int fd, const std::string &bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n > 0)
+            done += std::size_t(n);
+        else if (errno != EINTR)
+            return settingsFileError(std::strerror(errno));
+    }
+    return Status();
+}
+
+// In place, where no file can be made beside it: a stop half-way may leave
+// it cut short, the price of storing the port there at all.
+Status writeInPlace(const std::string &line) {
+    const int fd = ::open(kSettingsFileName, O_WRONLY | O_TRUNC | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return settingsFileError(std::strerror(errno));
+    Status written = writeAll(fd, line);
+    if (::close(fd) != 0 && written) written = settingsFileError(std::strerror(errno));
+    return written;
+}
+
+}  // namespace
+
+Status writeStoredPort(int port) {
+    const SettingsFileCheck check = checkSettingsFile();
+    if (!check.refusal.empty()) return settingsFileError(check.refusal);
+    // A write-protected file stays as it is, though its directory would let
+    // it be replaced; asked for the identity the writing itself uses.
+    if (check.exists && ::faccessat(AT_FDCWD, kSettingsFileName, W_OK, AT_EACCESS) != 0)
+        return settingsFileError(std::strerror(errno));
+
+    const std::string line = common::wholeNumberText(port) + "\r\n";
+    // The file the name leads to, so a link to it stays a link.
+    std::filesystem::path target = kSettingsFileName;
+    if (struct stat link{}; ::lstat(kSettingsFileName, &link) == 0 && S_ISLNK(link.st_mode)) {
+        std::error_code ec;  // a link to nothing yet resolves as far as it can
+        target = std::filesystem::weakly_canonical(std::filesystem::absolute(target), ec);
+        if (ec) return settingsFileError(ec.message());
+    }
+    std::string temporary = target.string() + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) {
+        if (check.exists) return writeInPlace(line);
+        return settingsFileError(std::strerror(errno));
+    }
+    struct stat st {};
+    const mode_t mode =
+        check.exists && ::stat(kSettingsFileName, &st) == 0 ? (st.st_mode & 07777) : (0666 & ~[] {
+            const mode_t mask = ::umask(0);
+            ::umask(mask);
+            return mask;
+        }());
+    Status written = writeAll(fd, line);
+    if (written && ::fchmod(fd, mode) != 0) written = settingsFileError(std::strerror(errno));
+    if (written && ::fsync(fd) != 0) written = settingsFileError(std::strerror(errno));
+    if (::close(fd) != 0 && written) written = settingsFileError(std::strerror(errno));
+    if (written && ::rename(temporary.c_str(), target.c_str()) != 0)
+        written = settingsFileError(std::strerror(errno));
+    if (!written) ::unlink(temporary.c_str());
+    return written;
+}
+
+}  // namespace zz::program

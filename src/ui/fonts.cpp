@@ -1,6 +1,6 @@
 #include "ui/fonts.h"
 
-#include "ui/style.h"
+#include "layout/element.h"
 
 #include <QDir>
 #include <QFontDatabase>
@@ -24,10 +24,12 @@ const Registration &registration() {
             QFontDatabase::addApplicationFont(embedded.filePath(file));
 
         Registration r;
-        for (const QLatin1StringView family : {face::kArial, face::kSansSerif, face::kArialBlack}) {
+        using namespace layout::face;
+        for (const std::string_view name : {kArial, kSansSerif, kArialBlack}) {
+            const QString family = QString::fromLatin1(name.data(), qsizetype(name.size()));
             if (installed.contains(family, Qt::CaseInsensitive)) continue;
             QFont::insertSubstitution(family, kStandIn);
-            if (family == face::kArialBlack) r.arialBlackStandsIn = true;
+            if (name == kArialBlack) r.arialBlackStandsIn = true;
         }
         return r;
     }();
@@ -44,7 +46,8 @@ QFont panelFont(const QString &family, qreal pointSize, bool bold, bool italic) 
     const Registration &fonts = registration();  // before the first font is resolved
     QFont font(family);
     font.setPointSizeF(pointSize);
-    font.setBold(bold || (family == face::kArialBlack && fonts.arialBlackStandsIn));
+    font.setBold(bold || (family == QLatin1StringView(layout::face::kArialBlack.data()) &&
+                          fonts.arialBlackStandsIn));
     font.setItalic(italic);
     return font;
 }

@@ -1,7 +1,8 @@
 #pragma once
-// The pictures and icons under resources/: the file each one is and the size
-// it is drawn at. tools/pictures draws them at these sizes; the windows show
-// them from the resources, where each lies under its file name.
+// The pictures and icons of layout/pictures.h as the Qt windows find them
+// in the resources, where each lies under its file name.
+
+#include "layout/pictures.h"
 
 #include <QSize>
 #include <QString>
@@ -15,19 +16,23 @@ struct Picture {
     QString resource() const { return QStringLiteral(":/") + QLatin1StringView(file); }
 };
 
+constexpr Picture qtPicture(const layout::Picture &p) {
+    return {p.file.data(), QSize(p.width, p.height)};  // the files' names are literals
+}
+
 namespace picture {
 
 // The backdrops of the panel (stretched over its window), the port dialog and
 // the start screen (both drawn at their own size, which is the window's).
-inline constexpr Picture kPanelBackground{"pictures/panel_background.jpg", {620, 380}};
-inline constexpr Picture kDialogBackground{"pictures/dialog_background.jpg", {388, 154}};
-inline constexpr Picture kStartBackground{"pictures/start_background.jpg", {510, 313}};
+inline constexpr Picture kPanelBackground = qtPicture(layout::picture::kPanelBackground);
+inline constexpr Picture kDialogBackground = qtPicture(layout::picture::kDialogBackground);
+inline constexpr Picture kStartBackground = qtPicture(layout::picture::kStartBackground);
 
 // The program logo (the windows' icon, and shown on the panel and the start
 // screen) and the port dialog's icon in its two sizes.
-inline constexpr Picture kLogo{"icons/logo48.png", {48, 48}};
-inline constexpr Picture kPortIcon{"icons/port_dialog.png", {32, 32}};
-inline constexpr Picture kPortIconSmall{"icons/port_dialog16.png", {16, 16}};
+inline constexpr Picture kLogo = qtPicture(layout::picture::kLogo);
+inline constexpr Picture kPortIcon = qtPicture(layout::picture::kPortIcon);
+inline constexpr Picture kPortIconSmall = qtPicture(layout::picture::kPortIconSmall);
 
 // The logo again at the sizes a desktop's menus and launchers ask for; they
 // are installed as the application's icon, not built into the program.

@@ -1,7 +1,6 @@
 #include "ui/style.h"
 
 #include "ui/fonts.h"
-#include "ui/pictures.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -10,52 +9,67 @@
 
 namespace zz::ui {
 
-QFont Face::font() const {
-    return panelFont(family, points, bold, italic);
+QFont font(const layout::Face &face) {
+    const std::string_view family =
+        face.family == layout::face::kSymbol ? layout::face::kArial : face.family;
+    return panelFont(QString::fromUtf8(family.data(), qsizetype(family.size())), face.points,
+                     face.bold, face.italic);
 }
 
-void placeElement(QWidget *widget, const Element &element) {
-    widget->setObjectName(element.name);
-    widget->setGeometry(element.box());
-    widget->setFont(element.face.font());
-    if (element.text) setTextColour(widget, *element.text);
+QString caption(const layout::Element &element) {
+    return QString::fromStdString(layout::readableCaption(element));
 }
 
-QLabel *makeLabel(QWidget *parent, const Element &element) {
-    auto *label = new QLabel(element.caption, parent);
+QRect box(const layout::Element &element) {
+    const layout::PixelRect r = layout::pixelBox(element);
+    return QRect(r.left, r.top, r.width, r.height);
+}
+
+void placeElement(QWidget *widget, const layout::Element &element) {
+    widget->setObjectName(QString::fromUtf8(element.name.data(), qsizetype(element.name.size())));
+    widget->setGeometry(box(element));
+    widget->setFont(font(element.face));
+    if (element.text) setTextColour(widget, qColour(*element.text));
+}
+
+QLabel *makeLabel(QWidget *parent, const layout::Element &element) {
+    auto *label = new QLabel(caption(element), parent);
     placeElement(label, element);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setWordWrap(true);
     label->setTextFormat(Qt::PlainText);
+    if (element.fill) setBackground(label, qColour(*element.fill));
     return label;
 }
 
-QPushButton *makeButton(QWidget *parent, const Element &element) {
-    auto *button = new QPushButton(element.caption, parent);
+QPushButton *makeButton(QWidget *parent, const layout::Element &element) {
+    auto *button = new QPushButton(caption(element), parent);
     placeElement(button, element);
     button->setAutoDefault(false);
     button->setDefault(false);
     return button;
 }
 
-QLabel *makePicture(QWidget *parent, const QString &name, const Picture &picture) {
+QLabel *makePicture(QWidget *parent, const layout::Element &element) {
     auto *label = new QLabel(parent);
-    label->setObjectName(name);
-    label->setPixmap(QPixmap(picture.resource()));
+    label->setObjectName(QString::fromUtf8(element.name.data(), qsizetype(element.name.size())));
+    const QPixmap pixmap(QStringLiteral(":/") +
+                         QString::fromStdString(std::string(element.caption)));
+    label->setPixmap(pixmap);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    label->setGeometry(QRect(box(element).topLeft(), pixmap.size()));
     return label;
 }
 
-QFrame *makeRule(QWidget *parent, const QString &name, int x1, int x2, int y,
-                 const QColor &colour) {
+QFrame *makeRule(QWidget *parent, const layout::Element &element) {
     auto *rule = new QFrame(parent);
-    rule->setObjectName(name);
+    rule->setObjectName(QString::fromUtf8(element.name.data(), qsizetype(element.name.size())));
     rule->setFrameShape(QFrame::HLine);
     rule->setFrameShadow(QFrame::Plain);
     rule->setLineWidth(1);
-    rule->setGeometry(twips(x1), twips(y), twips(x2) - twips(x1), 1);
-    setTextColour(rule, colour);
+    rule->setGeometry(box(element));
+    if (element.text) setTextColour(rule, qColour(*element.text));
     return rule;
 }
 

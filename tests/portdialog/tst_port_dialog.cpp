@@ -6,9 +6,9 @@
 #include "portdialog/port_dialog.h"
 
 #include "link/serial_control.h"
-#include "port_choice.h"
 #include "rig/port_map_sandbox.h"
 #include "rig/pty_pair.h"
+#include "startup/port_choice.h"
 #include "support/bytes.h"
 #include "support/fonts.h"
 #include "support/scratch_directory.h"
@@ -74,8 +74,8 @@ class tst_PortDialog : public QObject {
     // What the start-up gives the dialog: the port applied to the control,
     // stored and tested, with the boxes answering.
     portdialog::PortDialog::Acceptor applying() {
-        return [this](std::optional<int> port) {
-            return zz::panel::applyPort(*serial_, port, *boxes_);
+        return [this](const std::string &boxText) {
+            return zz::startup::applyPort(*serial_, zz::startup::portNumber(boxText), *boxes_);
         };
     }
 
@@ -98,7 +98,7 @@ private slots:
     }
 
     void window() {
-        portdialog::PortDialog dialog(serial_->port(), applying());
+        portdialog::PortDialog dialog(std::to_string(serial_->port()), applying());
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Set Communication Port"));
         QCOMPARE(dialog.minimumSize(), QSize(388, 154));
         QCOMPARE(dialog.maximumSize(), QSize(388, 154));
@@ -148,7 +148,7 @@ private slots:
         QFETCH(bool, bold);
         QFETCH(QColor, colour);
 
-        portdialog::PortDialog dialog(serial_->port(), applying());
+        portdialog::PortDialog dialog(std::to_string(serial_->port()), applying());
         auto *w = dialog.findChild<QWidget *>(name);
         QVERIFY2(w, qPrintable(name));
         QCOMPARE(w->geometry(), geometry);
@@ -173,7 +173,7 @@ private slots:
     }
 
     void centredOnTheScreen() {
-        portdialog::PortDialog dialog(serial_->port(), applying());
+        portdialog::PortDialog dialog(std::to_string(serial_->port()), applying());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         const QRect screen = dialog.screen()->availableGeometry();
@@ -186,7 +186,7 @@ private slots:
         QStringList expected;
         for (int i = 1; i <= 20; ++i) expected << QString::number(i);
         for (int opening = 1; opening <= 2; ++opening) {
-            portdialog::PortDialog dialog(serial_->port(), applying());
+            portdialog::PortDialog dialog(std::to_string(serial_->port()), applying());
             QStringList items;
             for (int i = 0; i < dialog.portBox()->count(); ++i)
                 items << dialog.portBox()->itemText(i);
@@ -216,12 +216,12 @@ private slots:
     void presetIsTheCurrentPort() {
         QFETCH(int, port);
         if (port) QVERIFY(serial_->setPort(port).ok());
-        portdialog::PortDialog dialog(serial_->port(), applying());
+        portdialog::PortDialog dialog(std::to_string(serial_->port()), applying());
         QCOMPARE(dialog.portBox()->currentText(), QString::number(port ? port : 1));
     }
 
     void focusAndTabOrder() {
-        portdialog::PortDialog dialog(serial_->port(), applying());
+        portdialog::PortDialog dialog(std::to_string(serial_->port()), applying());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         QCOMPARE(QApplication::focusWidget(), dialog.exitButton());
@@ -257,7 +257,7 @@ private slots:
         QVERIFY(zz::test::writeFile("Settings.txt", "9\r\n"));
         QVERIFY(serial_->setPort(5).ok());
 
-        portdialog::PortDialog dialog(serial_->port(), applying());
+        portdialog::PortDialog dialog(std::to_string(serial_->port()), applying());
         bool stillOpen = false;
         const Outcome outcome = runModal(
             dialog,
@@ -283,7 +283,7 @@ private slots:
     // already, the box, the port closed, the dialog stays.
     void missingPort() {
         mapMissing(7);
-        portdialog::PortDialog dialog(serial_->port(), applying());
+        portdialog::PortDialog dialog(std::to_string(serial_->port()), applying());
         bool stillOpen = false;
         runModal(
             dialog,
@@ -324,7 +324,7 @@ private slots:
             QSKIP("no device nodes can be made here");
         if (deviceLink) QVERIFY(QFile::link("node", "Settings.txt"));
 
-        portdialog::PortDialog dialog(serial_->port(), applying());
+        portdialog::PortDialog dialog(std::to_string(serial_->port()), applying());
         bool stillOpen = false;
         runModal(
             dialog,
@@ -370,7 +370,7 @@ private slots:
         QVERIFY(pty.ok());
         QVERIFY(sandbox_->map(port, pty.slavePath()));
 
-        portdialog::PortDialog dialog(serial_->port(), applying());
+        portdialog::PortDialog dialog(std::to_string(serial_->port()), applying());
         bool stillOpen = true;
         const Outcome outcome = runModal(
             dialog,
@@ -410,7 +410,7 @@ private slots:
         QVERIFY(serial_->setPort(2).ok());
         if (portOpen) QVERIFY(serial_->open().ok());
 
-        portdialog::PortDialog dialog(serial_->port(), applying());
+        portdialog::PortDialog dialog(std::to_string(serial_->port()), applying());
         dialog.exitButton()->setText(caption);
         bool stillOpen = true;
         const Outcome outcome = runModal(
@@ -433,7 +433,7 @@ private slots:
 
     void closeBoxOnlyCloses() {
         QVERIFY(serial_->setPort(4).ok());
-        portdialog::PortDialog dialog(serial_->port(), applying());
+        portdialog::PortDialog dialog(std::to_string(serial_->port()), applying());
         dialog.exitButton()->setText(QStringLiteral("&Close"));
         bool stillOpen = true;
         const Outcome outcome = runModal(
@@ -464,7 +464,7 @@ private slots:
         QFETCH(int, key);
         QFETCH(bool, inBox);
         QVERIFY(serial_->setPort(4).ok());
-        portdialog::PortDialog dialog(serial_->port(), applying());
+        portdialog::PortDialog dialog(std::to_string(serial_->port()), applying());
         bool stillOpen = false;
         const Outcome outcome = runModal(
             dialog,
@@ -512,7 +512,7 @@ private slots:
         QVERIFY(sandbox_->map(3, pty.slavePath()));
         mapMissing(7);
 
-        portdialog::PortDialog dialog(serial_->port(), applying());
+        portdialog::PortDialog dialog(std::to_string(serial_->port()), applying());
         dialog.portBox()->setEditText(QStringLiteral("12"));
         dialog.portBox()->setEditText(boxText);
         const QString tip = dialog.portBox()->toolTip();
@@ -523,7 +523,7 @@ private slots:
 
     void portTipFollowsTheList() {
         mapMissing(5);
-        portdialog::PortDialog dialog(serial_->port(), applying());
+        portdialog::PortDialog dialog(std::to_string(serial_->port()), applying());
         dialog.portBox()->setCurrentIndex(4);
         QCOMPARE(dialog.portBox()->currentText(), QStringLiteral("5"));
         QCOMPARE(dialog.portBox()->toolTip(), QStringLiteral("COM5 \u2192 not present"));

@@ -14,10 +14,11 @@ class tst_Style : public QObject {
 private slots:
     void labelsArePlainText() {
         QWidget parent;
-        const zz::ui::Element element{"probe", 0, 0, 1000, 300, "<b>/dev/tty&lt;1&gt;</b>"};
+        const zz::layout::Element element{"probe", zz::layout::Kind::Label,   0, 0, 1000,
+                                          300,     "<b>/dev/tty&lt;1&gt;</b>"};
         QLabel *label = zz::ui::makeLabel(&parent, element);
         QCOMPARE(label->textFormat(), Qt::PlainText);
-        QCOMPARE(label->text(), element.caption);
+        QCOMPARE(label->text(), QStringLiteral("<b>/dev/tty&lt;1&gt;</b>"));
     }
 };
 

@@ -1,10 +1,11 @@
-// The panel's menu commands on real windows: "COM Port" opens the port dialog
-// with "&Close", whose exit button still ends the program; "About" opens the
-// start screen with its OK button.
+// The Qt face of the start-up on real windows: the panel's menu commands
+// ("COM Port" opens the port dialog with "&Close", whose exit button still
+// ends the program; "About" opens the start screen with its OK button), and
+// the start screen's pause.
 
 #include "panel/panel_window.h"
-#include "panel_commands.h"
 #include "portdialog/port_dialog.h"
+#include "qt_start_ui.h"
 #include "start_screen.h"
 #include "ui/qt_message_boxes.h"
 
@@ -40,8 +41,9 @@ class tst_PanelCommands : public QObject {
 
 private slots:
     void comPortDialogReadsCloseAndReturnsOnCloseBox() {
-        panel::PanelWindow panel(serial_, boxes_);
-        panel::wirePanelCommands(panel, serial_, boxes_);
+        panel::QtStartUi face(serial_, boxes_);
+        face.createPanel();
+        panel::PanelWindow &panel = *face.panel();
         QVERIFY(panel.serialControl().setPort(4).ok());
         panel.show();
         for (int opening = 0; opening < 2; ++opening) {
@@ -65,8 +67,9 @@ private slots:
     }
 
     void comPortCloseButtonEndsTheProgram() {
-        panel::PanelWindow panel(serial_, boxes_);
-        panel::wirePanelCommands(panel, serial_, boxes_);
+        panel::QtStartUi face(serial_, boxes_);
+        face.createPanel();
+        panel::PanelWindow &panel = *face.panel();
         panel.show();
         whenModal([](QWidget *modal) {
             auto *dialog = qobject_cast<portdialog::PortDialog *>(modal);
@@ -79,8 +82,9 @@ private slots:
     }
 
     void aboutShowsTheStartScreenWithOk() {
-        panel::PanelWindow panel(serial_, boxes_);
-        panel::wirePanelCommands(panel, serial_, boxes_);
+        panel::QtStartUi face(serial_, boxes_);
+        face.createPanel();
+        panel::PanelWindow &panel = *face.panel();
         panel.show();
         bool okVisible = false, appModal = false;
         QString version;
@@ -99,6 +103,21 @@ private slots:
         QCOMPARE(version, QStringLiteral(" V1.20 : 24/07/2006"));
         QVERIFY(panel.isVisible());
         QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    // The pause lasts strictly longer than asked (a lower bound only), and
+    // events other than the operator's still run during it, so windows repaint.
+    void pauseEndsAfterItsTimeAndKeepsEventsRunning() {
+        int timerTicks = 0;
+        QTimer tick;
+        connect(&tick, &QTimer::timeout, [&] { ++timerTicks; });
+        tick.start(10);
+        QElapsedTimer clock;
+        clock.start();
+        panel::pauseFor(0.3);
+        QVERIFY2(clock.nsecsElapsed() > 300'000'000,
+                 qPrintable(QString::number(clock.nsecsElapsed())));
+        QVERIFY(timerTicks > 0);
     }
 };
 

@@ -1,6 +1,6 @@
 // "Settings.txt" read and written in a scratch current directory, byte for byte.
 
-#include "settings_file.h"
+#include "program/stored_port.h"
 #include "support/bytes.h"
 #include "support/scratch_directory.h"
 
@@ -86,14 +86,14 @@ private slots:
         QFETCH(int, port);
         QFETCH(QByteArray, bytes);
         QVERIFY(writeFile("Settings.txt", "old content that is longer than the new one\r\n"));
-        QVERIFY(panel::writeStoredPort(port).ok());
+        QVERIFY(program::writeStoredPort(port).ok());
         QCOMPARE(fileBytes("Settings.txt"), bytes);
         // No temporary file is left beside it.
         QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden), QStringList{"Settings.txt"});
     }
 
     void roundTrip() {
-        QVERIFY(panel::writeStoredPort(20).ok());
+        QVERIFY(program::writeStoredPort(20).ok());
         QCOMPARE(int(program::readStoredPort().port), 20);
     }
 
@@ -105,7 +105,7 @@ private slots:
         QVERIFY(!read.status.ok());
         QVERIFY2(QString::fromStdString(read.status.text()).contains("Settings.txt"),
                  read.status.text().c_str());
-        const Status write = panel::writeStoredPort(3);
+        const Status write = program::writeStoredPort(3);
         QVERIFY(!write.ok());
         QVERIFY(QFileInfo("Settings.txt").isDir());
     }
@@ -144,7 +144,7 @@ private slots:
 
         auto run = std::async(std::launch::async, [] {
             ::setfsuid(65534);  // this thread only: permissions bind again
-            const auto outcome = std::pair{program::readStoredPort(), panel::writeStoredPort(7)};
+            const auto outcome = std::pair{program::readStoredPort(), program::writeStoredPort(7)};
             ::setfsuid(::geteuid());
             return outcome;
         });
@@ -171,7 +171,7 @@ private slots:
         const program::StoredPort read = program::readStoredPort();
         QVERIFY(!read.status.ok());
         QVERIFY(!read.status.text().empty());
-        QVERIFY(!panel::writeStoredPort(3).ok());
+        QVERIFY(!program::writeStoredPort(3).ok());
     }
 };
 

@@ -1,0 +1,20 @@
+#include "layout/element.h"
+
+namespace zz::layout {
+
+std::string readableCaption(const Element &element) {
+    std::string text(element.caption);
+    if (element.face.family != face::kSymbol) return text;
+    std::string readable;
+    for (const char c : text) readable += c == 'W' ? std::string("\u03A9") : std::string(1, c);
+    return readable;
+}
+
+PixelRect pixelBox(const Element &element, int dpi) {
+    if (element.kind == Kind::Rule)
+        return {pixels(element.left, dpi), pixels(element.top, dpi),
+                pixels(element.left + element.width, dpi) - pixels(element.left, dpi), 1};
+    return pixelRect(element.left, element.top, element.width, element.height, dpi);
+}
+
+}  // namespace zz::layout

@@ -21,7 +21,7 @@ import time
 server_path, ctl_path, scpi_bench = (os.path.abspath(p) for p in sys.argv[1:4])
 earlier = os.path.abspath(sys.argv[4]) if len(sys.argv) > 4 and sys.argv[4] else None
 here = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(here, "..", "..", "tests", "web"))
+sys.path.insert(0, os.path.join(here, "..", "..", "tests", "apps", "scpiserver"))
 sys.argv = [sys.argv[0], server_path, ctl_path]
 import tst_web_panel as web  # noqa: E402  (the browser and server fixtures)
 

@@ -8,7 +8,6 @@
 #include "ui/pictures.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QFileSystemWatcher>
 #include <QIcon>
 #include <QLabel>
@@ -99,8 +98,7 @@ PanelWindow::PanelWindow(link::SerialControl &serial, frontpanel::MessageBoxes &
     // The idle watch: the device's presence once a second, and the record of
     // its last command whenever the records' directory changes. The record
     // found now is the starting point, not news.
-    recordPath_ = link::commandRecordPath(serial_.devicePath());
-    if (!recordPath_.empty()) lastRecord_ = link::readCommandRecord(serial_.devicePath());
+    follower_.start(serial_.devicePath());
     if (const std::string records = link::commandRecordDirectory(); !records.empty()) {
         auto *watcher = new QFileSystemWatcher({QString::fromStdString(records)}, this);
         connect(watcher, &QFileSystemWatcher::directoryChanged, this, &PanelWindow::watchLink);
@@ -142,19 +140,8 @@ void PanelWindow::watchLink() {
 }
 
 void PanelWindow::followRecord() {
-    const std::string device = serial_.devicePath();
-    const std::string path = link::commandRecordPath(device);
-    std::optional<link::CommandRecord> record = link::readCommandRecord(device);
-    if (path != recordPath_) {
-        // Another port or device: what its record says is old news.
-        recordPath_ = path;
-        lastRecord_ = std::move(record);
-        return;
-    }
-    if (!record || record == lastRecord_) return;
-    lastRecord_ = record;
-    if (record->pid == QCoreApplication::applicationPid()) return;  // our own send
-    if (logic_->follow(record->command)) lamp_.followed(*record);
+    if (const auto record = follower_.news(serial_.devicePath()))
+        if (logic_->follow(record->command)) lamp_.followed(*record);
 }
 
 bool PanelWindow::eventFilter(QObject *watched, QEvent *event) {

@@ -11,10 +11,10 @@
 
 #include "frontpanel/link_lamp.h"
 #include "frontpanel/panel_logic.h"
+#include "frontpanel/record_follower.h"
 #include "frontpanel/value_register.h"
 #include "frontpanel/wheel_notches.h"
 #include "layout/panel_layout.h"
-#include "link/command_record.h"
 #include "link/serial_control.h"
 
 #include <QMainWindow>
@@ -22,7 +22,6 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 
 class QLabel;
@@ -93,8 +92,7 @@ private:
     frontpanel::LinkLamp lamp_;
     QTimer presenceTimer_;
     frontpanel::WheelNotches wheel_;
-    std::string recordPath_;                         // the record watched
-    std::optional<link::CommandRecord> lastRecord_;  // as last seen there
+    frontpanel::RecordFollower follower_;  // the device's last-command record
 };
 
 }  // namespace zz::panel

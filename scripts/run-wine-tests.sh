@@ -10,4 +10,5 @@ cd "$(dirname "$0")/.."
 # The version of project(), as the build has it.
 ZZ_VERSION=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$1/CMakeCache.txt")
 export ZZ_VERSION
+/usr/bin/python3 tests/windows/wine_panel_tests.py "$1"  # the Win32 panel, 6175ZIZ.exe
 exec /usr/bin/python3 tests/windows/wine_tests.py "$@"

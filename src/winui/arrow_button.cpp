@@ -141,8 +141,9 @@ LRESULT CALLBACK arrowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 
 HWND createArrowButton(HWND parent, bool actsUp, int id) {
     registerWindowClass(kArrowClass, arrowProcedure);
-    return CreateWindowExW(0, kArrowClass, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0, 0,
-                           parent, reinterpret_cast<HMENU>(INT_PTR(id)), GetModuleHandleW(nullptr),
+    return CreateWindowExW(0, kArrowClass, L"",
+                           WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, 0, 0, 0, 0, parent,
+                           reinterpret_cast<HMENU>(INT_PTR(id)), GetModuleHandleW(nullptr),
                            actsUp ? reinterpret_cast<void *>(1) : nullptr);
 }
 

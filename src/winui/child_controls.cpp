@@ -59,9 +59,9 @@ LRESULT CALLBACK readoutProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM
 HWND make(const wchar_t *windowClass, DWORD style, DWORD exStyle, HWND parent,
           const layout::Element &element, int id) {
     const std::wstring caption = link::win32::widen(std::string(element.caption));
-    return CreateWindowExW(exStyle, windowClass, caption.c_str(), WS_CHILD | WS_VISIBLE | style, 0,
-                           0, 0, 0, parent, reinterpret_cast<HMENU>(INT_PTR(id)),
-                           GetModuleHandleW(nullptr), nullptr);
+    return CreateWindowExW(
+        exStyle, windowClass, caption.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, 0,
+        0, 0, 0, parent, reinterpret_cast<HMENU>(INT_PTR(id)), GetModuleHandleW(nullptr), nullptr);
 }
 
 }  // namespace
@@ -105,13 +105,14 @@ void placeChild(HWND child, const layout::Element &element, int dpi, HFONT font)
         SetWindowPos(child, nullptr, box.left, box.top, box.width, box.height * 6,
                      SWP_NOZORDER | SWP_NOACTIVATE);
         // The field's height follows the font; made up by what it lacks.
+        int field = int(SendMessageW(child, CB_GETITEMHEIGHT, WPARAM(-1), 0));
         for (int pass = 0; pass < 3; ++pass) {
             RECT closed;
             GetWindowRect(child, &closed);
             const int lacking = box.height - (closed.bottom - closed.top);
             if (!lacking) break;
-            const int field = int(SendMessageW(child, CB_GETITEMHEIGHT, WPARAM(-1), 0));
-            SendMessageW(child, CB_SETITEMHEIGHT, WPARAM(-1), LPARAM(field + lacking));
+            field += lacking;
+            SendMessageW(child, CB_SETITEMHEIGHT, WPARAM(-1), LPARAM(field));
         }
     } else {
         SetWindowPos(child, nullptr, box.left, box.top, box.width, box.height,

@@ -69,19 +69,8 @@ void PanelWindow::watchLink() {
 }
 
 void PanelWindow::followRecord() {
-    const std::string device = serial_.devicePath();
-    const std::string path = link::commandRecordPath(device);
-    std::optional<link::CommandRecord> record = link::readCommandRecord(device);
-    if (path != recordPath_) {
-        // Another port or device: what its record says is old news.
-        recordPath_ = path;
-        lastRecord_ = std::move(record);
-        return;
-    }
-    if (!record || record == lastRecord_) return;
-    lastRecord_ = record;
-    if (record->pid == link::currentProcessId()) return;  // our own send
-    if (logic_->follow(record->command)) lamp_.followed(*record);
+    if (const auto record = follower_.news(serial_.devicePath()))
+        if (logic_->follow(record->command)) lamp_.followed(*record);
 }
 
 bool PanelWindow::wheel(WPARAM wParam, LPARAM lParam) {

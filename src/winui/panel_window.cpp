@@ -71,8 +71,7 @@ PanelWindow::PanelWindow(link::SerialControl &serial, frontpanel::MessageBoxes &
         showLampNow();
     });
     // The idle watch; the record found now is the starting point, not news.
-    recordPath_ = link::commandRecordPath(serial_.devicePath());
-    if (!recordPath_.empty()) lastRecord_ = link::readCommandRecord(serial_.devicePath());
+    follower_.start(serial_.devicePath());
     if (const std::string records = link::commandRecordDirectory(); !records.empty()) {
         recordChanges_ = FindFirstChangeNotificationW(
             widen(records).c_str(), FALSE,

@@ -8,9 +8,9 @@
 
 #include "frontpanel/link_lamp.h"
 #include "frontpanel/panel_logic.h"
+#include "frontpanel/record_follower.h"
 #include "frontpanel/value_register.h"
 #include "frontpanel/wheel_notches.h"
-#include "link/command_record.h"
 #include "link/serial_control.h"
 #include "winui/drawn_elements.h"
 #include "winui/fonts.h"
@@ -20,7 +20,6 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -90,8 +89,7 @@ private:
     frontpanel::LinkLamp lamp_;
     frontpanel::WheelNotches wheel_;
     HANDLE recordChanges_ = nullptr;
-    std::string recordPath_;                         // the record watched
-    std::optional<link::CommandRecord> lastRecord_;  // as last seen there
+    frontpanel::RecordFollower follower_;
 };
 
 }  // namespace zz::winui

@@ -24,6 +24,7 @@
 //   answer TITLE ID           presses its button of that id
 //   rects CLASS               every windowed element: NAME L T W H; ... (in its parent)
 //   table CLASS               the same from the layout table at the window's DPI
+//   font FACE                 whether the system has that face -> ok yes|no ACTUAL
 //   quit
 
 #include "layout/element.h"
@@ -200,6 +201,24 @@ std::string run(const std::string &line) {
         HWND focus = focusOf(box);
         return "ok " + escaped(text) + "|" + escaped(buttons) + "|" +
                std::to_string(focus && GetParent(focus) == box ? GetDlgCtrlID(focus) : 0);
+    }
+    if (verb == "font") {
+        // The face a font of that name and its character set resolves to.
+        const std::wstring face = widen(line.substr(verb.size() + 1));
+        LOGFONTW f{};
+        f.lfHeight = -16;
+        f.lfCharSet = face == L"Symbol" ? SYMBOL_CHARSET : DEFAULT_CHARSET;
+        wcsncpy(f.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+        HDC dc = GetDC(nullptr);
+        HFONT font = CreateFontIndirectW(&f);
+        HGDIOBJ old = SelectObject(dc, font);
+        wchar_t actual[LF_FACESIZE] = {};
+        GetTextFaceW(dc, LF_FACESIZE, actual);
+        SelectObject(dc, old);
+        DeleteObject(font);
+        ReleaseDC(nullptr, dc);
+        return std::string("ok ") + (_wcsicmp(actual, face.c_str()) == 0 ? "yes " : "no ") +
+               narrow(actual);
     }
     in >> cls;
     const std::wstring windowClass = widen(cls);

@@ -248,11 +248,15 @@ def upgrade_cases(codes, kept):
 def uninstall_case(codes, kept):
     r = msiexec("/x", windows(newer))
     left = [p for p in [folder] + menus if os.path.exists(p)]
-    keys = [k for k in (rf"{UNINSTALL}\{codes[1]}", OUR_KEY) if registry(k) is not None]
-    cache = wine.unix_path(rf"C:\windows\Installer\{codes[1]}")
+    keys = [k for k in (rf"{UNINSTALL}\{codes[1]}", OUR_KEY, OUR_KEY.rsplit("\\", 1)[0])
+            if registry(k) is not None]
+    # The installer's copies of the package and of the icon (a fresh prefix
+    # holds no others).
+    cache = wine.unix_path(r"C:\windows\Installer")
+    cached = os.listdir(cache) if os.path.isdir(cache) else []
     check("silent uninstall leaves nothing of ours", r.returncode == 0 and not left and not keys
-          and our_products() == [] and not os.path.exists(cache),
-          f"status {r.returncode}, files {left}, keys {keys}, {our_products()}")
+          and our_products() == [] and not cached,
+          f"status {r.returncode}, files {left}, keys {keys}, {our_products()}, cache {cached}")
     check("uninstall keeps Settings.txt and the records", user_files() == kept,
           f"{list(kept)} -> {list(user_files()) if os.path.isdir(data) else None}")
 

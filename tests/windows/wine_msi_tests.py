@@ -6,7 +6,7 @@ replacing it in place with the user's Settings.txt and records kept, an older
 one refused, and an uninstall that leaves only those behind.
 Usage: wine_msi_tests.py WINDOWS_BUILD"""
 
-import os, select, shutil, subprocess, sys, time
+import os, select, subprocess, sys, time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import shell_link

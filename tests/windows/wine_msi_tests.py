@@ -133,6 +133,7 @@ def package_cases(codes):
     check("package: the Start-menu entry", len(rows) == 1 and rows[0][1:5] ==
           ["ProgramMenuFolder", "6175 Virtual Panel", "MenuEntry", "[INSTALLFOLDER]6175ZIZ.exe"]
           and rows[0][5] == "--settings-in-config-home" and rows[0][8] == "panel.ico", rows)
+    print(f"  {os.path.basename(older)}: {os.path.getsize(older) / 1e6:.1f} MB")
     for bad in ("1.256", "1.x", "1.2.3.4"):
         out = os.path.join(wine.home, "refused.msi")
         r = subprocess.run([builder, build, bad, out], capture_output=True, text=True)
@@ -195,6 +196,9 @@ def program_cases(master):
 def panel_case(master):
     """The installed panel as the Start-menu entry starts it, with port 3 in
     the user's Settings.txt: the box goes to 10000 after the start screen."""
+    if not os.path.isdir(data):
+        os.makedirs(data)
+        as_user(data)
     settings = os.path.join(data, "Settings.txt")
     with open(settings, "wb") as f:
         f.write(b"3\r\n")
@@ -203,19 +207,26 @@ def panel_case(master):
                              "-screen", "0", "1024x768x24"], stdout=subprocess.PIPE,
                             stderr=subprocess.DEVNULL)
     display = xvfb.stdout.readline().decode().strip()
+    # A Settings.txt of another port where it starts: not the one to read.
+    elsewhere = os.path.join(wine.home, "elsewhere")
+    os.makedirs(elsewhere, exist_ok=True)
+    with open(os.path.join(elsewhere, "Settings.txt"), "wb") as f:
+        f.write(b"5\r\n")
+    started = time.monotonic()
     panel = subprocess.Popen(wine.command([WINE, FOLDER + r"\6175ZIZ.exe",
                                            "--settings-in-config-home"]),
-                             env=dict(wine.env, DISPLAY=":" + display),
+                             env=dict(wine.env, DISPLAY=":" + display), cwd=elsewhere,
                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    got, deadline = b"", time.monotonic() + 30
+    got, deadline = b"", started + 30
     try:
         while b"10000\r" not in got and time.monotonic() < deadline:
             if select.select([master], [], [], 0.2)[0]:
                 got += os.read(master, 64)
             if panel.poll() is not None:
                 break
-        check("installed panel starts and sets the box", got == b"10000\r",
-              f"line {got!r}, status {panel.poll()}")
+        if check("installed panel starts and sets the box", got == b"10000\r",
+                 f"line {got!r}, status {panel.poll()}"):
+            print(f"  10000 on COM3 {time.monotonic() - started:.1f} s after the panel started")
     finally:
         panel.kill()
         panel.wait()

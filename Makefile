@@ -12,7 +12,7 @@ ifeq ($(CI),true)
 CMAKE_FLAGS += -DZZ_WERROR=ON
 endif
 
-.PHONY: all deps configure build test run bench sanitize fuzz windows windows-test pictures screenshot package check-package format check-format clean
+.PHONY: all deps configure build test run bench sanitize fuzz windows windows-installer windows-test pictures screenshot package check-package format check-format clean
 
 all: build
 
@@ -53,8 +53,14 @@ windows: deps
 	@cmake -S . -B $(WINDOWS_BUILD) $(if $(wildcard $(WINDOWS_BUILD)/CMakeCache.txt),,$(GENERATOR)) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DZZ_WINDOWS_TOOLS=ON $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(WINDOWS_BUILD) --parallel 2
 
-# Those programs under Wine, COM3 mapped onto a pseudo-terminal.
-windows-test: windows
+# The Windows installer, $(WINDOWS_BUILD)/6175ZIZ-<version>-x64.msi (wixl);
+# MSI_VERSION=1.03 builds one with another version beside it.
+windows-installer: windows
+	@./scripts/build-windows-installer.sh $(WINDOWS_BUILD) $(MSI_VERSION)
+
+# Those programs and the installer under Wine, COM3 mapped onto a
+# pseudo-terminal.
+windows-test: windows-installer
 	@./scripts/run-wine-tests.sh $(WINDOWS_BUILD) $(BUILD)
 
 # A Debian package of the programs (CPack), in $(BUILD).

@@ -21,6 +21,7 @@ packages=(
   chromium chromium-driver python3-selenium  # the web page's tests in a real browser
   avahi-daemon avahi-utils dbus  # DNS-SD found by avahi-browse and lxi discover -m in the tests' namespace
   rpcbind  # a system rpcbind on port 111, which the VXI-11 test starts in its namespace
+  wixl msitools  # make windows-installer: the MSI (wixl), its tables read back by the tests (msiinfo)
 )
 
 missing=()

@@ -11,4 +11,5 @@ cd "$(dirname "$0")/.."
 ZZ_VERSION=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$1/CMakeCache.txt")
 export ZZ_VERSION
 /usr/bin/python3 tests/windows/wine_panel_tests.py "$1"  # the Win32 panel, 6175ZIZ.exe
+/usr/bin/python3 tests/windows/wine_msi_tests.py "$1"  # the installer, in a fresh prefix of its own
 exec /usr/bin/python3 tests/windows/wine_tests.py "$@"

@@ -90,7 +90,15 @@ def packed(code):
 
 
 def msiexec(*args):
-    return wine.run("msiexec", *args, "/qn")
+    """A silent msiexec run; its verbose log is in the failure's detail."""
+    log = os.path.join(wine.home, "msiexec.log")
+    if os.path.exists(log):
+        os.unlink(log)
+    r = wine.run("msiexec", *args, "/qn", "/l*v", windows(log))
+    if r.returncode != 0 and os.path.exists(log):
+        tail = open(log, errors="replace").read()[-1500:]
+        r.stderr += "\nlog: ..." + tail
+    return r
 
 
 def windows(path):
@@ -193,7 +201,7 @@ def program_cases(master):
           f"{os.listdir(data) if os.path.isdir(data) else None}")
 
 
-def panel_case(master):
+def panel_case(master, display):
     """The installed panel as the Start-menu entry starts it, with port 3 in
     the user's Settings.txt: the box goes to 10000 after the start screen."""
     if not os.path.isdir(data):
@@ -203,10 +211,6 @@ def panel_case(master):
     with open(settings, "wb") as f:
         f.write(b"3\r\n")
     as_user(settings)
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", "1", "-nolisten", "tcp", "-ac",
-                             "-screen", "0", "1024x768x24"], stdout=subprocess.PIPE,
-                            stderr=subprocess.DEVNULL)
-    display = xvfb.stdout.readline().decode().strip()
     # A Settings.txt of another port where it starts: not the one to read.
     elsewhere = os.path.join(wine.home, "elsewhere")
     os.makedirs(elsewhere, exist_ok=True)
@@ -215,7 +219,7 @@ def panel_case(master):
     started = time.monotonic()
     panel = subprocess.Popen(wine.command([WINE, FOLDER + r"\6175ZIZ.exe",
                                            "--settings-in-config-home"]),
-                             env=dict(wine.env, DISPLAY=":" + display), cwd=elsewhere,
+                             env=dict(wine.env, DISPLAY=display), cwd=elsewhere,
                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     got, deadline = b"", started + 30
     try:
@@ -228,12 +232,9 @@ def panel_case(master):
                  f"line {got!r}, status {panel.poll()}"):
             print(f"  10000 on COM3 {time.monotonic() - started:.1f} s after the panel started")
     finally:
+        # The Unix process is the Windows one: nothing of it outlives this.
         panel.kill()
         panel.wait()
-        wine.stop()
-        wine.boot()
-        xvfb.terminate()
-        xvfb.wait()
     check("the panel's Settings.txt stays the user's", read(settings) == b"3\r\n", read(settings))
 
 
@@ -280,6 +281,12 @@ def main():
     codes = [msi_property(p, "ProductCode") for p in (older, newer)]
     package_cases(codes)
 
+    # A private X server for the whole run: the desktop Wine opens on it for
+    # the panel stays until Wine stops.
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", "1", "-nolisten", "tcp", "-ac",
+                             "-screen", "0", "1024x768x24"], stdout=subprocess.PIPE,
+                            stderr=subprocess.DEVNULL)
+    display = ":" + xvfb.stdout.readline().decode().strip()
     wine.boot()
     master = wine.map_com3()
     try:
@@ -288,12 +295,14 @@ def main():
               f"status {r.returncode}, {r.stdout} {r.stderr}")
         installed_cases(codes[0], VERSION)
         program_cases(master)
-        panel_case(master)
+        panel_case(master, display)
         kept = user_files()
         upgrade_cases(codes, kept)
         uninstall_case(codes, kept)
     finally:
         wine.stop()
+        xvfb.terminate()
+        xvfb.wait()
     return results.summary()
 
 

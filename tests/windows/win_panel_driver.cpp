@@ -17,6 +17,7 @@
 //   menu CLASS ID             a menu command
 //   close CLASS               the close box (WM_CLOSE)
 //   where CLASS               the window's outer rectangle on the screen -> ok L T W H
+//   spot CLASS NAME           the middle of an element on the screen -> ok X Y
 //   wheel CLASS NAME DELTA    WM_MOUSEWHEEL at the element's middle
 //   press CLASS NAME MS       the acting arrow held down that long
 //   lamp CLASS                -> ok COLOUR CAPTION
@@ -294,6 +295,12 @@ std::string run(const std::string &line) {
     if (verb == "click") {
         PostMessageW(target, BM_CLICK, 0, 0);
         return "ok";
+    }
+    if (verb == "spot") {  // where a real click on the element lands
+        RECT r;
+        GetWindowRect(target, &r);
+        return "ok " + std::to_string((r.left + r.right) / 2) + " " +
+               std::to_string((r.top + r.bottom) / 2);
     }
     if (verb == "items") {
         const int count = int(SendMessageW(target, CB_GETCOUNT, 0, 0));

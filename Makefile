@@ -31,8 +31,12 @@ test: build
 run: build
 	@./scripts/run-panel.sh $(BUILD)
 
+# With a Windows build there, the Win32 panel under Wine beside the Linux one.
 bench: build
 	@cmake --build $(BUILD) --target bench
+	@if [ -x $(WINDOWS_BUILD)/apps/panel/6175ZIZ.exe ]; then \
+	  /usr/bin/python3 tools/bench/wine_panel_bench.py $(WINDOWS_BUILD) $(BUILD); \
+	else echo "(no $(WINDOWS_BUILD)/apps/panel/6175ZIZ.exe: make windows first for the Win32 panel's figures)"; fi
 
 # The whole test suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps

@@ -103,7 +103,10 @@ void PanelWindow::repaintDigit(int i) {
 }
 
 void PanelWindow::repaintPanel() {
-    RedrawWindow(hwnd_, nullptr, nullptr,
+    // What a new value changes is the readout: the readout panel and its
+    // digits are redrawn at once, not the whole window with its pictures
+    // (a stretched background under Wine costs tens of milliseconds).
+    RedrawWindow(child("SSPanel1"), nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 

@@ -24,19 +24,18 @@ PanelOptions readPanelOptions(int argc, char **argv) {
     return options;
 }
 
-std::string panelHelpText() {
+std::string panelHelpText(const HelpFacts &facts) {
     return "Usage: 6175ZIZ [OPTION]\n"
            "The virtual front panel of the 6175 programmable resistance box.\n"
            "\n"
            "The serial port is kept in Settings.txt in the current directory.\n"
            "\n"
-           "      --settings-in-config-home  keep Settings.txt in the configuration folder\n"
-           "                                 ($XDG_CONFIG_HOME/6175ZIZ, default\n"
-           "                                 ~/.config/6175ZIZ) instead\n"
+           "      --settings-in-config-home  keep Settings.txt in the configuration folder\n" +
+           facts.configFolder +
+           " instead\n"
            "      --help                     display this help and exit\n"
-           "      --version                  output version information and exit\n"
-           "\n"
-           "Other arguments are Qt's (for example -platform xcb).\n";
+           "      --version                  output version information and exit\n" +
+           facts.otherArguments;
 }
 
 std::string enterConfigHome() {

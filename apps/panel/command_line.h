@@ -14,7 +14,14 @@ struct PanelOptions {
 };
 
 PanelOptions readPanelOptions(int argc, char **argv);
-std::string panelHelpText();
+// What the help says differently on each face: where the configuration
+// folder is (indented under the option, its last line without an end), and
+// whose arguments the others are.
+struct HelpFacts {
+    std::string configFolder;
+    std::string otherArguments;
+};
+std::string panelHelpText(const HelpFacts &facts);
 
 // Makes the configuration folder the current directory, creating it when
 // missing; the error text when that fails.

@@ -48,7 +48,9 @@ int main(int argc, char **argv) {
     using namespace zz;
     const panel::PanelOptions options = panel::readPanelOptions(argc, argv);
     if (options.action == panel::PanelOptions::Action::Help) {
-        tell(panel::panelHelpText(), MB_ICONINFORMATION);
+        tell(panel::panelHelpText(
+                 {"                                 (%LOCALAPPDATA%\\6175ZIZ)", ""}),
+             MB_ICONINFORMATION);
         return 0;
     }
     if (options.action == panel::PanelOptions::Action::Version) {

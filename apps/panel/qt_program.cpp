@@ -24,7 +24,12 @@ int startProgram(int argc, char **argv) {
     // Help and version need no display, so they come before Qt.
     const PanelOptions options = readPanelOptions(argc, argv);
     if (options.action == PanelOptions::Action::Help) {
-        std::fputs(panelHelpText().c_str(), stdout);
+        std::fputs(
+            panelHelpText({"                                 ($XDG_CONFIG_HOME/6175ZIZ, default\n"
+                           "                                 ~/.config/6175ZIZ)",
+                           "\nOther arguments are Qt's (for example -platform xcb).\n"})
+                .c_str(),
+            stdout);
         return 0;
     }
     if (options.action == PanelOptions::Action::Version) {

@@ -14,6 +14,7 @@ WINESERVER = os.path.join(os.path.dirname(WINE), "wineserver")
 TIMEOUT = 120
 build = os.path.abspath(sys.argv[1])
 ctl = os.path.join(build, "apps/ctl/6175ZIZ-ctl.exe")
+panel_exe = os.path.join(build, "apps/panel/6175ZIZ.exe")
 scpi = os.path.join(build, "apps/scpiserver/6175ZIZ-scpi.exe")
 probe = os.path.join(build, "tests/windows/win_link_probe.exe")
 
@@ -290,18 +291,21 @@ try:
     # ctl's record of its last command, the panel's start command, whether
     # ports exist (the panel's lamp asks), the version record.
     r = run(probe, "record", "3", "start", "3", "record", "3", "present", "3", "present", "9",
-            "version", ctl)
+            "version", ctl, "version", panel_exe)
     got = drain()
     lines = r.stdout.splitlines()
     check("record kept per port", lines[:1] == ["record 00100.0 6175ZIZ-ctl"], r.stdout)
     check("start command", got == b"10000\r" and
           lines[1:3] == ["status 0 ", "record 10000 win_link_probe"], f"{got!r}, {r.stdout!r}")
     check("ports present", lines[3:5] == ["present yes", "present no"], r.stdout)
-    check("version record", lines[5:] == [
-        "FILEVERSION=1.2.0.0", "CompanyName=Quellor Ltd",
-        "FileDescription=6175 command-line control", "FileVersion=" + VERSION, "InternalName=6175ZIZ",
-        "OriginalFilename=6175ZIZ-ctl.exe", "ProductName=6175ZIZ", "ProductVersion=" + VERSION],
-        r.stdout)
+    def record(description, file):
+        return ["FILEVERSION=1.2.0.0", "CompanyName=Quellor Ltd", "FileDescription=" + description,
+                "FileVersion=" + VERSION, "InternalName=6175ZIZ", "OriginalFilename=" + file,
+                "ProductName=6175ZIZ", "ProductVersion=" + VERSION]
+    check("version record", lines[5:13] == record("6175 command-line control", "6175ZIZ-ctl.exe"),
+          r.stdout)
+    check("the panel's version record",
+          lines[13:] == record("6175 Virtual Front Panel", "6175ZIZ.exe"), r.stdout)
 
     # Ctrl+C (Wine turns SIGINT into the console's event) stops a sweep
     # between points; the final value still goes out.

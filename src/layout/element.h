@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -93,6 +94,10 @@ struct Element {
 // the ohm sign, so "kW" reads "kΩ". A face without the symbol face shows
 // this text in a text face instead.
 std::string readableCaption(const Element &element);
+
+// The row of that object name in a table; the program's own tables hold
+// every name asked for, so an unknown one is a programming error (it aborts).
+const Element &findElement(std::span<const Element> table, std::string_view name);
 
 // Where an element lies in pixels, from its window's client area (a readout
 // label: from the readout panel). A rule is one pixel high and ends where

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 
 namespace zz::layout::panel {
 
@@ -176,10 +175,7 @@ std::span<const Element> elements() {
 }
 
 const Element &element(std::string_view name) {
-    const auto found = std::find_if(kElements.begin(), kElements.end(),
-                                    [&](const Element &e) { return e.name == name; });
-    if (found == kElements.end()) std::abort();  // a name the tables do not hold
-    return *found;
+    return findElement(kElements, name);
 }
 
 std::vector<const Element *> tabOrder() {

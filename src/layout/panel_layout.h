@@ -28,8 +28,7 @@ inline constexpr int kBorderLinePixels = 2;
 
 // Every element, bottom to top.
 std::span<const Element> elements();
-// The element of that object name; the program's own tables hold every name
-// asked for, so an unknown one is a programming error (it aborts).
+// The element of that object name (see findElement).
 const Element &element(std::string_view name);
 // The elements that take the focus, in the designed tab order.
 std::vector<const Element *> tabOrder();

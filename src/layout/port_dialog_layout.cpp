@@ -1,8 +1,6 @@
 #include "layout/port_dialog_layout.h"
 
-#include <algorithm>
 #include <array>
-#include <cstdlib>
 
 namespace zz::layout::port_dialog {
 
@@ -47,10 +45,7 @@ std::span<const Element> elements() {
 }
 
 const Element &element(std::string_view name) {
-    const auto found = std::find_if(kElements.begin(), kElements.end(),
-                                    [&](const Element &e) { return e.name == name; });
-    if (found == kElements.end()) std::abort();  // a name the tables do not hold
-    return *found;
+    return findElement(kElements, name);
 }
 
 }  // namespace zz::layout::port_dialog

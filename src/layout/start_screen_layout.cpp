@@ -3,10 +3,8 @@
 #include "common/version.h"
 #include "layout/pixels.h"
 
-#include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdlib>
 
 namespace zz::layout::start_screen {
 
@@ -57,10 +55,7 @@ std::span<const Element> elements() {
 }
 
 const Element &element(std::string_view name) {
-    const auto found = std::find_if(kElements.begin(), kElements.end(),
-                                    [&](const Element &e) { return e.name == name; });
-    if (found == kElements.end()) std::abort();  // a name the tables do not hold
-    return *found;
+    return findElement(kElements, name);
 }
 
 Origin centredOrigin(int screenWidthPixels, int screenHeightPixels) {

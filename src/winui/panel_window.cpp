@@ -210,19 +210,9 @@ LRESULT CALLBACK PanelWindow::procedure(HWND hwnd, UINT message, WPARAM wParam, 
 }
 
 LRESULT PanelWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (const auto painted = paintMessage(hwnd_, message, wParam, [this](HDC dc) { paint(dc); }))
+        return *painted;
     switch (message) {
-        case WM_ERASEBKGND:
-            return 1;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(hwnd_, &ps);
-            paint(dc);
-            EndPaint(hwnd_, &ps);
-            return 0;
-        }
-        case WM_PRINTCLIENT:
-            paint(reinterpret_cast<HDC>(wParam));
-            return 0;
         case WM_COMMAND:
             if (!lParam && LOWORD(wParam) == kComPortMenuId && comPort_) comPort_();
             if (!lParam && LOWORD(wParam) == kAboutMenuId && about_) about_();

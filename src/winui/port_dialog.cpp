@@ -129,19 +129,9 @@ LRESULT CALLBACK PortDialog::procedure(HWND hwnd, UINT message, WPARAM wParam, L
 }
 
 LRESULT PortDialog::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (const auto painted = paintMessage(hwnd_, message, wParam, [this](HDC dc) { paint(dc); }))
+        return *painted;
     switch (message) {
-        case WM_ERASEBKGND:
-            return 1;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(hwnd_, &ps);
-            paint(dc);
-            EndPaint(hwnd_, &ps);
-            return 0;
-        }
-        case WM_PRINTCLIENT:
-            paint(reinterpret_cast<HDC>(wParam));
-            return 0;
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORLISTBOX: {
             // The port box's text in its colour.

@@ -76,19 +76,9 @@ LRESULT CALLBACK StartScreen::procedure(HWND hwnd, UINT message, WPARAM wParam, 
 }
 
 LRESULT StartScreen::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (const auto painted = paintMessage(hwnd_, message, wParam, [this](HDC dc) { paint(dc); }))
+        return *painted;
     switch (message) {
-        case WM_ERASEBKGND:
-            return 1;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(hwnd_, &ps);
-            paint(dc);
-            EndPaint(hwnd_, &ps);
-            return 0;
-        }
-        case WM_PRINTCLIENT:
-            paint(reinterpret_cast<HDC>(wParam));
-            return 0;
         case WM_COMMAND:
             if (reinterpret_cast<HWND>(lParam) == okButton_ && HIWORD(wParam) == BN_CLICKED)
                 done_ = true;

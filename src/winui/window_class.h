@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 namespace zz::winui {
 
 // Registers the class on first use; the background is painted by the class.
@@ -24,6 +26,29 @@ T *windowObject(HWND hwnd, UINT message, LPARAM lParam) {
 // Paints what the parent shows beneath a clear child (its backdrop and drawn
 // elements) into the child's DC, through the parent's WM_PRINTCLIENT.
 void paintParentBackground(HWND child, HDC dc);
+
+// The painting messages of a window that draws its whole client area
+// itself, off screen and without erasing first: the message's result when
+// it was one of them (WM_ERASEBKGND, WM_PAINT, WM_PRINTCLIENT).
+template <class Paint>
+std::optional<LRESULT> paintMessage(HWND hwnd, UINT message, WPARAM wParam, Paint &&paint) {
+    switch (message) {
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(hwnd, &ps);
+            paint(dc);
+            EndPaint(hwnd, &ps);
+            return 0;
+        }
+        case WM_PRINTCLIENT:
+            paint(reinterpret_cast<HDC>(wParam));
+            return 0;
+        default:
+            return std::nullopt;
+    }
+}
 
 // The DPI of a window's monitor (96 where the system cannot say).
 int windowDpi(HWND hwnd);

@@ -7,6 +7,8 @@
 #include "link/posix_sysfs.h"
 #include "link/sysfs_text.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -196,7 +198,7 @@ std::vector<PresentPort> scanPorts(const ScanRoots &roots) {
         const std::string ttyFolder = classFolder + "/" + name;
         if (!describe(ttyFolder, port)) continue;
         // Gone while it was read: leave it out rather than show half of it.
-        if (!realPath(ttyFolder + "/device")) continue;
+        if (::access((ttyFolder + "/device").c_str(), F_OK) != 0) continue;
         port.device = roots.dev + "/" + name;
         const std::string real = realPath(port.device).value_or(port.device);
         if (const auto found = links.find(real); found != links.end()) {

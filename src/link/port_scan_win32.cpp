@@ -7,8 +7,9 @@
 #include "link/sysfs_text.h"
 #include "link/win32_text.h"
 
-#include <setupapi.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <setupapi.h>
 
 #include <algorithm>
 

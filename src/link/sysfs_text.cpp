@@ -62,7 +62,7 @@ std::string attributeText(std::string_view raw) {
 }
 
 std::optional<std::uint16_t> hexId(std::string_view text) {
-    while (!text.empty() && text.back() == '\n') text.remove_suffix(1);
+    if (text.ends_with('\n')) text.remove_suffix(1);  // the one newline sysfs writes
     if (text.empty() || text.size() > 4) return std::nullopt;
     std::uint16_t value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
@@ -71,7 +71,7 @@ std::optional<std::uint16_t> hexId(std::string_view text) {
 }
 
 std::optional<unsigned long> number(std::string_view text) {
-    while (!text.empty() && text.back() == '\n') text.remove_suffix(1);
+    if (text.ends_with('\n')) text.remove_suffix(1);  // the one newline sysfs writes
     int base = 10;
     if (text.starts_with("0x") || text.starts_with("0X")) {
         text.remove_prefix(2);

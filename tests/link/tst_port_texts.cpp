@@ -38,16 +38,6 @@ private slots:
         QCOMPARE(QString::fromStdString(sysfs::attributeText(raw.toStdString())), shown);
     }
 
-    void numbers() {
-        QCOMPARE(sysfs::hexId("0403\n"), std::optional<std::uint16_t>(0x0403));
-        QCOMPARE(sysfs::hexId("10c4"), std::optional<std::uint16_t>(0x10c4));
-        QVERIFY(!sysfs::hexId("12345") && !sysfs::hexId("") && !sysfs::hexId("04g3"));
-        QCOMPARE(sysfs::number("0x03F8\n"), std::optional<unsigned long>(0x3F8));
-        QCOMPARE(sysfs::number("4"), std::optional<unsigned long>(4));
-        QVERIFY(!sysfs::number("-1") && !sysfs::number("0x") && !sysfs::number("4 "));
-        QCOMPARE(QString::fromStdString(sysfs::usbIdText(0x0403, 0x6001)), "0403:6001");
-    }
-
     void deviceIds_data() {
         QTest::addColumn<QString>("id");
         QTest::addColumn<QString>("usbId");  // "" none

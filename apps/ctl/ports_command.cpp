@@ -28,13 +28,14 @@ std::string realOrSelf(const std::string &path) {
 }
 
 // What the map entry should hold for DEVICE: the stable name of the port
-// present that DEVICE names (its device, one of its stable names or their
-// last part), else DEVICE itself when it is a path that exists.
+// present that DEVICE names (its device, one of its stable names, or the
+// last part of either: "ttyUSB0"), else DEVICE itself when it is a path that exists.
 Outcome<std::string> mapTarget(const std::string &device,
                                const std::vector<link::PresentPort> &ports) {
     const std::string real = realOrSelf(device);
     for (const auto &port : ports) {
-        bool names = port.device == device || realOrSelf(port.device) == real;
+        bool names = port.device == device || realOrSelf(port.device) == real ||
+                     port.device.substr(port.device.rfind('/') + 1) == device;
         for (const auto &stable : port.stableNames)
             names = names || stable == device || stable.substr(stable.rfind('/') + 1) == device;
         if (names) return port.stableName.empty() ? port.device : port.stableName;
@@ -72,6 +73,12 @@ int mapPort(const Options &options, const std::vector<link::PresentPort> &ports)
 int runPorts(const Options &options) {
     if (options.port || options.device)
         return fail(kExitUsage, "ports takes no --port or --device: it lists them all");
+    // Options of the other commands would be ignored here, which hides a mistake.
+    const Options &o = options;
+    if (o.step || o.perDecade || o.dwell || o.repeat || o.type || o.rtd || o.ntc || o.r25 ||
+        o.beta || o.steinhart || o.finalValue || o.logPath || o.dryRun || o.realtime || o.quiet)
+        return fail(kExitUsage, "ports takes only --json, --map and --force");
+    if (o.force && !o.map) return fail(kExitUsage, "--force is for ports --map");
     const std::vector<link::PresentPort> ports = link::scanPorts();
     if (options.map) return mapPort(options, ports);
     if (!options.operands.empty())

@@ -116,6 +116,7 @@ private slots:
     void map_data() {
         QTest::addColumn<QString>("device");  // as typed
         QTest::newRow("device path") << "{dev}/ttyUSB0";
+        QTest::newRow("device name") << "ttyUSB0";
         QTest::newRow("stable name") << "usb-FTDI_FT232R_USB_UART_A6008isP-if00-port0";
         QTest::newRow("stable path")
             << "{dev}/serial/by-id/usb-FTDI_FT232R_USB_UART_A6008isP-if00-port0";

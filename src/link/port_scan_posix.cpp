@@ -144,9 +144,15 @@ std::map<std::string, std::vector<std::string>> stableLinks(const ScanRoots &roo
     return links;
 }
 
-// Each real device with the port numbers that lead to it.
-std::map<std::string, std::vector<int>> mappedPorts() {
-    std::map<std::string, std::vector<int>> ports;
+// Each real device with the port numbers that lead to it, and every number
+// that has an entry (a dangling one too: the port opens through it).
+struct PortMapView {
+    std::map<std::string, std::vector<int>> byDevice;
+    std::vector<int> numbers;
+};
+
+PortMapView readPortMap() {
+    PortMapView view;
     const std::string folder = portMapDirectory();
     for (const std::string &name : directoryNames(folder, kMaxMapEntries)) {
         int n = 0;
@@ -155,9 +161,10 @@ std::map<std::string, std::vector<int>> mappedPorts() {
         if (error != std::errc{} || end != name.data() + name.size() || !isPortNumber(n) ||
             name != "com" + std::to_string(n))
             continue;
-        if (const auto real = realPath(folder + "/" + name)) ports[*real].push_back(n);
+        view.numbers.push_back(n);
+        if (const auto real = realPath(folder + "/" + name)) view.byDevice[*real].push_back(n);
     }
-    return ports;
+    return view;
 }
 
 // Port n without a map entry is /dev/ttyS<n-1>.
@@ -185,10 +192,7 @@ std::vector<PresentPort> scanPorts(const ScanRoots &roots) {
     std::vector<std::string> names = directoryNames(classFolder, kMaxTtys);
     std::sort(names.begin(), names.end(), naturalLess);
     const auto links = stableLinks(roots);
-    const auto mapped = mappedPorts();
-    std::vector<int> taken;
-    for (const auto &[device, numbers] : mapped)
-        taken.insert(taken.end(), numbers.begin(), numbers.end());
+    const PortMapView map = readPortMap();
 
     std::vector<PresentPort> ports;
     for (const std::string &name : names) {
@@ -205,9 +209,10 @@ std::vector<PresentPort> scanPorts(const ScanRoots &roots) {
             port.stableNames = found->second;
             port.stableName = port.stableNames.front();
         }
-        if (const auto found = mapped.find(real); found != mapped.end()) port.ports = found->second;
+        if (const auto found = map.byDevice.find(real); found != map.byDevice.end())
+            port.ports = found->second;
         if (const auto n = defaultPort(name);
-            n && std::find(taken.begin(), taken.end(), *n) == taken.end())
+            n && std::find(map.numbers.begin(), map.numbers.end(), *n) == map.numbers.end())
             port.ports.push_back(*n);
         std::sort(port.ports.begin(), port.ports.end());
         ports.push_back(std::move(port));

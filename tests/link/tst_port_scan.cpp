@@ -167,6 +167,15 @@ private slots:
                  QStringList({"ttyACM0", "ttyS0", "ttyS4", "ttyS10", "ttyUSB0", "ttyUSB1"}));
     }
 
+    // Port 1 opens through its entry once there is one, even a dangling one:
+    // ttyS0 is then no longer port 1.
+    void entryTakesTheDefaultNumber() {
+        QVERIFY(sandbox_->map(1, "/dev/zz-gone"));
+        const auto scanned = link::scanPorts(tree_->roots());
+        const auto *port = find(scanned, "ttyS0");
+        QVERIFY(port && port->ports.empty());
+    }
+
     void byPathWhenNoById() {
         FakeUsbPort noId = kCh340;
         noId.tty = "ttyUSB7";

@@ -17,8 +17,11 @@ std::string helpText() {
   or:  6175ZIZ-ctl [OPTION]... rtd TEMP [--type )" +
            types + R"(]
   or:  6175ZIZ-ctl [OPTION]... ntc TEMP (--r25 R --beta B | --steinhart A,B,C)
+  or:  6175ZIZ-ctl ports [--json]
+  or:  6175ZIZ-ctl ports --map N DEVICE [--force]
 Set the resistance of the 6175 box: one value, a sweep, a list of points, or
-the resistance of a temperature sensor.
+the resistance of a temperature sensor. List the serial ports present, or
+make port N lead to one of them.
 
 Values are ohms with an optional prefix and unit (1234.5, 1.5k, 1.5kohm,
 250m, 0.05M) or a resistor code (4k7, 0R1, 100R), rounded to 0.1 ohm;
@@ -27,8 +30,16 @@ Values are ohms with an optional prefix and unit (1234.5, 1.5k, 1.5kohm,
 
 Port:
       --port N          the port N of the port map (as the panel uses it)
-      --device PATH     a serial device used directly
+      --device PATH     a serial device used directly, or a stable name from
+                        /dev/serial/by-id or by-path
                         (default: the port in ./Settings.txt)
+
+Ports:
+      --json            ports: the list as JSON, for scripts
+      --map N           ports: make port N lead to DEVICE (a device, or its
+                        stable name as ports lists it); the map entry holds
+                        the stable name
+      --force           ports --map: replace an entry that leads elsewhere
 
 Sweeps and lists:
       --step STEP       sweep: the step (ohms, or kelvin with a sensor: 5, 9F)
@@ -64,9 +75,10 @@ for a sensor, the temperature. Ctrl+C or SIGTERM stops a sweep or list after
 the command in progress.
 
 Exit status:
- 0  everything was sent
- 1  the link failed (a sweep stops at the first failure)
- 2  a usage or value error; nothing was sent
+ 0  everything was sent (ports: listed, or the entry written)
+ 1  the link failed (a sweep stops at the first failure); ports --map: the
+    entry could not be written
+ 2  a usage or value error; nothing was sent (ports --map: a refusal)
  128+N  stopped by signal N (130 for Ctrl+C, 143 for SIGTERM)
 )";
 }

@@ -13,10 +13,10 @@ struct CommandName {
     std::string_view name;
     Command command;
 };
-constexpr std::array kCommands{CommandName{"set", Command::Set},
-                               CommandName{"sweep", Command::Sweep},
-                               CommandName{"list", Command::List}, CommandName{"rtd", Command::Rtd},
-                               CommandName{"ntc", Command::Ntc}};
+constexpr std::array kCommands{
+    CommandName{"set", Command::Set},   CommandName{"sweep", Command::Sweep},
+    CommandName{"list", Command::List}, CommandName{"rtd", Command::Rtd},
+    CommandName{"ntc", Command::Ntc},   CommandName{"ports", Command::Ports}};
 
 void addValue(CLI::App &parser, const std::string &name, std::optional<std::string> &field) {
     // Given twice, the last one counts, as GNU programs take it.
@@ -38,6 +38,8 @@ Outcome<Options> parseCommandLine(const std::vector<std::string> &args) {
     parser.add_flag("-q,--quiet", o.quiet);
     parser.add_flag("--ntc", o.ntc);
     parser.add_flag("--realtime", o.realtime);
+    parser.add_flag("--json", o.json);
+    parser.add_flag("--force", o.force);
     addValue(parser, "--port", o.port);
     addValue(parser, "--device", o.device);
     addValue(parser, "--log", o.logPath);
@@ -51,6 +53,7 @@ Outcome<Options> parseCommandLine(const std::vector<std::string> &args) {
     addValue(parser, "--r25", o.r25);
     addValue(parser, "--beta", o.beta);
     addValue(parser, "--steinhart", o.steinhart);
+    addValue(parser, "--map", o.map);
     // The command and its operands; "-40" and "-.5" are operands, not options.
     std::vector<std::string> words;
     parser.add_option("words", words);
@@ -60,7 +63,8 @@ Outcome<Options> parseCommandLine(const std::vector<std::string> &args) {
     if (o.help || o.version) return o;
 
     if (words.empty())
-        return Outcome<Options>::failure("no command given: use set, sweep, list, rtd or ntc");
+        return Outcome<Options>::failure(
+            "no command given: use set, sweep, list, rtd, ntc or ports");
     bool found = false;
     for (const auto &command : kCommands) {
         if (words[0] != command.name) continue;
@@ -69,7 +73,7 @@ Outcome<Options> parseCommandLine(const std::vector<std::string> &args) {
     }
     if (!found)
         return Outcome<Options>::failure("unknown command '" + words[0] +
-                                         "': use set, sweep, list, rtd or ntc");
+                                         "': use set, sweep, list, rtd, ntc or ports");
     o.operands.assign(words.begin() + 1, words.end());
     return o;
 }

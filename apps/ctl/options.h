@@ -11,7 +11,7 @@
 
 namespace zz::ctl {
 
-enum class Command { Set, Sweep, List, Rtd, Ntc };
+enum class Command { Set, Sweep, List, Rtd, Ntc, Ports };
 
 struct Options {
     bool help = false;
@@ -37,6 +37,10 @@ struct Options {
     std::optional<std::string> rtd;   // sweep/list --rtd TYPE
     bool ntc = false;
     std::optional<std::string> r25, beta, steinhart;
+
+    bool json = false;               // ports --json
+    std::optional<std::string> map;  // ports --map N DEVICE
+    bool force = false;              // ports --map: replace an entry that leads elsewhere
 };
 
 // The options, or the usage error.

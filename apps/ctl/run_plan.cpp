@@ -46,6 +46,8 @@ const char *nameOf(Command command) {
             return "rtd";
         case Command::Ntc:
             return "ntc";
+        case Command::Ports:
+            return "ports";
     }
     return "";
 }

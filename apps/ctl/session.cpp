@@ -7,6 +7,7 @@
 #include "link/serial_control.h"
 #include "options.h"
 #include "point_report.h"
+#include "ports_command.h"
 #include "program/port_selection.h"
 #include "program/stop_signals.h"
 #include "run_plan.h"
@@ -127,6 +128,10 @@ int runSession(const std::vector<std::string> &args) {
         std::fputs(versionText().c_str(), stdout);
         return kExitSent;
     }
+
+    if (options.command == Command::Ports) return runPorts(options);
+    if (options.json || options.map || options.force)
+        return usageError("--json, --map and --force are for the ports command");
 
     // Value errors need no pointer to --help: the message says what is wrong.
     const auto plan = makeRunPlan(options, std::cin);

@@ -7,6 +7,8 @@
 // that entry exists (normally a symbolic link to /dev/ttyUSB0,
 // /dev/serial/by-id/..., a pseudo-terminal); otherwise /dev/ttyS<n-1>.
 
+#include "common/status.h"
+
 #include <string>
 
 namespace zz::link {
@@ -42,6 +44,12 @@ bool devicePathPresent(const std::string &path);
 // Whether a path names a device ("\\.\COM3", "COM3") rather than a file.
 bool namesDevice(const std::string &path);
 #endif
+
+// Makes port n lead to `target` (a stable name in /dev/serial, a device):
+// POSIX writes the "com<n>" entry as a symbolic link, replacing it at once
+// for every program that opens the port next. An entry that leads elsewhere
+// is kept unless `replace`. Windows: COMn is fixed, a failure.
+Status mapPort(int port, const std::string &target, bool replace);
 
 // A one-line description for the operator: "COM3 → /dev/ttyUSB0" when the
 // port resolves to an existing device, "COM3 → not present" otherwise.

@@ -29,6 +29,12 @@ std::string portMapEntry(int) {
 std::string portDevicePath(int port) {
     return "\\\\.\\COM" + std::to_string(port);
 }
+Status mapPort(int port, const std::string &, bool) {
+    return Status::failure(Status::kFailed, "on Windows port " + std::to_string(port) +
+                                                " is always COM" + std::to_string(port) +
+                                                "; its device is chosen in Device Manager");
+}
+
 std::string describePort(int port) {
     return "COM" + std::to_string(port);
 }

@@ -1,6 +1,7 @@
 #include "program/port_selection.h"
 
 #include "link/port_map.h"
+#include "link/port_scan.h"
 #include "program/stored_port.h"
 
 #include <charconv>
@@ -21,6 +22,9 @@ Status selectPort(const PortRequest &o, link::SerialControl &control) {
     if (o.port && o.device) return usage("give --port or --device, not both");
     if (o.device) {
         if (o.device->empty()) return usage("--device: no path given");
+        // A bare name may be a stable name from /dev/serial/by-id or by-path.
+        if (const auto stable = link::stableNamePath(*o.device, link::ScanRoots::fromEnvironment()))
+            return control.setDevicePath(*stable);
         return control.setDevicePath(*o.device);
     }
     if (o.port) {

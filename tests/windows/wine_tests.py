@@ -4,7 +4,7 @@ directory), COM3 mapped onto a pseudo-terminal: each case checks the bytes
 on the terminal, exit status and words. Usage: wine_tests.py WINDOWS_BUILD
 [LINUX_BUILD, for an informative timing of one `set` beside Linux]."""
 
-import fcntl, os, pty, pwd, re, select, signal, subprocess, sys, termios, time, tty
+import fcntl, json, os, pty, pwd, re, select, signal, subprocess, sys, termios, time, tty
 
 # The version of project(), from the build (scripts/run-wine-tests.sh).
 VERSION = os.environ["ZZ_VERSION"]
@@ -306,6 +306,27 @@ try:
           r.stdout)
     check("the panel's version record",
           lines[13:] == record("6175 Virtual Front Panel", "6175ZIZ.exe"), r.stdout)
+
+    # The ports present: Wine has no SetupAPI device nodes for its ports and
+    # fills only SERIALCOMM, so a value added there is listed; the table
+    # and the JSON name it, and --map is refused (COMn is fixed on Windows).
+    serialcomm = r"HKLM\HARDWARE\DEVICEMAP\SERIALCOMM"
+    run("reg", "add", serialcomm, "/v", r"\Device\ZZTest7", "/d", "COM7", "/f")
+    r = run(ctl, "ports")
+    rows = [line.split() for line in r.stdout.splitlines()]
+    check("ctl ports lists SERIALCOMM", r.returncode == 0 and
+          ["7", "COM7", "-", r"\Device\ZZTest7"] in [row[:4] for row in rows], r.stdout + r.stderr)
+    r = run(ctl, "ports", "--json")
+    try:
+        listed = {entry["device"]: entry for entry in json.loads(r.stdout)}
+    except ValueError:
+        listed = {}
+    check("ctl ports --json", r.returncode == 0 and "COM7" in listed and
+          listed["COM7"]["ports"] == [7] and listed["COM7"]["kind"] == "serialcomm" and
+          listed["COM7"]["description"] == r"\Device\ZZTest7", r.stdout + r.stderr)
+    r = run(ctl, "ports", "--map", "3", "COM7")
+    check("ctl ports --map refused", r.returncode == 2 and "always COM3" in r.stderr, r.stderr)
+    run("reg", "delete", serialcomm, "/v", r"\Device\ZZTest7", "/f")
 
     # Ctrl+C (Wine turns SIGINT into the console's event) stops a sweep
     # between points; the final value still goes out.

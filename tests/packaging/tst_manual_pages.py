@@ -1,5 +1,6 @@
 #!/usr/bin/python3
-"""Each manual page documents exactly the options its program's --help lists.
+"""Each manual page documents exactly the options its program's --help lists,
+and each program names itself and its version with --version.
 
     tst_manual_pages.py PROGRAM PAGE [PROGRAM PAGE ...]
 """
@@ -15,6 +16,11 @@ def help_options(program):
     if done.returncode != 0:
         raise SystemExit(f"{program} --help: exit status {done.returncode}")
     return set(OPTION.findall(done.stdout))
+
+
+def version_line(program):
+    done = subprocess.run([program, "--version"], capture_output=True, text=True, timeout=30)
+    return done.returncode, (done.stdout.splitlines() or [""])[0]
 
 
 def page_options(page):
@@ -37,6 +43,10 @@ def main(args):
             failures.append(f"{page}: {option} is in --help but not documented")
         for option in sorted(in_page - in_help):
             failures.append(f"{page}: {option} is documented but not in --help")
+        status, line = version_line(program)
+        name = program.rsplit("/", 1)[-1]
+        if status != 0 or not re.match(re.escape(name) + r"( \(6175ZIZ\))? \d+\.\d+", line):
+            failures.append(f"{program} --version: status {status}, {line!r}")
     for line in failures:
         print("FAIL:", line)
     print(f"{len(args) // 2} manual pages checked, {len(failures)} differences")

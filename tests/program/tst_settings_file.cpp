@@ -92,6 +92,29 @@ private slots:
         QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden), QStringList{"Settings.txt"});
     }
 
+    // The file is replaced by a new one: it keeps the old one's permissions,
+    // and a new file gets the umask's.
+    void replacedFileKeepsItsPermissions_data() {
+        QTest::addColumn<bool>("exists");
+        QTest::addColumn<int>("mode");
+        QTest::newRow("existing, owner only") << true << 0600;
+        QTest::newRow("existing, group reads") << true << 0640;
+        QTest::newRow("new, umask 022") << false << 0644;
+    }
+    void replacedFileKeepsItsPermissions() {
+        QFETCH(bool, exists);
+        QFETCH(int, mode);
+        if (exists)
+            QVERIFY(writeFile("Settings.txt", "4\r\n") && ::chmod("Settings.txt", mode) == 0);
+        const mode_t mask = ::umask(022);
+        const bool written = program::writeStoredPort(5).ok();
+        ::umask(mask);
+        QVERIFY(written);
+        struct stat st {};
+        QVERIFY(::stat("Settings.txt", &st) == 0);
+        QCOMPARE(int(st.st_mode & 07777), mode);
+    }
+
     void roundTrip() {
         QVERIFY(program::writeStoredPort(20).ok());
         QCOMPARE(int(program::readStoredPort().port), 20);

@@ -13,6 +13,7 @@ packages=(
   lxi-tools iproute2  # real clients of the network server (lxi scpi, discover) and the tests' own network namespaces
   libavahi-client-dev  # DNS-SD announcement
   python3-serial  # the pyserial one-liner that make bench sets 6175ZIZ-ctl beside
+  python3-xlib  # make bench: real clicks on the Win32 panel through XTest, no process per click
   clang libclang-rt-14-dev clang-format
   file desktop-file-utils appstream lintian man-db
   g++-mingw-w64-x86-64 wine64  # make windows: the cross build, and its tests under Wine

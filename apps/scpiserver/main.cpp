@@ -1,19 +1,25 @@
 // 6175ZIZ-scpi: the box as a network instrument. SCPI commands on a raw TCP
-// socket, and the front panel as a web page, carried out on the box's serial
-// link. Network I/O runs on one event loop; the link on a thread of its own.
+// socket, VXI-11, and the front panel as a web page, carried out on the
+// box's serial link. This file is the program's wiring: its options, its
+// log, which fronts run, and the order they start and stop in (the threads:
+// docs/threads.md).
 
-#include "announce_front.h"
-#include "common/version.h"
+#include "common/status.h"
 #include "help_text.h"
-#include "link_box.h"
-#include "link_queue.h"
+#include "net/gate.h"
+#include "net/link_queue.h"
+#include "net/log.h"
+#include "program/command_line.h"
 #include "program/port_selection.h"
 #include "program/stop_signals.h"
-#include "scpi_server.h"
-#include "server_log.h"
+#include "server/announce_front.h"
+#include "server/scpi_server.h"
+#include "server/serial_box.h"
+#include "server/vxi11_front.h"
+#include "server/web_front.h"
 #include "server_options.h"
-#include "vxi11_front.h"
-#include "web_front.h"
+#include "web/host_check.h"
+#include "web/page_token.h"
 
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/address.hpp>
@@ -28,12 +34,12 @@ namespace asio = boost::asio;
 namespace {
 
 constexpr int kExitCannotListen = 1;
-constexpr int kExitUsage = 2;
+constexpr char kProgram[] = "6175ZIZ-scpi";
 
 int usageError(const std::string &text) {
-    logLine(text);
-    std::fputs("Try '6175ZIZ-scpi --help' for more information.\n", stderr);
-    return kExitUsage;
+    net::logLine(text);
+    std::fputs((program::helpHint(kProgram) + "\n").c_str(), stderr);
+    return program::kUsageStatus;
 }
 
 std::optional<asio::ip::tcp::endpoint> endpointOf(const ListenAddress &listen) {
@@ -50,10 +56,29 @@ std::optional<asio::ip::tcp::endpoint> parseEndpoint(const std::string &text) {
     return listen ? endpointOf(*listen) : std::nullopt;
 }
 
+// Who may connect: --allow, or else only the loopback when every front
+// listens there (anyone else could not reach it anyway), or else everyone.
+Outcome<net::AllowList> allowedPeers(const ServerOptions &options, bool loopbackOnly) {
+    if (options.allow) return net::AllowList::parse(*options.allow);
+    return loopbackOnly ? net::AllowList::loopbackOnly() : net::AllowList::everyone();
+}
+
+// The page's token: given, off, or made up when the page is served beyond
+// the loopback.
+std::string pageToken(const ServerOptions &options, const asio::ip::tcp::endpoint &http) {
+    if (options.httpToken) return *options.httpToken == "off" ? std::string() : *options.httpToken;
+    return http.address().is_loopback() ? std::string() : web::newPageToken();
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
-    const ServerOptions options = parseServerOptions({argv + 1, argv + argc});
+    net::setLogSink([](std::string_view text) {
+        const std::string line = std::string(kProgram) + ": " + std::string(text) + "\n";
+        std::fputs(line.c_str(), stderr);
+        std::fflush(stderr);
+    });
+    const ServerOptions options = parseServerOptions(program::commandLineArguments(argc, argv));
     if (!options.error.empty()) return usageError(options.error);
     if (options.help || options.version) {
         std::fputs((options.help ? helpText() : versionText()).c_str(), stdout);
@@ -69,6 +94,10 @@ int main(int argc, char **argv) {
         http = parseEndpoint(httpText);
         if (!http) return usageError("--http: \"" + httpText + "\" is not ADDRESS:PORT or off");
     }
+    const bool onLoopback =
+        listen->address().is_loopback() && (!http || http->address().is_loopback());
+    const auto allowed = allowedPeers(options, onLoopback);
+    if (!allowed) return usageError(allowed.error());
 
     link::SerialControl control;
     const program::PortRequest portRequest{options.port, options.device};
@@ -76,19 +105,20 @@ int main(int argc, char **argv) {
         return usageError(port.text());
 
     asio::io_context io;
-    LinkBox link(control);
-    scpi::Instrument instrument(link);
-    LinkQueue queue;
-    ScpiContext context{io, instrument, queue,
-                        [&link](const std::string &sender) { link.setSender(sender); }};
-    ScpiServer server(context, options.idleLimit.value_or(kDefaultIdleLimit));
-    std::unique_ptr<WebFront> web;
-    std::unique_ptr<Vxi11Front> vxi11;
+    net::Gate gate(allowed.value());
+    server::SerialBox box(control);
+    scpi::Instrument instrument(box);
+    net::LinkQueue queue(io);
+    server::FrontContext context{io, queue, instrument, box, gate};
+    const auto idleLimit = options.idleLimit.value_or(net::kDefaultIdleLimit);
+    server::ScpiServer scpi(context, idleLimit);
+    std::unique_ptr<server::WebFront> web;
+    std::unique_ptr<server::Vxi11Front> vxi11;
     // Before the first line of the log: whoever waits for it may signal at once.
     int stoppedBy = 0;
     const auto stop = [&](int signal) {
         stoppedBy = signal;
-        server.close();
+        scpi.close();
         if (web) web->close();
         if (vxi11) vxi11->close();
         queue.stop();  // the line in progress finishes; the rest is dropped
@@ -96,46 +126,69 @@ int main(int argc, char **argv) {
     };
     program::watchStopSignals(
         [&io, stop] { boost::asio::post(io, [stop] { stop(program::stopSignal()); }); });
-    if (const std::string error = server.listen(*listen); !error.empty()) {
-        logLine("cannot listen on " + listenText + ": " + error);
+    if (const Status listening = scpi.listen(*listen); !listening) {
+        net::logLine("cannot listen on " + listenText + ": " + listening.text());
         return kExitCannotListen;
     }
-    if (!listen->address().is_loopback())
-        logLine("warning: anyone who can reach " + server.address() +
-                " can set the box; SCPI over raw TCP has no authentication");
+    if (options.allow)
+        net::logLine("only " + allowed.value().text() + " may connect (--allow)");
+    else if (!listen->address().is_loopback())
+        net::logLine("warning: anyone who can reach " + scpi.address() +
+                     " can set the box; SCPI over raw TCP has no authentication (see --allow)");
 
     const std::string portName =
         options.device ? *options.device : "COM" + std::to_string(control.port());
+    std::string token;
     if (http) {
-        web = std::make_unique<WebFront>(io, queue, control, link, server.endpoint(),
-                                         options.idleLimit.value_or(kDefaultIdleLimit), portName);
-        if (const std::string error = web->listen(*http); !error.empty()) {
-            logLine("cannot listen on " + httpText + ": " + error);
+        token = pageToken(options, *http);
+        web = std::make_unique<server::WebFront>(
+            context, control, scpi.endpoint(),
+            server::WebFront::Options{idleLimit, portName, kProgram, token});
+        if (const Status listening = web->listen(*http); !listening) {
+            net::logLine("cannot listen on " + httpText + ": " + listening.text());
             // Without --http the page is a convenience: the instrument goes on.
             if (options.http) return kExitCannotListen;
-            logLine("warning: no front panel page (give --http ADDR:PORT or --http off)");
+            net::logLine("warning: no front panel page (give --http ADDR:PORT or --http off)");
             web.reset();
-        } else if (!http->address().is_loopback()) {
-            logLine("warning: anyone who can reach " + web->address() +
-                    " can set the box from a browser; the page has no authentication");
+        } else if (!http->address().is_loopback() && !options.allow && token.empty()) {
+            net::logLine("warning: anyone who can reach " + web->address() +
+                         " can set the box from a browser; the page asks for no token");
         }
     }
-    logLine("listening on " + server.address() + ", the box on " +
-            program::describeSelection(portRequest, control));
-    if (web) logLine("the front panel on http://" + web->address() + "/");
-    if (!options.noVxi11) vxi11 = Vxi11Front::start(context, listen->address());
+    net::logLine("listening on " + scpi.address() + ", the box on " +
+                 program::describeSelection(portRequest, control));
+    if (web) {
+        std::string address = web->address();
+        if (http->address().is_unspecified() && !web::machineHostName().empty())
+            address = web::machineHostName() + ":" + std::to_string(web->port());
+        net::logLine("the front panel on http://" + address + "/" +
+                     (token.empty() ? std::string() : "?token=" + token));
+    }
+    if (!options.noVxi11) {
+        auto started = server::Vxi11Front::start(context, listen->address());
+        if (started) {
+            vxi11 = std::move(started.value());
+            net::logLine(vxi11->how());
+        } else {
+            net::logLine("VXI-11 off: " + started.error() + "; SCPI and the page go on");
+        }
+    }
     std::unique_ptr<announce::Announcer> announcer;
     if (!options.noAnnounce) {
-        announcer =
-            startAnnouncing(options.name.value_or(defaultInstanceName(portName)),
-                            {server.endpoint(), web ? parseEndpoint(web->address()) : std::nullopt,
-                             vxi11 ? std::optional(vxi11->endpoint()) : std::nullopt});
+        auto announced = server::startAnnouncing(
+            options.name.value_or(server::defaultInstanceName(portName)),
+            {scpi.endpoint(), web ? parseEndpoint(web->address()) : std::nullopt,
+             vxi11 ? std::optional(vxi11->endpoint()) : std::nullopt});
+        if (announced)
+            announcer = std::move(announced.value());
+        else if (!announced.error().empty())
+            net::logLine("DNS-SD: " + announced.error());
     }
 
     io.run();
     queue.stop();
     vxi11.reset();  // unregistered from a system rpcbind
     announcer.reset();
-    logLine("stopped by signal " + std::to_string(stoppedBy));
+    net::logLine("stopped by signal " + std::to_string(stoppedBy));
     return 0;
 }

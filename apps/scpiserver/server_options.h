@@ -1,6 +1,6 @@
 #pragma once
 // The command line of 6175ZIZ-scpi as given: the port (as 6175ZIZ-ctl takes
-// it), the address to listen on and the web page's address, still as text.
+// it), the addresses to listen on and who may connect, still as text.
 
 #include <chrono>
 #include <optional>
@@ -15,13 +15,15 @@ inline constexpr char kDefaultHttp[] = "127.0.0.1:8080";
 struct ServerOptions {
     bool help = false;
     bool version = false;
-    std::optional<std::string> port;    // --port N
-    std::optional<std::string> device;  // --device PATH
-    std::optional<std::string> listen;  // --listen ADDR:PORT
-    std::optional<std::string> http;    // --http ADDR:PORT | off
-    bool noVxi11 = false;               // --no-vxi11
-    bool noAnnounce = false;            // --no-announce
-    std::optional<std::string> name;    // --name TEXT: the DNS-SD instance name
+    std::optional<std::string> port;       // --port N
+    std::optional<std::string> device;     // --device PATH
+    std::optional<std::string> listen;     // --listen ADDR:PORT
+    std::optional<std::string> http;       // --http ADDR:PORT | off
+    bool noVxi11 = false;                  // --no-vxi11
+    bool noAnnounce = false;               // --no-announce
+    std::optional<std::string> name;       // --name TEXT: the DNS-SD instance name
+    std::optional<std::string> allow;      // --allow ADDR[/BITS],...
+    std::optional<std::string> httpToken;  // --http-token TEXT | off
     // How long a client must have been silent before a newcomer may take its
     // slot; not in --help (tests shorten it).
     std::optional<std::chrono::milliseconds> idleLimit;  // --slot-idle-ms N

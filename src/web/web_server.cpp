@@ -2,18 +2,20 @@
 
 #include "web/web_server.h"
 
+#include "net/endpoint_text.h"
+#include "net/listener.h"
+#include "net/log.h"
 #include "web/embedded_page.h"
 #include "web/json_text.h"
+#include "web/page_token.h"
 
 #include <boost/asio/ip/tcp.hpp>
-#include <boost/asio/ip/v6_only.hpp>
 #include <boost/asio/post.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
 #include <boost/beast/websocket.hpp>
 
 #include <algorithm>
-#include <cstdio>
 #include <deque>
 #include <vector>
 
@@ -25,39 +27,22 @@ namespace http = beast::http;
 namespace websocket = beast::websocket;
 using boost::system::error_code;
 using tcp = asio::ip::tcp;
-using SteadyTime = std::chrono::steady_clock::time_point;
-
-namespace {
-
-void log(const std::string &text) {
-    const std::string line = "6175ZIZ-scpi: " + text + "\n";
-    std::fputs(line.c_str(), stderr);
-    std::fflush(stderr);
-}
-
-std::string endpointText(const tcp::endpoint &endpoint) {
-    const auto address = endpoint.address();
-    return (address.is_v6() ? "[" + address.to_string() + "]" : address.to_string()) + ":" +
-           std::to_string(endpoint.port());
-}
-
-std::string peerOf(const tcp::socket &socket) {
-    error_code error;
-    const auto remote = socket.remote_endpoint(error);
-    return error ? std::string("unknown peer") : endpointText(remote);
-}
-
-}  // namespace
+using net::SteadyTime;
 
 class PageSession;
 class HttpSession;
 
 class WebServer::Impl : public std::enable_shared_from_this<Impl> {
 public:
-    Impl(asio::io_context &io, WebConfig config, IntentHandler onIntent)
-        : io_(io), config_(std::move(config)), onIntent_(std::move(onIntent)), acceptor_(io) {}
+    Impl(asio::io_context &io, net::Gate &gate, WebConfig config, IntentHandler onIntent)
+        : io_(io),
+          config_(std::move(config)),
+          onIntent_(std::move(onIntent)),
+          slots_(kMaxPages, config_.idleLimit, "pages"),
+          listener_(io, gate, "HTTP client",
+                    [this](tcp::socket socket) { admit(std::move(socket)); }) {}
 
-    void accept();
+    void admit(tcp::socket socket);
     void upgrade(tcp::socket socket, http::request<http::string_body> request);
     void pageGone(PageSession *page);
     void close();
@@ -66,7 +51,8 @@ public:
     WebConfig config_;
     ServedNames served_;
     IntentHandler onIntent_;
-    tcp::acceptor acceptor_;
+    net::SlotRule slots_;
+    net::Listener listener_;
     std::string state_ = "{\"type\":\"state\"}";
     std::vector<std::shared_ptr<PageSession>> pages_;
     std::vector<std::weak_ptr<HttpSession>> requests_;
@@ -77,7 +63,7 @@ public:
 class PageSession : public std::enable_shared_from_this<PageSession> {
 public:
     PageSession(tcp::socket socket, std::weak_ptr<WebServer::Impl> server)
-        : peer_(peerOf(socket)),
+        : peer_(net::peerText(socket)),
           ws_(std::move(socket)),
           server_(std::move(server)),
           lastHeard_(std::chrono::steady_clock::now()) {}
@@ -166,7 +152,7 @@ private:
     void end(const std::string &why) {
         if (ended_) return;
         ended_ = true;
-        log("page " + peer_ + " " + why);
+        net::logLine("page " + peer_ + " " + why);
         if (why.starts_with("dropped")) cut();
         if (const auto server = server_.lock()) server->pageGone(this);
     }
@@ -185,7 +171,7 @@ private:
 class HttpSession : public std::enable_shared_from_this<HttpSession> {
 public:
     HttpSession(tcp::socket socket, std::shared_ptr<WebServer::Impl> server)
-        : stream_(std::move(socket)), server_(std::move(server)) {}
+        : peer_(net::peerText(socket)), stream_(std::move(socket)), server_(std::move(server)) {}
 
     void read() {
         parser_.emplace();
@@ -211,13 +197,16 @@ private:
         if (!hostAllowed(host, server_->served_))
             return reply(request, http::status::misdirected_request,
                          "This server does not serve the name \"" + host + "\".\n", "text/plain");
+        std::string path(request.target());
+        path = path.substr(0, path.find('?'));
+        if (!tokenAccepted(request, path)) return;
         if (websocket::is_upgrade(request)) {
             if (request.target() != "/ws")
                 return reply(request, http::status::not_found, "No WebSocket here.\n",
                              "text/plain");
             if (!originAllowed(std::string(request[http::field::origin]), host)) {
-                log("page from origin \"" + std::string(request[http::field::origin]) +
-                    "\" refused");
+                net::logLine("page from origin \"" + std::string(request[http::field::origin]) +
+                             "\" refused");
                 return reply(request, http::status::forbidden,
                              "Only this server's own page may connect.\n", "text/plain");
             }
@@ -227,8 +216,6 @@ private:
         }
         if (request.method() != http::verb::get && request.method() != http::verb::head)
             return reply(request, http::status::method_not_allowed, "Only GET.\n", "text/plain");
-        std::string path(request.target());
-        path = path.substr(0, path.find('?'));
         if (path == "/lxi/identification")
             return reply(request, http::status::ok, server_->config_.identificationXml,
                          "text/xml; charset=utf-8");
@@ -238,11 +225,42 @@ private:
         reply(request, http::status::not_found, "Not found.\n", "text/plain");
     }
 
+    // Beyond the loopback every request brings the token, as a cookie or,
+    // the first time, in the address the server printed; that one is
+    // answered with the cookie and the address without it. The
+    // identification stays open to discovery tools. False once answered.
+    bool tokenAccepted(const http::request<http::string_body> &request, const std::string &path) {
+        const std::string &token = server_->config_.token;
+        if (token.empty() || path == "/lxi/identification") return true;
+        const std::string cookie = tokenCookieName(server_->served_.port);
+        const std::string cookies(request[http::field::cookie]);
+        const auto held = cookieValue(cookies, cookie);
+        if (held && sameToken(*held, token)) return true;
+        const std::string target(request.target());
+        const auto given = queryValue(target, "token");
+        if (given && sameToken(*given, token) && !websocket::is_upgrade(request)) {
+            reply(request, http::status::see_other, "", "text/plain",
+                  {{http::field::location, path},
+                   {http::field::set_cookie,
+                    cookie + "=" + token + "; Path=/; HttpOnly; SameSite=Strict"}});
+            return false;
+        }
+        net::logLine("page request from " + peer_ + " without the token refused");
+        reply(request, http::status::forbidden,
+              "This page asks for its token: open the address with ?token= that the server "
+              "printed when it started.\n",
+              "text/plain");
+        return false;
+    }
+
     void reply(const http::request<http::string_body> &request, http::status status,
-               std::string body, const std::string &type) {
+               std::string body, const std::string &type,
+               const std::vector<std::pair<http::field, std::string>> &headers = {}) {
         auto response =
             std::make_shared<http::response<http::string_body>>(status, request.version());
-        response->set(http::field::server, "6175ZIZ-scpi");
+        for (const auto &[field, value] : headers) response->set(field, value);
+        if (!server_->config_.serverName.empty())
+            response->set(http::field::server, server_->config_.serverName);
         response->set(http::field::content_type, type);
         response->set(http::field::cache_control, "no-store");
         response->set("X-Content-Type-Options", "nosniff");
@@ -260,50 +278,38 @@ private:
                           });
     }
 
+    std::string peer_;
     beast::tcp_stream stream_;
     std::shared_ptr<WebServer::Impl> server_;
     beast::flat_buffer buffer_{8192};
     std::optional<http::request_parser<http::string_body>> parser_;
 };
 
-void WebServer::Impl::accept() {
-    acceptor_.async_accept([self = shared_from_this()](error_code error, tcp::socket socket) {
-        if (self->closed_ || error == asio::error::operation_aborted) return;
-        if (!error) {
-            socket.set_option(asio::socket_base::keep_alive(true), error);
-            auto session = std::make_shared<HttpSession>(std::move(socket), self);
-            std::erase_if(self->requests_, [](const auto &weak) { return weak.expired(); });
-            self->requests_.push_back(session);
-            session->read();
-        }
-        self->accept();
-    });
+void WebServer::Impl::admit(tcp::socket socket) {
+    if (closed_) return;
+    error_code ignored;
+    socket.set_option(asio::socket_base::keep_alive(true), ignored);
+    auto session = std::make_shared<HttpSession>(std::move(socket), shared_from_this());
+    std::erase_if(requests_, [](const auto &weak) { return weak.expired(); });
+    requests_.push_back(session);
+    session->read();
 }
 
 void WebServer::Impl::upgrade(tcp::socket socket, http::request<http::string_body> request) {
-    const std::string peer = peerOf(socket);
-    if (int(pages_.size()) >= kMaxPages) {
-        const auto oldest = std::min_element(
-            pages_.begin(), pages_.end(),
-            [](const auto &a, const auto &b) { return a->lastHeard() < b->lastHeard(); });
-        const auto silent = std::chrono::steady_clock::now() - (*oldest)->lastHeard();
-        if (silent < config_.idleLimit) {
-            log("page " + peer + " refused: all " + std::to_string(kMaxPages) +
-                " pages heard from within the idle limit");
-            error_code ignored;
-            socket.close(ignored);
-            return;
-        }
-        (*oldest)->close(
-            "closed: silent for " +
-                std::to_string(std::chrono::duration_cast<std::chrono::seconds>(silent).count()) +
-                " s, its slot given to " + peer,
-            true);
+    const std::string peer = "page " + net::peerText(socket);
+    std::vector<SteadyTime> heard;
+    for (const auto &page : pages_) heard.push_back(page->lastHeard());
+    const auto verdict = slots_.decide(heard, std::chrono::steady_clock::now(), peer);
+    if (!verdict.admitted) {
+        net::logLine(verdict.refusal);
+        error_code ignored;
+        socket.close(ignored);
+        return;
     }
+    if (verdict.evicted) pages_[*verdict.evicted]->close(verdict.eviction, true);
     auto page = std::make_shared<PageSession>(std::move(socket), weak_from_this());
     pages_.push_back(page);
-    log("page " + peer + " opened (" + std::to_string(pages_.size()) + " of " +
-        std::to_string(kMaxPages) + " pages)");
+    net::logLine(peer + " opened " + slots_.occupancy(pages_.size()));
     page->start(std::move(request), state_);
 }
 
@@ -316,15 +322,15 @@ void WebServer::Impl::pageGone(PageSession *page) {
 
 void WebServer::Impl::close() {
     closed_ = true;
-    error_code ignored;
-    acceptor_.close(ignored);
+    listener_.close();
     for (const auto &page : std::vector(pages_)) page->close("closed by the server");
     for (const auto &weak : requests_)
         if (const auto request = weak.lock()) request->shut();
 }
 
-WebServer::WebServer(asio::io_context &io, WebConfig config, IntentHandler onIntent)
-    : impl_(std::make_shared<Impl>(io, std::move(config), std::move(onIntent))) {
+WebServer::WebServer(asio::io_context &io, net::Gate &gate, WebConfig config,
+                     IntentHandler onIntent)
+    : impl_(std::make_shared<Impl>(io, gate, std::move(config), std::move(onIntent))) {
     impl_->served_.names = impl_->config_.hostNames;
 }
 
@@ -332,34 +338,18 @@ WebServer::~WebServer() {
     impl_->close();
 }
 
-std::string WebServer::listen(const tcp::endpoint &endpoint) {
-    error_code error;
-    auto &acceptor = impl_->acceptor_;
-    acceptor.open(endpoint.protocol(), error);
-    if (!error) acceptor.set_option(asio::socket_base::reuse_address(true), error);
-    if (!error && endpoint.address().is_v6()) acceptor.set_option(asio::ip::v6_only(true), error);
-    if (!error) acceptor.bind(endpoint, error);
-    if (!error) acceptor.listen(asio::socket_base::max_listen_connections, error);
-    if (error) {
-        const std::string reason = error.message();
-        acceptor.close(error);
-        return reason;
-    }
-    impl_->served_.port = port();
-    impl_->accept();
-    return {};
+Status WebServer::listen(const tcp::endpoint &endpoint) {
+    const Status status = impl_->listener_.listen(endpoint);
+    if (status) impl_->served_.port = port();
+    return status;
 }
 
 std::string WebServer::address() const {
-    error_code error;
-    const auto local = impl_->acceptor_.local_endpoint(error);
-    return error ? std::string("?") : endpointText(local);
+    return impl_->listener_.address();
 }
 
 unsigned WebServer::port() const {
-    error_code error;
-    const auto local = impl_->acceptor_.local_endpoint(error);
-    return error ? 0 : local.port();
+    return impl_->listener_.port();
 }
 
 void WebServer::publish(std::string stateJson) {

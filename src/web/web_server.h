@@ -4,6 +4,9 @@
 // document, pushes the box's state to every open page, and hands each page
 // intent to the program. Beast stays inside web_server.cpp.
 
+#include "common/status.h"
+#include "net/gate.h"
+#include "net/slot_rule.h"
 #include "web/host_check.h"
 #include "web/page_message.h"
 
@@ -24,7 +27,11 @@ inline constexpr std::size_t kMaxUnsentUpdates = 64;
 struct WebConfig {
     std::vector<std::string> hostNames;  // served besides localhost and IP literals
     std::string identificationXml;
-    std::chrono::milliseconds idleLimit{60'000};  // a page's slot, as a SCPI client's
+    std::chrono::milliseconds idleLimit = net::kDefaultIdleLimit;  // a page's slot
+    std::string serverName;                                        // the Server header
+    // When not empty, every request but the identification's must bring it
+    // (see web/page_token.h).
+    std::string token;
 };
 
 // Called on the event loop's thread for each page intent but "ping". `reply`
@@ -34,11 +41,11 @@ using IntentHandler = std::function<void(const Intent &intent, const std::string
 
 class WebServer {
 public:
-    WebServer(boost::asio::io_context &io, WebConfig config, IntentHandler onIntent);
+    WebServer(boost::asio::io_context &io, net::Gate &gate, WebConfig config,
+              IntentHandler onIntent);
     ~WebServer();
 
-    // The reason when it cannot listen; empty on success.
-    std::string listen(const boost::asio::ip::tcp::endpoint &endpoint);
+    Status listen(const boost::asio::ip::tcp::endpoint &endpoint);
     std::string address() const;  // "127.0.0.1:8080" as bound
     unsigned port() const;
     // The state every page shows; sent to each open page and to each new one.

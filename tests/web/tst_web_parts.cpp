@@ -2,9 +2,7 @@
 // Host and Origin headers pass, the text pushed to pages, the panel model's
 // commands on a real pseudo-terminal, and the server's slot and queue rules.
 
-#include "link_queue.h"
 #include "scpi/quick_line.h"
-#include "slot_policy.h"
 #include "web/host_check.h"
 #include "web/json_text.h"
 #include "web/page_message.h"
@@ -150,24 +148,6 @@ private slots:
         close(slave);
     }
 
-    void slotChoice_data() {
-        QTest::addColumn<QList<int>>("silentMs");  // of each connection
-        QTest::addColumn<int>("evicted");          // -1: the newcomer is refused
-        QTest::newRow("all busy") << QList<int>{10, 59'999, 0} << -1;
-        QTest::newRow("one long silent") << QList<int>{10, 60'000, 0} << 1;
-        QTest::newRow("the longest goes") << QList<int>{61'000, 90'000, 70'000} << 1;
-        QTest::newRow("none") << QList<int>{} << -1;
-    }
-    void slotChoice() {
-        QFETCH(QList<int>, silentMs);
-        QFETCH(int, evicted);
-        const auto now = std::chrono::steady_clock::now();
-        std::vector<scpiserver::SteadyTime> heard;
-        for (const int ms : silentMs) heard.push_back(now - std::chrono::milliseconds(ms));
-        const auto pick = scpiserver::pickEviction(heard, now, scpiserver::kDefaultIdleLimit);
-        QCOMPARE(pick ? int(*pick) : -1, evicted);
-    }
-
     // Which lines may skip the link's queue: only those that never reach the box.
     void quickLines_data() {
         QTest::addColumn<QString>("line");
@@ -185,25 +165,6 @@ private slots:
         QFETCH(QString, line);
         QFETCH(bool, quick);
         QCOMPARE(scpi::answeredWithoutTheBox(line.toStdString()), quick);
-    }
-
-    // Jobs run whole and in arrival order; stop lets the running one finish.
-    void linkQueueOrder() {
-        scpiserver::LinkQueue queue;
-        std::vector<int> done;
-        std::atomic<bool> release{false};
-        QVERIFY(queue.push([&] {
-            while (!release) std::this_thread::yield();
-            done.push_back(0);
-        }));
-        for (int i = 1; i <= 100; ++i) QVERIFY(queue.push([&, i] { done.push_back(i); }));
-        release = true;
-        while (queue.waiting() > 0) std::this_thread::yield();
-        queue.stop();
-        QVERIFY(!queue.push([] {}));
-        std::vector<int> expected(101);
-        std::iota(expected.begin(), expected.end(), 0);
-        QCOMPARE(done, expected);
     }
 };
 

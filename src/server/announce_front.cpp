@@ -1,0 +1,53 @@
+#include "server/announce_front.h"
+
+#include "common/version.h"
+#include "net/log.h"
+
+#include <boost/asio/ip/host_name.hpp>
+
+namespace zz::server {
+
+namespace {
+
+std::uint16_t portBeyondLoopback(const std::optional<boost::asio::ip::tcp::endpoint> &endpoint) {
+    return endpoint && !endpoint->address().is_loopback() ? endpoint->port() : 0;
+}
+
+}  // namespace
+
+std::string defaultInstanceName(const std::string &portName) {
+    boost::system::error_code error;
+    const std::string host = boost::asio::ip::host_name(error);
+    std::string name = "6175 resistance box on " + portName + (error ? "" : " (" + host + ")");
+    // A DNS-SD instance name is one label: at most 63 bytes.
+    if (name.size() > 63) {
+        std::size_t cut = 63;  // not inside a UTF-8 sequence
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+        name.resize(cut);
+    }
+    return name;
+}
+
+announce::Announcement serverAnnouncement(const std::string &name, const AnnouncedPorts &ports) {
+    // As *IDN? answers: no serial number can be read from the box.
+    announce::InstrumentFacts facts{common::kCompany, "6175", "0", common::kVersion};
+    facts.scpiPort = portBeyondLoopback(ports.scpi);
+    facts.webPort = portBeyondLoopback(ports.web);
+    facts.vxi11Port = portBeyondLoopback(ports.vxi11);
+    return announce::lxiAnnouncement(name, facts);
+}
+
+Outcome<std::unique_ptr<announce::Announcer>> startAnnouncing(const std::string &name,
+                                                              const AnnouncedPorts &ports) {
+    using Started = Outcome<std::unique_ptr<announce::Announcer>>;
+    auto announcement = serverAnnouncement(name, ports);
+    if (announcement.services.empty())
+        return Started::failure("nothing announced, the server listens on the loopback only");
+    auto announcer = std::make_unique<announce::Announcer>(
+        std::move(announcement), [](const std::string &line) { net::logLine(line); });
+    // A system that cannot announce has said why in the announcer's own line.
+    if (!announcer->start()) return Started::failure("");
+    return Started(std::move(announcer));
+}
+
+}  // namespace zz::server

@@ -1,0 +1,117 @@
+#include "server/web_front.h"
+
+#include "common/version.h"
+#include "web/host_check.h"
+#include "web/lxi_identification.h"
+
+namespace zz::server {
+
+namespace asio = boost::asio;
+
+namespace {
+
+constexpr std::chrono::milliseconds kPollPeriod{50};  // the record looked at 20 times a second
+
+web::WebConfig webConfig(const asio::ip::tcp::endpoint &scpi, const WebFront::Options &options) {
+    web::WebConfig config;
+    const std::string host = web::machineHostName();
+    if (!host.empty()) config.hostNames = {host, host + ".local"};
+    web::Identity id{common::kCompany,
+                     "6175",
+                     "0",
+                     common::kVersion,
+                     "6175 programmable resistance box",
+                     host,
+                     {},
+                     {}};
+    const auto address = scpi.address();
+    const std::string port = std::to_string(scpi.port());
+    if (address.is_unspecified()) {
+        if (!host.empty()) id.visaResources.push_back("TCPIP::" + host + "::" + port + "::SOCKET");
+        id.addresses.push_back(address.is_v6() ? "::1" : "127.0.0.1");
+    } else {
+        id.addresses.push_back(address.to_string());
+    }
+    const std::string literal =
+        address.is_v6() ? "[" + id.addresses.back() + "]" : id.addresses.back();
+    id.visaResources.push_back("TCPIP::" + literal + "::" + port + "::SOCKET");
+    config.identificationXml = web::identificationXml(id);
+    config.idleLimit = options.idleLimit;
+    config.serverName = options.serverName;
+    config.token = options.token;
+    return config;
+}
+
+}  // namespace
+
+WebFront::WebFront(FrontContext &context, link::SerialControl &control,
+                   const asio::ip::tcp::endpoint &scpi, Options options)
+    : context_(context),
+      control_(control),
+      model_(control, options.portName),
+      server_(context.io, context.gate, webConfig(scpi, options),
+              [this](const web::Intent &intent, const std::string &page,
+                     std::function<void(std::string)> reply) {
+                  context_.link.hop(
+                      [this, intent, page] {
+                          context_.box.setSender(page);
+                          const auto message = model_.apply(intent);
+                          return std::pair(
+                              message ? web::PanelModel::messageJson(*message) : std::string(),
+                              model_.stateJson());
+                      },
+                      [this, reply](std::pair<std::string, std::string> answer) {
+                          // The page's own message first, then what every page shows.
+                          if (!answer.first.empty()) reply(answer.first);
+                          if (!closed_) server_.publish(answer.second);
+                      });
+              }),
+      pollTimer_(context.io) {
+    server_.publish(model_.stateJson());
+}
+
+// The link's queue has stopped by now (main stops it first) or never
+// carried a job of ours (listening failed).
+WebFront::~WebFront() = default;
+
+Status WebFront::listen(const asio::ip::tcp::endpoint &endpoint) {
+    if (const Status status = server_.listen(endpoint); !status) return status;
+    // Every command through the link, a page's or a SCPI client's, on the
+    // link's thread.
+    control_.setCommandObserver([this](const std::string &command, const Status &status) {
+        model_.commandSent(command, status, context_.box.sender());
+        publishFromLink();
+    });
+    schedulePoll();
+    return {};
+}
+
+void WebFront::close() {
+    closed_ = true;
+    pollTimer_.cancel();
+    server_.close();
+}
+
+void WebFront::publishFromLink() {
+    context_.link.toNetwork([this, json = model_.stateJson()] {
+        if (!closed_) server_.publish(json);
+    });
+}
+
+// The record is looked at on the link's thread, between commands; one look
+// waits in the queue at most.
+void WebFront::schedulePoll() {
+    pollTimer_.expires_after(kPollPeriod);
+    pollTimer_.async_wait([this](const boost::system::error_code &error) {
+        if (error || closed_) return;
+        if (!pollQueued_.exchange(true))
+            context_.link.push([this] {
+                pollQueued_ = false;
+                model_.poll();
+                publishFromLink();
+            });
+        schedulePoll();
+    });
+}
+
+}  // namespace zz::server

@@ -18,7 +18,9 @@ std::optional<boost::asio::ip::address_v4> broadcastToBind(
         const auto *own = reinterpret_cast<const sockaddr_in *>(entry->ifa_addr);
         if (ntohl(own->sin_addr.s_addr) != address.to_uint()) continue;
         const auto *broadcast = reinterpret_cast<const sockaddr_in *>(entry->ifa_broadaddr);
-        found = boost::asio::ip::address_v4(ntohl(broadcast->sin_addr.s_addr));
+        const boost::asio::ip::address_v4 candidate(ntohl(broadcast->sin_addr.s_addr));
+        // An interface given no broadcast address reports 0.0.0.0 or its own.
+        if (!candidate.is_unspecified() && candidate != address) found = candidate;
         break;
     }
     freeifaddrs(interfaces);

@@ -126,6 +126,8 @@ PortmapperFront::~PortmapperFront() {
 }
 
 // No SO_REUSEADDR on UDP: it would share the port with a running rpcbind.
+// The broadcast address is a help for discovery, not a condition: another
+// server on the same interface may hold it.
 Status PortmapperFront::bindDatagrams(const asio::ip::address &address, std::uint16_t port) {
     std::vector<asio::ip::address> addresses{address};
     if (address.is_v4())
@@ -137,10 +139,11 @@ Status PortmapperFront::bindDatagrams(const asio::ip::address &address, std::uin
         error_code error;
         udp->socket.open(endpoint.protocol(), error);
         if (!error) udp->socket.bind(endpoint, error);
+        if (error && udp_.empty()) return Status::failure(error.value(), error.message());
         if (error) {
-            for (const auto &open : udp_) open->socket.close(error);
-            udp_.clear();
-            return Status::failure(error.value(), error.message());
+            broadcastTrouble_ =
+                "; UDP broadcasts to " + bound.to_string() + " not heard: " + error.message();
+            break;
         }
         udp_.push_back(udp);
     }
@@ -155,7 +158,7 @@ Status PortmapperFront::start(const asio::ip::address &address, std::uint16_t po
                (udp_.size() > 1 ? ", and UDP broadcasts to " +
                                       udp_.back()->socket.local_endpoint().address().to_string()
                                 : std::string()) +
-               ")";
+               ")" + broadcastTrouble_;
         for (const auto &udp : udp_) udp->receive();
         return {};
     }

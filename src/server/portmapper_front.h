@@ -55,6 +55,7 @@ private:
     std::vector<std::shared_ptr<TcpClient>> clients_;
     std::uint16_t registeredAt_ = 0;  // rpcbind's port when registered there
     std::string how_;
+    std::string broadcastTrouble_;  // for the log
 };
 
 }  // namespace zz::server

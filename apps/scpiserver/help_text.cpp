@@ -1,9 +1,15 @@
 #include "help_text.h"
 
+#include "box/range.h"
 #include "box/sensor_catalogue.h"
+#include "net/slot_rule.h"
 #include "program/version_banner.h"
+#include "server/scpi_server.h"
+#include "server/vxi11_server.h"
+#include "web/web_server.h"
 
 #include <cctype>
+#include <cstdio>
 
 namespace zz::scpiserver {
 
@@ -16,11 +22,19 @@ std::string sensorChoices() {
     return names;
 }
 
+// "99999.9": the box's values as its commands write them.
+std::string oneDecimal(double ohms) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", ohms);
+    return text;
+}
+
 }  // namespace
 
 std::string helpText() {
     return R"(Usage: 6175ZIZ-scpi [--port N | --device PATH] [--listen ADDR:PORT]
-                    [--http ADDR:PORT|off] [--no-vxi11] [--no-announce]
+                    [--http ADDR:PORT|off] [--allow ADDR[/BITS],...]
+                    [--http-token TEXT|off] [--no-vxi11] [--no-announce]
                     [--name TEXT]
 Make the 6175 box a network instrument: SCPI commands on a raw TCP socket
 (VISA resource TCPIP::<host>::5025::SOCKET), each carried out on the box's
@@ -36,11 +50,18 @@ Port:
 Network:
       --listen ADDR:PORT  where to listen (default 127.0.0.1:5025; port 0
                           takes any free port). SCPI over raw TCP has no
-                          authentication: anyone who can reach a
-                          non-loopback address can set the box.
+                          authentication: without --allow, anyone who can
+                          reach a non-loopback address can set the box.
       --http ADDR:PORT    where to serve the front panel page (default
-                          127.0.0.1:8080; off: no page). The same warning
-                          holds for the page.
+                          127.0.0.1:8080; off: no page)
+      --allow LIST        only these addresses and networks may connect,
+                          to SCPI, VXI-11, the portmapper and the page alike
+                          (10.0.0.5,192.168.1.0/24); others are refused
+                          before a byte is read (default: the loopback only
+                          when listening there, else anyone)
+      --http-token TEXT   the token the page asks for beyond the loopback
+                          (default: a new random one each start, printed
+                          once with the page's address; off: none)
       --no-vxi11          no VXI-11 core channel and no portmapper (port
                           111 needs root or CAP_NET_BIND_SERVICE; without
                           it VXI-11 is off and the rest goes on)
@@ -51,8 +72,11 @@ Network:
       --version           output version information and exit
 
 Commands (long or short form, any case, [optional] nodes may be left out):
-  [SOURce:]RESistance[:LEVel] <ohms>|MIN|MAX|DEF   0.0 to 99999.9, rounded to
-        0.1 ohm; suffixes OHM, KOHM, MOHM (mega-ohm): RES 1.2 KOHM
+  [SOURce:]RESistance[:LEVel] <ohms>|MIN|MAX|DEF   )" +
+           oneDecimal(box::kMinOhms) + " to " + oneDecimal(box::kMaxOhms) +
+           R"(, rounded to
+        )" + oneDecimal(box::kResolutionOhms) +
+           R"( ohm; suffixes OHM, KOHM, MOHM (mega-ohm): RES 1.2 KOHM
   RESistance? [MIN|MAX|DEF]
   [SOURce:]TEMPerature[:LEVel] <t>|MIN|MAX   the sensor's resistance at t;
         t in the unit of UNIT:TEMPerature, or with a suffix CEL, FAR, K
@@ -70,9 +94,11 @@ The box cannot be read back: RES? answers the value last sent to it whole
 record), and TEMP? the temperature of that value while the box still holds
 it; 9.91E+37 when it is not known. *RST sends the start command 10000.
 Sensor, unit and NTC settings are shared by all clients; each client has its
-own error queue and status registers (so has each VXI-11 link). Up to 16
-clients, 16 VXI-11 links and 16 pages at once; when all clients (or pages)
-are taken, the one silent for a minute or longer makes room.
+own error queue and status registers (so has each VXI-11 link). Up to )" +
+           std::to_string(server::kMaxClients) + R"(
+clients, )" + std::to_string(server::kMaxVxi11Links) + " VXI-11 links and " +
+           std::to_string(web::kMaxPages) + R"( pages at once; when all clients (or pages)
+are taken, the one silent for )" + net::durationText(net::kDefaultIdleLimit) + R"( or longer makes room.
 
 SIGTERM or Ctrl+C finishes the line of commands in progress, closes the
 connections and exits with status 0. Exit status 1: cannot listen; 2: usage error.

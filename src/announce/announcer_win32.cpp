@@ -80,9 +80,9 @@ bool Announcer::start() {
             reinterpret_cast<void *>(GetProcAddress(d.dnsapi, "DnsServiceFreeInstance")));
     }
     if (!d.construct || !d.registerService || !d.deregisterService || !d.freeInstance) {
-        d.say(
-            "DNS-SD: not announced: this Windows has no DnsServiceRegister "
-            "(Windows 10 1809 or later)");
+        d.say("DNS-SD: \"" + d.announcement.name +
+              "\" not announced: this Windows has no DnsServiceRegister "
+              "(Windows 10 1809 or later)");
         return false;
     }
 

@@ -6,6 +6,7 @@
 #include "web/host_check.h"
 #include "web/json_text.h"
 #include "web/page_message.h"
+#include "web/page_token.h"
 #include "web/panel_model.h"
 
 #include <QtTest>
@@ -146,6 +147,55 @@ private slots:
         control.setCommandObserver({});
         close(master);
         close(slave);
+    }
+
+    // The token as a request brings it: the cookie of this port only, the
+    // query's own parameter, and nothing that merely ends in the name.
+    void tokenInRequests_data() {
+        QTest::addColumn<QString>("cookies");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("cookie") << "a=1; token_8080=t0k"
+                                << "/" << true;
+        QTest::newRow("cookie alone") << "token_8080=t0k"
+                                      << "/panel.js" << true;
+        QTest::newRow("another port's") << "token_8081=t0k"
+                                        << "/" << false;
+        QTest::newRow("a longer name") << "xtoken_8080=t0k"
+                                       << "/" << false;
+        QTest::newRow("a longer value") << "token_8080=t0kk"
+                                        << "/" << false;
+        QTest::newRow("a shorter value") << "token_8080=t0"
+                                         << "/" << false;
+        QTest::newRow("query") << ""
+                               << "/?token=t0k" << true;
+        QTest::newRow("query among others") << ""
+                                            << "/?x=1&token=t0k&y" << true;
+        QTest::newRow("query before a fragment") << ""
+                                                 << "/?token=t0k#top" << true;
+        QTest::newRow("a parameter ending so") << ""
+                                               << "/?mytoken=t0k" << false;
+        QTest::newRow("in the path") << ""
+                                     << "/token=t0k" << false;
+        QTest::newRow("empty") << "token_8080="
+                               << "/?token=" << false;
+    }
+    void tokenInRequests() {
+        QFETCH(QString, cookies);
+        QFETCH(QString, target);
+        QFETCH(bool, accepted);
+        const std::string cookieText = cookies.toStdString(), targetText = target.toStdString();
+        const auto held = web::cookieValue(cookieText, web::tokenCookieName(8080));
+        const auto given = web::queryValue(targetText, "token");
+        QCOMPARE((held && web::sameToken(*held, "t0k")) || (given && web::sameToken(*given, "t0k")),
+                 accepted);
+    }
+
+    void newTokens() {
+        const std::string one = web::newPageToken(), two = web::newPageToken();
+        QCOMPARE(one.size(), std::size_t(32));
+        QVERIFY(one.find_first_not_of("0123456789abcdef") == std::string::npos);
+        QVERIFY(one != two);
     }
 
     // Which lines may skip the link's queue: only those that never reach the box.

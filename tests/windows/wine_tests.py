@@ -27,8 +27,9 @@ prefix = os.path.join(home, "prefix")
 os.makedirs(home, exist_ok=True)
 if as_root:
     os.chown(home, user.pw_uid, user.pw_gid)
+# A UTF-8 locale: Wine turns the Unix command line into the wide one by it.
 env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all", HOME=home, DISPLAY="",
-           WAYLAND_DISPLAY="", WINEDLLOVERRIDES="mscoree,mshtml=")
+           WAYLAND_DISPLAY="", WINEDLLOVERRIDES="mscoree,mshtml=", LANG="C.UTF-8", LC_ALL="C.UTF-8")
 
 
 def command(args):
@@ -140,7 +141,7 @@ def wine_server(inside, args):
     log = []
     process = subprocess.Popen(inside + command([WINE, scpi, "--port", "3", *args]), env=env,
                                stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True,
-                               errors="replace")
+                               encoding="utf-8", errors="replace")
 
     def collect():
         for line in process.stderr:
@@ -218,14 +219,18 @@ def vxi11_cases(check):
 
         # Announcing on: Wine has no DnsServiceRegister; the server says so
         # in one line and serves on.
+        # The name is not ASCII: it must come from the wide command line.
+        name = "Prüfplatz Ω 3"
         wait_for, stop = wine_server(inside, ["--listen", addr + ":0", "--http", "off",
-                                              "--name", "zz wine box"])
+                                              "--name", name])
         text = wait_for("DNS-SD")
         said = [line for line in text.splitlines() if "DNS-SD" in line]
         r = lxi("*IDN?")
         status, text = stop()
         check("VXI-11 under Wine: announcing on, one line and serving", len(said) == 1 and
               r.stdout == idn + "\n" and status == 0, f"status {status}, log {text!r}")
+        check("a non-ASCII --name reaches the log intact", f'"{name}" not announced' in text,
+              f"log {text!r}")
         print("  " + " ".join(said))
     finally:
         subprocess.run(command([WINESERVER, "-k"]), **quiet)

@@ -75,7 +75,8 @@ Commands (long or short form, any case, [optional] nodes may be left out):
   [SOURce:]RESistance[:LEVel] <ohms>|MIN|MAX|DEF   )" +
            oneDecimal(box::kMinOhms) + " to " + oneDecimal(box::kMaxOhms) +
            R"(, rounded to
-        )" + oneDecimal(box::kResolutionOhms) +
+        )" +
+           oneDecimal(box::kResolutionOhms) +
            R"( ohm; suffixes OHM, KOHM, MOHM (mega-ohm): RES 1.2 KOHM
   RESistance? [MIN|MAX|DEF]
   [SOURce:]TEMPerature[:LEVel] <t>|MIN|MAX   the sensor's resistance at t;
@@ -96,9 +97,11 @@ it; 9.91E+37 when it is not known. *RST sends the start command 10000.
 Sensor, unit and NTC settings are shared by all clients; each client has its
 own error queue and status registers (so has each VXI-11 link). Up to )" +
            std::to_string(server::kMaxClients) + R"(
-clients, )" + std::to_string(server::kMaxVxi11Links) + " VXI-11 links and " +
+clients, )" +
+           std::to_string(server::kMaxVxi11Links) + " VXI-11 links and " +
            std::to_string(web::kMaxPages) + R"( pages at once; when all clients (or pages)
-are taken, the one silent for )" + net::durationText(net::kDefaultIdleLimit) + R"( or longer makes room.
+are taken, the one silent for )" +
+           net::durationText(net::kDefaultIdleLimit) + R"( or longer makes room.
 
 SIGTERM or Ctrl+C finishes the line of commands in progress, closes the
 connections and exits with status 0. Exit status 1: cannot listen; 2: usage error.

@@ -181,7 +181,7 @@ int main(int argc, char **argv) {
              vxi11 ? std::optional(vxi11->endpoint()) : std::nullopt});
         if (announced)
             announcer = std::move(announced.value());
-        else if (!announced.error().empty())
+        else
             net::logLine("DNS-SD: " + announced.error());
     }
 

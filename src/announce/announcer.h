@@ -7,6 +7,7 @@
 // when it comes back. The log may be called from the announcer's own thread.
 
 #include "announce/lxi_records.h"
+#include "common/status.h"
 
 #include <functional>
 #include <memory>
@@ -23,8 +24,9 @@ public:
     Announcer(const Announcer &) = delete;
     Announcer &operator=(const Announcer &) = delete;
 
-    // Starts announcing; false (after a log line) when this system cannot.
-    bool start();
+    // Starts announcing; why not when this system cannot. What becomes of
+    // it later (announced, a name taken, the daemon gone) goes to the log.
+    Status start();
     // The instance name in use (the alternative one after a collision).
     std::string name() const;
 

@@ -164,27 +164,24 @@ Announcer::~Announcer() {
     avahi_threaded_poll_free(impl_->poll);
 }
 
-bool Announcer::start() {
-    if (impl_->poll) return true;
+Status Announcer::start() {
+    const Status noThread = Status::failure(Status::kFailed, "not announced: no poll thread");
+    if (impl_->poll) return {};
     impl_->poll = avahi_threaded_poll_new();
-    if (!impl_->poll) {
-        impl_->say("DNS-SD: not announced: no poll thread");
-        return false;
-    }
+    if (!impl_->poll) return noThread;
     // Before the thread runs, so the first callbacks need no lock. A failed
     // first attempt has set up its retry on the poll.
     impl_->connect();
     if (avahi_threaded_poll_start(impl_->poll) < 0) {
-        impl_->say("DNS-SD: not announced: no poll thread");
         if (impl_->retry) avahi_threaded_poll_get(impl_->poll)->timeout_free(impl_->retry);
         if (impl_->client) avahi_client_free(impl_->client);
         impl_->retry = nullptr;
         impl_->client = nullptr;
         avahi_threaded_poll_free(impl_->poll);
         impl_->poll = nullptr;
-        return false;
+        return noThread;
     }
-    return true;
+    return {};
 }
 
 std::string Announcer::name() const {

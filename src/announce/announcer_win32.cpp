@@ -65,9 +65,9 @@ Announcer::~Announcer() {
     if (impl_->dnsapi) FreeLibrary(impl_->dnsapi);
 }
 
-bool Announcer::start() {
+Status Announcer::start() {
     Impl &d = *impl_;
-    if (!d.requests.empty()) return true;
+    if (!d.requests.empty()) return {};
     if (!d.dnsapi) d.dnsapi = LoadLibraryW(L"dnsapi.dll");
     if (d.dnsapi) {
         d.construct = reinterpret_cast<ConstructFn>(
@@ -80,17 +80,16 @@ bool Announcer::start() {
             reinterpret_cast<void *>(GetProcAddress(d.dnsapi, "DnsServiceFreeInstance")));
     }
     if (!d.construct || !d.registerService || !d.deregisterService || !d.freeInstance) {
-        d.say("DNS-SD: \"" + d.announcement.name +
-              "\" not announced: this Windows has no DnsServiceRegister "
-              "(Windows 10 1809 or later)");
-        return false;
+        return Status::failure(Status::kFailed,
+                               "\"" + d.announcement.name +
+                                   "\" not announced: this Windows has no DnsServiceRegister "
+                                   "(Windows 10 1809 or later)");
     }
 
     wchar_t computer[256];
     DWORD size = 256;
     if (!GetComputerNameExW(ComputerNameDnsHostname, computer, &size)) {
-        d.say("DNS-SD: not announced: no host name");
-        return false;
+        return Status::failure(Status::kFailed, "not announced: no host name");
     }
     const std::wstring host = std::wstring(computer) + L".local";
     const std::wstring name = wide(d.announcement.name);
@@ -125,8 +124,11 @@ bool Announcer::start() {
             d.requests.pop_back();
         }
     }
-    if (!d.requests.empty()) d.say("DNS-SD: announced as \"" + d.announcement.name + "\"");
-    return !d.requests.empty();
+    if (d.requests.empty())
+        return Status::failure(Status::kFailed,
+                               "\"" + d.announcement.name + "\": no service announced");
+    d.say("DNS-SD: announced as \"" + d.announcement.name + "\"");
+    return {};
 }
 
 std::string Announcer::name() const {

@@ -45,8 +45,7 @@ Outcome<std::unique_ptr<announce::Announcer>> startAnnouncing(const std::string 
         return Started::failure("nothing announced, the server listens on the loopback only");
     auto announcer = std::make_unique<announce::Announcer>(
         std::move(announcement), [](const std::string &line) { net::logLine(line); });
-    // A system that cannot announce has said why in the announcer's own line.
-    if (!announcer->start()) return Started::failure("");
+    if (const Status started = announcer->start(); !started) return started;
     return Started(std::move(announcer));
 }
 

@@ -56,7 +56,7 @@ private slots:
                                     std::lock_guard lock(mutex);
                                     lines << QString::fromStdString(line);
                                 });
-            QVERIFY(announcer.start());
+            QVERIFY(announcer.start().ok());
             QTest::qWait(300);
             QCOMPARE(announcer.name(), std::string("box"));
         }

@@ -2,6 +2,7 @@
 // The SCPI port and its clients, at most kMaxClients at once; when every
 // slot is taken the slot rule decides (net/slot_rule.h). Both are logged.
 
+#include "net/connection_set.h"
 #include "net/listener.h"
 #include "net/slot_rule.h"
 #include "server/scpi_connection.h"
@@ -35,7 +36,7 @@ private:
     FrontContext &context_;
     net::SlotRule slots_;
     net::Listener listener_;
-    std::vector<std::shared_ptr<ScpiConnection>> clients_;
+    net::ConnectionSet<ScpiConnection> clients_;
 };
 
 }  // namespace zz::server

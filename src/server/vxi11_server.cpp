@@ -37,19 +37,17 @@ void Vxi11Server::admit(asio::ip::tcp::socket socket) {
         socket.close(ignored);
         return;
     }
-    auto connection = std::make_shared<Vxi11Connection>(
-        std::move(socket), context_, *core_, nextId_++, [this](Vxi11Connection *gone) {
-            std::erase_if(connections_, [gone](const auto &c) { return c.get() == gone; });
-        });
-    connections_.push_back(connection);
+    const auto connection = connections_.add([&](auto finished) {
+        return std::make_shared<Vxi11Connection>(std::move(socket), context_, *core_, nextId_++,
+                                                 std::move(finished));
+    });
     net::logLine(connection->peer() + " connected");
     connection->start();
 }
 
 void Vxi11Server::close() {
     listener_.close();
-    const auto connections = connections_;
-    for (const auto &connection : connections) connection->close("closed by the server");
+    connections_.closeAll("closed by the server");
 }
 
 }  // namespace zz::server

@@ -7,6 +7,7 @@
 // kMaxVxi11Links of them, and at most kMaxVxi11Connections connections (a
 // newcomer past that is closed).
 
+#include "net/connection_set.h"
 #include "net/listener.h"
 #include "server/front_context.h"
 #include "vxi11/device_core.h"
@@ -43,7 +44,7 @@ private:
     vxi11::ScpiLinkHost host_;
     std::unique_ptr<vxi11::DeviceCore> core_;  // made once the port is known
     net::Listener listener_;
-    std::vector<std::shared_ptr<Vxi11Connection>> connections_;
+    net::ConnectionSet<Vxi11Connection> connections_;
     vxi11::ConnectionId nextId_ = 1;
 };
 

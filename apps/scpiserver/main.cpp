@@ -13,6 +13,7 @@
 #include "program/port_selection.h"
 #include "program/stop_signals.h"
 #include "server/announce_front.h"
+#include "server/port_description.h"
 #include "server/scpi_server.h"
 #include "server/serial_box.h"
 #include "server/vxi11_front.h"
@@ -138,12 +139,13 @@ int main(int argc, char **argv) {
 
     const std::string portName =
         options.device ? *options.device : "COM" + std::to_string(control.port());
+    const std::string portDescription = server::portDescription(control.devicePath());
     std::string token;
     if (http) {
         token = pageToken(options, *http);
         web = std::make_unique<server::WebFront>(
             context, control, scpi.endpoint(),
-            server::WebFront::Options{idleLimit, portName, kProgram, token});
+            server::WebFront::Options{idleLimit, portName, portDescription, kProgram, token});
         if (const Status listening = web->listen(*http); !listening) {
             net::logLine("cannot listen on " + httpText + ": " + listening.text());
             // Without --http the page is a convenience: the instrument goes on.
@@ -157,6 +159,7 @@ int main(int argc, char **argv) {
     }
     net::logLine("listening on " + scpi.address() + ", the box on " +
                  program::describeSelection(portRequest, control));
+    if (!portDescription.empty()) net::logLine("the box's port: " + portDescription);
     if (web) {
         std::string address = web->address();
         if (http->address().is_unspecified() && !web::machineHostName().empty())

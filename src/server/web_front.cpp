@@ -16,14 +16,16 @@ web::WebConfig webConfig(const asio::ip::tcp::endpoint &scpi, const WebFront::Op
     web::WebConfig config;
     const std::string host = web::machineHostName();
     if (!host.empty()) config.hostNames = {host, host + ".local"};
-    web::Identity id{common::kCompany,
-                     "6175",
-                     "0",
-                     common::kVersion,
-                     "6175 programmable resistance box",
-                     host,
-                     {},
-                     {}};
+    web::Identity id{
+        common::kCompany,
+        "6175",
+        "0",
+        common::kVersion,
+        "6175 programmable resistance box on " + options.portName +
+            (options.portDescription.empty() ? std::string() : ": " + options.portDescription),
+        host,
+        {},
+        {}};
     const auto address = scpi.address();
     const std::string port = std::to_string(scpi.port());
     if (address.is_unspecified()) {

@@ -21,9 +21,10 @@ class WebFront {
 public:
     struct Options {
         std::chrono::milliseconds idleLimit;
-        std::string portName;    // "COM3", or the device
-        std::string serverName;  // the HTTP Server header
-        std::string token;       // empty: none asked for
+        std::string portName;         // "COM3", or the device
+        std::string portDescription;  // what it is, when known
+        std::string serverName;       // the HTTP Server header
+        std::string token;            // empty: none asked for
     };
     WebFront(FrontContext &context, link::SerialControl &control,
              const boost::asio::ip::tcp::endpoint &scpi, Options options);

@@ -102,6 +102,7 @@ async function loadIdentification() {
     $("id-model").textContent = all("Model").join();
     $("id-version").textContent = all("FirmwareRevision").join();
     $("id-host").textContent = all("Hostname").join();
+    $("id-port").textContent = all("ManufacturerDescription").join().replace(/^.*? on /, "");
     $("id-addresses").textContent = all("IPAddress").join(", ");
     $("id-visa").textContent = all("InstrumentAddressString").join("\n");
   } catch (e) { /* the panel works without it */ }

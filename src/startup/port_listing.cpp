@@ -1,7 +1,6 @@
 #include "startup/port_listing.h"
 
 #include "common/number_text.h"
-#include "layout/port_dialog_layout.h"
 #include "link/port_map.h"
 #include "startup/port_choice.h"
 
@@ -75,8 +74,9 @@ void PortListing::refresh() {
 
     std::vector<PortEntry> entries;
     std::vector<bool> free;
-    for (int n = 1; n <= layout::port_dialog::kListedPorts; ++n) {
-        PortEntry e{n, common::wholeNumberText(n), std::nullopt, false};
+    const std::vector<std::string> numbers = listedPorts();
+    for (int n = 1; n <= int(numbers.size()); ++n) {
+        PortEntry e{n, numbers[std::size_t(n - 1)], std::nullopt, false};
         const auto found = std::find_if(present.begin(), present.end(),
                                         [n](const link::PresentPort &p) { return listed(p, n); });
         const bool mapped = found == present.end() && hasMapEntry(n);

@@ -75,8 +75,9 @@ void QtStartUi::closeStartScreen() {
 }
 
 startup::DialogEnd QtStartUi::askForPort(const startup::PortDialogText &text,
+                                         startup::PortListing &ports,
                                          const startup::ConfirmPort &confirm) {
-    portdialog::PortDialog dialog(text.preset, confirm);
+    portdialog::PortDialog dialog(text.preset, ports, confirm);
     if (!text.prompt.empty()) dialog.promptLabel()->setText(ui::boxText(text.prompt));
     if (!text.exitCaption.empty())
         dialog.exitButton()->setText(QString::fromStdString(text.exitCaption));

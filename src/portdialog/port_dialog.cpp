@@ -2,17 +2,15 @@
 
 #include "layout/pictures.h"
 #include "layout/port_dialog_layout.h"
-#include "link/port_map.h"
-#include "startup/port_choice.h"
+#include "portdialog/port_box.h"
+#include "startup/port_listing.h"
 #include "ui/fonts.h"
 #include "ui/pictures.h"
 #include "ui/style.h"
 
-#include <QComboBox>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
@@ -26,6 +24,10 @@ namespace {
 
 namespace table = layout::port_dialog;
 
+constexpr Qt::WindowFlags kFlags = Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint |
+                                   Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                   Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint;
+
 // It is as big as its picture.
 static_assert(layout::pixels(table::kWidth) == layout::picture::kDialogBackground.width &&
               layout::pixels(table::kHeight) == layout::picture::kDialogBackground.height);
@@ -33,10 +35,22 @@ static_assert(layout::pixels(table::kWidth) == layout::picture::kDialogBackgroun
 }  // namespace
 
 PortDialog::PortDialog(const std::string &preset, Acceptor acceptor)
-    : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                           Qt::CustomizeWindowHint),
+    : QDialog(nullptr, kFlags),
+      ownPorts_(std::make_unique<startup::PortListing>()),
       acceptor_(std::move(acceptor)) {
+    build(preset, *ownPorts_);
+}
+
+PortDialog::PortDialog(const std::string &preset, startup::PortListing &ports, Acceptor acceptor)
+    : QDialog(nullptr, kFlags), acceptor_(std::move(acceptor)) {
+    build(preset, ports);
+}
+
+PortDialog::~PortDialog() {
+    delete portBox_;  // before the listing it shows, which may be the dialog's own
+}
+
+void PortDialog::build(const std::string &preset, startup::PortListing &ports) {
     ui::registerPanelFonts();  // the stand-ins must be in place before any font is matched
     setObjectName(QStringLiteral("CommPortForm"));
     setWindowTitle(QString::fromLatin1(table::kCaption.data(), qsizetype(table::kCaption.size())));
@@ -51,10 +65,10 @@ PortDialog::PortDialog(const std::string &preset, Acceptor acceptor)
     // One word, large: it stays on its line.
     ui::makeLabel(this, table::element("Label1"))->setWordWrap(false);
 
-    portBox_ = new QComboBox(this);
+    // The load step: the list, then the box preset.
+    portBox_ = new PortBox(this, ports);
     ui::placeElement(portBox_, table::element(table::kPortBox));
-    portBox_->setEditable(true);
-    portBox_->setInsertPolicy(QComboBox::NoInsert);  // Enter must not grow the list
+    portBox_->preset(QString::fromStdString(preset));
 
     // Enter presses neither button: no key has a meaning of its own.
     exitButton_ = ui::makeButton(this, table::element(table::kExitButton));
@@ -70,15 +84,10 @@ PortDialog::PortDialog(const std::string &preset, Acceptor acceptor)
         outcome_ = Outcome::ExitProgram;
         done(QDialog::Rejected);
     });
-    connect(portBox_, &QComboBox::editTextChanged, this, &PortDialog::updatePortTip);
+}
 
-    // The load step.
-    for (const std::string &port : startup::listedPorts())
-        portBox_->addItem(QString::fromStdString(port));
-    const QString current = QString::fromStdString(preset);
-    if (const int i = portBox_->findText(current); i >= 0) portBox_->setCurrentIndex(i);
-    portBox_->setEditText(current);
-    updatePortTip();
+QComboBox *PortDialog::portBox() const {
+    return portBox_;
 }
 
 PortDialog::Outcome PortDialog::showModal() {
@@ -91,13 +100,6 @@ void PortDialog::confirm() {
     if (!acceptor_(portBox_->currentText().toStdString())) return;
     outcome_ = Outcome::Confirmed;
     done(QDialog::Accepted);
-}
-
-void PortDialog::updatePortTip() {
-    const auto port = startup::portNumber(portBox_->currentText().toStdString());
-    const bool usable = port && link::isPortNumber(*port);
-    portBox_->setToolTip(usable ? QString::fromStdString(link::describePort(*port))
-                                : QStringLiteral("not a port number"));
 }
 
 void PortDialog::keyPressEvent(QKeyEvent *event) {

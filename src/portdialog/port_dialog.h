@@ -9,13 +9,20 @@
 #include <QDialog>
 #include <QPixmap>
 
+#include <memory>
 #include <string>
 
 class QComboBox;
 class QLabel;
 class QPushButton;
 
+namespace zz::startup {
+class PortListing;
+}
+
 namespace zz::portdialog {
+
+class PortBox;
 
 class PortDialog : public QDialog {
     Q_OBJECT
@@ -28,11 +35,15 @@ public:
     // Gets the box's text; true when the port was taken.
     using Acceptor = startup::ConfirmPort;
 
-    // The list "1".."20" and the box preset to the current port's text.
+    // The list "1".."20", beside each number what `ports` says it leads to,
+    // and the box preset to the current port's text. `ports` outlives the
+    // dialog; without it the dialog reads this machine's ports itself.
+    PortDialog(const std::string &preset, startup::PortListing &ports, Acceptor acceptor);
     PortDialog(const std::string &preset, Acceptor acceptor);
+    ~PortDialog() override;
 
     QLabel *promptLabel() const { return prompt_; }
-    QComboBox *portBox() const { return portBox_; }
+    QComboBox *portBox() const;
     QPushButton *exitButton() const { return exitButton_; }
     QPushButton *okButton() const { return okButton_; }
 
@@ -43,14 +54,15 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    void build(const std::string &preset, startup::PortListing &ports);
     void confirm();
-    void updatePortTip();
     void paintEvent(QPaintEvent *event) override;
 
+    std::unique_ptr<startup::PortListing> ownPorts_;
     Acceptor acceptor_;
     QPixmap background_;
     QLabel *prompt_ = nullptr;
-    QComboBox *portBox_ = nullptr;
+    PortBox *portBox_ = nullptr;
     QPushButton *exitButton_ = nullptr;
     QPushButton *okButton_ = nullptr;
     Outcome outcome_ = Outcome::Closed;

@@ -6,6 +6,7 @@
 #include "layout/port_dialog_layout.h"
 #include "link/serial_control.h"
 #include "program/stored_port.h"
+#include "startup/port_listing.h"
 
 #include <charconv>
 #include <string_view>
@@ -32,16 +33,20 @@ std::optional<int> portNumber(const std::string &boxText) {
     return *port;
 }
 
-bool applyPort(link::SerialControl &serial, std::optional<int> port,
-               frontpanel::MessageBoxes &boxes) {
-    const Status status = [&]() -> Status {
-        if (!port) return Status::failure(common::kOverflowError, common::kOverflowText);
-        if (Status s = serial.setPort(*port); !s) return s;
-        // The port as set, so that "3.7" stores 4, the port in use.
-        if (Status s = program::writeStoredPort(*port); !s) return s;
-        if (Status s = serial.open(); !s) return s;
-        return serial.close();
-    }();
+namespace {
+
+// The confirm steps, up to the first failure.
+Status confirmSteps(link::SerialControl &serial, std::optional<int> port) {
+    if (!port) return Status::failure(common::kOverflowError, common::kOverflowText);
+    if (Status s = serial.setPort(*port); !s) return s;
+    // The port as set, so that "3.7" stores 4, the port in use.
+    if (Status s = program::writeStoredPort(*port); !s) return s;
+    if (Status s = serial.open(); !s) return s;
+    return serial.close();
+}
+
+// The confirm action's one failure path.
+bool reported(link::SerialControl &serial, const Status &status, frontpanel::MessageBoxes &boxes) {
     if (status) return true;
     boxes.exclamation(
         "Serial Communication Error",
@@ -50,11 +55,26 @@ bool applyPort(link::SerialControl &serial, std::optional<int> port,
     return false;
 }
 
+}  // namespace
+
+bool applyPort(link::SerialControl &serial, std::optional<int> port,
+               frontpanel::MessageBoxes &boxes) {
+    return reported(serial, confirmSteps(serial, port), boxes);
+}
+
+bool confirmChoice(link::SerialControl &serial, PortListing &ports, const std::string &boxText,
+                   frontpanel::MessageBoxes &boxes) {
+    Status status = mapOfferedDevice(ports, boxText);
+    if (status) status = confirmSteps(serial, portNumber(boxText));
+    return reported(serial, status, boxes);
+}
+
 DialogEnd choosePort(StartUi &ui, link::SerialControl &serial, frontpanel::MessageBoxes &boxes,
                      const std::string &prompt, const std::string &exitCaption) {
     const PortDialogText text{common::wholeNumberText(serial.port()), prompt, exitCaption};
-    return ui.askForPort(text, [&](const std::string &boxText) {
-        return applyPort(serial, portNumber(boxText), boxes);
+    PortListing ports;
+    return ui.askForPort(text, ports, [&](const std::string &boxText) {
+        return confirmChoice(serial, ports, boxText, boxes);
     });
 }
 

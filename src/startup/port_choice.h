@@ -18,6 +18,8 @@ class SerialControl;
 
 namespace zz::startup {
 
+class PortListing;
+
 // "1" to "20", in that order.
 std::vector<std::string> listedPorts();
 
@@ -32,6 +34,12 @@ std::optional<int> portNumber(const std::string &boxText);
 // True when every step succeeded.
 bool applyPort(link::SerialControl &serial, std::optional<int> port,
                frontpanel::MessageBoxes &boxes);
+
+// The dialog's confirm action on the box's text: a device offered under
+// that number gets its map entry first (mapOfferedDevice), then the confirm
+// steps run; a failure of either shows the one failure message.
+bool confirmChoice(link::SerialControl &serial, PortListing &ports, const std::string &boxText,
+                   frontpanel::MessageBoxes &boxes);
 
 // Opens the port dialog preset to the control's port, with what the caller
 // replaces, until a port is applied, the close box is used or its exit

@@ -12,6 +12,8 @@ class ValueRegister;
 
 namespace zz::startup {
 
+class PortListing;
+
 // How the port dialog ended: a port confirmed (applied and tested), the
 // close box, or the exit button, which ends the program whatever its caption.
 enum class DialogEnd { Confirmed, Closed, ExitProgram };
@@ -40,9 +42,12 @@ public:
     virtual void pause(double seconds) = 0;
     virtual void closeStartScreen() = 0;
 
-    // The port dialog, created afresh with the list "1".."20", shown
-    // modally until it ends.
-    virtual DialogEnd askForPort(const PortDialogText &text, const ConfirmPort &confirm) = 0;
+    // The port dialog, created afresh with the list "1".."20" and beside
+    // each number what `ports` says it leads to, shown modally until it
+    // ends. The face reads `ports` again as the drop-down opens and when a
+    // device comes or goes, and shows it again after every reading.
+    virtual DialogEnd askForPort(const PortDialogText &text, PortListing &ports,
+                                 const ConfirmPort &confirm) = 0;
 
     // The panel window, created invisible (its creation steps run), then
     // shown and painted; or dropped when start-up ends before it is shown.

@@ -3,7 +3,6 @@
 #include "layout/pictures.h"
 #include "layout/port_dialog_layout.h"
 #include "link/win32_text.h"
-#include "startup/port_choice.h"
 #include "winui/child_controls.h"
 #include "winui/control_ids.h"
 #include "winui/window_class.h"
@@ -25,7 +24,7 @@ bool windowed(const layout::Element &e) {
 
 }  // namespace
 
-PortDialog::PortDialog(const startup::PortDialogText &text) {
+PortDialog::PortDialog(const startup::PortDialogText &text, startup::PortListing &ports) {
     registerWindowClass(kPortDialogClass, procedure);
     const std::wstring caption = widen(std::string(dialog::kCaption));
     hwnd_ = CreateWindowExW(kExStyle, kPortDialogClass, caption.c_str(), kStyle, 0, 0, 0, 0,
@@ -39,10 +38,8 @@ PortDialog::PortDialog(const startup::PortDialogText &text) {
         if (made) SetWindowPos(made, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         children_.push_back(made);
     }
-    HWND box = child(dialog::kPortBox);
-    for (const std::string &port : startup::listedPorts())
-        SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(port).c_str()));
-    SetWindowTextW(box, widen(text.preset).c_str());
+    box_ = std::make_unique<PortBox>(child(dialog::kPortBox), ports);
+    box_->preset(text.preset);
     if (!text.prompt.empty()) SetWindowTextW(child(dialog::kPrompt), widen(text.prompt).c_str());
     if (!text.exitCaption.empty())
         SetWindowTextW(child(dialog::kExitButton), widen(text.exitCaption).c_str());
@@ -92,12 +89,7 @@ startup::DialogEnd PortDialog::run(const startup::ConfirmPort &confirm) {
 }
 
 void PortDialog::confirm() {
-    HWND box = child(dialog::kPortBox);
-    const int length = GetWindowTextLengthW(box);
-    std::wstring text(std::size_t(length) + 1, L'\0');
-    GetWindowTextW(box, text.data(), length + 1);
-    text.resize(std::size_t(length));
-    if (confirm_ && (*confirm_)(link::win32::narrow(text))) {
+    if (confirm_ && (*confirm_)(link::win32::narrow(box_->text()))) {
         end_ = startup::DialogEnd::Confirmed;
         done_ = true;
     }
@@ -143,6 +135,7 @@ LRESULT PortDialog::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_COMMAND: {
             const auto *e = elementOfId(dialog::elements(), LOWORD(wParam));
+            if (e && e->name == dialog::kPortBox && box_) box_->notified(HIWORD(wParam));
             if (!e || HIWORD(wParam) != BN_CLICKED) return 0;
             if (e->name == dialog::kOkButton) confirm();
             if (e->name == dialog::kExitButton) {
@@ -152,6 +145,18 @@ LRESULT PortDialog::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return 0;
         }
+        case PortBox::kShowNumber:
+            if (box_) box_->showNumber(int(wParam));
+            return 0;
+        case PortBox::kKeepText:
+            if (box_) box_->keepText();
+            return 0;
+        case WM_DEVICECHANGE:  // a port may have come or gone
+            if (box_) box_->devicesChanged();
+            return TRUE;
+        case WM_TIMER:
+            if (wParam == PortBox::kSettleTimer && box_) box_->settled();
+            return 0;
         case WM_CLOSE:
             end_ = startup::DialogEnd::Closed;
             done_ = true;

@@ -26,8 +26,9 @@ void Win32StartUi::closeStartScreen() {
 }
 
 startup::DialogEnd Win32StartUi::askForPort(const startup::PortDialogText &text,
+                                            startup::PortListing &ports,
                                             const startup::ConfirmPort &confirm) {
-    PortDialog dialog(text);
+    PortDialog dialog(text, ports);
     return dialog.run(confirm);
 }
 

@@ -26,7 +26,7 @@ public:
     void showStartScreen() override;
     void pause(double seconds) override;
     void closeStartScreen() override;
-    startup::DialogEnd askForPort(const startup::PortDialogText &text,
+    startup::DialogEnd askForPort(const startup::PortDialogText &text, startup::PortListing &ports,
                                   const startup::ConfirmPort &confirm) override;
     void createPanel() override;
     void showPanel() override;

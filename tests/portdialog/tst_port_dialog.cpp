@@ -1,20 +1,24 @@
 // The port dialog on real widgets: its look, what it shows as it opens, and
 // what confirm, exit and the close box leave behind in the serial control,
 // "Settings.txt" (in a scratch current directory) and on a real
-// pseudo-terminal.
+// pseudo-terminal; the ports present from a fake sysfs tree, an adapter
+// plugged in while the list is down.
 
 #include "portdialog/port_dialog.h"
 
 #include "link/serial_control.h"
+#include "rig/fake_serial_tree.h"
 #include "rig/port_map_sandbox.h"
 #include "rig/pty_pair.h"
 #include "startup/port_choice.h"
+#include "startup/port_listing.h"
 #include "support/bytes.h"
 #include "support/fonts.h"
 #include "support/scratch_directory.h"
 #include "support/scripted_boxes.h"
 #include "support/watched_backend.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -23,15 +27,20 @@
 #include <QScreen>
 #include <QtTest>
 
+#include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace portdialog = zz::portdialog;
 
 using zz::portdialog::PortDialog;
+using zz::rig::FakeSerialTree;
 using zz::test::fileBytes;
 using Outcome = zz::portdialog::PortDialog::Outcome;
 
@@ -39,6 +48,41 @@ namespace {
 
 const QString kInvalidPortBox =
     QStringLiteral("Serial communication error :\r\rInvalid port number\r\rClick OK to continue.");
+
+const zz::rig::FakeUsbPort kFtdi{
+    "ttyUSB0",  "1-2",  "0403",
+    "6001",     "FTDI", "FT232R USB UART",
+    "A6008isP", 0,      "usb-FTDI_FT232R_USB_UART_A6008isP-if00-port0"};
+const zz::rig::FakeUsbPort kCh340{
+    "ttyUSB1", "1-3", "1a86", "7523", "", "", "", 0, "usb-1a86_USB2.0-Ser_-if00-port0"};
+
+// An entry of the list: the number, then what it leads to.
+QString entry(int number, const QString &leadsTo) {
+    return QString::number(number) + QStringLiteral("\u00a0\u00a0\u00a0") + leadsTo;
+}
+
+// Root playing a user outside the device's group: the real ids are
+// nobody's, which the access checks go by; the effective ones stay root's,
+// so that they can be put back.
+class AsNobody {
+public:
+    AsNobody() : groups_(std::size_t(std::max(::getgroups(0, nullptr), 0))) {
+        const passwd *nobody = ::getpwnam("nobody");
+        ok_ = nobody && ::getgroups(int(groups_.size()), groups_.data()) >= 0 &&
+              ::setgroups(0, nullptr) == 0 && ::setresgid(nobody->pw_gid, 0, 0) == 0 &&
+              ::setresuid(nobody->pw_uid, 0, 0) == 0;
+    }
+    ~AsNobody() {
+        (void)::setresuid(0, 0, 0);
+        (void)::setresgid(0, 0, 0);
+        (void)::setgroups(groups_.size(), groups_.data());
+    }
+    bool ok() const { return ok_; }
+
+private:
+    std::vector<gid_t> groups_;
+    bool ok_ = false;
+};
 
 // Shows the dialog modally and runs `whileShown` inside; a dialog still open
 // afterwards is closed with the close box so that a failing test ends.
@@ -58,10 +102,15 @@ class tst_PortDialog : public QObject {
     Q_OBJECT
 
     std::unique_ptr<zz::test::ScratchCurrentDirectory> scratch_;
+    std::unique_ptr<FakeSerialTree> tree_;  // no ports unless a test adds them
     std::unique_ptr<zz::rig::PortMapSandbox> sandbox_;
     std::unique_ptr<zz::test::ScriptedBoxes> boxes_;
     std::shared_ptr<zz::test::BackendWatch> backend_;
     std::unique_ptr<zz::link::SerialControl> serial_;
+
+    std::string byId(const zz::rig::FakeUsbPort &port) const {
+        return tree_->dev() + "/serial/by-id/" + port.byId;
+    }
 
     // A port that names a missing device on this machine.
     void mapMissing(int port) {
@@ -79,10 +128,19 @@ class tst_PortDialog : public QObject {
         };
     }
 
+    // The same with the ports the dialog lists: a device chosen is mapped first.
+    portdialog::PortDialog::Acceptor choosing(zz::startup::PortListing &ports) {
+        return [this, &ports](const std::string &boxText) {
+            return zz::startup::confirmChoice(*serial_, ports, boxText, *boxes_);
+        };
+    }
+
 private slots:
     void init() {
         scratch_ = std::make_unique<zz::test::ScratchCurrentDirectory>();
         QVERIFY(scratch_->ok());
+        tree_ = std::make_unique<FakeSerialTree>();
+        QVERIFY(tree_->ok());
         sandbox_ = std::make_unique<zz::rig::PortMapSandbox>();
         QVERIFY(sandbox_->ok());
         boxes_ = std::make_unique<zz::test::ScriptedBoxes>();
@@ -94,6 +152,7 @@ private slots:
     void cleanup() {
         serial_.reset();
         sandbox_.reset();
+        tree_.reset();
         scratch_.reset();
     }
 
@@ -527,6 +586,106 @@ private slots:
         dialog.portBox()->setCurrentIndex(4);
         QCOMPARE(dialog.portBox()->currentText(), QStringLiteral("5"));
         QCOMPARE(dialog.portBox()->toolTip(), QStringLiteral("COM5 \u2192 not present"));
+    }
+
+    // The adapters present beside their numbers: the FTDI mapped as 3, the
+    // CH340 that no number leads to under the first free number (1 leads to
+    // a missing device). Choosing it from the list puts 2 in the box; OK maps
+    // 2 to its stable name, then opens and closes it and sends nothing.
+    void presentAdaptersAndChoosingOne() {
+        tree_->addUsb(kFtdi);
+        tree_->addUsb(kCh340);
+        zz::rig::PtyPair pty;
+        QVERIFY(pty.ok());
+        FakeSerialTree::symlink(pty.slavePath(), tree_->dev() + "/ttyUSB1");
+        QVERIFY(sandbox_->map(3, byId(kFtdi)));
+        mapMissing(1);
+
+        zz::startup::PortListing ports;
+        portdialog::PortDialog dialog("3", ports, choosing(ports));
+        QComboBox *box = dialog.portBox();
+        const QStringList shown = {"1", entry(2, "USB-SERIAL CH340 \u2014 ttyUSB1"),
+                                   entry(3, "FT232R USB UART \u2014 ttyUSB0"), "4"};
+        for (int i = 0; i < shown.size(); ++i) QCOMPARE(box->itemText(i), shown[i]);
+        QCOMPARE(box->currentText(), QStringLiteral("3"));
+        QVERIFY2(box->toolTip().contains("FT232R USB UART"), qPrintable(box->toolTip()));
+        bool stillOpen = true;
+        runModal(
+            dialog,
+            [&] {
+                box->showPopup();
+                QAbstractItemView *list = box->view();
+                QVERIFY(list->isVisible());
+                QVERIFY(list->width() > list->fontMetrics().horizontalAdvance(shown[2]));
+                const QPoint at = list->visualRect(list->model()->index(1, 0)).center();
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+                QCOMPARE(box->currentText(), QStringLiteral("2"));
+                QCOMPARE(QFile::symLinkTarget(QString::fromStdString(sandbox_->mapDirectory()) +
+                                              "/com2"),
+                         QString());  // not before OK
+                dialog.okButton()->click();
+            },
+            &stillOpen);
+
+        QVERIFY2(boxes_->calls.empty(), qPrintable(boxes_->shown().value(0)));
+        QVERIFY(!stillOpen);
+        char target[4096] = {};
+        const std::string com2 = sandbox_->mapDirectory() + "/com2";
+        QVERIFY(::readlink(com2.c_str(), target, sizeof target - 1) > 0);
+        QCOMPARE(std::string(target), byId(kCh340));
+        QCOMPARE(fileBytes("Settings.txt"), QByteArray("2\r\n"));
+        QCOMPARE(backend_->opens, 1);
+        QCOMPARE(backend_->writes, 0);
+        QCOMPARE(QByteArray::fromStdString(pty.readAll(std::chrono::milliseconds(300))),
+                 QByteArray());
+    }
+
+    // One plugged in before the list drops is there as it drops, before any
+    // event; one plugged in and out while it is down is followed, the list
+    // staying down and the box's text as it was.
+    void followsAdaptersAsTheListDrops() {
+        zz::startup::PortListing ports;
+        portdialog::PortDialog dialog("1", ports, choosing(ports));
+        QComboBox *box = dialog.portBox();
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QCOMPARE(box->itemText(0), QStringLiteral("1"));
+        tree_->addUsb(kCh340);
+        box->showPopup();
+        QVERIFY(box->view()->isVisible());
+        QCOMPARE(box->itemText(0), entry(1, "USB-SERIAL CH340 \u2014 ttyUSB1"));
+        tree_->addUsb(kFtdi);
+        QTRY_COMPARE(box->itemText(1), entry(2, "FT232R USB UART \u2014 ttyUSB0"));
+        tree_->remove(kFtdi.tty);
+        QTRY_COMPARE(box->itemText(1), QStringLiteral("2"));
+        QVERIFY(box->view()->isVisible());
+        QCOMPARE(box->currentText(), QStringLiteral("1"));
+    }
+
+    // A port this user may not open: the tooltip says why and what to do.
+    void tipSaysWhyAPortCannotBeOpened() {
+        tree_->addUsb(kFtdi);
+        QVERIFY(sandbox_->map(1, byId(kFtdi)));
+        const std::string device = tree_->dev() + "/ttyUSB0";
+        std::optional<AsNobody> outsider;
+        QString reason = QString::fromStdString("may open " + device);
+        if (::geteuid() == 0) {
+            const group *dialout = ::getgrnam("dialout");
+            // The tree open to all, the device to the group only.
+            QVERIFY(dialout && ::chown(device.c_str(), 0, dialout->gr_gid) == 0 &&
+                    ::chmod(tree_->root().c_str(), 0755) == 0);
+            reason = QString::fromStdString("only the group dialout may open " + device +
+                                            ": sudo adduser $USER dialout, then log in again");
+            outsider.emplace();
+            QVERIFY(outsider->ok());
+        } else {
+            QVERIFY(::chmod(device.c_str(), 0) == 0);
+        }
+        zz::startup::PortListing ports;  // read as that user
+        portdialog::PortDialog dialog("1", ports, choosing(ports));
+        outsider.reset();
+        const QString tip = dialog.portBox()->toolTip();
+        QVERIFY2(tip.startsWith("COM1 \u2192 ") && tip.contains(reason), qPrintable(tip));
     }
 };
 

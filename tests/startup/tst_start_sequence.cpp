@@ -4,6 +4,7 @@
 
 #include "frontpanel/value_register.h"
 #include "link/serial_control.h"
+#include "rig/fake_serial_tree.h"
 #include "rig/port_map_sandbox.h"
 #include "rig/pty_pair.h"
 #include "startup/port_choice.h"
@@ -38,7 +39,7 @@ public:
     void showStartScreen() override { events << "start screen"; }
     void pause(double seconds) override { events << QString("pause %1").arg(seconds); }
     void closeStartScreen() override { events << "start screen closed"; }
-    startup::DialogEnd askForPort(const startup::PortDialogText &text,
+    startup::DialogEnd askForPort(const startup::PortDialogText &text, startup::PortListing &,
                                   const startup::ConfirmPort &confirm) override {
         events << "dialog";
         dialogs.push_back(text);
@@ -72,6 +73,7 @@ class tst_StartSequence : public QObject {
     Q_OBJECT
 
     std::unique_ptr<test::ScratchCurrentDirectory> scratch_;
+    std::unique_ptr<rig::FakeSerialTree> noPorts_;  // the dialog lists no device of the machine's
     std::unique_ptr<rig::PortMapSandbox> ports_;
     std::unique_ptr<rig::PtyPair> pty_;
     test::ScriptedBoxes boxes_;
@@ -86,9 +88,10 @@ private slots:
     void init() {
         scratch_ = std::make_unique<test::ScratchCurrentDirectory>();
         QVERIFY(scratch_->ok());
+        noPorts_ = std::make_unique<rig::FakeSerialTree>();
         ports_ = std::make_unique<rig::PortMapSandbox>();
         pty_ = std::make_unique<rig::PtyPair>();
-        QVERIFY(ports_->ok() && pty_->ok());
+        QVERIFY(noPorts_->ok() && ports_->ok() && pty_->ok());
         QVERIFY(ports_->map(1, pty_->slavePath()));
         QVERIFY(ports_->map(7, scratch_->path().toStdString() + "/no-such-device"));
         boxes_.calls.clear();
@@ -98,6 +101,7 @@ private slots:
     void cleanup() {
         pty_.reset();
         ports_.reset();
+        noPorts_.reset();
         scratch_.reset();
     }
 

@@ -11,6 +11,8 @@
 //   settext CLASS NAME TEXT   sets it (the rest of the line)
 //   click CLASS NAME          BM_CLICK, posted
 //   items CLASS NAME          a combo box's list -> ok COUNT a,b,...
+//   drop CLASS NAME 1|0       drops a combo box's list down, or closes it
+//   devicechange CLASS        WM_DEVICECHANGE as Windows sends it when a device comes
 //   key CLASS NAME|focus VK   key down and up, posted to it
 //   alt CLASS LETTER          an access key (Alt+letter) at the focus
 //   focus CLASS               the focused element's name
@@ -38,6 +40,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <iostream>
@@ -245,6 +248,13 @@ std::string run(const std::string &line) {
         PostMessageW(root, WM_COMMAND, MAKEWPARAM(id, 0), 0);
         return "ok";
     }
+    if (verb == "devicechange") {
+        HWND root = topLevel(windowClass);
+        if (!root) return "fail no window";
+        constexpr WPARAM kDevNodesChanged = 0x0007;  // DBT_DEVNODES_CHANGED
+        SendMessageW(root, WM_DEVICECHANGE, kDevNodesChanged, 0);
+        return "ok";
+    }
     if (verb == "close" || verb == "where") {
         HWND root = topLevel(windowClass);
         if (!root) return "fail no window";
@@ -306,11 +316,18 @@ std::string run(const std::string &line) {
         const int count = int(SendMessageW(target, CB_GETCOUNT, 0, 0));
         std::string items;
         for (int i = 0; i < count; ++i) {
-            wchar_t item[64] = {};
-            SendMessageW(target, CB_GETLBTEXT, WPARAM(i), reinterpret_cast<LPARAM>(item));
-            items += (i ? "," : "") + narrow(item);
+            const LRESULT length = SendMessageW(target, CB_GETLBTEXTLEN, WPARAM(i), 0);
+            std::wstring item(std::size_t(std::max<LRESULT>(length, 0)) + 1, L'\0');
+            SendMessageW(target, CB_GETLBTEXT, WPARAM(i), reinterpret_cast<LPARAM>(item.data()));
+            items += (i ? "," : "") + narrow(item.c_str());
         }
         return "ok " + std::to_string(count) + " " + items;
+    }
+    if (verb == "drop") {
+        int down = 0;
+        in >> down;
+        SendMessageW(target, CB_SHOWDROPDOWN, WPARAM(down != 0), 0);
+        return "ok";
     }
     if (verb == "key") {
         int vk = 0;

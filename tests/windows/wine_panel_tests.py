@@ -83,7 +83,8 @@ def drain(quiet_for=0.6):
 class Driver:
     def __init__(self):
         self.process = subprocess.Popen(command([WINE, driver_exe]), env=env, stdin=subprocess.PIPE,
-                                        stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+                                        stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
+                                        encoding="utf-8", errors="replace")
 
     def __call__(self, line):
         try:
@@ -204,8 +205,11 @@ try:
     check("start screen for about two seconds", gone == "ok" and 1.9 <= seen <= 3.5, f"{seen:.2f} s")
     caption = d(f"wait {DIALOG} 10000")
     check("port dialog asks first", caption == "ok Set Communication Port", caption)
-    items = d.value(f"items {DIALOG} COMCombo")
-    check("port list 1..20", items == "20 " + ",".join(str(i) for i in range(1, 21)), items)
+    # Each number, and beside it what Wine's SERIALCOMM says is there.
+    items = (d.value(f"items {DIALOG} COMCombo") or " ").split(" ", 1)
+    check("port list 1..20", items[0] == "20" and all(
+        entry == str(n) or entry.startswith(f"{n}\u00a0\u00a0\u00a0")
+        for n, entry in enumerate(items[1].split(","), 1)), items)
     check("prompt as designed", d.value(f"text {DIALOG} CommLab") == "Please select a COM port :")
     check("exit button reads &Exit", d.value(f"text {DIALOG} ExitBut") == "&Exit")
     check("focus on the exit button first", d.value(f"focus {DIALOG}") == "ExitBut")
@@ -373,6 +377,32 @@ try:
     check("COM Port: exit button reads &Close, box preset to 3",
           d.value(f"text {DIALOG} ExitBut") == "&Close" and
           d.value(f"text {DIALOG} COMCombo") == "3")
+    # A port Windows lists in SERIALCOMM: beside its number once the list
+    # drops down; one more while it is down, after WM_DEVICECHANGE.
+    def entries():
+        return (d.value(f"items {DIALOG} COMCombo") or " ").split(" ", 1)[1].split(",")
+
+    def entry(n, leads_to):
+        return f"{n}\u00a0\u00a0\u00a0{leads_to}"
+
+    serialcomm = r"HKLM\HARDWARE\DEVICEMAP\SERIALCOMM"
+    run("reg", "add", serialcomm, "/v", r"\Device\ZZTest7", "/d", "COM7", "/f")
+    d(f"drop {DIALOG} COMCombo 1")
+    listed = entries()
+    check("SERIALCOMM's COM7 beside 7 as the list drops down",
+          len(listed) == 20 and listed[6] == entry(7, "\\Device\\ZZTest7 \u2014 COM7"), listed)
+    run("reg", "add", serialcomm, "/v", r"\Device\ZZTest9", "/d", "COM9", "/f")
+    d(f"devicechange {DIALOG}")
+    deadline = time.monotonic() + 5
+    while entries()[8:9] != [entry(9, "\\Device\\ZZTest9 \u2014 COM9")] and time.monotonic() < deadline:
+        time.sleep(0.1)
+    check("COM9 added while it is down: shown after WM_DEVICECHANGE, the box still 3",
+          entries()[8:9] == [entry(9, "\\Device\\ZZTest9 \u2014 COM9")] and
+          d.value(f"text {DIALOG} COMCombo") == "3",
+          f"{entries()[8:9]}, the box {d.value(f'text {DIALOG} COMCombo')!r}")
+    d(f"drop {DIALOG} COMCombo 0")
+    for value in (r"\Device\ZZTest7", r"\Device\ZZTest9"):
+        run("reg", "delete", serialcomm, "/v", value, "/f")
     d(f"close {DIALOG}")
     check("its close box returns to the panel", d(f"gone {DIALOG} 10000") == "ok" and
           panel.poll() is None)

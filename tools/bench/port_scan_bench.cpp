@@ -7,10 +7,9 @@
 //
 //   port_scan_bench [runs]      (default 200)
 
+#include "bench_serial_tree.h"
 #include "link/port_scan.h"
 #include "link/posix_sysfs.h"
-#include "rig/fake_serial_tree.h"
-#include "rig/port_map_sandbox.h"
 
 #include <algorithm>
 #include <chrono>
@@ -38,23 +37,6 @@ Figures time(int runs, const std::function<void()> &work) {
     }
     std::sort(ms.begin(), ms.end());
     return {ms[ms.size() / 2], ms.back()};
-}
-
-void build(FakeSerialTree &tree, zz::rig::PortMapSandbox &sandbox) {
-    for (int i = 0; i < 24; ++i) {
-        const std::string n = std::to_string(i);
-        tree.addUsb({"ttyUSB" + n, "1-" + std::to_string(i + 1), "0403", "6001", "FTDI",
-                     "FT232R USB UART", "A600" + n, 0,
-                     "usb-FTDI_FT232R_USB_UART_A600" + n + "-if00-port0"});
-    }
-    for (int i = 0; i < 4; ++i) {
-        const std::string n = std::to_string(i);
-        tree.addUsb({"ttyACM" + n, "2-" + std::to_string(i + 1), "2341", "0043", "Arduino",
-                     "Arduino Uno", "8573632383835" + n, 0, "usb-Arduino_Uno_" + n + "-if00"});
-        tree.addUart("ttyS" + n, "pnp", "4", "0x03F8");
-    }
-    for (int port = 1; port <= 8; ++port)
-        sandbox.map(port, tree.dev() + "/ttyUSB" + std::to_string(port - 1));
 }
 
 // Every file the scan reads, read without judging anything.
@@ -85,7 +67,7 @@ int main(int argc, char **argv) {
             std::fprintf(stderr, "port_scan_bench: no temporary tree\n");
             return 1;
         }
-        build(tree, sandbox);
+        zz::bench::addThirtyTwoPorts(tree, sandbox);
         const auto roots = tree.roots();
         const Figures scan = time(runs, [&] { found = zz::link::scanPorts(roots).size(); });
         const Figures bare = time(runs, [&] { bareReads(roots.sysfs); });

@@ -1,11 +1,11 @@
 #include "scpi/command_table.h"
 
 #include "automation/setpoint.h"
+#include "box/identity.h"
 #include "box/ohms_command.h"
 #include "box/range.h"
 #include "box/sensor_catalogue.h"
 #include "common/decimal_text.h"
-#include "common/version.h"
 #include "scpi/program_data.h"
 #include "scpi/session.h"
 
@@ -293,9 +293,12 @@ void queryVersion(Session &s, const Params &p) {
 // ---- common commands
 
 void identify(Session &s, const Params &p) {
-    // No serial number can be read from the box: the field is 0.
-    if (counted(s, p, 0, 0))
-        s.respond(std::string(common::kCompany) + ",6175,0," + common::kVersion);
+    if (!counted(s, p, 0, 0)) return;
+    const box::Identity id = box::identity();
+    std::string answer(id.maker);
+    for (const std::string_view field : {id.model, id.serialNumber, id.firmware})
+        answer.append(",").append(field);
+    s.respond(answer);
 }
 
 void reset(Session &s, const Params &p) {

@@ -62,7 +62,7 @@ std::optional<double> readDecimal(std::string_view text) {
     return number->value;
 }
 
-std::string decimalText(double value, int decimals) {
+std::string decimalText(double value, int decimals, int fewest) {
     char buffer[64];
     // Beyond 1e15 fixed notation says nothing more and would not fit.
     if (!(std::fabs(value) < 1e15)) {
@@ -71,11 +71,13 @@ std::string decimalText(double value, int decimals) {
     }
     const int length = std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
     std::string_view text(buffer, static_cast<std::size_t>(std::max(length, 0)));
-    if (text.find('.') != text.npos) {
-        text = text.substr(0, text.find_last_not_of('0') + 1);
+    if (const auto point = text.find('.'); point != text.npos) {
+        const auto kept = point + 1 + static_cast<std::size_t>(std::max(fewest, 0));
+        while (text.size() > kept && text.back() == '0') text.remove_suffix(1);
         if (text.back() == '.') text.remove_suffix(1);
     }
-    if (text == "-0") text.remove_prefix(1);  // a negative value that shows as zero
+    // A negative value that shows as zero.
+    if (text.starts_with('-') && text.find_first_not_of("-0.") == text.npos) text.remove_prefix(1);
     return std::string(text);
 }
 

@@ -24,7 +24,9 @@ std::optional<double> readDecimal(std::string_view text);
 
 std::string_view trimBlanks(std::string_view text);
 
-// At most `decimals` places, trailing zeros dropped: 138.5055, 100, -0.25.
-std::string decimalText(double value, int decimals = 4);
+// At most `decimals` places, trailing zeros dropped down to `fewest` places:
+// 138.5055, 100, -0.25; with one place at least 0.0, 100.0. A value that
+// shows as zero has no minus sign.
+std::string decimalText(double value, int decimals = 4, int fewest = 0);
 
 }  // namespace zz::common

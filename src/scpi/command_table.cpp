@@ -369,19 +369,18 @@ void wait(Session &s, const Params &p) {
     counted(s, p, 0, 0);
 }
 
-struct CommonEntry {
-    std::string_view name;
-    Handler set, query;
-};
+// The last column: the query is answered without the box.
+constexpr bool kQuick = true;
+
 constexpr CommonEntry kCommon[] = {
-    {"IDN", nullptr, identify},
+    {"IDN", nullptr, identify, kQuick},
     {"RST", reset, nullptr},
     {"CLS", clearStatus, nullptr},
-    {"ESE", setEventEnable, queryEventEnable},
-    {"ESR", nullptr, queryEvents},
-    {"OPC", operationComplete, queryOperationComplete},
-    {"SRE", setServiceEnable, queryServiceEnable},
-    {"STB", nullptr, queryStatusByte},
+    {"ESE", setEventEnable, queryEventEnable, kQuick},
+    {"ESR", nullptr, queryEvents, kQuick},
+    {"OPC", operationComplete, queryOperationComplete, kQuick},
+    {"SRE", setServiceEnable, queryServiceEnable, kQuick},
+    {"STB", nullptr, queryStatusByte, kQuick},
     {"TST", nullptr, querySelfTest},
     {"WAI", wait, nullptr},
 };
@@ -389,6 +388,8 @@ constexpr CommonEntry kCommon[] = {
 }  // namespace
 
 const std::vector<CommandEntry> &commandTable() {
+    // The other queries read the instrument all clients share (RES? and TEMP?
+    // the last command's record too): they wait their turn for the link.
     static const std::vector<CommandEntry> table{
         {HeaderPattern("[SOURce:]RESistance[:LEVel][:IMMediate][:AMPLitude]"), setResistance,
          queryResistance},
@@ -398,11 +399,15 @@ const std::vector<CommandEntry> &commandTable() {
         {HeaderPattern("[SOURce:]TEMPerature:NTC:R25"), setR25, queryR25},
         {HeaderPattern("[SOURce:]TEMPerature:NTC:BETA"), setBeta, queryBeta},
         {HeaderPattern("UNIT:TEMPerature"), setUnit, queryUnit},
-        {HeaderPattern("SYSTem:ERRor[:NEXT]"), nullptr, queryError},
-        {HeaderPattern("SYSTem:ERRor:COUNt"), nullptr, queryErrorCount},
-        {HeaderPattern("SYSTem:VERSion"), nullptr, queryVersion},
+        {HeaderPattern("SYSTem:ERRor[:NEXT]"), nullptr, queryError, kQuick},
+        {HeaderPattern("SYSTem:ERRor:COUNt"), nullptr, queryErrorCount, kQuick},
+        {HeaderPattern("SYSTem:VERSion"), nullptr, queryVersion, kQuick},
     };
     return table;
+}
+
+std::span<const CommonEntry> commonTable() {
+    return kCommon;
 }
 
 Handler commonHandler(std::string_view name, bool query) {

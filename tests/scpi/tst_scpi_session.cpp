@@ -156,6 +156,12 @@ private slots:
         row("maximum", "99999.9\r");
         row("1e999", "-222");  // beyond a double: out of range, never a crash
         row("1e-999", "00000.0\r");
+        row("1 e 2", "00100.0\r");
+        row("1E- 5", "-102");  // no digits after the sign: "E- 5" is no suffix
+        row("1e", "-131");     // a letter alone is a suffix
+        // Past the digits a double can need, only whether any is non-zero counts.
+        row(("1" + std::string(800, '0') + "e-800").c_str(), "00001.0\r");
+        row(("0." + std::string(800, '0') + "5e802").c_str(), "00050.0\r");
         row("#H1G", "-102");
         row("1.2.3", "-102");
         row("E5", "-104");

@@ -8,7 +8,7 @@
 //   port_scan_bench [runs]      (default 200)
 
 #include "link/port_scan.h"
-#include "link/posix_sysfs.h"
+#include "link/sysfs_posix.h"
 #include "rig/fake_serial_tree.h"
 #include "rig/port_map_sandbox.h"
 

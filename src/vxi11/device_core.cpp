@@ -26,7 +26,7 @@ constexpr std::uint32_t kMaxDeviceName = 256;
 
 }  // namespace
 
-DeviceCore::DeviceCore(LinkHost &host, CoreOptions options) : host_(host), options_(options) {
+DeviceCore::DeviceCore(SessionHost &host, CoreOptions options) : host_(host), options_(options) {
     programs_[0].number = device::kCoreProgram;
     programs_[0].lowVersion = programs_[0].highVersion = device::kCoreVersion;
     programs_[0].procedure = [this](const rpc::CallHeader &c, XdrReader &in, XdrWriter &out) {
@@ -166,7 +166,7 @@ DeviceCore::Outcome DeviceCore::createLink(XdrReader &in, XdrWriter &out) {
     if (!in.ok()) return Outcome::GarbageArgs;
 
     Error error = Error::None;
-    std::unique_ptr<LinkSession> session;
+    std::unique_ptr<InstrumentSession> session;
     if (!ourDevice(name))
         error = Error::NotAccessible;
     else if (links_.size() >= options_.maxLinks)

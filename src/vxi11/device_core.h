@@ -14,7 +14,7 @@
 
 #include "vxi11/device_link.h"
 #include "vxi11/device_protocol.h"
-#include "vxi11/link_session.h"
+#include "vxi11/instrument_session.h"
 #include "vxi11/rpc_dispatch.h"
 
 #include <cstddef>
@@ -40,7 +40,7 @@ using ConnectionId = std::uint64_t;
 
 class DeviceCore {
 public:
-    explicit DeviceCore(LinkHost &host, CoreOptions options = {});
+    explicit DeviceCore(SessionHost &host, CoreOptions options = {});
     DeviceCore(const DeviceCore &) = delete;
     DeviceCore &operator=(const DeviceCore &) = delete;
 
@@ -91,7 +91,7 @@ private:
     std::uint32_t nextId();
     void destroy(std::uint32_t id);
 
-    LinkHost &host_;
+    SessionHost &host_;
     CoreOptions options_;
     std::map<std::uint32_t, Link> links_;
     std::optional<std::uint32_t> lockHolder_;

@@ -1,5 +1,6 @@
 #include "help_text.h"
 
+#include "box/range.h"
 #include "box/sensor_catalogue.h"
 #include "program/version_banner.h"
 
@@ -25,7 +26,9 @@ make port N lead to one of them.
 
 Values are ohms with an optional prefix and unit (1234.5, 1.5k, 1.5kohm,
 250m, 0.05M) or a resistor code (4k7, 0R1, 100R), rounded to 0.1 ohm;
-0.0 to 99999.9 ohm. Temperatures: 25, 25C, 77F, 298.15K. Durations: 500ms,
+)" + box::limitText(box::kMinOhms) +
+           " to " + box::limitText(box::kMaxOhms) +
+           R"( ohm. Temperatures: 25, 25C, 77F, 298.15K. Durations: 500ms,
 2s, 1.5min.
 
 Port:

@@ -5,7 +5,7 @@
 #include "common/version.h"
 #include "frontpanel/message_boxes.h"
 #include "link/serial_control.h"
-#include "link/win32_text.h"
+#include "link/text_win32.h"
 #include "program/stop_signals.h"
 #include "startup/start_sequence.h"
 #include "winui/message_boxes.h"

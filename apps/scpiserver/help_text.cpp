@@ -9,7 +9,6 @@
 #include "web/web_server.h"
 
 #include <cctype>
-#include <cstdio>
 
 namespace zz::scpiserver {
 
@@ -20,13 +19,6 @@ std::string sensorChoices() {
     std::string names = box::sensorTypeList("|", "|");
     for (char &c : names) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return names;
-}
-
-// "99999.9": the box's values as its commands write them.
-std::string oneDecimal(double ohms) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f", ohms);
-    return text;
 }
 
 }  // namespace
@@ -73,10 +65,10 @@ Network:
 
 Commands (long or short form, any case, [optional] nodes may be left out):
   [SOURce:]RESistance[:LEVel] <ohms>|MIN|MAX|DEF   )" +
-           oneDecimal(box::kMinOhms) + " to " + oneDecimal(box::kMaxOhms) +
+           box::limitText(box::kMinOhms) + " to " + box::limitText(box::kMaxOhms) +
            R"(, rounded to
         )" +
-           oneDecimal(box::kResolutionOhms) +
+           box::limitText(box::kResolutionOhms) +
            R"( ohm; suffixes OHM, KOHM, MOHM (mega-ohm): RES 1.2 KOHM
   RESistance? [MIN|MAX|DEF]
   [SOURce:]TEMPerature[:LEVel] <t>|MIN|MAX   the sensor's resistance at t;

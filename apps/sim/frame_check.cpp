@@ -1,5 +1,7 @@
 #include "frame_check.h"
 
+#include "box/range.h"
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -34,8 +36,9 @@ Frame checkFrame(std::string raw) {
         return f;
     }
     const double ohms = std::strtod(std::string(text).c_str(), nullptr);
-    if (ohms > 99999.9) {
-        f.problems.push_back("out of range 0.0..99999.9");
+    if (ohms > box::kMaxOhms) {
+        f.problems.push_back("out of range " + box::limitText(box::kMinOhms) + ".." +
+                             box::limitText(box::kMaxOhms));
         return f;
     }
     if (f.problems.empty()) f.ohms = ohms;

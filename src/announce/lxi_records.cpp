@@ -5,10 +5,10 @@ namespace zz::announce {
 Announcement lxiAnnouncement(std::string name, const InstrumentFacts &facts) {
     const std::vector<std::pair<std::string, std::string>> identity{
         {"txtvers", "1"},
-        {"Manufacturer", facts.manufacturer},
-        {"Model", facts.model},
-        {"SerialNumber", facts.serialNumber},
-        {"FirmwareVersion", facts.firmwareVersion},
+        {"Manufacturer", std::string(facts.identity.maker)},
+        {"Model", std::string(facts.identity.model)},
+        {"SerialNumber", std::string(facts.identity.serialNumber)},
+        {"FirmwareVersion", std::string(facts.identity.firmware)},
     };
     auto withPath = identity;
     withPath.emplace_back("path", "/");

@@ -2,7 +2,9 @@
 // What the box announces over DNS-SD, as LAN instruments do: one instance
 // name for all of its services (the SCPI socket, the web page as _lxi and
 // _http, VXI-11), each with the TXT records that tell what it is, matching
-// *IDN?. A service whose port is 0 is not announced.
+// *IDN? (box/identity.h). A service whose port is 0 is not announced.
+
+#include "box/identity.h"
 
 #include <cstdint>
 #include <string>
@@ -23,7 +25,7 @@ struct Announcement {
 };
 
 struct InstrumentFacts {
-    std::string manufacturer, model, serialNumber, firmwareVersion;
+    box::Identity identity = box::identity();
     std::uint16_t scpiPort = 0, webPort = 0, vxi11Port = 0;
 };
 

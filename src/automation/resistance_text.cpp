@@ -1,5 +1,6 @@
 #include "automation/resistance_text.h"
 
+#include "box/range.h"
 #include "common/decimal_text.h"
 
 #include <cmath>
@@ -85,7 +86,8 @@ Outcome<double> readResistance(std::string_view text) {
     if (!std::isfinite(ohms)) return refused();
     if (trimmed[0] == '-' && ohms != 0.0)
         return Outcome<double>::failure("negative resistance \"" + std::string(trimmed) +
-                                        "\": the box sets 0.0 to 99999.9 Ω");
+                                        "\": the box sets " + box::limitText(box::kMinOhms) +
+                                        " to " + box::limitText(box::kMaxOhms) + " Ω");
     return ohms == 0.0 ? 0.0 : ohms;  // no negative zero
 }
 

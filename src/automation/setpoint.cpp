@@ -3,6 +3,7 @@
 #include "automation/resistance_text.h"
 #include "automation/temperature_text.h"
 #include "box/ohms_command.h"
+#include "box/range.h"
 #include "common/decimal_text.h"
 
 namespace zz::automation {
@@ -11,10 +12,11 @@ Outcome<Setpoint> setpointForOhms(double ohms) {
     Outcome<std::string> command = box::ohmsCommand(ohms);
     if (command) return Setpoint{std::move(command.value()), ohms, std::nullopt};
     if (command.status().number() == box::TooLow)
-        return Outcome<Setpoint>::failure(common::decimalText(ohms) +
-                                          " \u03A9 is below 0.0 \u03A9");
-    return Outcome<Setpoint>::failure(common::decimalText(ohms) +
-                                      " \u03A9 is above 99999.9 \u03A9, the most the box sets");
+        return Outcome<Setpoint>::failure(common::decimalText(ohms) + " \u03A9 is below " +
+                                          box::limitText(box::kMinOhms) + " \u03A9");
+    return Outcome<Setpoint>::failure(common::decimalText(ohms) + " \u03A9 is above " +
+                                      box::limitText(box::kMaxOhms) +
+                                      " \u03A9, the most the box sets");
 }
 
 Outcome<Setpoint> setpointForTemperature(const box::Sensor &sensor, double celsius) {

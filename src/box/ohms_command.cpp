@@ -10,11 +10,13 @@
 namespace zz::box {
 
 Outcome<std::string> ohmsCommand(double ohms) {
-    if (ohms < 0) return Status::failure(TooLow, "below 0.0 \u03A9");
-    if (!std::isfinite(ohms)) return Status::failure(TooHigh, "above 99999.9 \u03A9");
+    const auto tooHigh = [] {
+        return Status::failure(TooHigh, "above " + limitText(kMaxOhms) + " \u03A9");
+    };
+    if (ohms < 0) return Status::failure(TooLow, "below " + limitText(kMinOhms) + " \u03A9");
+    if (!std::isfinite(ohms)) return tooHigh();
     std::string command = common::formatFixed00000_0(ohms);
-    if (common::leadingNumber(command) > kMaxOhms)
-        return Status::failure(TooHigh, "above 99999.9 \u03A9");
+    if (common::leadingNumber(command) > kMaxOhms) return tooHigh();
     return command;
 }
 

@@ -13,10 +13,11 @@ struct ScannedNumber {
     std::size_t length = 0;  // characters taken from the text
 };
 
-// The decimal number at the start of `text`: optional sign, digits with at
-// most one point (at least one digit), optional exponent. Nothing when the
-// text does not start with one or it lies beyond the range of a double; no
-// "inf", "nan" or hexadecimal forms.
+// The decimal number at the start of `text` (common/numeral.h: optional
+// sign, digits with at most one point, optional exponent; "5e" is 5 and the
+// letter e). Nothing when the text does not start with one or it lies beyond
+// the range of a double, too large or too small; no "inf", "nan" or
+// hexadecimal forms.
 std::optional<ScannedNumber> scanDecimal(std::string_view text);
 
 // The whole text as such a number, blanks around it allowed.
@@ -24,7 +25,9 @@ std::optional<double> readDecimal(std::string_view text);
 
 std::string_view trimBlanks(std::string_view text);
 
-// At most `decimals` places, trailing zeros dropped: 138.5055, 100, -0.25.
-std::string decimalText(double value, int decimals = 4);
+// At most `decimals` places, trailing zeros dropped down to `fewest` places:
+// 138.5055, 100, -0.25; with one place at least 0.0, 100.0. A value that
+// shows as zero has no minus sign.
+std::string decimalText(double value, int decimals = 4, int fewest = 0);
 
 }  // namespace zz::common

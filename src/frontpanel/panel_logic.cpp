@@ -1,5 +1,6 @@
 #include "frontpanel/panel_logic.h"
 
+#include "box/range.h"
 #include "common/leading_number.h"
 #include "common/number_text.h"
 #include "frontpanel/direct_entry.h"
@@ -78,8 +79,8 @@ bool PanelLogic::enterValue(const std::string &typed) {
             boxes_.exclamation(panel_text::kNoValueTitle, panel_text::kNoValuePrompt);
         else
             boxes_.exclamation(panel_text::kOutOfRangeTitle, why == box::TooHigh
-                                                                 ? panel_text::kTooHighPrompt
-                                                                 : panel_text::kTooLowPrompt);
+                                                                 ? panel_text::tooHighPrompt()
+                                                                 : panel_text::tooLowPrompt());
         return false;
     }
     showCommandText(command.value());
@@ -112,12 +113,12 @@ void PanelLogic::preset(int n) {
     } else if (n == 7) {
         for (int i = 1; i <= ValueRegister::kDigits; ++i) reg_.setDigitText(i, "9");
         view_.repaintPanel();
-        send("99999.9");
+        send(box::limitText(box::kMaxOhms));
     } else if (n == 0) {
         if (!boxes_.askYesNo(panel_text::kZeroTitle, panel_text::kZeroPrompt)) return;
         reg_.reset();
         view_.repaintPanel();
-        send("0.0");
+        send(box::limitText(box::kMinOhms));
     }
 }
 

@@ -2,13 +2,16 @@
 // The panel's own words: message titles and prompts, and the fixed command texts.
 // Lines inside a message are separated by carriage returns alone.
 
+#include <string>
+
 namespace zz::frontpanel::panel_text {
 
 inline constexpr const char *kNoValueTitle = "No Value Entered";
 inline constexpr const char *kNoValuePrompt = "Please enter a value in the box provided.";
 inline constexpr const char *kOutOfRangeTitle = "Value Out of Range";
-inline constexpr const char *kTooHighPrompt = "The value entered is too high (max. = 99999.9 Ohms)";
-inline constexpr const char *kTooLowPrompt = "The value entered is too low (min. = 0.0 Ohms)";
+// "The value entered is too high (max. = 99999.9 Ohms)", and too low (min. = 0.0).
+std::string tooHighPrompt();
+std::string tooLowPrompt();
 inline constexpr const char *kZeroTitle = "Set to ZERO";
 inline constexpr const char *kZeroPrompt = "Set to ZERO\r\rAre You Sure?";
 

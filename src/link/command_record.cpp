@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #ifdef _WIN32
-#include "link/win32_text.h"
+#include "link/text_win32.h"
 #endif
 
 namespace zz::link {

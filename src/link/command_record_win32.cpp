@@ -2,7 +2,7 @@
 
 #include "common/version.h"
 #include "link/command_record.h"
-#include "link/win32_text.h"
+#include "link/text_win32.h"
 
 #include <windows.h>
 

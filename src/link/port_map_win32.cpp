@@ -4,7 +4,7 @@
 #include "common/version.h"
 
 #include <string>
-#include "link/win32_text.h"
+#include "link/text_win32.h"
 
 #include <windows.h>
 

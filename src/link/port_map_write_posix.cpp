@@ -2,7 +2,7 @@
 // `mkdir -p ~/.config/6175ZIZ/ports; ln -s DEVICE ~/.config/6175ZIZ/ports/com3`.
 #include "link/port_map.h"
 
-#include "link/posix_sysfs.h"
+#include "link/sysfs_posix.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

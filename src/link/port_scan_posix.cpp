@@ -1,10 +1,10 @@
 // The ports present on Linux, from sysfs: each /sys/class/tty entry with a
 // `device` link, judged by the subsystem of that device.
 #include "link/known_adapters.h"
+#include "link/port_access_posix.h"
 #include "link/port_map.h"
 #include "link/port_scan.h"
-#include "link/posix_port_access.h"
-#include "link/posix_sysfs.h"
+#include "link/sysfs_posix.h"
 #include "link/sysfs_text.h"
 
 #include <unistd.h>

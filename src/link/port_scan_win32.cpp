@@ -5,7 +5,7 @@
 #include "link/device_ids.h"
 #include "link/port_scan.h"
 #include "link/sysfs_text.h"
-#include "link/win32_text.h"
+#include "link/text_win32.h"
 
 #include <windows.h>
 // After windows.h, which it needs.

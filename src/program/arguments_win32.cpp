@@ -1,4 +1,4 @@
-#include "link/win32_text.h"
+#include "link/text_win32.h"
 #include "program/command_line.h"
 
 #include <windows.h>

@@ -3,7 +3,7 @@
 
 #include "common/number_text.h"
 #include "common/settings_record.h"
-#include "link/win32_text.h"
+#include "link/text_win32.h"
 
 #include <windows.h>
 

@@ -1,11 +1,11 @@
 #include "scpi/command_table.h"
 
 #include "automation/setpoint.h"
+#include "box/identity.h"
 #include "box/ohms_command.h"
 #include "box/range.h"
 #include "box/sensor_catalogue.h"
 #include "common/decimal_text.h"
-#include "common/version.h"
 #include "scpi/program_data.h"
 #include "scpi/session.h"
 
@@ -293,9 +293,12 @@ void queryVersion(Session &s, const Params &p) {
 // ---- common commands
 
 void identify(Session &s, const Params &p) {
-    // No serial number can be read from the box: the field is 0.
-    if (counted(s, p, 0, 0))
-        s.respond(std::string(common::kCompany) + ",6175,0," + common::kVersion);
+    if (!counted(s, p, 0, 0)) return;
+    const box::Identity id = box::identity();
+    std::string answer(id.maker);
+    for (const std::string_view field : {id.model, id.serialNumber, id.firmware})
+        answer.append(",").append(field);
+    s.respond(answer);
 }
 
 void reset(Session &s, const Params &p) {
@@ -366,19 +369,18 @@ void wait(Session &s, const Params &p) {
     counted(s, p, 0, 0);
 }
 
-struct CommonEntry {
-    std::string_view name;
-    Handler set, query;
-};
+// The last column: the query is answered without the box.
+constexpr bool kQuick = true;
+
 constexpr CommonEntry kCommon[] = {
-    {"IDN", nullptr, identify},
+    {"IDN", nullptr, identify, kQuick},
     {"RST", reset, nullptr},
     {"CLS", clearStatus, nullptr},
-    {"ESE", setEventEnable, queryEventEnable},
-    {"ESR", nullptr, queryEvents},
-    {"OPC", operationComplete, queryOperationComplete},
-    {"SRE", setServiceEnable, queryServiceEnable},
-    {"STB", nullptr, queryStatusByte},
+    {"ESE", setEventEnable, queryEventEnable, kQuick},
+    {"ESR", nullptr, queryEvents, kQuick},
+    {"OPC", operationComplete, queryOperationComplete, kQuick},
+    {"SRE", setServiceEnable, queryServiceEnable, kQuick},
+    {"STB", nullptr, queryStatusByte, kQuick},
     {"TST", nullptr, querySelfTest},
     {"WAI", wait, nullptr},
 };
@@ -386,6 +388,8 @@ constexpr CommonEntry kCommon[] = {
 }  // namespace
 
 const std::vector<CommandEntry> &commandTable() {
+    // The other queries read the instrument all clients share (RES? and TEMP?
+    // the last command's record too): they wait their turn for the link.
     static const std::vector<CommandEntry> table{
         {HeaderPattern("[SOURce:]RESistance[:LEVel][:IMMediate][:AMPLitude]"), setResistance,
          queryResistance},
@@ -395,11 +399,15 @@ const std::vector<CommandEntry> &commandTable() {
         {HeaderPattern("[SOURce:]TEMPerature:NTC:R25"), setR25, queryR25},
         {HeaderPattern("[SOURce:]TEMPerature:NTC:BETA"), setBeta, queryBeta},
         {HeaderPattern("UNIT:TEMPerature"), setUnit, queryUnit},
-        {HeaderPattern("SYSTem:ERRor[:NEXT]"), nullptr, queryError},
-        {HeaderPattern("SYSTem:ERRor:COUNt"), nullptr, queryErrorCount},
-        {HeaderPattern("SYSTem:VERSion"), nullptr, queryVersion},
+        {HeaderPattern("SYSTem:ERRor[:NEXT]"), nullptr, queryError, kQuick},
+        {HeaderPattern("SYSTem:ERRor:COUNt"), nullptr, queryErrorCount, kQuick},
+        {HeaderPattern("SYSTem:VERSion"), nullptr, queryVersion, kQuick},
     };
     return table;
+}
+
+std::span<const CommonEntry> commonTable() {
+    return kCommon;
 }
 
 Handler commonHandler(std::string_view name, bool query) {

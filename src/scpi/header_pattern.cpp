@@ -41,15 +41,31 @@ bool HeaderPattern::matches(const std::vector<std::string> &typed) const {
     return matchesFrom(0, typed, 0);
 }
 
+bool HeaderPattern::mayStartWith(std::string_view typed) const {
+    for (const Node &node : nodes_) {
+        if (named(node, typed)) return true;
+        if (!node.optional) break;
+    }
+    return false;
+}
+
+bool HeaderPattern::hasNode(std::string_view typed) const {
+    for (const Node &node : nodes_)
+        if (named(node, typed)) return true;
+    return false;
+}
+
+bool HeaderPattern::named(const Node &node, std::string_view typed) {
+    const std::string word = upperCase(typed);
+    return word == node.longForm || word == node.shortForm;
+}
+
 bool HeaderPattern::matchesFrom(std::size_t node, const std::vector<std::string> &typed,
                                 std::size_t part) const {
     if (node == nodes_.size()) return part == typed.size();
     const Node &n = nodes_[node];
-    if (part < typed.size()) {
-        const std::string word = upperCase(typed[part]);
-        if ((word == n.longForm || word == n.shortForm) && matchesFrom(node + 1, typed, part + 1))
-            return true;
-    }
+    if (part < typed.size() && named(n, typed[part]) && matchesFrom(node + 1, typed, part + 1))
+        return true;
     return n.optional && matchesFrom(node + 1, typed, part);
 }
 

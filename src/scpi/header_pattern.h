@@ -15,6 +15,10 @@ public:
 
     // Whether the typed nodes ("sour", "RES") name this header.
     bool matches(const std::vector<std::string> &typed) const;
+    // Whether one typed node names a node of this header that may come
+    // first ("SOUR" or "RES" of "[SOURce:]RESistance"), or any of its nodes.
+    bool mayStartWith(std::string_view typed) const;
+    bool hasNode(std::string_view typed) const;
 
 private:
     struct Node {
@@ -24,6 +28,7 @@ private:
     };
     bool matchesFrom(std::size_t node, const std::vector<std::string> &typed,
                      std::size_t part) const;
+    static bool named(const Node &node, std::string_view typed);
 
     std::vector<Node> nodes_;
 };

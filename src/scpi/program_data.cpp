@@ -1,12 +1,10 @@
 #include "scpi/program_data.h"
 
+#include "common/numeral.h"
 #include "scpi/error_queue.h"
 #include "scpi/header_pattern.h"
 
 #include <cctype>
-#include <charconv>
-#include <cmath>
-#include <limits>
 
 namespace zz::scpi {
 
@@ -76,26 +74,6 @@ std::optional<double> nonDecimal(std::string_view p) {
         value = value * base + digit;
     }
     return value;
-}
-
-// A numeral too long or too large for from_chars: its order of magnitude
-// tells an overflow (±infinity) from an underflow (0).
-double outOfRange(std::string_view mantissa, long exponent) {
-    long magnitude = exponent;
-    const std::size_t point = mantissa.find('.');
-    const std::string_view whole = mantissa.substr(0, point);
-    const std::size_t firstNonZero = whole.find_first_not_of("+-0");
-    if (firstNonZero != std::string_view::npos) {
-        magnitude += static_cast<long>(whole.size() - firstNonZero);
-    } else if (point != std::string_view::npos) {
-        const std::string_view fraction = mantissa.substr(point + 1);
-        const std::size_t nonZero = fraction.find_first_not_of('0');
-        if (nonZero == std::string_view::npos) return 0.0;
-        magnitude -= static_cast<long>(nonZero);
-    }
-    if (magnitude <= 0) return 0.0;
-    const double inf = std::numeric_limits<double>::infinity();
-    return mantissa[0] == '-' ? -inf : inf;
 }
 
 }  // namespace
@@ -193,49 +171,16 @@ NumericRead readNumeric(std::string_view p) {
         return read;
     }
 
-    // Mantissa: sign, digits with at most one point, at least one digit.
-    std::size_t i = 0;
-    if (p[i] == '+' || p[i] == '-') ++i;
-    std::size_t digits = 0;
-    bool point = false;
-    for (; i < p.size(); ++i) {
-        if (isDigit(p[i])) {
-            ++digits;
-        } else if (p[i] == '.' && !point) {
-            point = true;
-        } else {
-            break;
-        }
-    }
-    if (digits == 0) {
+    // NRf: no blank inside the mantissa, blanks allowed around the E.
+    const common::Numeral numeral = common::scanNumeral(p, {nullptr, isBlank, "eE"});
+    if (numeral.length == 0) {
         read.error = error::kSyntax;
         return read;
     }
-    const std::string_view mantissa = p.substr(p[0] == '+' ? 1 : 0, i - (p[0] == '+' ? 1 : 0));
-
-    // Exponent: blanks allowed around the E.
-    std::size_t j = i;
-    while (j < p.size() && isBlank(p[j])) ++j;
-    long exponent = 0;
-    std::string numeral(mantissa);
-    if (j < p.size() && (p[j] == 'E' || p[j] == 'e')) {
-        std::size_t k = j + 1;
-        while (k < p.size() && isBlank(p[k])) ++k;
-        const bool negative = k < p.size() && p[k] == '-';
-        if (k < p.size() && (p[k] == '+' || p[k] == '-')) ++k;
-        if (k < p.size() && isDigit(p[k])) {
-            numeral += negative ? "e-" : "e";
-            for (; k < p.size() && isDigit(p[k]); ++k) {
-                numeral.push_back(p[k]);
-                exponent = std::min(exponent * 10 + (p[k] - '0'), 1'000'000'000L);
-            }
-            if (negative) exponent = -exponent;
-            i = k;
-        }
-    }
+    n.value = numeral.value;  // beyond a double: ±infinity or 0
 
     // Suffix: a word after optional blanks, then nothing.
-    std::size_t s = i;
+    std::size_t s = numeral.length;
     while (s < p.size() && isBlank(p[s])) ++s;
     const std::string_view suffix = p.substr(s);
     if (!suffix.empty() && !isMnemonic(suffix)) {
@@ -243,11 +188,6 @@ NumericRead readNumeric(std::string_view p) {
         return read;
     }
     n.suffix = upperCase(suffix);
-
-    const auto [end, ec] =
-        std::from_chars(numeral.data(), numeral.data() + numeral.size(), n.value);
-    (void)end;
-    if (ec == std::errc::result_out_of_range) n.value = outOfRange(mantissa, exponent);
     return read;
 }
 

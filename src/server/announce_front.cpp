@@ -1,6 +1,5 @@
 #include "server/announce_front.h"
 
-#include "common/version.h"
 #include "net/log.h"
 
 #include <boost/asio/ip/host_name.hpp>
@@ -29,8 +28,7 @@ std::string defaultInstanceName(const std::string &portName) {
 }
 
 announce::Announcement serverAnnouncement(const std::string &name, const AnnouncedPorts &ports) {
-    // As *IDN? answers: no serial number can be read from the box.
-    announce::InstrumentFacts facts{common::kCompany, "6175", "0", common::kVersion};
+    announce::InstrumentFacts facts;  // the box's identity, as *IDN? answers it
     facts.scpiPort = portBeyondLoopback(ports.scpi);
     facts.webPort = portBeyondLoopback(ports.web);
     facts.vxi11Port = portBeyondLoopback(ports.vxi11);

@@ -11,7 +11,7 @@
 #include "net/listener.h"
 #include "server/front_context.h"
 #include "vxi11/device_core.h"
-#include "vxi11/scpi_link_host.h"
+#include "vxi11/scpi_session_host.h"
 
 #include <boost/asio/ip/tcp.hpp>
 
@@ -41,7 +41,7 @@ private:
     void admit(boost::asio::ip::tcp::socket socket);
 
     FrontContext &context_;
-    vxi11::ScpiLinkHost host_;
+    vxi11::ScpiSessionHost host_;              // each VXI-11 link a session of the instrument
     std::unique_ptr<vxi11::DeviceCore> core_;  // made once the port is known
     net::Listener listener_;
     net::ConnectionSet<Vxi11Connection> connections_;

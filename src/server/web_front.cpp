@@ -1,6 +1,6 @@
 #include "server/web_front.h"
 
-#include "common/version.h"
+#include "box/identity.h"
 #include "web/host_check.h"
 #include "web/lxi_identification.h"
 
@@ -16,11 +16,12 @@ web::WebConfig webConfig(const asio::ip::tcp::endpoint &scpi, const WebFront::Op
     web::WebConfig config;
     const std::string host = web::machineHostName();
     if (!host.empty()) config.hostNames = {host, host + ".local"};
+    const box::Identity box = box::identity();
     web::Identity id{
-        common::kCompany,
-        "6175",
-        "0",
-        common::kVersion,
+        std::string(box.maker),
+        std::string(box.model),
+        std::string(box.serialNumber),
+        std::string(box.firmware),
         "6175 programmable resistance box on " + options.portName +
             (options.portDescription.empty() ? std::string() : ": " + options.portDescription),
         host,

@@ -26,38 +26,34 @@ constexpr std::uint32_t kMaxDeviceName = 256;
 
 }  // namespace
 
-DeviceCore::DeviceCore(LinkHost &host, CoreOptions options) : host_(host), options_(options) {
-    programs_[0].number = device::kCoreProgram;
-    programs_[0].lowVersion = programs_[0].highVersion = device::kCoreVersion;
-    programs_[0].procedure = [this](const rpc::CallHeader &c, XdrReader &in, XdrWriter &out) {
-        return core(c, in, out);
-    };
-    programs_[1].number = device::kAbortProgram;
-    programs_[1].lowVersion = programs_[1].highVersion = device::kAbortVersion;
-    programs_[1].procedure = [this](const rpc::CallHeader &c, XdrReader &in, XdrWriter &out) {
-        return abort(c, in, out);
-    };
-}
+DeviceCore::DeviceCore(SessionHost &host, CoreOptions options) : host_(host), options_(options) {}
 
 std::vector<std::uint8_t> DeviceCore::handleCall(std::span<const std::uint8_t> record,
                                                  ConnectionId connection) {
-    std::unique_lock guard(mutex_);
-    return serve(record, connection, guard);
+    std::unique_lock links(mutex_);
+    return serve(record, {connection, links});
 }
 
 std::optional<std::vector<std::uint8_t>> DeviceCore::handleCallUnlessToTheBox(
     std::span<const std::uint8_t> record, ConnectionId connection) {
-    std::unique_lock guard(mutex_);
+    std::unique_lock links(mutex_);
     if (toTheBox(record, connection)) return std::nullopt;
-    return serve(record, connection, guard);
+    return serve(record, {connection, links});
 }
 
-std::vector<std::uint8_t> DeviceCore::serve(std::span<const std::uint8_t> record,
-                                            ConnectionId connection,
-                                            std::unique_lock<std::mutex> &guard) {
-    caller_ = connection;
-    guard_ = &guard;
-    return serveCall(record, programs_);
+// The programs are made for each call, so that its procedures get the call.
+std::vector<std::uint8_t> DeviceCore::serve(std::span<const std::uint8_t> record, Call call) {
+    const RpcProgram programs[] = {
+        {device::kCoreProgram, device::kCoreVersion, device::kCoreVersion,
+         [this, &call](const rpc::CallHeader &header, XdrReader &in, XdrWriter &out) {
+             return core(call, header, in, out);
+         }},
+        {device::kAbortProgram, device::kAbortVersion, device::kAbortVersion,
+         [this](const rpc::CallHeader &header, XdrReader &in, XdrWriter &out) {
+             return abort(header, in, out);
+         }},
+    };
+    return serveCall(record, programs);
 }
 
 bool DeviceCore::needsTheBox(std::span<const std::uint8_t> record, ConnectionId connection) const {
@@ -98,9 +94,9 @@ void DeviceCore::closeConnection(ConnectionId connection) {
     for (const std::uint32_t id : ids) destroy(id);
 }
 
-DeviceCore::Link *DeviceCore::find(std::uint32_t id) {
+DeviceCore::Link *DeviceCore::find(Call call, std::uint32_t id) {
     const auto it = links_.find(id);
-    if (it == links_.end() || it->second.connection != caller_) return nullptr;
+    if (it == links_.end() || it->second.connection != call.connection) return nullptr;
     return &it->second;
 }
 
@@ -118,38 +114,40 @@ void DeviceCore::destroy(std::uint32_t id) {
     links_.erase(id);
 }
 
-DeviceCore::Outcome DeviceCore::core(const rpc::CallHeader &call, XdrReader &in, XdrWriter &out) {
+DeviceCore::Outcome DeviceCore::core(Call call, const rpc::CallHeader &header, XdrReader &in,
+                                     XdrWriter &out) {
     namespace p = device::proc;
-    switch (call.procedure) {
+    switch (header.procedure) {
         case p::kCreateLink:
-            return createLink(in, out);
+            return createLink(call, in, out);
         case p::kWrite:
-            return write(in, out);
+            return write(call, in, out);
         case p::kRead:
-            return read(in, out);
+            return read(call, in, out);
         case p::kReadStb:
         case p::kTrigger:
         case p::kClear:
         case p::kRemote:
         case p::kLocal:
-            return generic(call.procedure, in, out);
+            return generic(call, header.procedure, in, out);
         case p::kLock:
-            return lock(in, out);
+            return lock(call, in, out);
         case p::kUnlock:
         case p::kDestroyLink:
-            return linkOnly(call.procedure, in, out);
+            return linkOnly(call, header.procedure, in, out);
         case p::kEnableSrq:
         case p::kDocmd:
         case p::kCreateIntrChan:
         case p::kDestroyIntrChan:
-            return unsupported(call.procedure, in, out);
+            return unsupported(call, header.procedure, in, out);
         default:
             return Outcome::Unavailable;
     }
 }
 
-DeviceCore::Outcome DeviceCore::abort(const rpc::CallHeader &call, XdrReader &in, XdrWriter &out) {
-    if (call.procedure != device::proc::kAbort) return Outcome::Unavailable;
+DeviceCore::Outcome DeviceCore::abort(const rpc::CallHeader &header, XdrReader &in,
+                                      XdrWriter &out) {
+    if (header.procedure != device::proc::kAbort) return Outcome::Unavailable;
     const std::uint32_t id = in.u32();
     if (!in.ok()) return Outcome::GarbageArgs;
     // From any connection: the abort channel is a connection of its own.
@@ -158,7 +156,7 @@ DeviceCore::Outcome DeviceCore::abort(const rpc::CallHeader &call, XdrReader &in
     return Outcome::Done;
 }
 
-DeviceCore::Outcome DeviceCore::createLink(XdrReader &in, XdrWriter &out) {
+DeviceCore::Outcome DeviceCore::createLink(Call call, XdrReader &in, XdrWriter &out) {
     in.i32();  // clientId
     const bool lockDevice = in.boolean();
     in.u32();  // lock_timeout
@@ -166,7 +164,7 @@ DeviceCore::Outcome DeviceCore::createLink(XdrReader &in, XdrWriter &out) {
     if (!in.ok()) return Outcome::GarbageArgs;
 
     Error error = Error::None;
-    std::unique_ptr<LinkSession> session;
+    std::unique_ptr<InstrumentSession> session;
     if (!ourDevice(name))
         error = Error::NotAccessible;
     else if (links_.size() >= options_.maxLinks)
@@ -179,7 +177,7 @@ DeviceCore::Outcome DeviceCore::createLink(XdrReader &in, XdrWriter &out) {
     std::uint32_t id = 0;
     if (error == Error::None) {
         id = nextId();
-        links_.emplace(id, Link{caller_, std::make_shared<DeviceLink>(std::move(session))});
+        links_.emplace(id, Link{call.connection, std::make_shared<DeviceLink>(std::move(session))});
         if (lockDevice) lockHolder_ = id;
     }
     writeError(out, error);
@@ -189,7 +187,7 @@ DeviceCore::Outcome DeviceCore::createLink(XdrReader &in, XdrWriter &out) {
     return Outcome::Done;
 }
 
-DeviceCore::Outcome DeviceCore::write(XdrReader &in, XdrWriter &out) {
+DeviceCore::Outcome DeviceCore::write(Call call, XdrReader &in, XdrWriter &out) {
     const std::uint32_t id = in.u32();
     in.u32();  // io_timeout
     in.u32();  // lock_timeout
@@ -197,26 +195,26 @@ DeviceCore::Outcome DeviceCore::write(XdrReader &in, XdrWriter &out) {
     const auto data = in.opaque(0xffffffffu);  // bounded by the record
     if (!in.ok()) return Outcome::GarbageArgs;
 
-    Link *link = find(id);
+    Link *link = find(call, id);
     Error error = Error::None;
     if (!link)
         error = Error::InvalidLink;
     else if (lockedByOther(id))
         error = Error::LockedByAnother;
     if (error == Error::None) {
-        // The lines may wait on the box: let the other links be served.
+        // The lines may wait on the box: the other links are served meanwhile.
+        // The link may be destroyed then; its buffers live on in `target`.
         const std::shared_ptr<DeviceLink> target = link->device;
-        std::unique_lock<std::mutex> &guard = *guard_;
-        guard.unlock();
+        call.links.unlock();
         target->write(data, (flags & device::flag::kEnd) != 0);
-        guard.lock();
+        call.links.lock();
     }
     writeError(out, error);
     out.u32(error == Error::None ? static_cast<std::uint32_t>(data.size()) : 0);
     return Outcome::Done;
 }
 
-DeviceCore::Outcome DeviceCore::read(XdrReader &in, XdrWriter &out) {
+DeviceCore::Outcome DeviceCore::read(Call call, XdrReader &in, XdrWriter &out) {
     const std::uint32_t id = in.u32();
     const std::uint32_t requestSize = in.u32();
     in.u32();  // io_timeout
@@ -225,7 +223,7 @@ DeviceCore::Outcome DeviceCore::read(XdrReader &in, XdrWriter &out) {
     const std::uint32_t termChar = in.u32();
     if (!in.ok()) return Outcome::GarbageArgs;
 
-    Link *link = find(id);
+    Link *link = find(call, id);
     Error error = Error::None;
     std::optional<ReadPiece> piece;
     if (!link) {
@@ -245,14 +243,15 @@ DeviceCore::Outcome DeviceCore::read(XdrReader &in, XdrWriter &out) {
     return Outcome::Done;
 }
 
-DeviceCore::Outcome DeviceCore::generic(std::uint32_t procedure, XdrReader &in, XdrWriter &out) {
+DeviceCore::Outcome DeviceCore::generic(Call call, std::uint32_t procedure, XdrReader &in,
+                                        XdrWriter &out) {
     const std::uint32_t id = in.u32();
     in.u32();  // flags
     in.u32();  // lock_timeout
     in.u32();  // io_timeout
     if (!in.ok()) return Outcome::GarbageArgs;
 
-    Link *link = find(id);
+    Link *link = find(call, id);
     Error error = Error::None;
     std::uint8_t stb = 0;
     if (!link)
@@ -270,14 +269,14 @@ DeviceCore::Outcome DeviceCore::generic(std::uint32_t procedure, XdrReader &in, 
     return Outcome::Done;
 }
 
-DeviceCore::Outcome DeviceCore::lock(XdrReader &in, XdrWriter &out) {
+DeviceCore::Outcome DeviceCore::lock(Call call, XdrReader &in, XdrWriter &out) {
     const std::uint32_t id = in.u32();
     in.u32();  // flags
     in.u32();  // lock_timeout
     if (!in.ok()) return Outcome::GarbageArgs;
 
     Error error = Error::None;
-    if (!find(id))
+    if (!find(call, id))
         error = Error::InvalidLink;
     else if (lockedByOther(id))
         error = Error::LockedByAnother;
@@ -287,12 +286,13 @@ DeviceCore::Outcome DeviceCore::lock(XdrReader &in, XdrWriter &out) {
     return Outcome::Done;
 }
 
-DeviceCore::Outcome DeviceCore::linkOnly(std::uint32_t procedure, XdrReader &in, XdrWriter &out) {
+DeviceCore::Outcome DeviceCore::linkOnly(Call call, std::uint32_t procedure, XdrReader &in,
+                                         XdrWriter &out) {
     const std::uint32_t id = in.u32();
     if (!in.ok()) return Outcome::GarbageArgs;
 
     Error error = Error::None;
-    if (!find(id))
+    if (!find(call, id))
         error = Error::InvalidLink;
     else if (procedure == device::proc::kDestroyLink)
         destroy(id);
@@ -304,7 +304,7 @@ DeviceCore::Outcome DeviceCore::linkOnly(std::uint32_t procedure, XdrReader &in,
     return Outcome::Done;
 }
 
-DeviceCore::Outcome DeviceCore::unsupported(std::uint32_t procedure, XdrReader &in,
+DeviceCore::Outcome DeviceCore::unsupported(Call call, std::uint32_t procedure, XdrReader &in,
                                             XdrWriter &out) {
     namespace p = device::proc;
     // The arguments are read all the same: ones that do not decode are garbage.
@@ -331,7 +331,7 @@ DeviceCore::Outcome DeviceCore::unsupported(std::uint32_t procedure, XdrReader &
     if (!in.ok()) return Outcome::GarbageArgs;
 
     Error error = Error::NotSupported;
-    if (id && !find(*id))
+    if (id && !find(call, *id))
         error = Error::InvalidLink;
     else if (procedure == p::kDestroyIntrChan)
         error = Error::ChannelNotEstablished;

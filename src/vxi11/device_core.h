@@ -7,14 +7,16 @@
 // the caller's thread. Calls may come from several threads: the links are
 // guarded, and a device_write runs its lines with the guard let go, so a line
 // stalled on the box holds up no other link's call. One connection's calls
-// come one at a time.
+// come one at a time. Each call carries its connection and its hold on the
+// guard down to the procedure: nothing of one call is kept in the core where
+// another call could overwrite it.
 //
 // A lock held by another link is answered "device locked by another link"
 // at once: no call waits for it (lock_timeout) or for an answer (io_timeout).
 
 #include "vxi11/device_link.h"
 #include "vxi11/device_protocol.h"
-#include "vxi11/link_session.h"
+#include "vxi11/instrument_session.h"
 #include "vxi11/rpc_dispatch.h"
 
 #include <cstddef>
@@ -40,7 +42,7 @@ using ConnectionId = std::uint64_t;
 
 class DeviceCore {
 public:
-    explicit DeviceCore(LinkHost &host, CoreOptions options = {});
+    explicit DeviceCore(SessionHost &host, CoreOptions options = {});
     DeviceCore(const DeviceCore &) = delete;
     DeviceCore &operator=(const DeviceCore &) = delete;
 
@@ -71,36 +73,37 @@ private:
         std::shared_ptr<DeviceLink> device;
     };
     using Outcome = ProcedureOutcome;
+    // The call being served: the connection it came on, and the caller's
+    // hold on mutex_, which a device_write lets go of while its lines run.
+    struct Call {
+        ConnectionId connection;
+        std::unique_lock<std::mutex> &links;
+    };
 
     bool toTheBox(std::span<const std::uint8_t> record, ConnectionId connection) const;
-    std::vector<std::uint8_t> serve(std::span<const std::uint8_t> record, ConnectionId connection,
-                                    std::unique_lock<std::mutex> &guard);
-    Outcome core(const rpc::CallHeader &call, XdrReader &in, XdrWriter &out);
-    Outcome abort(const rpc::CallHeader &call, XdrReader &in, XdrWriter &out);
-    Outcome createLink(XdrReader &in, XdrWriter &out);
-    Outcome write(XdrReader &in, XdrWriter &out);
-    Outcome read(XdrReader &in, XdrWriter &out);
-    Outcome generic(std::uint32_t procedure, XdrReader &in, XdrWriter &out);
-    Outcome lock(XdrReader &in, XdrWriter &out);
-    Outcome linkOnly(std::uint32_t procedure, XdrReader &in, XdrWriter &out);
-    Outcome unsupported(std::uint32_t procedure, XdrReader &in, XdrWriter &out);
+    std::vector<std::uint8_t> serve(std::span<const std::uint8_t> record, Call call);
+    Outcome core(Call call, const rpc::CallHeader &header, XdrReader &in, XdrWriter &out);
+    Outcome abort(const rpc::CallHeader &header, XdrReader &in, XdrWriter &out);
+    Outcome createLink(Call call, XdrReader &in, XdrWriter &out);
+    Outcome write(Call call, XdrReader &in, XdrWriter &out);
+    Outcome read(Call call, XdrReader &in, XdrWriter &out);
+    Outcome generic(Call call, std::uint32_t procedure, XdrReader &in, XdrWriter &out);
+    Outcome lock(Call call, XdrReader &in, XdrWriter &out);
+    Outcome linkOnly(Call call, std::uint32_t procedure, XdrReader &in, XdrWriter &out);
+    Outcome unsupported(Call call, std::uint32_t procedure, XdrReader &in, XdrWriter &out);
 
     // The caller's link, or nothing (invalid link).
-    Link *find(std::uint32_t id);
+    Link *find(Call call, std::uint32_t id);
     bool lockedByOther(std::uint32_t id) const { return lockHolder_ && *lockHolder_ != id; }
     std::uint32_t nextId();
     void destroy(std::uint32_t id);
 
-    LinkHost &host_;
+    SessionHost &host_;
     CoreOptions options_;
     std::map<std::uint32_t, Link> links_;
     std::optional<std::uint32_t> lockHolder_;
     std::uint32_t lastId_ = 0;
-    mutable std::mutex mutex_;
-    // Of the call being served; set with the guard held.
-    ConnectionId caller_ = 0;
-    std::unique_lock<std::mutex> *guard_ = nullptr;
-    RpcProgram programs_[2];
+    mutable std::mutex mutex_;  // guards the links, the lock holder and the ids
 };
 
 }  // namespace zz::vxi11

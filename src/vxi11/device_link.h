@@ -6,7 +6,7 @@
 // when asked, with END on the last byte. A new message discards answers left
 // unread, as IEEE 488.2 asks. Input is bounded per line, output per link.
 
-#include "vxi11/link_session.h"
+#include "vxi11/instrument_session.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -27,7 +27,8 @@ struct ReadPiece {
 
 class DeviceLink {
 public:
-    explicit DeviceLink(std::unique_ptr<LinkSession> session) : session_(std::move(session)) {}
+    explicit DeviceLink(std::unique_ptr<InstrumentSession> session)
+        : session_(std::move(session)) {}
 
     void write(std::span<const std::uint8_t> data, bool end);
     // Whether write(data, end) would carry out a line that may send to the box.
@@ -42,7 +43,7 @@ public:
 private:
     void runLine();
 
-    std::unique_ptr<LinkSession> session_;
+    std::unique_ptr<InstrumentSession> session_;
     std::string line_;          // the line being gathered
     bool discarding_ = false;   // the line passed the bound; dropped up to its end
     bool messageOpen_ = false;  // writes since the last END belong to one message

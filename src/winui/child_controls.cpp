@@ -1,6 +1,6 @@
 #include "winui/child_controls.h"
 
-#include "link/win32_text.h"
+#include "link/text_win32.h"
 #include "winui/arrow_button.h"
 #include "winui/control_ids.h"
 #include "winui/drawn_elements.h"

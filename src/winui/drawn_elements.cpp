@@ -1,6 +1,6 @@
 #include "winui/drawn_elements.h"
 
-#include "link/win32_text.h"
+#include "link/text_win32.h"
 
 namespace zz::winui {
 

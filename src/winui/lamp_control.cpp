@@ -1,7 +1,7 @@
 #include "winui/lamp_control.h"
 
 #include "layout/element.h"
-#include "link/win32_text.h"
+#include "link/text_win32.h"
 #include "winui/control_ids.h"
 #include "winui/drawn_elements.h"
 #include "winui/window_class.h"

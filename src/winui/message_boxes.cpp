@@ -1,6 +1,6 @@
 #include "winui/message_boxes.h"
 
-#include "link/win32_text.h"
+#include "link/text_win32.h"
 
 #include <windows.h>
 

@@ -3,7 +3,7 @@
 // device and its last-command record; the wheel steps the digit beneath it.
 
 #include "layout/panel_layout.h"
-#include "link/win32_text.h"
+#include "link/text_win32.h"
 #include "winui/arrow_button.h"
 #include "winui/child_controls.h"
 #include "winui/lamp_control.h"

@@ -2,7 +2,7 @@
 
 #include "common/version.h"
 #include "layout/panel_layout.h"
-#include "link/win32_text.h"
+#include "link/text_win32.h"
 #include "winui/arrow_button.h"
 #include "winui/child_controls.h"
 #include "winui/control_ids.h"

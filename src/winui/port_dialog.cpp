@@ -2,7 +2,7 @@
 
 #include "layout/pictures.h"
 #include "layout/port_dialog_layout.h"
-#include "link/win32_text.h"
+#include "link/text_win32.h"
 #include "winui/child_controls.h"
 #include "winui/control_ids.h"
 #include "winui/window_class.h"

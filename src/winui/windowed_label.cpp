@@ -1,6 +1,6 @@
 #include "winui/windowed_label.h"
 
-#include "link/win32_text.h"
+#include "link/text_win32.h"
 #include "winui/drawn_elements.h"
 #include "winui/window_class.h"
 

@@ -29,9 +29,10 @@ private slots:
         QFETCH(int, web);
         QFETCH(int, vxi11);
         QFETCH(QStringList, services);
-        const InstrumentFacts facts{
-            "Quellor Ltd",       "6175", "0", "1.02", std::uint16_t(scpi), std::uint16_t(web),
-            std::uint16_t(vxi11)};
+        const InstrumentFacts facts{{"Quellor Ltd", "6175", "0", "1.02"},
+                                    std::uint16_t(scpi),
+                                    std::uint16_t(web),
+                                    std::uint16_t(vxi11)};
         const Announcement a = lxiAnnouncement("6175 resistance box on COM3 (lab)", facts);
         QCOMPARE(a.name, std::string("6175 resistance box on COM3 (lab)"));
         QStringList got;
@@ -51,7 +52,7 @@ private slots:
         std::mutex mutex;
         QStringList lines;
         {
-            Announcer announcer(lxiAnnouncement("box", {"Q", "6175", "0", "1", 5025, 0, 0}),
+            Announcer announcer(lxiAnnouncement("box", {{"Q", "6175", "0", "1"}, 5025, 0, 0}),
                                 [&](const std::string &line) {
                                     std::lock_guard lock(mutex);
                                     lines << QString::fromStdString(line);

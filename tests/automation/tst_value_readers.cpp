@@ -79,6 +79,8 @@ private slots:
             {"inf", kRefused, "cannot read"},
             {"nan", kRefused, "cannot read"},
             {"1e999", kRefused, "cannot read"},
+            {"1e-999", kRefused, "cannot read"},  // too small for a double, not zero
+            {"1 e3", kRefused, "cannot read"},    // no blank before the exponent here
             {"0x10", kRefused, "cannot read"},
             {"1.5.2", kRefused, "cannot read"},
             {"5L", 5e-3, ""},

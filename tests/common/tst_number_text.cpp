@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "common/decimal_text.h"
 #include "common/number_text.h"
 
 class tst_NumberText : public QObject {
@@ -15,6 +16,8 @@ private slots:
     void wholeNumberText();
     void formatFixed_data();
     void formatFixed();
+    void decimalText_data();
+    void decimalText();
 };
 
 void tst_NumberText::toInt16_data() {
@@ -118,6 +121,30 @@ void tst_NumberText::formatFixed() {
     QFETCH(double, value);
     QFETCH(QByteArray, text);
     QCOMPARE(QByteArray::fromStdString(zz::common::formatFixed00000_0(value)), text);
+}
+
+void tst_NumberText::decimalText_data() {
+    QTest::addColumn<double>("value");
+    QTest::addColumn<int>("decimals");
+    QTest::addColumn<int>("fewest");
+    QTest::addColumn<QByteArray>("text");
+    QTest::addRow("trailing zeros dropped") << 138.50550 << 4 << 0 << QByteArray("138.5055");
+    QTest::addRow("point dropped") << 100.0 << 4 << 0 << QByteArray("100");
+    QTest::addRow("one place kept") << 100.0 << 1 << 1 << QByteArray("100.0");
+    QTest::addRow("zero with one place") << 0.0 << 1 << 1 << QByteArray("0.0");
+    QTest::addRow("the most the box sets") << 99999.9 << 1 << 1 << QByteArray("99999.9");
+    QTest::addRow("kept places, then dropped") << 2.5 << 4 << 2 << QByteArray("2.50");
+    QTest::addRow("negative shown as zero") << -0.00001 << 4 << 0 << QByteArray("0");
+    QTest::addRow("negative shown as zero, one place") << -0.04 << 1 << 1 << QByteArray("0.0");
+    QTest::addRow("negative") << -0.25 << 4 << 0 << QByteArray("-0.25");
+}
+
+void tst_NumberText::decimalText() {
+    QFETCH(double, value);
+    QFETCH(int, decimals);
+    QFETCH(int, fewest);
+    QFETCH(QByteArray, text);
+    QCOMPARE(QByteArray::fromStdString(zz::common::decimalText(value, decimals, fewest)), text);
 }
 
 QTEST_APPLESS_MAIN(tst_NumberText)

@@ -4,7 +4,7 @@
 
 #include "fuzz_check.h"
 #include "link/device_ids.h"
-#include "link/posix_sysfs.h"
+#include "link/sysfs_posix.h"
 #include "link/sysfs_text.h"
 
 #include <unistd.h>

@@ -10,7 +10,7 @@
 #include "scpi/instrument.h"
 #include "vxi11/device_core.h"
 #include "vxi11/rpc_stream.h"
-#include "vxi11/scpi_link_host.h"
+#include "vxi11/scpi_session_host.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     CheckedBox box;
     zz::scpi::Instrument instrument(box);
-    zz::vxi11::ScpiLinkHost host(instrument);
+    zz::vxi11::ScpiSessionHost host(instrument);
     zz::vxi11::DeviceCore core(host, {16, 0, 1024});
     const auto serve = [&](std::span<const std::uint8_t> record, zz::vxi11::ConnectionId id) {
         const bool toTheBox = core.needsTheBox(record, id);

@@ -3,7 +3,7 @@
 // watched so that tests can count how often the port was opened and closed,
 // and the fixture that gives each test function a fresh terminal and port map.
 
-#include "link/posix_serial_backend.h"
+#include "link/serial_backend_posix.h"
 #include "link/serial_control.h"
 #include "rig/port_map_sandbox.h"
 #include "rig/pty_pair.h"

@@ -1,8 +1,8 @@
 // The ports present, read from fake sysfs trees shaped as real adapters show
 // them, and from trees that are broken on purpose.
 
+#include "link/port_access_posix.h"
 #include "link/port_scan.h"
-#include "link/posix_port_access.h"
 #include "link/sysfs_text.h"
 #include "rig/fake_serial_tree.h"
 #include "rig/port_map_sandbox.h"

@@ -1,7 +1,7 @@
 // Reading UUCP lock files: which names guard a device, which contents name a
 // process, and which locks still count.
 
-#include "link/uucp_lock.h"
+#include "link/uucp_lock_posix.h"
 #include "support/bytes.h"
 #include "support/lock_files.h"
 

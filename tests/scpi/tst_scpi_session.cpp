@@ -2,7 +2,9 @@
 // answers out, and the exact commands the box was sent.
 
 #include "common/version.h"
+#include "scpi/command_table.h"
 #include "scpi/line_splitter.h"
+#include "scpi/quick_line.h"
 #include "scpi/session.h"
 
 #include <QtTest>
@@ -15,14 +17,19 @@ class RecordingLink : public scpi::BoxLink {
 public:
     QByteArray wire;  // every command that went out, each with its CR
     bool failing = false;
+    mutable int calls = 0;  // of either function
 
     Status send(std::string_view command) override {
+        ++calls;
         if (failing) return Status::failure(2, "COM3 (/dev/ttyUSB0): no such device");
         wire += QByteArray(command.data(), qsizetype(command.size())) + '\r';
         last_ = command;
         return {};
     }
-    std::optional<std::string> lastCommand() const override { return last_; }
+    std::optional<std::string> lastCommand() const override {
+        ++calls;
+        return last_;
+    }
 
 private:
     std::optional<std::string> last_;
@@ -149,6 +156,12 @@ private slots:
         row("maximum", "99999.9\r");
         row("1e999", "-222");  // beyond a double: out of range, never a crash
         row("1e-999", "00000.0\r");
+        row("1 e 2", "00100.0\r");
+        row("1E- 5", "-102");  // no digits after the sign: "E- 5" is no suffix
+        row("1e", "-131");     // a letter alone is a suffix
+        // Past the digits a double can need, only whether any is non-zero counts.
+        row(("1" + std::string(800, '0') + "e-800").c_str(), "00001.0\r");
+        row(("0." + std::string(800, '0') + "5e802").c_str(), "00050.0\r");
         row("#H1G", "-102");
         row("1.2.3", "-102");
         row("E5", "-104");
@@ -171,6 +184,35 @@ private slots:
             QCOMPARE(link.wire, QByteArray());
             QVERIFY2(error.startsWith(result + ","), error);
         }
+    }
+
+    // Lines a server answers at once, beside the link's work: carrying one
+    // out must not call the link at all. Every common query the table marks
+    // so is a row of its own.
+    void quickLines_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<bool>("quick");
+        for (const scpi::CommonEntry &entry : scpi::commonTable())
+            if (entry.queryWithoutTheBox)
+                QTest::addRow("*%s?", std::string(entry.name).c_str())
+                    << "*" + QString::fromStdString(std::string(entry.name)) + "?" << true;
+        for (const char *line :
+             {"*ese?;*sre?", "SYSTEM:VERSION?", " :syst:err:next? ", "SYST:FOO?", "SYST:ERR:COUN?"})
+            QTest::newRow(line) << QString(line) << true;
+        for (const char *line : {"*TST?", "*ESE 5", "*ESE? 5", "UNIT:TEMP?;*IDN?", "TEMP:SENS?",
+                                 "RES?", "*IDN?;RES?", "FOO?", "SYST:ERR?;COUN?"})
+            QTest::newRow(line) << QString(line) << false;
+    }
+    void quickLines() {
+        QFETCH(QString, line);
+        QFETCH(bool, quick);
+        QCOMPARE(scpi::answeredWithoutTheBox(line.toStdString()), quick);
+        if (!quick) return;
+        RecordingLink link;
+        scpi::Instrument instrument(link);
+        scpi::Session session(instrument);
+        session.execute(line.toStdString());
+        QCOMPARE(link.calls, 0);
     }
 
     // Chunks as they arrive; "|" marks a chunk boundary. A line longer than

@@ -7,7 +7,7 @@
 #include "vxi11/device_core.h"
 #include "vxi11/record_marking.h"
 #include "vxi11/rpc_stream.h"
-#include "vxi11/scpi_link_host.h"
+#include "vxi11/scpi_session_host.h"
 
 #include <QtTest>
 
@@ -106,7 +106,7 @@ class tst_Vxi11Core : public QObject {
 
     RecordingLink box;
     scpi::Instrument instrument{box};
-    ScpiLinkHost host{instrument};
+    ScpiSessionHost host{instrument};
 
 private slots:
     void init() { box.wire.clear(); }

@@ -10,7 +10,7 @@
 #include "link/command_record.h"
 #include "link/port_map.h"
 #include "link/serial_control.h"
-#include "link/win32_text.h"
+#include "link/text_win32.h"
 
 #include <windows.h>
 

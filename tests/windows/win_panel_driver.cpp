@@ -34,7 +34,7 @@
 #include "layout/panel_layout.h"
 #include "layout/port_dialog_layout.h"
 #include "layout/start_screen_layout.h"
-#include "link/win32_text.h"
+#include "link/text_win32.h"
 #include "winui/control_ids.h"
 #include "winui/drawn_elements.h"
 

@@ -9,7 +9,7 @@
 
 #include "bench_serial_tree.h"
 #include "link/port_scan.h"
-#include "link/posix_sysfs.h"
+#include "link/sysfs_posix.h"
 
 #include <algorithm>
 #include <chrono>

@@ -10,7 +10,7 @@
 #include "vxi11/device_core.h"
 #include "vxi11/portmapper.h"
 #include "vxi11/rpc_stream.h"
-#include "vxi11/scpi_link_host.h"
+#include "vxi11/scpi_session_host.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -121,7 +121,7 @@ int main(int argc, char **argv) {
 
     FileBox box(boxFd);
     zz::scpi::Instrument instrument(box);
-    zz::vxi11::ScpiLinkHost host(instrument);
+    zz::vxi11::ScpiSessionHost host(instrument);
     zz::vxi11::DeviceCore device(
         host, {16, core, static_cast<std::uint32_t>(maxRecv)});  // abort on the same port
     const zz::vxi11::pmap::Portmapper mapper(core);

@@ -1,5 +1,5 @@
 
-#include "link/device_path.h"
+#include "link/device_path_posix.h"
 
 #include <unistd.h>
 

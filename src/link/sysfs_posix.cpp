@@ -1,4 +1,4 @@
-#include "link/posix_sysfs.h"
+#include "link/sysfs_posix.h"
 
 #include "link/sysfs_text.h"
 

@@ -1,8 +1,9 @@
 #pragma once
-// What a VXI-11 link talks to: a client of the instrument as a SCPI
-// connection is, with its own parser, error queue and status. The server
-// provides the host; each create_link opens one session and destroy_link (or
-// the connection's end) closes it.
+// What a VXI-11 link carries its lines out on: a session of the instrument,
+// a client of its own as a SCPI connection is, with its own parser, error
+// queue and status. The server provides the host; each create_link opens one
+// session and destroy_link (or the end of the connection that made the
+// link) closes it.
 
 #include <cstdint>
 #include <memory>
@@ -11,14 +12,14 @@
 
 namespace zz::vxi11 {
 
-class LinkSession {
+class InstrumentSession {
 public:
-    virtual ~LinkSession() = default;
+    virtual ~InstrumentSession() = default;
     // Carries out one program message (a line without its terminator) and
     // returns its answers with their LF, or "" when nothing answered.
     virtual std::string execute(std::string_view line) = 0;
     // Whether carrying out `line` may send to the box; a server carries out
-    // the others at once instead of in the line's turn.
+    // the others at once instead of in the serial link's turn.
     virtual bool needsTheBox(std::string_view line) const = 0;
     // A message passed the input bound and was discarded.
     virtual void inputOverrun() = 0;
@@ -28,11 +29,11 @@ public:
     virtual void deviceClear() = 0;
 };
 
-class LinkHost {
+class SessionHost {
 public:
-    virtual ~LinkHost() = default;
+    virtual ~SessionHost() = default;
     // A new session, or nullptr when the host can take no more.
-    virtual std::unique_ptr<LinkSession> open() = 0;
+    virtual std::unique_ptr<InstrumentSession> open() = 0;
 };
 
 }  // namespace zz::vxi11

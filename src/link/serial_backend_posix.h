@@ -12,9 +12,9 @@
 // discarded, so no later frame is ever joined to the rest of a failed one, and
 // the next command opens the port afresh.
 
-#include "link/device_path.h"
+#include "link/device_path_posix.h"
 #include "link/serial_backend.h"
-#include "link/uucp_lock.h"
+#include "link/uucp_lock_posix.h"
 
 #include <chrono>
 #include <string>

@@ -1,5 +1,5 @@
 
-#include "link/uucp_lock.h"
+#include "link/uucp_lock_posix.h"
 
 #include <fcntl.h>
 #include <signal.h>

@@ -1,5 +1,5 @@
 
-#include "link/win32_text.h"
+#include "link/text_win32.h"
 
 #include <windows.h>
 

@@ -1,8 +1,8 @@
 
-#include "link/posix_serial_backend.h"
+#include "link/serial_backend_posix.h"
 
-#include "link/device_path.h"
-#include "link/posix_io.h"
+#include "link/device_path_posix.h"
+#include "link/io_posix.h"
 #include "link/serial_errors.h"
 
 #include <fcntl.h>

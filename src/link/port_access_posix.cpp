@@ -1,7 +1,7 @@
-#include "link/posix_port_access.h"
+#include "link/port_access_posix.h"
 
-#include "link/posix_sysfs.h"
-#include "link/uucp_lock.h"
+#include "link/sysfs_posix.h"
+#include "link/uucp_lock_posix.h"
 
 #include <grp.h>
 #include <pwd.h>

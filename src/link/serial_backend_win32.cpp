@@ -1,9 +1,9 @@
 
-#include "link/win32_serial_backend.h"
+#include "link/serial_backend_win32.h"
 
 #include "link/port_map.h"
 #include "link/serial_errors.h"
-#include "link/win32_text.h"
+#include "link/text_win32.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "vxi11/scpi_link_host.h"
+#include "vxi11/scpi_session_host.h"
 
 #include "scpi/quick_line.h"
 #include "scpi/session.h"
@@ -7,9 +7,9 @@ namespace zz::vxi11 {
 
 namespace {
 
-class ScpiLinkSession : public LinkSession {
+class ScpiInstrumentSession : public InstrumentSession {
 public:
-    explicit ScpiLinkSession(scpi::Instrument &instrument) : session_(instrument) {}
+    explicit ScpiInstrumentSession(scpi::Instrument &instrument) : session_(instrument) {}
 
     std::string execute(std::string_view line) override { return session_.execute(line); }
     bool needsTheBox(std::string_view line) const override {
@@ -29,8 +29,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<LinkSession> ScpiLinkHost::open() {
-    return std::make_unique<ScpiLinkSession>(instrument_);
+std::unique_ptr<InstrumentSession> ScpiSessionHost::open() {
+    return std::make_unique<ScpiInstrumentSession>(instrument_);
 }
 
 }  // namespace zz::vxi11

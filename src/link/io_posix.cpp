@@ -1,5 +1,5 @@
 
-#include "link/posix_io.h"
+#include "link/io_posix.h"
 
 #include <poll.h>
 #include <sys/ioctl.h>

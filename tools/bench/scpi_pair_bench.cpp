@@ -1,8 +1,8 @@
 // Two builds of the network server side by side, both running at once, their
 // samples taken in turns so that whatever else loads the machine falls on
 // both alike: a command to its frame's last byte, one sample at a time, then
-// commands per second with 1 and with 8 clients, one burst at a time. Prints the samples as JSON for
-// server_bench.py's side-by-side table:
+// commands per second with 1 and with 8 clients, one burst at a time. Prints
+// the samples as JSON for server_bench.py's side-by-side table:
 //   {"baseline": {"scpi": [ms...], "one client": [per s...],
 //                 "eight clients": [per s...]}, "this build": {...}}
 //

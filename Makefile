@@ -5,6 +5,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 WINDOWS_BUILD ?= build-windows
+BASELINE_BUILD ?= build-baseline
 FUZZ_SECONDS ?= 60
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 CMAKE_FLAGS ?=
@@ -12,7 +13,7 @@ ifeq ($(CI),true)
 CMAKE_FLAGS += -DZZ_WERROR=ON
 endif
 
-.PHONY: all deps configure build test run bench sanitize fuzz windows windows-installer windows-test pictures screenshot package check-package format check-format clean
+.PHONY: all deps configure build test run bench bench-short bench-windows sanitize fuzz windows windows-installer windows-test pictures screenshot package check-package format check-format clean
 
 all: build
 
@@ -31,12 +32,26 @@ test: build
 run: build
 	@./scripts/run-panel.sh $(BUILD)
 
-# With a Windows build there, the Win32 panel under Wine beside the Linux one.
+# Every benchmark; SHORT=1 (or bench-short): a few iterations of each, failing
+# only on a figure that cannot be taken. BASELINE=<git ref>: that commit's
+# 6175ZIZ-scpi, built in $(BASELINE_BUILD)/, beside this build's, each figure
+# judged (a full run fails on one worse by more than 10 %). With a Windows
+# build there, the Win32 panel under Wine beside the Linux one.
 bench: build
-	@cmake --build $(BUILD) --target bench
-	@if [ -x $(WINDOWS_BUILD)/apps/panel/6175ZIZ.exe ]; then \
-	  /usr/bin/python3 tools/bench/wine_panel_bench.py $(WINDOWS_BUILD) $(BUILD); \
-	else echo "(no $(WINDOWS_BUILD)/apps/panel/6175ZIZ.exe: make windows first for the Win32 panel's figures)"; fi
+	@if [ -n '$(BASELINE)' ]; then \
+	  type=$$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' $(BUILD)/CMakeCache.txt); \
+	  server=$$(./scripts/build-baseline.sh '$(BASELINE)' $(BASELINE_BUILD) $$type) || exit 1; \
+	fi; \
+	/usr/bin/python3 tools/bench/run_benches.py $(BUILD)/tools/bench/bench_programs.json \
+	  $(if $(SHORT),--short) $(if $(BASELINE),--baseline "$$server" --baseline-name '$(BASELINE)') \
+	  --windows $(WINDOWS_BUILD)
+
+bench-short:
+	@$(MAKE) --no-print-directory bench SHORT=1
+
+# The Win32 panel's figures alone (CI: SHORT=1, after make windows-test).
+bench-windows: build windows
+	@timeout 600 /usr/bin/python3 tools/bench/wine_panel_bench.py $(WINDOWS_BUILD) $(BUILD) $(if $(SHORT),20)
 
 # The whole test suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps

@@ -2,6 +2,7 @@
 // calls clients make, the answers, the exact commands that reached the box,
 // and the hostile calls, on which nothing may reach it.
 
+#include "common/version.h"
 #include "rpc_test_client.h"
 #include "scpi/instrument.h"
 #include "vxi11/device_core.h"
@@ -161,18 +162,19 @@ private slots:
         QTest::addColumn<bool>("termSet");
         QTest::addColumn<QList<QByteArray>>("pieces");
         QTest::addColumn<QList<uint>>("reasons");
-        const QByteArray idn = "Quellor Ltd,6175,0,1.02";
-        QTest::newRow("whole") << 1024u << false << QList<QByteArray>{idn + ";5.0\n"}
-                               << QList<uint>{4};
+        const QByteArray idn = QByteArray("Quellor Ltd,6175,0,") + common::kVersion;
+        const QByteArray answer = idn + ";5.0\n";
+        QTest::newRow("whole") << 1024u << false << QList<QByteArray>{answer} << QList<uint>{4};
         QTest::newRow("exactly its size")
-            << 28u << false << QList<QByteArray>{idn + ";5.0\n"} << QList<uint>{4};
+            << uint(answer.size()) << false << QList<QByteArray>{answer} << QList<uint>{4};
         QTest::newRow("in threes of ten")
-            << 10u << false << QList<QByteArray>{"Quellor Lt", "d,6175,0,1", ".02;5.0\n"}
+            << 10u << false
+            << QList<QByteArray>{answer.left(10), answer.mid(10, 10), answer.mid(20)}
             << QList<uint>{1, 1, 4};
         QTest::newRow("up to ';'")
             << 1024u << true << QList<QByteArray>{idn + ";", "5.0\n"} << QList<uint>{2, 4};
         QTest::newRow("size before ';'")
-            << 20u << true << QList<QByteArray>{"Quellor Ltd,6175,0,1", ".02;", "5.0\n"}
+            << 20u << true << QList<QByteArray>{idn.left(20), idn.mid(20) + ";", "5.0\n"}
             << QList<uint>{1, 2, 4};
     }
     void readPieces() {

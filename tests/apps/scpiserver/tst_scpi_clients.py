@@ -16,7 +16,7 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import tst_scpi_pyvisa as fixture  # noqa: E402  (takes the server's path from argv)
 
-Pty, Server, TIMEOUT = fixture.Pty, fixture.Server, fixture.TIMEOUT
+Pty, Server, TIMEOUT, VERSION = fixture.Pty, fixture.Server, fixture.TIMEOUT, fixture.VERSION
 
 
 def lxi(*args):
@@ -35,7 +35,7 @@ class LxiTools(unittest.TestCase):
 
     def test_identity_set_and_read_back(self):
         run = lxi("scpi", *self.where, "*IDN?")
-        self.assertEqual((run.returncode, run.stdout.strip()), (0, "Quellor Ltd,6175,0,1.02"))
+        self.assertEqual((run.returncode, run.stdout.strip()), (0, f"Quellor Ltd,6175,0,{VERSION}"))
         run = lxi("scpi", *self.where, "RES 4.7 KOHM")
         self.assertEqual(run.returncode, 0, run.stderr)
         self.assertEqual(self.pty.take(8), b"04700.0\r")

@@ -1,6 +1,6 @@
 #include "winui/port_box.h"
 
-#include "link/win32_text.h"
+#include "link/text_win32.h"
 #include "startup/port_listing.h"
 
 #include <commctrl.h>

@@ -1,0 +1,45 @@
+#include "profile/profile_file.h"
+
+#include "profile/profile_reader.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
+namespace zz::profile {
+
+std::string deviceProfileName(const std::string &devicePath) {
+    std::string name;
+    for (const char c : devicePath) {
+        const bool kept = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                          (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '_';
+        if (name.empty() && !kept) continue;
+        name += kept ? c : '_';
+    }
+    // ".." and its kind must not climb out of the folder.
+    while (!name.empty() && name.front() == '.') name.erase(0, 1);
+    return (name.empty() ? std::string("device") : name) + ".toml";
+}
+
+Outcome<std::optional<Profile>> loadProfile(const std::string &path) {
+    using Loaded = Outcome<std::optional<Profile>>;
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        if (errno == ENOENT) return std::optional<Profile>{};
+        return Loaded::failure(path + ": cannot be read: " + std::strerror(errno));
+    }
+    std::string text;
+    char buffer[65536];
+    while (file.read(buffer, sizeof buffer) || file.gcount() > 0) {
+        text.append(buffer, static_cast<std::size_t>(file.gcount()));
+        if (text.size() > kMaxProfileBytes)
+            return Loaded::failure(path +
+                                   ":1: the file is larger than 1 MB; a profile is a few lines");
+    }
+    if (file.bad()) return Loaded::failure(path + ": cannot be read: " + std::strerror(errno));
+    auto profile = readProfile(text, path);
+    if (!profile) return Loaded::failure(profile.error());
+    return std::optional<Profile>{std::move(profile.value())};
+}
+
+}  // namespace zz::profile

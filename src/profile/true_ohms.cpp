@@ -44,17 +44,28 @@ private:
             }
             return;
         }
+        // The digits whose reach lies nearest the target first: the first
+        // descent is then a good guess and bounds the rest tightly.
+        std::array<double, 10> with{}, gap{};
+        std::array<int, 10> order{};
         for (int digit = 0; digit <= 9; ++digit) {
-            const double with = sum + (digit ? table_.steps[decade][digit - 1] : 0.0);
+            with[digit] = sum + (digit ? table_.steps[decade][digit - 1] : 0.0);
             // Every sum still reachable lies in [lowest, highest].
-            const double lowest = with + belowLo_[decade];
-            const double highest = with + belowHi_[decade];
-            const double gap = target_ < lowest    ? lowest - target_
-                               : target_ > highest ? target_ - highest
-                                                   : 0.0;
-            if (gap >= bestDistance_) continue;
+            const double lowest = with[digit] + belowLo_[decade];
+            const double highest = with[digit] + belowHi_[decade];
+            gap[digit] = target_ < lowest    ? lowest - target_
+                         : target_ > highest ? target_ - highest
+                                             : 0.0;
+            order[digit] = digit;
+        }
+        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+            return gap[a] < gap[b] || (gap[a] == gap[b] &&
+                                       std::fabs(with[a] - target_) < std::fabs(with[b] - target_));
+        });
+        for (const int digit : order) {
+            if (gap[digit] >= bestDistance_) break;
             digits[box::kDigits - 1 - decade] = digit;
-            descend(decade - 1, with, digits);
+            descend(decade - 1, with[digit], digits);
         }
         digits[box::kDigits - 1 - decade] = 0;
     }

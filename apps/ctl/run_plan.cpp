@@ -48,6 +48,8 @@ const char *nameOf(Command command) {
             return "ntc";
         case Command::Ports:
             return "ports";
+        case Command::Profile:
+            return "profile";
     }
     return "";
 }

@@ -2,12 +2,15 @@
 
 #include "automation/realtime.h"
 #include "automation/timed_run.h"
+#include "box_profile.h"
 #include "common/decimal_text.h"
 #include "help_text.h"
 #include "link/serial_control.h"
 #include "options.h"
 #include "point_report.h"
 #include "ports_command.h"
+#include "profile/profile_file.h"
+#include "profile_command.h"
 #include "program/port_selection.h"
 #include "program/stop_signals.h"
 #include "run_plan.h"
@@ -130,11 +133,12 @@ int runSession(const std::vector<std::string> &args) {
     }
 
     if (options.command == Command::Ports) return runPorts(options);
+    if (options.command == Command::Profile) return runProfile(options);
     if (options.json || options.map || options.force)
         return usageError("--json, --map and --force are for the ports command");
 
     // Value errors need no pointer to --help: the message says what is wrong.
-    const auto plan = makeRunPlan(options, std::cin);
+    auto plan = makeRunPlan(options, std::cin);
     if (!plan) return valueError(plan.error());
 
     link::SerialControl control;
@@ -144,6 +148,24 @@ int runSession(const std::vector<std::string> &args) {
     // is an error either way.
     if (!port && (!options.dryRun || options.port || options.device))
         return valueError(port.text());
+    // The box's profile shapes the plan and its limits bound it; a profile
+    // that cannot be read lets nothing reach this port.
+    if (port) {
+        const std::string path = profilePathFor(request, control);
+        const auto loaded = profile::loadProfile(path);
+        if (!loaded) return valueError(loaded.error() + "; nothing is sent to this port");
+        if (loaded.value()) {
+            const profile::Profile &box = *loaded.value();
+            if (const Status applied = applyProfile(box, options.trueOhms, plan.value()); !applied)
+                return valueError(applied.text() + " (" + path + ")");
+            if (const Status inside = checkPlanLimits(box.limits, plan.value()); !inside)
+                return valueError(inside.text() + "; nothing sent");
+        } else if (options.trueOhms) {
+            return valueError("--true needs a correction table, and there is no profile " + path);
+        }
+    } else if (options.trueOhms) {
+        return valueError("--true needs the port's profile: give --port N or --device PATH");
+    }
     if (options.dryRun)
         return dryRun(plan.value(),
                       port ? program::describeSelection(request, control) : port.text());

@@ -51,8 +51,8 @@ int runProfile(const Options &options) {
     const std::string path = profilePathFor(request, control);
     const auto loaded = profile::loadProfile(path);
     if (!loaded) {
-        std::fprintf(stderr, "6175ZIZ-ctl: %s\nnothing is sent to %s until it is mended\n",
-                     loaded.error().c_str(), program::describeSelection(request, control).c_str());
+        std::fprintf(stderr, "6175ZIZ-ctl: %s\nnothing is sent to this port until it is mended\n",
+                     loaded.error().c_str());
         return kExitUsage;
     }
     // No file is a profile of defaults: the box as it comes.

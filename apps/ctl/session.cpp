@@ -137,34 +137,40 @@ int runSession(const std::vector<std::string> &args) {
     if (options.json || options.map || options.force)
         return usageError("--json, --map and --force are for the ports command");
 
-    // Value errors need no pointer to --help: the message says what is wrong.
-    auto plan = makeRunPlan(options, std::cin);
-    if (!plan) return valueError(plan.error());
-
     link::SerialControl control;
     const program::PortRequest request{options.port, options.device};
     const Status port = program::selectPort(request, control);
+    // The box's profile: its sensors name values, it shapes the plan and its
+    // limits bound it; a profile that cannot be read lets nothing reach this
+    // port.
+    std::string profilePath;
+    Outcome<std::optional<profile::Profile>> loaded = std::optional<profile::Profile>{};
+    if (port) {
+        profilePath = profilePathFor(request, control);
+        loaded = profile::loadProfile(profilePath);
+    }
+    if (!loaded) return valueError(loaded.error() + "; nothing is sent to this port");
+    const std::optional<profile::Profile> &boxProfile = loaded.value();
+
+    // Value errors need no pointer to --help: the message says what is wrong.
+    auto plan = makeRunPlan(options, std::cin,
+                            boxProfile ? boxProfile->sensors : std::vector<box::PlatinumSensor>{});
+    if (!plan) return valueError(plan.error());
+
     // A dry run without any port still shows the plan; a port named wrongly
     // is an error either way.
     if (!port && (!options.dryRun || options.port || options.device))
         return valueError(port.text());
-    // The box's profile shapes the plan and its limits bound it; a profile
-    // that cannot be read lets nothing reach this port.
-    if (port) {
-        const std::string path = profilePathFor(request, control);
-        const auto loaded = profile::loadProfile(path);
-        if (!loaded) return valueError(loaded.error() + "; nothing is sent to this port");
-        if (loaded.value()) {
-            const profile::Profile &box = *loaded.value();
-            if (const Status applied = applyProfile(box, options.trueOhms, plan.value()); !applied)
-                return valueError(applied.text() + " (" + path + ")");
-            if (const Status inside = checkPlanLimits(box.limits, plan.value()); !inside)
-                return valueError(inside.text() + "; nothing sent");
-        } else if (options.trueOhms) {
-            return valueError("--true needs a correction table, and there is no profile " + path);
-        }
+    if (boxProfile) {
+        if (const Status applied = applyProfile(*boxProfile, options.trueOhms, plan.value());
+            !applied)
+            return valueError(applied.text() + " (" + profilePath + ")");
+        if (const Status inside = checkPlanLimits(boxProfile->limits, plan.value()); !inside)
+            return valueError(inside.text() + "; nothing sent");
     } else if (options.trueOhms) {
-        return valueError("--true needs the port's profile: give --port N or --device PATH");
+        return valueError(port ? "--true needs a correction table, and there is no profile " +
+                                     profilePath
+                               : "--true needs the port's profile: give --port N or --device PATH");
     }
     if (options.dryRun)
         return dryRun(plan.value(),

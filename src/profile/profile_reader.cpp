@@ -154,6 +154,59 @@ void readTable(const toml::node &node, CorrectionTable &out, Refusal &refusal) {
     }
 }
 
+bool plainName(std::string_view name) {
+    if (name.empty() || name.size() > 32) return false;
+    for (const char c : name)
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+              c == '_' || c == '-'))
+            return false;
+    return true;
+}
+
+// [sensors.NAME]: r0 and either a, b, c or alpha, delta, beta.
+void readSensor(const std::string &name, const toml::node &node,
+                std::vector<box::PlatinumSensor> &out, Refusal &refusal) {
+    const std::string where = "sensors." + name;
+    const toml::table *table = node.as_table();
+    if (!table) return refusal.at(node, where + " must be a table: [" + where + "]");
+    if (!plainName(name))
+        return refusal.at(node,
+                          where + ": a sensor's name is letters, digits, _ and - (at most 32)");
+    if (box::findSensorType(name))
+        return refusal.at(node, where + ": the name of a built-in sensor");
+    refuseUnknownKeys(*table, {"r0", "a", "b", "c", "alpha", "delta", "beta"}, where + ".",
+                      refusal);
+    const auto number = [&](const char *key) -> std::optional<double> {
+        const toml::node *value = table->get(key);
+        if (!value) return std::nullopt;
+        if (!value->is_number()) {
+            refusal.at(*value, where + "." + key + " must be a number");
+            return std::nullopt;
+        }
+        return value->value<double>();
+    };
+    const auto r0 = number("r0");
+    const bool standard = table->get("a") || table->get("b") || table->get("c");
+    const bool older = table->get("alpha") || table->get("delta") || table->get("beta");
+    if (refusal.any()) return;
+    if (!r0 || !(*r0 > 0) || *r0 > box::kMaxOhms)
+        return refusal.at(node, where + " needs r0, its resistance at 0 \u00B0C, above zero");
+    if (standard == older)
+        return refusal.at(node, where + " needs a, b and c, or alpha, delta and beta");
+    box::PlatinumSensor sensor{name, *r0, {}};
+    if (standard) {
+        const auto a = number("a"), b = number("b"), c = number("c");
+        if (!a || !b) return refusal.at(node, where + " needs a and b (c below 0 \u00B0C, else 0)");
+        sensor.k = {*a, *b, c.value_or(0.0)};
+    } else {
+        const auto alpha = number("alpha"), delta = number("delta"), beta = number("beta");
+        if (!alpha || !delta) return refusal.at(node, where + " needs alpha and delta (and beta)");
+        sensor.k = box::platinum_rtd::fromAlphaDeltaBeta(*alpha, *delta, beta.value_or(0.0));
+    }
+    if (!(sensor.k.a > 0)) return refusal.at(node, where + ": a (or alpha) must be above zero");
+    out.push_back(std::move(sensor));
+}
+
 }  // namespace
 
 std::size_t firstNonUtf8Line(std::string_view text) {
@@ -196,7 +249,8 @@ Outcome<Profile> readProfile(std::string_view text, const std::string &fileName)
     }
     const toml::table &root = parsed.table();
     Refusal refusal(fileName);
-    refuseUnknownKeys(root, {"serial", "name", "lead_offset", "limits", "table"}, "", refusal);
+    refuseUnknownKeys(root, {"serial", "name", "lead_offset", "limits", "table", "sensors"}, "",
+                      refusal);
 
     Profile profile;
     profile.serial = readText(root, "serial", "serial", refusal).value_or("");
@@ -208,6 +262,14 @@ Outcome<Profile> readProfile(std::string_view text, const std::string &fileName)
         CorrectionTable read;
         readTable(*table, read, refusal);
         profile.table = read;
+    }
+    if (const toml::node *sensors = root.get("sensors")) {
+        if (const toml::table *table = sensors->as_table()) {
+            for (const auto &[key, node] : *table)
+                readSensor(std::string(key.str()), node, profile.sensors, refusal);
+        } else {
+            refusal.at(*sensors, "sensors must be tables: [sensors.NAME]");
+        }
     }
     if (refusal.any()) return Outcome<Profile>::failure(refusal.text());
     return profile;

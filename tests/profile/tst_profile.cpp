@@ -1,6 +1,7 @@
 // The profile of a box: what its reader refuses and where, the limits'
 // verdicts, and the true-ohms search against every digit combination.
 
+#include "box/sensor.h"
 #include "profile/limits.h"
 #include "profile/profile_file.h"
 #include "profile/profile_reader.h"
@@ -81,6 +82,14 @@ private slots:
         QTest::newRow("a table with 8 steps")
             << QByteArray::fromStdString("\n" + eight)
             << "com3.toml:9: table.decade_100 has 8 steps; a decade has nine (steps 1 to 9)";
+        QTest::newRow("sensor named as a built-in")
+            << QByteArray("[sensors.PT100]\nr0 = 100\na = 3.9e-3\nb = 0\n")
+            << "com3.toml:1: sensors.PT100: the name of a built-in sensor";
+        QTest::newRow("sensor in both forms")
+            << QByteArray("[sensors.x]\nr0 = 100\na = 3.9e-3\nb = 0\nalpha = 1\n")
+            << "com3.toml:1: sensors.x needs a, b and c, or alpha, delta and beta";
+        QTest::newRow("sensor without r0")
+            << QByteArray("[sensors.x]\na = 3.9e-3\nb = 0\n") << "com3.toml:1: sensors.x needs r0";
         std::string missing = fullTable();
         missing.erase(missing.find("decade_10000"));
         QTest::newRow("a decade missing")
@@ -93,6 +102,33 @@ private slots:
         QVERIFY(!profile.ok());
         QVERIFY2(QString::fromStdString(profile.error()).startsWith(refusal),
                  profile.error().c_str());
+    }
+
+    // A user's platinum sensor given the standard's own coefficients, in
+    // either form, presents what the catalogue's Pt100 (IEC 60751) does.
+    void userSensorWithTheStandardsCoefficients_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::newRow("A, B, C") << QByteArray(
+            "[sensors.lot7]\nr0 = 100\na = 3.9083e-3\nb = -5.775e-7\nc = -4.183e-12\n");
+        QTest::newRow("alpha, delta, beta") << QByteArray(
+            "[sensors.lot7]\nr0 = 100\nalpha = 0.00385055\ndelta = 1.4999\nbeta = 0.10863\n");
+    }
+    void userSensorWithTheStandardsCoefficients() {
+        QFETCH(QByteArray, text);
+        const auto profile = readProfile(text.toStdString(), "com3.toml");
+        QVERIFY2(profile.ok(), profile.error().c_str());
+        QCOMPARE(profile.value().sensors.size(), std::size_t(1));
+        const zz::box::Sensor user{profile.value().sensors[0]};
+        const auto pt100 = zz::box::sensorNamed("pt100");
+        for (double celsius : {-200.0, -100.0, -0.5, 0.0, 100.0, 420.0, 850.0}) {
+            const double ours = zz::box::sensorResistance(user, celsius).value();
+            // α and δ as published round B: 3 mΩ apart at 850 °C.
+            QVERIFY2(
+                std::fabs(ours - zz::box::sensorResistance(pt100.value(), celsius).value()) < 5e-3,
+                std::to_string(celsius).c_str());
+        }
+        QVERIFY(!zz::box::sensorResistance(user, 851).ok());
+        QCOMPARE(zz::box::sensorName(user), std::string("lot7"));
     }
 
     void fileLargerThanOneMegabyteIsRefused() {

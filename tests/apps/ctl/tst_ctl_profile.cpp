@@ -109,6 +109,14 @@ private slots:
             << "--port 3 rtd 0" << kLimits << 0 << QByteArray("00099.7\r") << "99.65 Ω  0 °C";
         QTest::newRow("lead offset leaves resistances alone")
             << "--port 3 set 100" << kLimits << 0 << QByteArray("00100.0\r") << "00100.0  100 Ω";
+        QTest::newRow("a user's sensor by name")
+            << "--port 3 rtd 100 --type Lot7"
+            << QByteArray("[sensors.lot7]\nr0 = 100.5\na = 3.9083e-3\nb = -5.775e-7\n") << 0
+            << QByteArray("00139.2\r") << "139.198 Ω  100 °C";
+        QTest::newRow("a user's sensor in a sweep")
+            << "--port 3 sweep 0 10 --step 10 --dwell 10ms --rtd lot7"
+            << QByteArray("[sensors.lot7]\nr0 = 1000\na = 3.9083e-3\nb = -5.775e-7\n") << 0
+            << QByteArray("01000.0\r01039.0\r") << "01039.0";
         QTest::newRow("a device has its own profile")
             << "--device {pty} set 2500" << kLimits << 2 << none << "above the limit 2000.0 Ω";
         QTest::newRow("check") << "--port 3 profile check" << kLimits << 0 << none

@@ -1,11 +1,13 @@
 #include "box_profile.h"
 
 #include "box/ohms_command.h"
+#include "common/local_time.h"
 #include "link/port_map.h"
 #include "profile/profile_file.h"
 #include "profile/true_ohms.h"
 
 #include <cstdio>
+#include <ctime>
 
 namespace zz::ctl {
 
@@ -83,6 +85,20 @@ Status checkPlanLimits(const profile::Limits &limits, const RunPlan &plan) {
                                    "--final " + plan.finalPoint->command + ": " + status.text());
     }
     return {};
+}
+
+std::string overdueWarning(const profile::Profile &profile, const std::string &today) {
+    // ISO dates compare as text.
+    if (!profile.table || profile.table->due.empty() || profile.table->due >= today) return {};
+    return "the correction table of this box's profile was due on " + profile.table->due +
+           "; its true values may be off";
+}
+
+std::string todayText() {
+    const std::tm local = common::localTime(std::time(nullptr));
+    char text[16];
+    std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+    return text;
 }
 
 std::string profileText(const profile::Profile &p) {

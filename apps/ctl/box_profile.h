@@ -26,6 +26,13 @@ Status applyProfile(const profile::Profile &profile, bool trueOhms, RunPlan &pla
 // Every command of the plan (the final value too) inside the limits.
 Status checkPlanLimits(const profile::Limits &limits, const RunPlan &plan);
 
+// "the correction table of this box's profile was due on 2027-01-10" when
+// `today` ("2027-02-01") is past its due date; empty otherwise.
+std::string overdueWarning(const profile::Profile &profile, const std::string &today);
+
+// Today's local date as the profile writes dates.
+std::string todayText();
+
 // The effective profile, as its file would say it (defaults filled in).
 std::string profileText(const profile::Profile &profile);
 

@@ -68,6 +68,8 @@ int runProfile(const Options &options) {
     }
     std::printf("%s: read\n", path.c_str());
     printSummary(effective);
+    if (const std::string overdue = overdueWarning(effective, todayText()); !overdue.empty())
+        std::printf("warning: %s\n", overdue.c_str());
     return kExitSent;
 }
 

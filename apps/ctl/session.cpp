@@ -162,6 +162,10 @@ int runSession(const std::vector<std::string> &args) {
     if (!port && (!options.dryRun || options.port || options.device))
         return valueError(port.text());
     if (boxProfile) {
+        // Once a run, on standard error so that scripts reading the output see
+        // only the points.
+        if (const std::string overdue = overdueWarning(*boxProfile, todayText()); !overdue.empty())
+            complain(overdue);
         if (const Status applied = applyProfile(*boxProfile, options.trueOhms, plan.value());
             !applied)
             return valueError(applied.text() + " (" + profilePath + ")");

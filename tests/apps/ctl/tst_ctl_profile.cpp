@@ -99,6 +99,10 @@ private slots:
             << none << "com3.toml:8: table.decade_100 has 8 steps";
         QTest::newRow("true ohms") << "--port 3 set 1000 --true" << table() << 0
                                    << QByteArray("00999.9\r") << "00999.9 → 999.83 Ω true";
+        QTest::newRow("an overdue table warns")
+            << "--port 3 set 1000 --true" << table().replace("2027-01-10", "2001-01-10") << 0
+            << QByteArray("00999.9\r")
+            << "the correction table of this box's profile was due on 2001-01-10";
         QTest::newRow("true ohms need a table")
             << "--port 3 set 1000 --true" << kLimits << 2 << none
             << "--true needs a correction table ([table]) in the box's profile";

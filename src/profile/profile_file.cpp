@@ -2,11 +2,26 @@
 
 #include "profile/profile_reader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 
 namespace zz::profile {
+
+namespace {
+
+// CON, PRN, AUX, NUL, COM0-9 and LPT0-9 name devices on Windows whatever
+// follows the first dot: "COM3.toml" is the port itself.
+bool windowsDeviceName(std::string_view stem) {
+    std::string upper;
+    for (const char c : stem) upper += (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+    if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL") return true;
+    return upper.size() == 4 && (upper.rfind("COM", 0) == 0 || upper.rfind("LPT", 0) == 0) &&
+           upper[3] >= '0' && upper[3] <= '9';
+}
+
+}  // namespace
 
 std::string deviceProfileName(const std::string &devicePath) {
     std::string name;
@@ -16,9 +31,12 @@ std::string deviceProfileName(const std::string &devicePath) {
         if (name.empty() && !kept) continue;
         name += kept ? c : '_';
     }
-    // ".." and its kind must not climb out of the folder.
-    while (!name.empty() && name.front() == '.') name.erase(0, 1);
-    return (name.empty() ? std::string("device") : name) + ".toml";
+    // ".." and its kind must not climb out of the folder; "\\.\COM3" is COM3.
+    name.erase(0, name.find_first_not_of("._"));
+    if (name.empty()) name = "device";
+    const std::size_t stem = std::min(name.find('.'), name.size());
+    if (windowsDeviceName(std::string_view(name).substr(0, stem))) name.insert(stem, "-box");
+    return name + ".toml";
 }
 
 Outcome<std::optional<Profile>> loadProfile(const std::string &path) {

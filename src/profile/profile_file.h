@@ -1,9 +1,9 @@
 #pragma once
 // Where a box's profile lives and reading it from there. One file per port
 // in the program's configuration folder: boxes/com3.toml (Windows:
-// boxes\COM3.toml); a port named by --device uses its path made into a
-// file name ("/dev/serial/by-id/usb-X" → boxes/dev_serial_by-id_usb-X.toml),
-// so a stable name keeps its profile across replugging.
+// boxes\COM3-box.toml, as "COM3.toml" names the device); a port named by --device uses its path
+// made into a file name ("/dev/serial/by-id/usb-X" → boxes/dev_serial_by-id_usb-X.toml), so a
+// stable name keeps its profile across replugging.
 
 #include "common/status.h"
 #include "profile/profile.h"
@@ -15,11 +15,12 @@ namespace zz::profile {
 
 inline constexpr std::size_t kMaxProfileBytes = 1024 * 1024;
 
-// The file name of port n's profile ("com3.toml"; Windows "COM3.toml").
+// The file name of port n's profile ("com3.toml"; Windows "COM3-box.toml").
 std::string portProfileName(int port);
 
 // The file name of a device path's profile: every character other than
-// letters, digits, '.', '-' and '_' becomes '_', leading ones dropped.
+// letters, digits, '.', '-' and '_' becomes '_', leading ones dropped; a
+// name Windows keeps for a device ("COM3", "nul.x") gets "-box" after it.
 std::string deviceProfileName(const std::string &devicePath);
 
 // `configFolder`/boxes/`fileName`, with the platform's separator.

@@ -154,9 +154,13 @@ private slots:
         QTest::newRow("stable") << "/dev/serial/by-id/usb-FTDI_A6-if00:0"
                                 << "dev_serial_by-id_usb-FTDI_A6-if00_0.toml";
         QTest::newRow("climbing") << "../../x"
-                                  << "_.._x.toml";
+                                  << "x.toml";
         QTest::newRow("dots only") << ".."
                                    << "device.toml";
+        QTest::newRow("a Windows device") << "\\\\.\\COM3"
+                                          << "COM3-box.toml";
+        QTest::newRow("a Windows device, any case") << "nul.x"
+                                                    << "nul-box.x.toml";
     }
     void deviceNamesStayInTheFolder() {
         QFETCH(QString, device);

@@ -62,10 +62,12 @@ Status applyProfile(const profile::Profile &profile, bool trueOhms, RunPlan &pla
     return {};
 }
 
-Status checkPlanLimits(const profile::Limits &limits, const RunPlan &plan) {
+Status checkPlanLimits(const profile::Limits &limits, const RunPlan &plan,
+                       std::optional<double> last) {
     Status status;
     if (plan.points.size() == 1) {
-        status = profile::checkValue(limits, *box::commandOhms(plan.points[0].setpoint.command));
+        status =
+            profile::checkValue(limits, *box::commandOhms(plan.points[0].setpoint.command), last);
         if (!status)
             return Status::failure(status.number(),
                                    plan.points[0].setpoint.command + ": " + status.text());
@@ -74,7 +76,7 @@ Status checkPlanLimits(const profile::Limits &limits, const RunPlan &plan) {
         ohms.reserve(plan.points.size());
         for (const auto &point : plan.points)
             ohms.push_back(*box::commandOhms(point.setpoint.command));
-        if (status = profile::checkSequence(limits, ohms); !status)
+        if (status = profile::checkSequence(limits, ohms, last); !status)
             return Status::failure(status.number(), "the run is refused whole: " + status.text());
     }
     // The final value follows whichever point the run ends on.

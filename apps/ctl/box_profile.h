@@ -23,8 +23,10 @@ std::string profilePathFor(const program::PortRequest &request, const link::Seri
 // the box's range.
 Status applyProfile(const profile::Profile &profile, bool trueOhms, RunPlan &plan);
 
-// Every command of the plan (the final value too) inside the limits.
-Status checkPlanLimits(const profile::Limits &limits, const RunPlan &plan);
+// Every command of the plan (the final value too) inside the limits, the
+// first change measured from `last` (the device's last-command record).
+Status checkPlanLimits(const profile::Limits &limits, const RunPlan &plan,
+                       std::optional<double> last = std::nullopt);
 
 // "the correction table of this box's profile was due on 2027-01-10" when
 // `today` ("2027-02-01") is past its due date; empty otherwise.

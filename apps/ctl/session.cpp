@@ -2,9 +2,11 @@
 
 #include "automation/realtime.h"
 #include "automation/timed_run.h"
+#include "box/ohms_command.h"
 #include "box_profile.h"
 #include "common/decimal_text.h"
 #include "help_text.h"
+#include "link/command_record.h"
 #include "link/serial_control.h"
 #include "options.h"
 #include "point_report.h"
@@ -169,7 +171,12 @@ int runSession(const std::vector<std::string> &args) {
         if (const Status applied = applyProfile(*boxProfile, options.trueOhms, plan.value());
             !applied)
             return valueError(applied.text() + " (" + profilePath + ")");
-        if (const Status inside = checkPlanLimits(boxProfile->limits, plan.value()); !inside)
+        // The first change counts from what the box was last sent by any
+        // program of ours.
+        std::optional<double> last;
+        if (const auto record = link::readCommandRecord(control.devicePath()))
+            last = box::commandOhms(record->command);
+        if (const Status inside = checkPlanLimits(boxProfile->limits, plan.value(), last); !inside)
             return valueError(inside.text() + "; nothing sent");
     } else if (options.trueOhms) {
         return valueError(port ? "--true needs a correction table, and there is no profile " +

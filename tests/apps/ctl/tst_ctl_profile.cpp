@@ -156,6 +156,25 @@ private slots:
         for (const QString &piece : printed.split('|'))
             QVERIFY2(output.contains(piece), qPrintable(output));
     }
+
+    // The first command's change counts from what the box was last sent.
+    void firstChangeCountsFromTheLastCommand() {
+        const QString boxes = QString::fromStdString(sandbox_->root()) + "/6175ZIZ/boxes";
+        QVERIFY(QDir().mkpath(boxes));
+        QVERIFY(zz::test::writeFile(boxes + "/com3.toml", kLimits));
+        const auto run = [&](const char *value) {
+            child_ = std::make_unique<zz::rig::ChildProcess>();
+            const std::vector<std::string> argv{CTL_PATH, "--port", "3", "set", value};
+            if (!child_->start(argv, {}, cwd_->path().toStdString(), outputPath().toStdString()))
+                return std::optional<int>();
+            return zz::rig::exitCode(child_->waitForExit(seconds(30)));
+        };
+        QCOMPARE(run("1000"), std::optional<int>(0));
+        QCOMPARE(run("1600"), std::optional<int>(2));
+        QVERIFY(zz::test::fileBytes(outputPath()).contains("a change of 600.0 Ω from 1000.0 Ω"));
+        QCOMPARE(run("1500"), std::optional<int>(0));
+        QCOMPARE(bytes(pty_->readAll(milliseconds(300))), QByteArray("01000.0\r01500.0\r"));
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_CtlProfile)

@@ -19,6 +19,7 @@ packages=(
   g++-mingw-w64-x86-64 wine64  # make windows: the cross build, and its tests under Wine
   fonts-wine  # MS Sans Serif, Symbol and Tahoma for the Win32 panel under Wine
   libboost-dev libcli11-dev  # the network server: Boost.Asio/Beast, its command line
+  libtomlplusplus-dev  # the box profiles (TOML), header-only
   chromium chromium-driver python3-selenium  # the web page's tests in a real browser
   avahi-daemon avahi-utils dbus  # DNS-SD found by avahi-browse and lxi discover -m in the tests' namespace
   rpcbind  # a system rpcbind on port 111, which the VXI-11 test starts in its namespace

@@ -20,9 +20,14 @@ std::string helpText() {
   or:  6175ZIZ-ctl [OPTION]... ntc TEMP (--r25 R --beta B | --steinhart A,B,C)
   or:  6175ZIZ-ctl ports [--json]
   or:  6175ZIZ-ctl ports --map N DEVICE [--force]
+  or:  6175ZIZ-ctl [OPTION]... profile check|show
 Set the resistance of the 6175 box: one value, a sweep, a list of points, or
 the resistance of a temperature sensor. List the serial ports present, or
-make port N lead to one of them.
+make port N lead to one of them. Check or show the profile of the box on a
+port (~/.config/6175ZIZ/boxes/com<N>.toml): its limits bound every value
+before anything is sent, its correction table gives true ohms (--true), its
+lead offset is taken off sensor values; a profile that cannot be read lets
+nothing reach that port.
 
 Values are ohms with an optional prefix and unit (1234.5, 1.5k, 1.5kohm,
 250m, 0.05M) or a resistor code (4k7, 0R1, 100R), rounded to 0.1 ohm;
@@ -67,6 +72,8 @@ Running:
                         read as the other values of the run
       --realtime        sweep/list: real-time priority for the timetable,
                         where the system allows it
+      --true            set the true value: the digits whose measured sum
+                        (the profile's correction table) is nearest
       --dry-run         print what would be sent, open nothing
   -q, --quiet           print nothing on standard output
       --log FILE.csv    write every command sent to FILE as CSV
@@ -81,7 +88,8 @@ Exit status:
  0  everything was sent (ports: listed, or the entry written)
  1  the link failed (a sweep stops at the first failure); ports --map: the
     entry could not be written
- 2  a usage or value error; nothing was sent (ports --map: a refusal)
+ 2  a usage or value error, a value outside the profile's limits or a
+    profile that cannot be read; nothing was sent (ports --map: a refusal)
  128+N  stopped by signal N (130 for Ctrl+C, 143 for SIGTERM)
 )";
 }

@@ -14,9 +14,10 @@ struct CommandName {
     Command command;
 };
 constexpr std::array kCommands{
-    CommandName{"set", Command::Set},   CommandName{"sweep", Command::Sweep},
-    CommandName{"list", Command::List}, CommandName{"rtd", Command::Rtd},
-    CommandName{"ntc", Command::Ntc},   CommandName{"ports", Command::Ports}};
+    CommandName{"set", Command::Set},        CommandName{"sweep", Command::Sweep},
+    CommandName{"list", Command::List},      CommandName{"rtd", Command::Rtd},
+    CommandName{"ntc", Command::Ntc},        CommandName{"ports", Command::Ports},
+    CommandName{"profile", Command::Profile}};
 
 void addValue(CLI::App &parser, const std::string &name, std::optional<std::string> &field) {
     // Given twice, the last one counts, as GNU programs take it.
@@ -40,6 +41,7 @@ Outcome<Options> parseCommandLine(const std::vector<std::string> &args) {
     parser.add_flag("--realtime", o.realtime);
     parser.add_flag("--json", o.json);
     parser.add_flag("--force", o.force);
+    parser.add_flag("--true", o.trueOhms);
     addValue(parser, "--port", o.port);
     addValue(parser, "--device", o.device);
     addValue(parser, "--log", o.logPath);
@@ -64,7 +66,7 @@ Outcome<Options> parseCommandLine(const std::vector<std::string> &args) {
 
     if (words.empty())
         return Outcome<Options>::failure(
-            "no command given: use set, sweep, list, rtd, ntc or ports");
+            "no command given: use set, sweep, list, rtd, ntc, ports or profile");
     bool found = false;
     for (const auto &command : kCommands) {
         if (words[0] != command.name) continue;
@@ -73,7 +75,7 @@ Outcome<Options> parseCommandLine(const std::vector<std::string> &args) {
     }
     if (!found)
         return Outcome<Options>::failure("unknown command '" + words[0] +
-                                         "': use set, sweep, list, rtd, ntc or ports");
+                                         "': use set, sweep, list, rtd, ntc, ports or profile");
     o.operands.assign(words.begin() + 1, words.end());
     return o;
 }

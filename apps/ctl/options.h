@@ -11,7 +11,7 @@
 
 namespace zz::ctl {
 
-enum class Command { Set, Sweep, List, Rtd, Ntc, Ports };
+enum class Command { Set, Sweep, List, Rtd, Ntc, Ports, Profile };
 
 struct Options {
     bool help = false;
@@ -26,7 +26,9 @@ struct Options {
     bool quiet = false;
     std::optional<std::string> logPath;
     std::optional<std::string> finalValue;
-    bool realtime = false;  // sweep/list: real-time scheduling for the timetable
+    bool realtime = false;
+    bool trueOhms = false;  // --true: the digits the correction table says come nearest  //
+                            // sweep/list: real-time scheduling for the timetable
 
     std::optional<std::string> step;
     std::optional<std::string> perDecade;

@@ -1,5 +1,7 @@
 #include "point_report.h"
 
+#include "profile/true_ohms.h"
+
 #include "common/decimal_text.h"
 #include "common/local_time.h"
 
@@ -29,7 +31,9 @@ std::string localTime(system_clock::time_point when, bool withDate) {
 }  // namespace
 
 std::string describeSetpoint(const automation::Setpoint &point) {
-    std::string text = point.command + "  " + common::decimalText(point.ohms) + " \u03A9";
+    std::string text = point.trueOhms
+                           ? profile::describeTrueSetting({point.command, *point.trueOhms})
+                           : point.command + "  " + common::decimalText(point.ohms) + " \u03A9";
     if (point.celsius) text += "  " + common::decimalText(*point.celsius, 3) + " \u00B0C";
     return text;
 }

@@ -31,7 +31,8 @@ private:
     bool logFailed_ = false;
 };
 
-// "00138.5  138.5055 Ω  100 °C": what is sent and what it stands for.
+// "00138.5  138.5055 Ω  100 °C": what is sent and what it stands for; in
+// true ohms "01000.0 → 999.97 Ω true".
 std::string describeSetpoint(const automation::Setpoint &point);
 
 }  // namespace zz::ctl

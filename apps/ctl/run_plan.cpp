@@ -8,6 +8,8 @@
 #include "box/sensor.h"
 #include "common/decimal_text.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -48,6 +50,8 @@ const char *nameOf(Command command) {
             return "ntc";
         case Command::Ports:
             return "ports";
+        case Command::Profile:
+            return "profile";
     }
     return "";
 }
@@ -80,8 +84,26 @@ Outcome<box::Sensor> thermistor(const Options &o) {
     return box::Sensor{box::BetaThermistor{r25.value(), *beta}};
 }
 
+// A user's sensor of that name (any case) before the catalogue's.
+Outcome<box::Sensor> sensorNamed(const std::string &name,
+                                 const std::vector<box::PlatinumSensor> &userSensors) {
+    for (const auto &sensor : userSensors)
+        if (sensor.name.size() == name.size() &&
+            std::equal(name.begin(), name.end(), sensor.name.begin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) ==
+                       std::tolower(static_cast<unsigned char>(b));
+            }))
+            return box::Sensor{sensor};
+    const auto builtIn = box::sensorNamed(name);
+    if (builtIn || userSensors.empty()) return builtIn;
+    std::string names;
+    for (const auto &sensor : userSensors) names += ", " + sensor.name;
+    return Outcome<box::Sensor>::failure(builtIn.error() + names.replace(0, 1, "; the profile's:"));
+}
+
 // Resistances, or temperatures when the command or an option names a sensor.
-Outcome<ValueReading> readingFor(const Options &o) {
+Outcome<ValueReading> readingFor(const Options &o,
+                                 const std::vector<box::PlatinumSensor> &userSensors) {
     using Reading = Outcome<ValueReading>;
     const bool thermistorGiven =
         o.command == Command::Ntc || o.ntc || o.r25 || o.beta || o.steinhart;
@@ -91,7 +113,7 @@ Outcome<ValueReading> readingFor(const Options &o) {
     if (!thermistorGiven && !curveGiven) return ValueReading{};
     const auto sensor = thermistorGiven
                             ? thermistor(o)
-                            : box::sensorNamed(o.type.value_or(o.rtd.value_or("pt100")));
+                            : sensorNamed(o.type.value_or(o.rtd.value_or("pt100")), userSensors);
     if (!sensor) return Reading::failure(sensor.error());
     return ValueReading{sensor.value()};
 }
@@ -153,7 +175,8 @@ Plan listPlan(const std::string &source, std::istream &standardInput, const Valu
 
 }  // namespace
 
-Plan makeRunPlan(const Options &o, std::istream &standardInput) {
+Plan makeRunPlan(const Options &o, std::istream &standardInput,
+                 const std::vector<box::PlatinumSensor> &userSensors) {
     // "set 1.5 kΩ" unquoted is one value in two words.
     std::vector<std::string> operands = o.operands;
     if (o.command != Command::Sweep && o.command != Command::List && operands.size() > 1) {
@@ -166,7 +189,7 @@ Plan makeRunPlan(const Options &o, std::istream &standardInput) {
                              ", see --help");
     if (const auto misplaced = misplacedOption(o); !misplaced.empty())
         return Plan::failure(nameOf(o.command) + std::string(" takes no ") + misplaced);
-    const auto reading = readingFor(o);
+    const auto reading = readingFor(o, userSensors);
     if (!reading) return Plan::failure(reading.error());
     const auto dwell = readDuration(o.dwell.value_or("1s"));
     if (!dwell) return Plan::failure("--dwell: " + dwell.error());

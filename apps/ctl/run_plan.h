@@ -6,6 +6,7 @@
 
 #include "automation/point_list.h"
 #include "automation/setpoint.h"
+#include "box/sensor.h"
 #include "common/status.h"
 #include "options.h"
 
@@ -20,7 +21,9 @@ struct RunPlan {
     std::optional<automation::Setpoint> finalPoint;  // --final
 };
 
-// `standardInput` is read for "list -".
-Outcome<RunPlan> makeRunPlan(const Options &options, std::istream &standardInput);
+// `standardInput` is read for "list -"; `userSensors` (the box profile's)
+// are named by --type and --rtd beside the catalogue's.
+Outcome<RunPlan> makeRunPlan(const Options &options, std::istream &standardInput,
+                             const std::vector<box::PlatinumSensor> &userSensors = {});
 
 }  // namespace zz::ctl

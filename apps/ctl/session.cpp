@@ -2,12 +2,17 @@
 
 #include "automation/realtime.h"
 #include "automation/timed_run.h"
+#include "box/ohms_command.h"
+#include "box_profile.h"
 #include "common/decimal_text.h"
 #include "help_text.h"
+#include "link/command_record.h"
 #include "link/serial_control.h"
 #include "options.h"
 #include "point_report.h"
 #include "ports_command.h"
+#include "profile/profile_file.h"
+#include "profile_command.h"
 #include "program/port_selection.h"
 #include "program/stop_signals.h"
 #include "run_plan.h"
@@ -130,20 +135,54 @@ int runSession(const std::vector<std::string> &args) {
     }
 
     if (options.command == Command::Ports) return runPorts(options);
+    if (options.command == Command::Profile) return runProfile(options);
     if (options.json || options.map || options.force)
         return usageError("--json, --map and --force are for the ports command");
-
-    // Value errors need no pointer to --help: the message says what is wrong.
-    const auto plan = makeRunPlan(options, std::cin);
-    if (!plan) return valueError(plan.error());
 
     link::SerialControl control;
     const program::PortRequest request{options.port, options.device};
     const Status port = program::selectPort(request, control);
+    // The box's profile: its sensors name values, it shapes the plan and its
+    // limits bound it; a profile that cannot be read lets nothing reach this
+    // port.
+    std::string profilePath;
+    Outcome<std::optional<profile::Profile>> loaded = std::optional<profile::Profile>{};
+    if (port) {
+        profilePath = profilePathFor(request, control);
+        loaded = profile::loadProfile(profilePath);
+    }
+    if (!loaded) return valueError(loaded.error() + "; nothing is sent to this port");
+    const std::optional<profile::Profile> &boxProfile = loaded.value();
+
+    // Value errors need no pointer to --help: the message says what is wrong.
+    auto plan = makeRunPlan(options, std::cin,
+                            boxProfile ? boxProfile->sensors : std::vector<box::PlatinumSensor>{});
+    if (!plan) return valueError(plan.error());
+
     // A dry run without any port still shows the plan; a port named wrongly
     // is an error either way.
     if (!port && (!options.dryRun || options.port || options.device))
         return valueError(port.text());
+    if (boxProfile) {
+        // Once a run, on standard error so that scripts reading the output see
+        // only the points.
+        if (const std::string overdue = overdueWarning(*boxProfile, todayText()); !overdue.empty())
+            complain(overdue);
+        if (const Status applied = applyProfile(*boxProfile, options.trueOhms, plan.value());
+            !applied)
+            return valueError(applied.text() + " (" + profilePath + ")");
+        // The first change counts from what the box was last sent by any
+        // program of ours.
+        std::optional<double> last;
+        if (const auto record = link::readCommandRecord(control.devicePath()))
+            last = box::commandOhms(record->command);
+        if (const Status inside = checkPlanLimits(boxProfile->limits, plan.value(), last); !inside)
+            return valueError(inside.text() + "; nothing sent");
+    } else if (options.trueOhms) {
+        return valueError(port ? "--true needs a correction table, and there is no profile " +
+                                     profilePath
+                               : "--true needs the port's profile: give --port N or --device PATH");
+    }
     if (options.dryRun)
         return dryRun(plan.value(),
                       port ? program::describeSelection(request, control) : port.text());

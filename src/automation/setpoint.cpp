@@ -10,7 +10,7 @@ namespace zz::automation {
 
 Outcome<Setpoint> setpointForOhms(double ohms) {
     Outcome<std::string> command = box::ohmsCommand(ohms);
-    if (command) return Setpoint{std::move(command.value()), ohms, std::nullopt};
+    if (command) return Setpoint{std::move(command.value()), ohms, std::nullopt, std::nullopt};
     if (command.status().number() == box::TooLow)
         return Outcome<Setpoint>::failure(common::decimalText(ohms) + " \u03A9 is below " +
                                           box::limitText(box::kMinOhms) + " \u03A9");

@@ -17,6 +17,7 @@ struct Setpoint {
     std::string command;  // "00138.5"
     double ohms = 0.0;    // 138.5055
     std::optional<double> celsius;
+    std::optional<double> trueOhms;  // what the box presents, from its correction table
 };
 
 // Refused when the rounded value lies outside 0.0 to 99999.9 Ω.

@@ -34,6 +34,7 @@ std::string sensorName(const Sensor &sensor) {
                        common::decimalText(s.beta);
             },
             [](const SteinhartThermistor &) { return std::string("NTC Steinhart-Hart"); },
+            [](const PlatinumSensor &s) { return s.name; },
         },
         sensor);
 }
@@ -47,6 +48,13 @@ Outcome<double> sensorResistance(const Sensor &sensor, double celsius) {
                                             common::decimalText(type.minC) + " to " +
                                             common::decimalText(type.maxC) + " \u00B0C");
         return type.resistance(celsius);
+    }
+    if (const auto *platinum = std::get_if<PlatinumSensor>(&sensor)) {
+        if (!(celsius >= platinum_rtd::kMinC && celsius <= platinum_rtd::kMaxC))
+            return Outcome<double>::failure(at + ": outside the sensor's range " +
+                                            common::decimalText(platinum_rtd::kMinC) + " to " +
+                                            common::decimalText(platinum_rtd::kMaxC) + " \u00B0C");
+        return platinum_rtd::resistance(platinum->r0, platinum->k, celsius);
     }
     if (!(celsius > kAbsoluteZeroC))
         return Outcome<double>::failure(at + ": not above absolute zero");

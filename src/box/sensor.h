@@ -3,6 +3,7 @@
 // presents at a temperature: a row of the catalogue, or a thermistor given by
 // its parameters.
 
+#include "box/platinum_rtd.h"
 #include "box/sensor_catalogue.h"
 #include "common/status.h"
 
@@ -21,13 +22,20 @@ struct BetaThermistor {
 struct SteinhartThermistor {
     double a = 0, b = 0, c = 0;
 };
-using Sensor = std::variant<CurveSensor, BetaThermistor, SteinhartThermistor>;
+// A user's own platinum sensor: Callendar–Van Dusen with its calibrated R0,
+// A, B and C, over the standard's range.
+struct PlatinumSensor {
+    std::string name;  // as typed and shown
+    double r0 = 100.0;
+    platinum_rtd::Coefficients k;
+};
+using Sensor = std::variant<CurveSensor, BetaThermistor, SteinhartThermistor, PlatinumSensor>;
 
 // The catalogue's sensor of that name (any case), or the reason naming the
 // known ones.
 Outcome<Sensor> sensorNamed(std::string_view name);
 
-// "Pt100", "NTC R25 10000 Ω β 3950", "NTC Steinhart-Hart".
+// "Pt100", "NTC R25 10000 Ω β 3950", "NTC Steinhart-Hart", a user's name.
 std::string sensorName(const Sensor &sensor);
 
 // The resistance at `celsius`; refused outside a curve's range, and for a

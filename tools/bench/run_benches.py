@@ -50,6 +50,7 @@ BENCHES = {
     "6175ZIZ-ctl": ([programs["ctl_bench"]], [], ["3", "100", "1"]),
     "ports scan": ([programs["port_scan_bench"]], [], ["20"]),
     "port dialog's drop-down": ([programs["port_dialog_bench"]], [], ["5"]),
+    "true ohms": ([programs["true_ohms_bench"]], [], ["1000"]),
     "network server": (server_bench(), [], ["--short"]),
     "VXI-11": ([python, os.path.join(here, "vxi11_bench.py"), programs["6175ZIZ-scpi"]], [],
                ["--short"]),

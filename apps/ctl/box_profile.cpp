@@ -1,0 +1,128 @@
+#include "box_profile.h"
+
+#include "box/ohms_command.h"
+#include "common/local_time.h"
+#include "link/port_map.h"
+#include "profile/profile_file.h"
+#include "profile/true_ohms.h"
+
+#include <cstdio>
+#include <ctime>
+
+namespace zz::ctl {
+
+using automation::Setpoint;
+
+namespace {
+
+std::string fixed(double value, int decimals = 1) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+Status adjust(const profile::Profile &profile, bool trueOhms, Setpoint &point) {
+    double target = point.ohms;
+    if (point.celsius) target -= profile.leadOffsetOhms;  // the leads add the rest
+    if (trueOhms) {
+        const auto setting = profile::nearestTrueSetting(*profile.table, target);
+        point.command = setting.command;
+        point.trueOhms = setting.trueOhms;
+        point.ohms = target;
+        return {};
+    }
+    if (target == point.ohms) return {};
+    const auto command = box::ohmsCommand(target);
+    if (!command)
+        return Status::failure(Status::kFailed, fixed(point.ohms, 4) +
+                                                    " \u03A9 less the lead offset " +
+                                                    fixed(profile.leadOffsetOhms, 2) +
+                                                    " \u03A9 is outside the box's range");
+    point.command = command.value();
+    point.ohms = target;
+    return {};
+}
+
+}  // namespace
+
+std::string profilePathFor(const program::PortRequest &request,
+                           const link::SerialControl &control) {
+    const std::string name = request.device ? profile::deviceProfileName(control.devicePath())
+                                            : profile::portProfileName(control.port());
+    return profile::profilePath(link::programConfigDirectory(), name);
+}
+
+Status applyProfile(const profile::Profile &profile, bool trueOhms, RunPlan &plan) {
+    if (trueOhms && !profile.table)
+        return Status::failure(Status::kFailed,
+                               "--true needs a correction table ([table]) in the box's profile");
+    for (auto &point : plan.points)
+        if (Status status = adjust(profile, trueOhms, point.setpoint); !status) return status;
+    if (plan.finalPoint) return adjust(profile, trueOhms, *plan.finalPoint);
+    return {};
+}
+
+Status checkPlanLimits(const profile::Limits &limits, const RunPlan &plan,
+                       std::optional<double> last) {
+    Status status;
+    if (plan.points.size() == 1) {
+        status =
+            profile::checkValue(limits, *box::commandOhms(plan.points[0].setpoint.command), last);
+        if (!status)
+            return Status::failure(status.number(),
+                                   plan.points[0].setpoint.command + ": " + status.text());
+    } else {
+        std::vector<double> ohms;
+        ohms.reserve(plan.points.size());
+        for (const auto &point : plan.points)
+            ohms.push_back(*box::commandOhms(point.setpoint.command));
+        if (status = profile::checkSequence(limits, ohms, last); !status)
+            return Status::failure(status.number(), "the run is refused whole: " + status.text());
+    }
+    // The final value follows whichever point the run ends on.
+    if (plan.finalPoint) {
+        status = profile::checkValue(limits, *box::commandOhms(plan.finalPoint->command));
+        if (!status)
+            return Status::failure(status.number(),
+                                   "--final " + plan.finalPoint->command + ": " + status.text());
+    }
+    return {};
+}
+
+std::string overdueWarning(const profile::Profile &profile, const std::string &today) {
+    // ISO dates compare as text.
+    if (!profile.table || profile.table->due.empty() || profile.table->due >= today) return {};
+    return "the correction table of this box's profile was due on " + profile.table->due +
+           "; its true values may be off";
+}
+
+std::string todayText() {
+    const std::tm local = common::localTime(std::time(nullptr));
+    char text[16];
+    std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+    return text;
+}
+
+std::string profileText(const profile::Profile &p) {
+    std::string text;
+    text += "serial = \"" + p.serial + "\"\n";
+    text += "name = \"" + p.name + "\"\n";
+    text += "lead_offset = " + fixed(p.leadOffsetOhms, 3) + "\n";
+    text += "\n[limits]\nmin = " + fixed(p.limits.minOhms) + "\nmax = " + fixed(p.limits.maxOhms) +
+            "\n";
+    if (p.limits.maxChangeOhms) text += "max_change = " + fixed(*p.limits.maxChangeOhms) + "\n";
+    if (!p.table) return text + "\n# no correction table: nominal values only\n";
+    text += "\n[table]\nzero = " + fixed(p.table->zeroOhms, 4) + "\n";
+    if (!p.table->measured.empty()) text += "measured = " + p.table->measured + "\n";
+    if (!p.table->due.empty()) text += "due = " + p.table->due + "\n";
+    static constexpr const char *kKeys[] = {"decade_0_1", "decade_1",    "decade_10",
+                                            "decade_100", "decade_1000", "decade_10000"};
+    for (int decade = 0; decade < box::kDigits; ++decade) {
+        text += std::string(kKeys[decade]) + " = [";
+        for (int k = 0; k < 9; ++k) text += (k ? ", " : "") + fixed(p.table->steps[decade][k], 4);
+        text += "]\n";
+    }
+    return text;
+}
+
+}  // namespace zz::ctl

@@ -1,0 +1,41 @@
+#pragma once
+// The profile of the box on the port a run uses, and what it does to the
+// run's plan: the lead offset taken off sensor values, true ohms chosen from
+// the correction table, and the limits checked over the whole plan before
+// its first command.
+
+#include "common/status.h"
+#include "link/serial_control.h"
+#include "profile/profile.h"
+#include "program/port_selection.h"
+#include "run_plan.h"
+
+#include <optional>
+#include <string>
+
+namespace zz::ctl {
+
+// The profile file of the selected port (a --device path has its own).
+std::string profilePathFor(const program::PortRequest &request, const link::SerialControl &control);
+
+// Sensor values less the lead offset, then with `trueOhms` the digits the
+// table says come nearest. Refused without a table, or when a value leaves
+// the box's range.
+Status applyProfile(const profile::Profile &profile, bool trueOhms, RunPlan &plan);
+
+// Every command of the plan (the final value too) inside the limits, the
+// first change measured from `last` (the device's last-command record).
+Status checkPlanLimits(const profile::Limits &limits, const RunPlan &plan,
+                       std::optional<double> last = std::nullopt);
+
+// "the correction table of this box's profile was due on 2027-01-10" when
+// `today` ("2027-02-01") is past its due date; empty otherwise.
+std::string overdueWarning(const profile::Profile &profile, const std::string &today);
+
+// Today's local date as the profile writes dates.
+std::string todayText();
+
+// The effective profile, as its file would say it (defaults filled in).
+std::string profileText(const profile::Profile &profile);
+
+}  // namespace zz::ctl

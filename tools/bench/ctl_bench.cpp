@@ -341,8 +341,11 @@ std::optional<ProgramFigures> programSweep(FrameWatcher &watcher, RecordWatcher 
     if (written.size() != ends.size() || ends.size() != std::size_t(points)) {
         std::printf("  6175ZIZ-ctl%s sweep: %zu frames but %zu records\n",
                     realtime ? " --realtime" : "", ends.size(), written.size());
-        recordsShort = ends.size() == std::size_t(points);
-        return std::nullopt;
+        // The frames were all on time to be judged; only the records' figure
+        // is missing (rare, under heavy load).
+        if (ends.size() != std::size_t(points)) return std::nullopt;
+        recordsShort = true;
+        return ProgramFigures{againstGrid(ends, dwell), {}};
     }
     return ProgramFigures{againstGrid(ends, dwell), againstGrid(written, dwell)};
 }
@@ -433,18 +436,29 @@ int main(int argc, char **argv) {
             const double stolen = stolenMs();
             bool recordsShort = false;
             auto f = programSweep(watcher, records, device, points, kDwell, realtime, recordsShort);
-            if (!f && recordsShort) {
+            if (f && recordsShort) {
                 std::printf("  (that sweep once more)\n");
-                f = programSweep(watcher, records, device, points, kDwell, realtime, recordsShort);
+                bool againShort = false;
+                if (auto again = programSweep(watcher, records, device, points, kDwell, realtime,
+                                              againShort)) {
+                    f = again;
+                    recordsShort = againShort;
+                }
             }
             if (!f) return 1;
             f->line.stolen = f->records.stolen = stolenMs() - stolen;
             line[realtime].push_back(f->line);
-            recorded[realtime].push_back(f->records);
+            if (!recordsShort) recorded[realtime].push_back(f->records);
         }
     }
-    print("6175ZIZ-ctl sweep, each command's record:", medianOf(recorded[0]));
-    print("6175ZIZ-ctl --realtime sweep, the same:", medianOf(recorded[1]));
+    for (const bool realtime : {false, true}) {
+        const char *title = realtime ? "6175ZIZ-ctl --realtime sweep, the same:"
+                                     : "6175ZIZ-ctl sweep, each command's record:";
+        if (recorded[realtime].empty())
+            std::printf("  %s not every record seen in any run (load); left out\n", title);
+        else
+            print(title, medianOf(recorded[realtime]));
+    }
     print("6175ZIZ-ctl sweep, frame end on the line:", medianOf(line[0]));
     print("6175ZIZ-ctl --realtime sweep, the same:", medianOf(line[1]));
     std::printf(

@@ -11,6 +11,7 @@
 #include "frontpanel/value_register.h"
 #include "link/command_record.h"
 #include "link/serial_control.h"
+#include "profile/box_rules.h"
 #include "web/page_message.h"
 
 #include <chrono>
@@ -36,6 +37,9 @@ public:
     void commandSent(const std::string &command, const Status &status, const std::string &sender);
     // Looks at the last-command record (and, once a second, the device).
     void poll();
+    // The box's profile as the server last read it: its limits, table and name.
+    void setRules(profile::BoxRules rules) { rules_ = std::move(rules); }
+    const profile::BoxRules &rules() const { return rules_; }
 
     // The state every page shows, as the JSON message pushed to them.
     std::string stateJson() const;
@@ -74,6 +78,7 @@ private:
     std::string setBy_;
     std::chrono::system_clock::time_point setAt_{};
     std::chrono::steady_clock::time_point lastPresenceLook_{};
+    profile::BoxRules rules_;
 };
 
 }  // namespace zz::web

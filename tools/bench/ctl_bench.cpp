@@ -6,7 +6,8 @@
 //    against its deadline (the timetable code in this process, on a real
 //    port), and the same sweep by the real program as the far end of the
 //    line sees it, with and without --realtime (each figure the median of
-//    three runs unless told).
+//    three runs unless told); and the same sweep with --true, each point's
+//    digits searched in a correction table of the box's profile, beside it.
 //    The last-command record goes to a tmpfs, as a login session has it.
 //
 //   ctl_bench [one-shot runs [sweep points [sweeps]]]
@@ -16,7 +17,9 @@
 #include "automation/setpoint.h"
 #include "automation/timed_run.h"
 #include "link/command_record.h"
+#include "link/port_map.h"
 #include "link/serial_control.h"
+#include "profile/profile_file.h"
 #include "rig/child_process.h"
 #include "rig/port_map_sandbox.h"
 #include "rig/pty_pair.h"
@@ -37,6 +40,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -317,7 +321,8 @@ struct ProgramFigures {
 // were seen than frames (rare, under heavy load), so another run may do.
 std::optional<ProgramFigures> programSweep(FrameWatcher &watcher, RecordWatcher &records,
                                            const std::string &device, int points,
-                                           milliseconds dwell, bool realtime, bool &recordsShort) {
+                                           milliseconds dwell, bool realtime, bool &recordsShort,
+                                           bool trueOhms = false) {
     recordsShort = false;
     std::this_thread::sleep_for(milliseconds(100));  // what the last run left on its way
     watcher.clear();
@@ -325,6 +330,7 @@ std::optional<ProgramFigures> programSweep(FrameWatcher &watcher, RecordWatcher 
     zz::rig::ChildProcess child;
     std::vector<std::string> argv{CTL_PATH, "--device", device, "--quiet"};
     if (realtime) argv.push_back("--realtime");
+    if (trueOhms) argv.push_back("--true");
     argv.insert(argv.end(), {"sweep", "100", std::to_string(99 + points), "--step", "1", "--dwell",
                              std::to_string(dwell.count()) + "ms"});
     child.start(argv);
@@ -348,6 +354,27 @@ std::optional<ProgramFigures> programSweep(FrameWatcher &watcher, RecordWatcher 
         return ProgramFigures{againstGrid(ends, dwell), {}};
     }
     return ProgramFigures{againstGrid(ends, dwell), againstGrid(written, dwell)};
+}
+
+// A profile for `device` whose correction table has every step 0.03 % long,
+// so that --true searches real digits for each point.
+bool writeTableProfile(const std::string &device) {
+    const std::string path = zz::profile::profilePath(zz::link::programConfigDirectory(),
+                                                      zz::profile::deviceProfileName(device));
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
+    std::ofstream file(path);
+    file << "[table]\nzero = 0.012\nmeasured = 2026-01-10\ndue = 2099-01-10\n";
+    const char *keys[] = {"decade_0_1", "decade_1",    "decade_10",
+                          "decade_100", "decade_1000", "decade_10000"};
+    double unit = 0.1;
+    for (const char *key : keys) {
+        file << key << " = [";
+        for (int k = 1; k <= 9; ++k) file << (k > 1 ? ", " : "") << k * unit * 1.0003;
+        file << "]\n";
+        unit *= 10;
+    }
+    return bool(file);
 }
 
 }  // namespace
@@ -461,6 +488,22 @@ int main(int argc, char **argv) {
     }
     print("6175ZIZ-ctl sweep, frame end on the line:", medianOf(line[0]));
     print("6175ZIZ-ctl --realtime sweep, the same:", medianOf(line[1]));
+
+    // True ohms: the same sweeps with each point's digits from the table.
+    if (!writeTableProfile(device)) {
+        std::fprintf(stderr, "ctl_bench: cannot write the box's profile\n");
+        return 1;
+    }
+    std::vector<Lateness> trueLine;
+    for (int run = 0; run < sweeps; ++run) {
+        const double stolen = stolenMs();
+        bool recordsShort = false;
+        auto f = programSweep(watcher, records, device, points, kDwell, true, recordsShort, true);
+        if (!f) return 1;
+        f->line.stolen = stolenMs() - stolen;
+        trueLine.push_back(f->line);
+    }
+    print("the same sweep --realtime --true:", medianOf(trueLine));
     std::printf(
         "  (each figure the median of %d runs; on a pseudo-terminal a frame reaches the far\n"
         "   end through a kernel worker of normal priority, whose wake-up latency under load is\n"

@@ -193,7 +193,7 @@ private slots:
             test::LinkRig rig(kPort);
             int failed = 0;
             for (int i = 0; i < kEach; ++i) {
-                char command[8];
+                char command[24];  // room for any int, as the compiler checks
                 std::snprintf(command, sizeof command, "%d%04d.0", s + 1, i);
                 failed += link::sendCommand(*rig.control, command).ok() ? 0 : 1;
             }

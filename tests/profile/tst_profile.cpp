@@ -118,7 +118,7 @@ private slots:
         const auto profile = readProfile(text.toStdString(), "com3.toml");
         QVERIFY2(profile.ok(), profile.error().c_str());
         QCOMPARE(profile.value().sensors.size(), std::size_t(1));
-        const zz::box::Sensor user{profile.value().sensors[0]};
+        const zz::box::Sensor user = zz::box::toSensor(profile.value().sensors[0]);
         const auto pt100 = zz::box::sensorNamed("pt100");
         for (double celsius : {-200.0, -100.0, -0.5, 0.0, 100.0, 420.0, 850.0}) {
             const double ours = zz::box::sensorResistance(user, celsius).value();

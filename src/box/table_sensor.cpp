@@ -58,12 +58,17 @@ double tableResistance(const TableSensor &sensor, double celsius) {
     if (above == rows.end()) return rows.back().ohms;
     if (above == rows.begin()) return rows.front().ohms;
     const TableRow &lo = *(above - 1), &hi = *above;
+    if (celsius == lo.celsius) return lo.ohms;  // a row exactly as given
     if (sensor.kind == TableKind::Rtd)
-        return lo.ohms + (hi.ohms - lo.ohms) * (celsius - lo.celsius) / (hi.celsius - lo.celsius);
+        return lo.ohms + (hi.ohms - lo.ohms) * ((celsius - lo.celsius) / (hi.celsius - lo.celsius));
+    // In logarithms throughout, so rows 600 decades apart stay finite; rows
+    // a hair apart may give one 1/T.
     const auto inverseK = [](double c) { return 1.0 / (c - kAbsoluteZeroC); };
-    const double share =
-        (inverseK(celsius) - inverseK(lo.celsius)) / (inverseK(hi.celsius) - inverseK(lo.celsius));
-    return lo.ohms * std::exp(share * std::log(hi.ohms / lo.ohms));
+    const double width = inverseK(hi.celsius) - inverseK(lo.celsius);
+    if (width == 0) return lo.ohms;
+    const double share = (inverseK(celsius) - inverseK(lo.celsius)) / width;
+    const double lnLo = std::log(lo.ohms);
+    return std::exp(lnLo + share * (std::log(hi.ohms) - lnLo));
 }
 
 }  // namespace zz::box

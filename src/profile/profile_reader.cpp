@@ -78,7 +78,8 @@ std::optional<double> readOhms(const toml::table &table, const char *key, const 
         refusal.at(*node, name + " must be a number of ohms");
         return std::nullopt;
     }
-    const double value = *node->value<double>();
+    // An integer beyond 2^53 gives no double: too large all the same.
+    const double value = node->value<double>().value_or(1e300);
     if (!(value == value) || value > 1e6 || value < -1e6) {
         refusal.at(*node, name + " must be a finite number of ohms");
         return std::nullopt;
@@ -211,9 +212,12 @@ void readRows(const std::string &where, const toml::node &node, box::TableSensor
     std::vector<const toml::node *> nodes;
     for (const toml::node &row : *rows) {
         const toml::array *pair = row.as_array();
-        if (!pair || pair->size() != 2 || !(*pair)[0].is_number() || !(*pair)[1].is_number())
+        // value<double>() gives nothing for an integer no double holds exactly.
+        const auto celsius = pair && pair->size() == 2 ? (*pair)[0].value<double>() : std::nullopt;
+        const auto ohms = pair && pair->size() == 2 ? (*pair)[1].value<double>() : std::nullopt;
+        if (!celsius || !ohms || !(*pair)[0].is_number() || !(*pair)[1].is_number())
             return refusal.at(row, where + ".rows: a row is [temperature in \u00B0C, ohms]");
-        sensor.rows.push_back({*(*pair)[0].value<double>(), *(*pair)[1].value<double>()});
+        sensor.rows.push_back({*celsius, *ohms});
         nodes.push_back(&row);
     }
     if (const auto fault = box::tableFault(sensor.kind, sensor.rows))

@@ -31,7 +31,7 @@ bool controlCharacter(std::string_view line) {
 }
 
 // A header that gives resistances in kΩ or MΩ: its numbers would be read as
-// ohms, a thousand times too low.
+// ohms, a thousand or a million times off.
 bool scaledOhms(std::string_view header) {
     std::string lower;
     for (const char c : header)

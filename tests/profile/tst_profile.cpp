@@ -73,6 +73,9 @@ private slots:
         QTest::newRow("overlong UTF-8")
             << QByteArray("name = \"\xC0\xAF\"\n") << "com3.toml:1: not UTF-8 text";
         QTest::newRow("TOML syntax") << QByteArray("\n\nname = \n") << "com3.toml:3: ";
+        QTest::newRow("an integer no double holds")
+            << QByteArray("lead_offset = 9007199254740993\n")
+            << "com3.toml:1: lead_offset must be a finite number of ohms";
         QTest::newRow("zero change") << QByteArray("[limits]\nmax_change = 0\n")
                                      << "com3.toml:2: limits.max_change must be greater than zero";
         std::string eight = fullTable();

@@ -61,8 +61,8 @@ Sweeps and lists:
 
 Sensors:
       --type TYPE       rtd: )" +
-           typeList + R"(, or a sensor of the box's profile
-                        by its name (pt100 if not given)
+           typeList + R"(, or a sensor of
+                        the box's profile by its name (pt100 if not given)
       --r25 R           a thermistor's resistance at 25 degrees C ...
       --beta B          ... and its beta
       --steinhart A,B,C a thermistor's Steinhart-Hart coefficients

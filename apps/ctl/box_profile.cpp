@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <variant>
 
 namespace zz::ctl {
 
@@ -41,6 +42,27 @@ Status adjust(const profile::Profile &profile, bool trueOhms, Setpoint &point) {
     point.command = command.value();
     point.ohms = target;
     return {};
+}
+
+std::string general(double value) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%.10g", value);
+    return text;
+}
+
+// A user's sensor as the profile gives it; a table read from its file shows
+// its rows inline.
+std::string sensorText(const box::UserSensor &sensor) {
+    std::string text = "[sensors." + box::userSensorName(sensor) + "]\n";
+    if (const auto *platinum = std::get_if<box::PlatinumSensor>(&sensor))
+        return text + "r0 = " + fixed(platinum->r0, 4) + "\na = " + general(platinum->k.a) +
+               "\nb = " + general(platinum->k.b) + "\nc = " + general(platinum->k.c) + "\n";
+    const auto &table = std::get<box::TableSensor>(sensor);
+    text += std::string("kind = \"") + (table.kind == box::TableKind::Ntc ? "ntc" : "rtd") +
+            "\"\nrows = [  # \u00B0C, ohms\n";
+    for (const box::TableRow &row : table.rows)
+        text += "  [" + general(row.celsius) + ", " + general(row.ohms) + "],\n";
+    return text + "]\n";
 }
 
 }  // namespace
@@ -111,17 +133,22 @@ std::string profileText(const profile::Profile &p) {
     text += "\n[limits]\nmin = " + fixed(p.limits.minOhms) + "\nmax = " + fixed(p.limits.maxOhms) +
             "\n";
     if (p.limits.maxChangeOhms) text += "max_change = " + fixed(*p.limits.maxChangeOhms) + "\n";
-    if (!p.table) return text + "\n# no correction table: nominal values only\n";
-    text += "\n[table]\nzero = " + fixed(p.table->zeroOhms, 4) + "\n";
-    if (!p.table->measured.empty()) text += "measured = " + p.table->measured + "\n";
-    if (!p.table->due.empty()) text += "due = " + p.table->due + "\n";
-    static constexpr const char *kKeys[] = {"decade_0_1", "decade_1",    "decade_10",
-                                            "decade_100", "decade_1000", "decade_10000"};
-    for (int decade = 0; decade < box::kDigits; ++decade) {
-        text += std::string(kKeys[decade]) + " = [";
-        for (int k = 0; k < 9; ++k) text += (k ? ", " : "") + fixed(p.table->steps[decade][k], 4);
-        text += "]\n";
+    if (!p.table) {
+        text += "\n# no correction table: nominal values only\n";
+    } else {
+        text += "\n[table]\nzero = " + fixed(p.table->zeroOhms, 4) + "\n";
+        if (!p.table->measured.empty()) text += "measured = " + p.table->measured + "\n";
+        if (!p.table->due.empty()) text += "due = " + p.table->due + "\n";
+        static constexpr const char *kKeys[] = {"decade_0_1", "decade_1",    "decade_10",
+                                                "decade_100", "decade_1000", "decade_10000"};
+        for (int decade = 0; decade < box::kDigits; ++decade) {
+            text += std::string(kKeys[decade]) + " = [";
+            for (int k = 0; k < 9; ++k)
+                text += (k ? ", " : "") + fixed(p.table->steps[decade][k], 4);
+            text += "]\n";
+        }
     }
+    for (const box::UserSensor &sensor : p.sensors) text += "\n" + sensorText(sensor);
     return text;
 }
 

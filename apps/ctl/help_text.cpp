@@ -10,7 +10,6 @@ std::string helpText() {
     // The sensor names come from the catalogue.
     const std::string types = box::sensorTypeList("|", "|");
     const std::string typeList = box::sensorTypeList(", ", ", ");
-    const std::string typeChoice = box::sensorTypeList(", ", " or ");
     return R"(Usage: 6175ZIZ-ctl [OPTION]... set VALUE
   or:  6175ZIZ-ctl [OPTION]... sweep FROM TO (--step STEP | --points-per-decade N)
                                 [--dwell TIME] [--repeat N]
@@ -62,7 +61,8 @@ Sweeps and lists:
 
 Sensors:
       --type TYPE       rtd: )" +
-           typeChoice + R"( (pt100 if not given)
+           typeList + R"(, or a sensor of
+                        the box's profile by its name (pt100 if not given)
       --r25 R           a thermistor's resistance at 25 degrees C ...
       --beta B          ... and its beta
       --steinhart A,B,C a thermistor's Steinhart-Hart coefficients

@@ -8,8 +8,6 @@
 #include "box/sensor.h"
 #include "common/decimal_text.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -84,26 +82,9 @@ Outcome<box::Sensor> thermistor(const Options &o) {
     return box::Sensor{box::BetaThermistor{r25.value(), *beta}};
 }
 
-// A user's sensor of that name (any case) before the catalogue's.
-Outcome<box::Sensor> sensorNamed(const std::string &name,
-                                 const std::vector<box::PlatinumSensor> &userSensors) {
-    for (const auto &sensor : userSensors)
-        if (sensor.name.size() == name.size() &&
-            std::equal(name.begin(), name.end(), sensor.name.begin(), [](char a, char b) {
-                return std::tolower(static_cast<unsigned char>(a)) ==
-                       std::tolower(static_cast<unsigned char>(b));
-            }))
-            return box::Sensor{sensor};
-    const auto builtIn = box::sensorNamed(name);
-    if (builtIn || userSensors.empty()) return builtIn;
-    std::string names;
-    for (const auto &sensor : userSensors) names += ", " + sensor.name;
-    return Outcome<box::Sensor>::failure(builtIn.error() + names.replace(0, 1, "; the profile's:"));
-}
-
 // Resistances, or temperatures when the command or an option names a sensor.
 Outcome<ValueReading> readingFor(const Options &o,
-                                 const std::vector<box::PlatinumSensor> &userSensors) {
+                                 const std::vector<box::UserSensor> &userSensors) {
     using Reading = Outcome<ValueReading>;
     const bool thermistorGiven =
         o.command == Command::Ntc || o.ntc || o.r25 || o.beta || o.steinhart;
@@ -111,9 +92,9 @@ Outcome<ValueReading> readingFor(const Options &o,
     if (thermistorGiven && curveGiven)
         return Reading::failure("give one sensor: a resistance thermometer or a thermistor");
     if (!thermistorGiven && !curveGiven) return ValueReading{};
-    const auto sensor = thermistorGiven
-                            ? thermistor(o)
-                            : sensorNamed(o.type.value_or(o.rtd.value_or("pt100")), userSensors);
+    const auto sensor =
+        thermistorGiven ? thermistor(o)
+                        : box::sensorNamed(o.type.value_or(o.rtd.value_or("pt100")), userSensors);
     if (!sensor) return Reading::failure(sensor.error());
     return ValueReading{sensor.value()};
 }
@@ -176,7 +157,7 @@ Plan listPlan(const std::string &source, std::istream &standardInput, const Valu
 }  // namespace
 
 Plan makeRunPlan(const Options &o, std::istream &standardInput,
-                 const std::vector<box::PlatinumSensor> &userSensors) {
+                 const std::vector<box::UserSensor> &userSensors) {
     // "set 1.5 kΩ" unquoted is one value in two words.
     std::vector<std::string> operands = o.operands;
     if (o.command != Command::Sweep && o.command != Command::List && operands.size() > 1) {

@@ -24,6 +24,6 @@ struct RunPlan {
 // `standardInput` is read for "list -"; `userSensors` (the box profile's)
 // are named by --type and --rtd beside the catalogue's.
 Outcome<RunPlan> makeRunPlan(const Options &options, std::istream &standardInput,
-                             const std::vector<box::PlatinumSensor> &userSensors = {});
+                             const std::vector<box::UserSensor> &userSensors = {});
 
 }  // namespace zz::ctl

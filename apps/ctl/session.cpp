@@ -156,7 +156,7 @@ int runSession(const std::vector<std::string> &args) {
 
     // Value errors need no pointer to --help: the message says what is wrong.
     auto plan = makeRunPlan(options, std::cin,
-                            boxProfile ? boxProfile->sensors : std::vector<box::PlatinumSensor>{});
+                            boxProfile ? boxProfile->sensors : std::vector<box::UserSensor>{});
     if (!plan) return valueError(plan.error());
 
     // A dry run without any port still shows the plan; a port named wrongly

@@ -4,6 +4,8 @@
 #include "box/thermistor.h"
 #include "common/decimal_text.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 
 namespace zz::box {
@@ -17,12 +19,47 @@ struct Overloaded : Ts... {
 template <class... Ts>
 Overloaded(Ts...) -> Overloaded<Ts...>;
 
+bool sameLetters(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
 }  // namespace
 
-Outcome<Sensor> sensorNamed(std::string_view name) {
+Sensor toSensor(const UserSensor &sensor) {
+    return std::visit([](const auto &s) { return Sensor{s}; }, sensor);
+}
+
+const std::string &userSensorName(const UserSensor &sensor) {
+    return std::visit([](const auto &s) -> const std::string & { return s.name; }, sensor);
+}
+
+Outcome<Sensor> sensorNamed(std::string_view name, std::span<const UserSensor> user) {
     if (const SensorType *type = findSensorType(name)) return Sensor{CurveSensor{type}};
+    for (const UserSensor &sensor : user)
+        if (sameLetters(userSensorName(sensor), name)) return toSensor(sensor);
     return Outcome<Sensor>::failure("unknown sensor type \"" + std::string(name) + "\": use " +
-                                    sensorTypeList(", ", " or "));
+                                    sensorNameList(user, ", ", " or "));
+}
+
+std::vector<std::string> sensorNames(std::span<const UserSensor> user) {
+    std::vector<std::string> names;
+    for (const SensorType &type : sensorTypes()) names.emplace_back(type.name);
+    for (const UserSensor &sensor : user) names.push_back(userSensorName(sensor));
+    return names;
+}
+
+std::string sensorNameList(std::span<const UserSensor> user, std::string_view separator,
+                           std::string_view lastSeparator) {
+    const std::vector<std::string> names = sensorNames(user);
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0) text += i + 1 == names.size() ? lastSeparator : separator;
+        text += names[i];
+    }
+    return text;
 }
 
 std::string sensorName(const Sensor &sensor) {
@@ -35,26 +72,33 @@ std::string sensorName(const Sensor &sensor) {
             },
             [](const SteinhartThermistor &) { return std::string("NTC Steinhart-Hart"); },
             [](const PlatinumSensor &s) { return s.name; },
+            [](const TableSensor &s) { return s.name; },
         },
         sensor);
 }
 
+std::optional<TemperatureSpan> sensorSpan(const Sensor &sensor) {
+    if (const auto *curve = std::get_if<CurveSensor>(&sensor))
+        return TemperatureSpan{curve->type->minC, curve->type->maxC};
+    if (std::holds_alternative<PlatinumSensor>(sensor))
+        return TemperatureSpan{platinum_rtd::kMinC, platinum_rtd::kMaxC};
+    if (const auto *table = std::get_if<TableSensor>(&sensor))
+        return TemperatureSpan{table->rows.front().celsius, table->rows.back().celsius};
+    return std::nullopt;
+}
+
 Outcome<double> sensorResistance(const Sensor &sensor, double celsius) {
     const std::string at = sensorName(sensor) + " at " + common::decimalText(celsius) + " \u00B0C";
-    if (const auto *curve = std::get_if<CurveSensor>(&sensor)) {
-        const SensorType &type = *curve->type;
-        if (!(celsius >= type.minC && celsius <= type.maxC))
+    if (const auto span = sensorSpan(sensor)) {
+        if (!(celsius >= span->minC && celsius <= span->maxC))
             return Outcome<double>::failure(at + ": outside the sensor's range " +
-                                            common::decimalText(type.minC) + " to " +
-                                            common::decimalText(type.maxC) + " \u00B0C");
-        return type.resistance(celsius);
-    }
-    if (const auto *platinum = std::get_if<PlatinumSensor>(&sensor)) {
-        if (!(celsius >= platinum_rtd::kMinC && celsius <= platinum_rtd::kMaxC))
-            return Outcome<double>::failure(at + ": outside the sensor's range " +
-                                            common::decimalText(platinum_rtd::kMinC) + " to " +
-                                            common::decimalText(platinum_rtd::kMaxC) + " \u00B0C");
-        return platinum_rtd::resistance(platinum->r0, platinum->k, celsius);
+                                            common::decimalText(span->minC) + " to " +
+                                            common::decimalText(span->maxC) + " \u00B0C");
+        if (const auto *curve = std::get_if<CurveSensor>(&sensor))
+            return curve->type->resistance(celsius);
+        if (const auto *platinum = std::get_if<PlatinumSensor>(&sensor))
+            return platinum_rtd::resistance(platinum->r0, platinum->k, celsius);
+        return tableResistance(std::get<TableSensor>(sensor), celsius);
     }
     if (!(celsius > kAbsoluteZeroC))
         return Outcome<double>::failure(at + ": not above absolute zero");

@@ -1,11 +1,9 @@
 #include "profile/profile_file.h"
 
+#include "profile/file_text.h"
 #include "profile/profile_reader.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 
 namespace zz::profile {
 
@@ -41,21 +39,18 @@ std::string deviceProfileName(const std::string &devicePath) {
 
 Outcome<std::optional<Profile>> loadProfile(const std::string &path) {
     using Loaded = Outcome<std::optional<Profile>>;
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        if (errno == ENOENT) return std::optional<Profile>{};
-        return Loaded::failure(path + ": cannot be read: " + std::strerror(errno));
-    }
-    std::string text;
-    char buffer[65536];
-    while (file.read(buffer, sizeof buffer) || file.gcount() > 0) {
-        text.append(buffer, static_cast<std::size_t>(file.gcount()));
-        if (text.size() > kMaxProfileBytes)
-            return Loaded::failure(path +
-                                   ":1: the file is larger than 1 MB; a profile is a few lines");
-    }
-    if (file.bad()) return Loaded::failure(path + ": cannot be read: " + std::strerror(errno));
-    auto profile = readProfile(text, path);
+    const auto text = readFileText(path, "a profile is a few lines");
+    if (!text) return Loaded::failure(text.error());
+    if (!text.value()) return std::optional<Profile>{};
+    // A sensor's table is read when the profile names it; a missing one is
+    // as wrong as a broken one.
+    const FileReader readTable = [](const std::string &tablePath) -> Outcome<std::string> {
+        auto table = readFileText(tablePath, "a sensor's table is a few hundred lines");
+        if (!table) return table.status();
+        if (!table.value()) return Outcome<std::string>::failure(tablePath + ": no such file");
+        return std::move(*table.value());
+    };
+    auto profile = readProfile(*text.value(), path, readTable);
     if (!profile) return Loaded::failure(profile.error());
     return std::optional<Profile>{std::move(profile.value())};
 }

@@ -6,14 +6,13 @@
 // stable name keeps its profile across replugging.
 
 #include "common/status.h"
+#include "profile/file_text.h"
 #include "profile/profile.h"
 
 #include <optional>
 #include <string>
 
 namespace zz::profile {
-
-inline constexpr std::size_t kMaxProfileBytes = 1024 * 1024;
 
 // The file name of port n's profile ("com3.toml"; Windows "COM3-box.toml").
 std::string portProfileName(int port);
@@ -26,8 +25,14 @@ std::string deviceProfileName(const std::string &devicePath);
 // `configFolder`/boxes/`fileName`, with the platform's separator.
 std::string profilePath(const std::string &configFolder, const std::string &fileName);
 
+// `path` as a file beside `file` names it: an absolute path as it is, a
+// relative one from `file`'s folder ("/home/u/.config/6175ZIZ/boxes/com3.toml"
+// and "ntc1.csv" give ".../boxes/ntc1.csv").
+std::string besideFile(const std::string &file, const std::string &path);
+
 // No file: no profile, nothing changes. A file that cannot be read, is over
-// 1 MB, is not UTF-8 or holds a wrong value: the refusal with file and line.
+// 1 MB, is not UTF-8 or holds a wrong value, or names a sensor's table that
+// cannot be read or holds a wrong row: the refusal with file and line.
 Outcome<std::optional<Profile>> loadProfile(const std::string &path);
 
 }  // namespace zz::profile

@@ -11,4 +11,10 @@ std::string profilePath(const std::string &configFolder, const std::string &file
     return configFolder + "/boxes/" + fileName;
 }
 
+std::string besideFile(const std::string &file, const std::string &path) {
+    if (!path.empty() && path.front() == '/') return path;
+    const std::size_t slash = file.rfind('/');
+    return slash == std::string::npos ? path : file.substr(0, slash + 1) + path;
+}
+
 }  // namespace zz::profile

@@ -1,6 +1,8 @@
 #include "profile/profile_reader.h"
 
 #include "box/range.h"
+#include "profile/profile_file.h"
+#include "profile/sensor_table_csv.h"
 
 #define TOML_EXCEPTIONS 0
 // toml++ 3.3 marks the end of its tables of non-ASCII whitespace as
@@ -15,6 +17,8 @@
 #define TOML_UNREACHABLE __builtin_unreachable()
 #include <toml++/toml.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <set>
 
@@ -74,7 +78,8 @@ std::optional<double> readOhms(const toml::table &table, const char *key, const 
         refusal.at(*node, name + " must be a number of ohms");
         return std::nullopt;
     }
-    const double value = *node->value<double>();
+    // An integer beyond 2^53 gives no double: too large all the same.
+    const double value = node->value<double>().value_or(1e300);
     if (!(value == value) || value > 1e6 || value < -1e6) {
         refusal.at(*node, name + " must be a finite number of ohms");
         return std::nullopt;
@@ -164,20 +169,12 @@ bool plainName(std::string_view name) {
 }
 
 // [sensors.NAME]: r0 and either a, b, c or alpha, delta, beta.
-void readSensor(const std::string &name, const toml::node &node,
-                std::vector<box::PlatinumSensor> &out, Refusal &refusal) {
-    const std::string where = "sensors." + name;
-    const toml::table *table = node.as_table();
-    if (!table) return refusal.at(node, where + " must be a table: [" + where + "]");
-    if (!plainName(name))
-        return refusal.at(node,
-                          where + ": a sensor's name is letters, digits, _ and - (at most 32)");
-    if (box::findSensorType(name))
-        return refusal.at(node, where + ": the name of a built-in sensor");
-    refuseUnknownKeys(*table, {"r0", "a", "b", "c", "alpha", "delta", "beta"}, where + ".",
-                      refusal);
+void readPlatinum(const std::string &where, const toml::node &node, box::PlatinumSensor &sensor,
+                  Refusal &refusal) {
+    const toml::table &table = *node.as_table();
+    refuseUnknownKeys(table, {"r0", "a", "b", "c", "alpha", "delta", "beta"}, where + ".", refusal);
     const auto number = [&](const char *key) -> std::optional<double> {
-        const toml::node *value = table->get(key);
+        const toml::node *value = table.get(key);
         if (!value) return std::nullopt;
         if (!value->is_number()) {
             refusal.at(*value, where + "." + key + " must be a number");
@@ -186,14 +183,14 @@ void readSensor(const std::string &name, const toml::node &node,
         return value->value<double>();
     };
     const auto r0 = number("r0");
-    const bool standard = table->get("a") || table->get("b") || table->get("c");
-    const bool older = table->get("alpha") || table->get("delta") || table->get("beta");
+    const bool standard = table.get("a") || table.get("b") || table.get("c");
+    const bool older = table.get("alpha") || table.get("delta") || table.get("beta");
     if (refusal.any()) return;
     if (!r0 || !(*r0 > 0) || *r0 > box::kMaxOhms)
         return refusal.at(node, where + " needs r0, its resistance at 0 \u00B0C, above zero");
     if (standard == older)
         return refusal.at(node, where + " needs a, b and c, or alpha, delta and beta");
-    box::PlatinumSensor sensor{name, *r0, {}};
+    sensor.r0 = *r0;
     if (standard) {
         const auto a = number("a"), b = number("b"), c = number("c");
         if (!a || !b) return refusal.at(node, where + " needs a and b (c below 0 \u00B0C, else 0)");
@@ -204,7 +201,95 @@ void readSensor(const std::string &name, const toml::node &node,
         sensor.k = box::platinum_rtd::fromAlphaDeltaBeta(*alpha, *delta, beta.value_or(0.0));
     }
     if (!(sensor.k.a > 0)) return refusal.at(node, where + ": a (or alpha) must be above zero");
-    out.push_back(std::move(sensor));
+}
+
+// rows = [[-40, 336.5e3], [0, 32.65e3], ...]: temperature in °C, resistance
+// in ohms, each row refused on its own line.
+void readRows(const std::string &where, const toml::node &node, box::TableSensor &sensor,
+              Refusal &refusal) {
+    const toml::array *rows = node.as_array();
+    if (!rows) return refusal.at(node, where + ".rows must be a list of [temperature, ohms]");
+    std::vector<const toml::node *> nodes;
+    for (const toml::node &row : *rows) {
+        const toml::array *pair = row.as_array();
+        // value<double>() gives nothing for an integer no double holds exactly.
+        const auto celsius = pair && pair->size() == 2 ? (*pair)[0].value<double>() : std::nullopt;
+        const auto ohms = pair && pair->size() == 2 ? (*pair)[1].value<double>() : std::nullopt;
+        if (!celsius || !ohms || !(*pair)[0].is_number() || !(*pair)[1].is_number())
+            return refusal.at(row, where + ".rows: a row is [temperature in \u00B0C, ohms]");
+        sensor.rows.push_back({*celsius, *ohms});
+        nodes.push_back(&row);
+    }
+    if (const auto fault = box::tableFault(sensor.kind, sensor.rows))
+        refusal.at(sensor.rows.empty() ? node : *nodes[fault->row],
+                   where + ".rows: " + fault->reason);
+}
+
+struct Source {
+    const std::string &fileName;
+    const FileReader &readFile;
+};
+
+// [sensors.NAME]: kind = "ntc" or "rtd", and table = "FILE.csv" or rows.
+void readTableSensor(const std::string &where, const toml::node &node, const Source &source,
+                     box::TableSensor &sensor, Refusal &refusal) {
+    const toml::table &table = *node.as_table();
+    refuseUnknownKeys(table, {"kind", "table", "rows"}, where + ".", refusal);
+    const auto kind = readText(table, "kind", where + ".kind", refusal);
+    const auto file = readText(table, "table", where + ".table", refusal);
+    if (refusal.any()) return;
+    if (kind != "ntc" && kind != "rtd")
+        return refusal.at(table.get("kind") ? *table.get("kind") : node,
+                          where + ".kind must be \"ntc\" or \"rtd\"");
+    sensor.kind = kind == "ntc" ? box::TableKind::Ntc : box::TableKind::Rtd;
+    const toml::node *rows = table.get("rows");
+    if (file.has_value() == (rows != nullptr))
+        return refusal.at(node,
+                          where + " needs table = \"FILE.csv\" or rows = [[\u00B0C, ohms], ...]");
+    if (rows) return readRows(where, *rows, sensor, refusal);
+    const toml::node &at = *table.get("table");
+    if (!source.readFile)
+        return refusal.at(at, where + ".table: tables are read beside a profile's file only");
+    const std::string path = besideFile(source.fileName, *file);
+    const auto text = source.readFile(path);
+    if (!text) return refusal.at(at, where + ".table: " + text.error());
+    auto read = readSensorTable(text.value(), path, sensor.kind);
+    if (!read) return refusal.at(at, where + ".table: " + read.error());
+    sensor.rows = std::move(read.value());
+}
+
+bool sameName(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+// [sensors.NAME]: a platinum sensor by its coefficients or a table.
+void readSensor(const std::string &name, const toml::node &node, const Source &source,
+                std::vector<box::UserSensor> &out, Refusal &refusal) {
+    const std::string where = "sensors." + name;
+    const toml::table *table = node.as_table();
+    if (!table) return refusal.at(node, where + " must be a table: [" + where + "]");
+    if (!plainName(name))
+        return refusal.at(node,
+                          where + ": a sensor's name is letters, digits, _ and - (at most 32)");
+    if (box::findSensorType(name))
+        return refusal.at(node, where + ": the name of a built-in sensor");
+    for (const box::UserSensor &other : out)
+        if (sameName(box::userSensorName(other), name))
+            return refusal.at(node, where + ": names the same sensor as sensors." +
+                                        box::userSensorName(other) +
+                                        " (names are read in any case)");
+    if (table->get("kind") || table->get("table") || table->get("rows")) {
+        box::TableSensor sensor{name, {}, {}};
+        readTableSensor(where, node, source, sensor, refusal);
+        if (!refusal.any()) out.emplace_back(std::move(sensor));
+    } else {
+        box::PlatinumSensor sensor{name, {}, {}};
+        readPlatinum(where, node, sensor, refusal);
+        if (!refusal.any()) out.emplace_back(std::move(sensor));
+    }
 }
 
 }  // namespace
@@ -236,7 +321,8 @@ std::size_t firstNonUtf8Line(std::string_view text) {
     return 0;
 }
 
-Outcome<Profile> readProfile(std::string_view text, const std::string &fileName) {
+Outcome<Profile> readProfile(std::string_view text, const std::string &fileName,
+                             const FileReader &readFile) {
     if (const std::size_t line = firstNonUtf8Line(text))
         return Outcome<Profile>::failure(fileName + ":" + std::to_string(line) +
                                          ": not UTF-8 text");
@@ -265,8 +351,9 @@ Outcome<Profile> readProfile(std::string_view text, const std::string &fileName)
     }
     if (const toml::node *sensors = root.get("sensors")) {
         if (const toml::table *table = sensors->as_table()) {
+            const Source source{fileName, readFile};
             for (const auto &[key, node] : *table)
-                readSensor(std::string(key.str()), node, profile.sensors, refusal);
+                readSensor(std::string(key.str()), node, source, profile.sensors, refusal);
         } else {
             refusal.at(*sensors, "sensors must be tables: [sensors.NAME]");
         }

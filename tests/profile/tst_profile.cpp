@@ -73,6 +73,9 @@ private slots:
         QTest::newRow("overlong UTF-8")
             << QByteArray("name = \"\xC0\xAF\"\n") << "com3.toml:1: not UTF-8 text";
         QTest::newRow("TOML syntax") << QByteArray("\n\nname = \n") << "com3.toml:3: ";
+        QTest::newRow("an integer no double holds")
+            << QByteArray("lead_offset = 9007199254740993\n")
+            << "com3.toml:1: lead_offset must be a finite number of ohms";
         QTest::newRow("zero change") << QByteArray("[limits]\nmax_change = 0\n")
                                      << "com3.toml:2: limits.max_change must be greater than zero";
         std::string eight = fullTable();
@@ -118,7 +121,7 @@ private slots:
         const auto profile = readProfile(text.toStdString(), "com3.toml");
         QVERIFY2(profile.ok(), profile.error().c_str());
         QCOMPARE(profile.value().sensors.size(), std::size_t(1));
-        const zz::box::Sensor user{profile.value().sensors[0]};
+        const zz::box::Sensor user = zz::box::toSensor(profile.value().sensors[0]);
         const auto pt100 = zz::box::sensorNamed("pt100");
         for (double celsius : {-200.0, -100.0, -0.5, 0.0, 100.0, 420.0, 850.0}) {
             const double ours = zz::box::sensorResistance(user, celsius).value();

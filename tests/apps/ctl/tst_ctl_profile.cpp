@@ -31,6 +31,13 @@ QByteArray table(const char *hundreds = nullptr) {
     return text + decade("decade_1000", 1000, 1000.33) + decade("decade_10000", 10000);
 }
 
+// A 10 kΩ B3950 thermistor's datasheet table, as a spreadsheet exports it.
+const QByteArray kNtcCsv =
+    "# 10k B3950\r\nT (°C);R (Ω)\r\n-40;336500\r\n-20;97280\r\n0;32730\r\n"
+    "10;19940\r\n20;12500\r\n25;10000\r\n30;8051\r\n40;5314\r\n50;3588\r\n60;2474\r\n"
+    "80;1245\r\n100;670\r\n125;334.8\r\n";
+const QByteArray kNtcProfile = "[sensors.ntc1]\nkind = \"ntc\"\ntable = \"ntc1.csv\"\n";
+
 const QByteArray kLimits =
     "serial = \"A12345\"\nlead_offset = 0.35\n[limits]\nmin = 10\nmax = "
     "2000\nmax_change = 500\n";
@@ -147,6 +154,66 @@ private slots:
             QVERIFY(QDir().mkpath(boxes));
             QVERIFY(zz::test::writeFile(boxes + "/" + QString::fromStdString(name), profile));
         }
+        std::vector<std::string> argv{CTL_PATH};
+        for (const QString &arg : args.split(' ')) argv.push_back(arg.toStdString());
+        QVERIFY(child_->start(argv, {}, cwd_->path().toStdString(), outputPath().toStdString()));
+        QCOMPARE(zz::rig::exitCode(child_->waitForExit(seconds(30))), std::optional<int>(status));
+        QCOMPARE(bytes(pty_->readAll(milliseconds(300))), sent);
+        const QString output = QString::fromUtf8(zz::test::fileBytes(outputPath()));
+        for (const QString &piece : printed.split('|'))
+            QVERIFY2(output.contains(piece), qPrintable(output));
+    }
+
+    // A sensor from a datasheet's table: boxes/ntc1.csv beside the profile
+    // (null: none), named like the catalogue's sensors.
+    void tableSensors_data() {
+        QTest::addColumn<QString>("args");
+        QTest::addColumn<QByteArray>("profile");
+        QTest::addColumn<QByteArray>("csv");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::addColumn<QString>("printed");
+        const QByteArray none;
+        QTest::newRow("a row of the table")
+            << "--port 3 rtd 25 --type NTC1" << kNtcProfile << kNtcCsv << 0
+            << QByteArray("10000.0\r") << "10000 Ω  25 °C";
+        QTest::newRow("between rows: ln R in 1/T")
+            << "--port 3 rtd 37 --type ntc1" << kNtcProfile << kNtcCsv << 0
+            << QByteArray("06002.4\r") << "06002.4  6002.4475 Ω  37 °C";
+        QTest::newRow("rows inline in a sweep")
+            << "--port 3 sweep 0 100 --step 25 --dwell 10ms --rtd pt100t"
+            << QByteArray(
+                   "[sensors.pt100t]\nkind = \"rtd\"\nrows = [[0, 100], [50, 119.40], "
+                   "[100, 138.51]]\n")
+            << none << 0 << QByteArray("00100.0\r00109.7\r00119.4\r00129.0\r00138.5\r")
+            << "00129.0";
+        QTest::newRow("outside the table")
+            << "--port 3 rtd 130 --type ntc1" << kNtcProfile << kNtcCsv << 2 << none
+            << "ntc1 at 130 °C: outside the sensor's range -40 to 125 °C";
+        QTest::newRow("a broken table sends nothing")
+            << "--port 3 rtd 25 --type ntc1" << kNtcProfile
+            << QByteArray(kNtcCsv).replace("20;12500", "20;21500") << 2 << none
+            << "com3.toml:3: sensors.ntc1.table: |ntc1.csv:7: resistance 21500 Ω does not fall "
+               "from 19940 Ω|; nothing is sent to this port";
+        QTest::newRow("an unknown name lists the profile's")
+            << "--port 3 rtd 25 --type ntc2" << kNtcProfile << kNtcCsv << 2 << none
+            << "unknown sensor type \"ntc2\": use pt100, pt500, pt1000, ni1000 or ntc1";
+        QTest::newRow("show prints the rows read")
+            << "--port 3 profile show" << kNtcProfile << kNtcCsv << 0 << none
+            << "[sensors.ntc1]\nkind = \"ntc\"\nrows = [|  [-40, 336500],\n  [-20, 97280],|"
+               "  [125, 334.8],\n]\n";
+    }
+    void tableSensors() {
+        QFETCH(QString, args);
+        QFETCH(QByteArray, profile);
+        QFETCH(QByteArray, csv);
+        QFETCH(int, status);
+        QFETCH(QByteArray, sent);
+        QFETCH(QString, printed);
+        const QString boxes = QString::fromStdString(sandbox_->root()) + "/6175ZIZ/boxes";
+        QVERIFY(QDir().mkpath(boxes));
+        QVERIFY(zz::test::writeFile(boxes + "/com3.toml", profile));
+        if (!csv.isNull()) QVERIFY(zz::test::writeFile(boxes + "/ntc1.csv", csv));
         std::vector<std::string> argv{CTL_PATH};
         for (const QString &arg : args.split(' ')) argv.push_back(arg.toStdString());
         QVERIFY(child_->start(argv, {}, cwd_->path().toStdString(), outputPath().toStdString()));

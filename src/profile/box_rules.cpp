@@ -72,6 +72,13 @@ Status BoxRules::checkCommands(const std::vector<std::string> &commands,
 
 Outcome<PreparedValue> BoxRules::prepare(double ohms, bool sensorValue, SetMode mode,
                                          std::optional<double> last) const {
+    auto value = convert(ohms, sensorValue, mode);
+    if (!value) return value;
+    if (Status status = checkCommand(value.value().command, last); !status) return status;
+    return value;
+}
+
+Outcome<PreparedValue> BoxRules::convert(double ohms, bool sensorValue, SetMode mode) const {
     if (Status status = usable(); !status) return status;
     PreparedValue value;
     value.ohms = ohms;
@@ -96,7 +103,6 @@ Outcome<PreparedValue> BoxRules::prepare(double ohms, bool sensorValue, SetMode 
         }
         value.command = std::move(command.value());
     }
-    if (Status status = checkCommand(value.command, last); !status) return status;
     return value;
 }
 

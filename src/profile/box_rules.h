@@ -54,6 +54,9 @@ public:
     // The limits are checked on the command that results.
     Outcome<PreparedValue> prepare(double ohms, bool sensorValue, SetMode mode,
                                    std::optional<double> last = std::nullopt) const;
+    // The same without the limits, for a run whose commands are checked
+    // together before the first goes out.
+    Outcome<PreparedValue> convert(double ohms, bool sensorValue, SetMode mode) const;
 
     // "00999.9 → 999.97 Ω true" for the digits held; empty without a table.
     std::string trueText(std::string_view command) const;

@@ -33,7 +33,7 @@ const panelHistory = (() => {
   function take(message) {
     if (message.whole) {
       t = []; ohms = []; celsius = []; by = []; numbers = [];
-      senders = []; senderIndex = new Map(); lastNumber = 0;
+      senders = []; senderIndex = new Map(); lastNumber = -Infinity;
     }
     const names = message.senders.map(senderOf);
     for (let i = 0; i < message.n.length; i++) {

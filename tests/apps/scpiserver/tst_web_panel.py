@@ -522,7 +522,19 @@ class History(unittest.TestCase):
             self.assertIn("138.5 \u03A9 (100 \u00B0C)", tip.text)
             self.assertIn("set by " + scpi, tip.text)
             self.assertEqual(tip.get_attribute("data-number"), "6")
-            self.assertEqual(driver.find_element(By.ID, "progress").is_displayed(), False)
+            # A run's progress, as the state would bring it, above the plot.
+            progress = driver.find_element(By.ID, "progress")
+            self.assertFalse(progress.is_displayed())
+            for fields, text in [
+                    ({"step": 3, "steps": 10, "text": "ramp to 1k", "targetOhms": 1000.0, "secondsLeft": 150},
+                     "Step 3 of 10 \u00B7 ramp to 1k \u00B7 target 1000.0 \u03A9 \u00B7 2:30 left"),
+                    ({"step": 7, "steps": 0, "text": "", "targetOhms": None, "secondsLeft": 3725},
+                     "Step 7 \u00B7 1:02:05 left"),
+                    (None, "")]:
+                driver.execute_script("document.dispatchEvent(new CustomEvent('panelmessage', "
+                                      "{detail: {type: 'state', progress: arguments[0]}}))", fields)
+                self.assertEqual(progress.text, text, fields)
+                self.assertEqual(progress.is_displayed(), fields is not None)
         finally:
             quit_browser(driver)
 

@@ -1,13 +1,14 @@
 #include "web/value_history.h"
 
 #include "box/ohms_command.h"
-#include "common/decimal_text.h"
 #include "web/json_text.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 namespace zz::web {
 
@@ -17,21 +18,73 @@ std::int64_t millisOf(WallTime at) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(at.time_since_epoch()).count();
 }
 
-// 2026-12-08T10:37:37.123Z, from the calendar of <chrono> (no gmtime:
-// the same on every platform and thread).
-std::string isoUtc(std::int64_t unixMillis) {
-    using namespace std::chrono;
-    const sys_time<milliseconds> at{milliseconds(unixMillis)};
-    const auto day = floor<days>(at);
-    const year_month_day date{day};
-    const hh_mm_ss clock{at - day};
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02d.%03dZ", int(date.year()),
-                  unsigned(date.month()), unsigned(date.day()), int(clock.hours().count()),
-                  int(clock.minutes().count()), int(clock.seconds().count()),
-                  int(clock.subseconds().count()));
-    return text;
+// The writers below are plain appends: an hour of a ramp is 216000 lines.
+void appendInteger(std::string &out, long long value) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    out.append(digits, end);
 }
+
+void appendTwo(std::string &out, long long value) {
+    out += char('0' + value / 10);
+    out += char('0' + value % 10);
+}
+
+// 1234.5 from 12345 tenths, always one place.
+void appendTenths(std::string &out, std::int32_t tenths) {
+    appendInteger(out, tenths / 10);
+    out += '.';
+    out += char('0' + tenths % 10);
+}
+
+// At most three places, trailing zeros dropped: 100, -50.125, 21.5.
+void appendCelsius(std::string &out, float celsius) {
+    long long milli = std::llround(double(celsius) * 1000.0);
+    if (milli < 0) {
+        out += '-';
+        milli = -milli;
+    }
+    appendInteger(out, milli / 1000);
+    const int fraction = int(milli % 1000);
+    if (fraction == 0) return;
+    char places[3] = {char('0' + fraction / 100), char('0' + fraction / 10 % 10),
+                      char('0' + fraction % 10)};
+    std::size_t length = 3;
+    while (places[length - 1] == '0') --length;
+    out += '.';
+    out.append(places, length);
+}
+
+// 2026-12-08T10:37:37.123Z; the date from the calendar of <chrono> (no
+// gmtime: the same on every platform and thread), worked out once a day.
+class IsoUtc {
+public:
+    void append(std::string &out, std::int64_t unixMillis) {
+        constexpr std::int64_t kDay = 86400000;
+        const std::int64_t day = unixMillis / kDay - (unixMillis % kDay < 0 ? 1 : 0);
+        if (day != day_) {
+            day_ = day;
+            const std::chrono::year_month_day date{std::chrono::sys_days{std::chrono::days(day)}};
+            std::snprintf(date_, sizeof date_, "%04d-%02u-%02uT", int(date.year()),
+                          unsigned(date.month()), unsigned(date.day()));
+        }
+        out += date_;
+        const std::int64_t inDay = unixMillis - day * kDay;
+        appendTwo(out, inDay / 3600000);
+        out += ':';
+        appendTwo(out, inDay / 60000 % 60);
+        out += ':';
+        appendTwo(out, inDay / 1000 % 60);
+        out += '.';
+        out += char('0' + inDay % 1000 / 100);
+        appendTwo(out, inDay % 100);
+        out += 'Z';
+    }
+
+private:
+    std::int64_t day_ = std::numeric_limits<std::int64_t>::min();
+    char date_[24] = {};
+};
 
 // A field as CSV holds it: quoted when it has a comma, quote or line break;
 // a text a spreadsheet would take for a formula gets a leading apostrophe.
@@ -50,23 +103,42 @@ std::string csvField(std::string_view text) {
 
 }  // namespace
 
+HistoryEntry HistorySlice::operator[](std::size_t index) const {
+    const Row &row = rows[index];
+    HistoryEntry entry;
+    entry.number = firstNumber + index;
+    entry.unixMillis = row.unixMillis;
+    entry.command = row.command;
+    entry.ohms = row.tenths / 10.0;
+    if (!std::isnan(row.celsius)) entry.celsius = double(row.celsius);
+    entry.sender = senders[row.sender];
+    return entry;
+}
+
+std::vector<HistoryEntry> HistorySlice::entries() const {
+    std::vector<HistoryEntry> out;
+    out.reserve(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) out.push_back((*this)[i]);
+    return out;
+}
+
 ValueHistory::ValueHistory(std::size_t capacity) : capacity_(capacity == 0 ? 1 : capacity) {}
 
 bool ValueHistory::add(WallTime at, std::string_view command, std::optional<double> celsius,
                        std::string_view sender) {
     const auto ohms = box::commandOhms(command);
-    if (!ohms || command.size() > kMaxCommand) return false;
-    Stored stored{millisOf(at),
-                  std::int32_t(std::lround(*ohms * 10.0)),
-                  celsius ? float(*celsius) : NAN,
-                  0,
-                  {}};
+    if (!ohms || command.size() > kMaxHistoryCommand) return false;
+    Row stored{millisOf(at),
+               std::int32_t(std::lround(*ohms * 10.0)),
+               celsius ? float(*celsius) : NAN,
+               0,
+               {}};
     std::memcpy(stored.command, command.data(), command.size());
     const std::lock_guard lock(mutex_);
     // A record seen late (another program's, looked at 20 times a second)
     // keeps the order the entries came in: the binary search relies on it.
     if (!ring_.empty()) {
-        const Stored &newest = ring_[(oldest_ + ring_.size() - 1) % ring_.size()];
+        const Row &newest = rowAt(ring_.size() - 1);
         stored.unixMillis = std::max(stored.unixMillis, newest.unixMillis);
     }
     stored.sender = senderIndex(sender);
@@ -110,40 +182,46 @@ void ValueHistory::release(std::uint32_t sender) {
     freeSenders_.push_back(sender);
 }
 
-HistoryEntry ValueHistory::entryAt(std::size_t index) const {
-    const Stored &stored = ring_[(oldest_ + index) % ring_.size()];
-    HistoryEntry entry;
-    entry.number = lastNumber_ - ring_.size() + index + 1;
-    entry.unixMillis = stored.unixMillis;
-    entry.command = stored.command;
-    entry.ohms = stored.tenths / 10.0;
-    if (!std::isnan(stored.celsius)) entry.celsius = double(stored.celsius);
-    entry.sender = senders_[stored.sender].name;
-    return entry;
+const HistorySlice::Row &ValueHistory::rowAt(std::size_t index) const {
+    return ring_[(oldest_ + index) % ring_.size()];
 }
 
-std::vector<HistoryEntry> ValueHistory::entries(std::uint64_t after,
-                                                std::optional<WallTime> notBefore) const {
+HistorySlice ValueHistory::slice(std::uint64_t after, std::optional<WallTime> notBefore) const {
+    HistorySlice out;
     const std::lock_guard lock(mutex_);
     const std::uint64_t firstNumber = lastNumber_ - ring_.size() + 1;
     std::size_t begin = after < firstNumber ? 0 : std::size_t(after - firstNumber + 1);
+    begin = std::min(begin, ring_.size());
     if (notBefore) {
-        // Entries are in time order as they were added; the first one at or
+        // Entries are in time order (add keeps them so); the first one at or
         // after the time, by halves, then one back for the value held then.
         const std::int64_t since = millisOf(*notBefore);
         std::size_t low = begin, high = ring_.size();
         while (low < high) {
             const std::size_t middle = low + (high - low) / 2;
-            if (ring_[(oldest_ + middle) % ring_.size()].unixMillis < since)
+            if (rowAt(middle).unixMillis < since)
                 low = middle + 1;
             else
                 high = middle;
         }
         begin = low > begin ? low - 1 : begin;
     }
-    std::vector<HistoryEntry> out;
-    out.reserve(ring_.size() > begin ? ring_.size() - begin : 0);
-    for (std::size_t i = begin; i < ring_.size(); ++i) out.push_back(entryAt(i));
+    out.firstNumber = firstNumber + begin;
+    out.rows.reserve(ring_.size() - begin);
+    for (std::size_t i = begin; i < ring_.size(); ++i) out.rows.push_back(rowAt(i));
+    // Only the names these rows use, numbered afresh.
+    std::unordered_map<std::uint32_t, std::uint32_t> local;
+    std::uint32_t lastFrom = UINT32_MAX, lastTo = 0;  // runs of one sender are the rule
+    for (Row &row : out.rows) {
+        if (row.sender != lastFrom) {
+            lastFrom = row.sender;
+            const auto [found, added] =
+                local.emplace(row.sender, std::uint32_t(out.senders.size()));
+            if (added) out.senders.push_back(senders_[row.sender].name);
+            lastTo = found->second;
+        }
+        row.sender = lastTo;
+    }
     return out;
 }
 
@@ -157,40 +235,59 @@ std::size_t ValueHistory::size() const {
     return ring_.size();
 }
 
-std::string historyCsv(const std::vector<HistoryEntry> &entries) {
+std::string historyCsv(const HistorySlice &slice) {
+    std::vector<std::string> senders;
+    for (const std::string &name : slice.senders) senders.push_back(csvField(name));
     std::string csv = "time,command,ohms,celsius,sender\r\n";
-    csv.reserve(csv.size() + entries.size() * 64);
-    for (const HistoryEntry &entry : entries) {
-        csv += isoUtc(entry.unixMillis);
+    csv.reserve(csv.size() + slice.rows.size() * 72);
+    IsoUtc clock;
+    for (const HistorySlice::Row &row : slice.rows) {
+        clock.append(csv, row.unixMillis);
         csv += ',';
-        csv += csvField(entry.command);
+        csv += row.command;  // a value of the box: nothing to quote
         csv += ',';
-        csv += common::decimalText(entry.ohms, 1, 1);
+        appendTenths(csv, row.tenths);
         csv += ',';
-        if (entry.celsius) csv += common::decimalText(*entry.celsius, 3);
+        if (!std::isnan(row.celsius)) appendCelsius(csv, row.celsius);
         csv += ',';
-        csv += csvField(entry.sender);
+        csv += senders[row.sender];
         csv += "\r\n";
     }
     return csv;
 }
 
-std::string historyJson(const std::vector<HistoryEntry> &entries, bool whole) {
-    std::string numbers, times, ohms, celsius, by, senders;
-    std::unordered_map<std::string, std::size_t> senderColumn;
-    for (const HistoryEntry &entry : entries) {
-        const char *comma = numbers.empty() ? "" : ",";
-        numbers += comma + std::to_string(entry.number);
-        times += comma + std::to_string(entry.unixMillis);
-        ohms += comma + common::decimalText(entry.ohms, 1);
-        celsius += comma + (entry.celsius ? common::decimalText(*entry.celsius, 3) : "null");
-        auto [found, added] = senderColumn.emplace(entry.sender, senderColumn.size());
-        if (added) senders += (senders.empty() ? "" : ",") + jsonString(entry.sender);
-        by += comma + std::to_string(found->second);
+std::string historyJson(const HistorySlice &slice, bool whole) {
+    const auto &rows = slice.rows;
+    std::string json = std::string("{\"type\":\"history\",\"whole\":") + (whole ? "true" : "false");
+    json.reserve(json.size() + rows.size() * 40 + 128);
+    const auto column = [&](const char *name, auto write) {
+        json += ",\"";
+        json += name;
+        json += "\":[";
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            if (i) json += ',';
+            write(i, rows[i]);
+        }
+        json += ']';
+    };
+    column("n", [&](std::size_t i, const auto &) {
+        appendInteger(json, (long long)(slice.firstNumber + i));
+    });
+    column("t", [&](std::size_t, const auto &row) { appendInteger(json, row.unixMillis); });
+    column("ohms", [&](std::size_t, const auto &row) { appendTenths(json, row.tenths); });
+    column("celsius", [&](std::size_t, const auto &row) {
+        if (std::isnan(row.celsius))
+            json += "null";
+        else
+            appendCelsius(json, row.celsius);
+    });
+    column("by", [&](std::size_t, const auto &row) { appendInteger(json, row.sender); });
+    json += ",\"senders\":[";
+    for (std::size_t i = 0; i < slice.senders.size(); ++i) {
+        if (i) json += ',';
+        json += jsonString(slice.senders[i]);
     }
-    return std::string("{\"type\":\"history\",\"whole\":") + (whole ? "true" : "false") +
-           ",\"n\":[" + numbers + "],\"t\":[" + times + "],\"ohms\":[" + ohms + "],\"celsius\":[" +
-           celsius + "],\"by\":[" + by + "],\"senders\":[" + senders + "]}";
+    return json + "]}";
 }
 
 }  // namespace zz::web

@@ -226,7 +226,7 @@ private:
                          "text/xml; charset=utf-8");
         if (path == "/history.csv" && server_->config_.history)
             return reply(
-                request, http::status::ok, historyCsv(server_->config_.history->entries()),
+                request, http::status::ok, historyCsv(server_->config_.history->slice()),
                 "text/csv; charset=utf-8",
                 {{http::field::content_disposition, "attachment; filename=\"6175-history.csv\""}});
         if (const auto file = embeddedFile(path))
@@ -323,7 +323,7 @@ void WebServer::Impl::upgrade(tcp::socket socket, http::request<http::string_bod
     std::string history;
     if (config_.history)
         history = historyJson(
-            config_.history->entries(0, std::chrono::system_clock::now() - kPlottedHistory), true);
+            config_.history->slice(0, std::chrono::system_clock::now() - kPlottedHistory), true);
     page->start(std::move(request), state_, std::move(history));
 }
 
@@ -378,9 +378,9 @@ void WebServer::publishHistory() {
         impl_->historyPublished_ = impl_->config_.history->lastNumber();
         return;
     }
-    const auto fresh = impl_->config_.history->entries(impl_->historyPublished_);
-    if (fresh.empty()) return;
-    impl_->historyPublished_ = fresh.back().number;
+    const HistorySlice fresh = impl_->config_.history->slice(impl_->historyPublished_);
+    if (fresh.size() == 0) return;
+    impl_->historyPublished_ = fresh.firstNumber + fresh.size() - 1;
     const std::string json = historyJson(fresh, false);
     for (const auto &page : std::vector(impl_->pages_)) page->send(json);
 }

@@ -162,7 +162,7 @@ private slots:
         QVERIFY(history.add(at(millis), command.toStdString(),
                             std::isnan(celsius) ? std::nullopt : std::optional(celsius),
                             sender.toStdString()));
-        QCOMPARE(historyCsv(history.entries()),
+        QCOMPARE(historyCsv(history.slice()),
                  "time,command,ohms,celsius,sender\r\n" + line.toStdString() + "\r\n");
     }
 
@@ -171,11 +171,11 @@ private slots:
         history.add(at(1000), "1.0", {}, "a \"b\"");
         history.add(at(2000), "00138.5", 100.0, "c");
         history.add(at(3000), "2.0", {}, "a \"b\"");
-        QCOMPARE(historyJson(history.entries(1), false),
+        QCOMPARE(historyJson(history.slice(1), false),
                  std::string("{\"type\":\"history\",\"whole\":false,\"n\":[2,3],\"t\":[2000,3000],"
-                             "\"ohms\":[138.5,2],\"celsius\":[100,null],\"by\":[0,1],"
+                             "\"ohms\":[138.5,2.0],\"celsius\":[100,null],\"by\":[0,1],"
                              "\"senders\":[\"c\",\"a \\\"b\\\"\"]}"));
-        QCOMPARE(historyJson({}, true),
+        QCOMPARE(historyJson(HistorySlice{}, true),
                  std::string("{\"type\":\"history\",\"whole\":true,\"n\":[],\"t\":[],\"ohms\":[],"
                              "\"celsius\":[],\"by\":[],\"senders\":[]}"));
     }

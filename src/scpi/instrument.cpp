@@ -24,7 +24,9 @@ double thermistorCelsius(double r25, double beta, double ohms) {
 }  // namespace
 
 Status Instrument::send(const automation::Setpoint &point) {
+    goingOut_ = point.celsius;
     const Status status = link_.send(point.command);
+    goingOut_.reset();
     if (status && point.celsius) {
         temperatureCommand_ = point.command;
         lastCelsius_ = *point.celsius;

@@ -42,6 +42,9 @@ public:
     std::optional<double> lastOhms() const;
     // The temperature of that command, while the box still holds it.
     std::optional<double> lastCelsius() const;
+    // While send() is on the line: the temperature of the setpoint going out,
+    // for whoever watches the link's commands.
+    std::optional<double> celsiusGoingOut() const { return goingOut_; }
 
     // A row of the sensor catalogue; nothing for the thermistor of r25 and beta.
     const box::SensorType *curve = defaultCurve();
@@ -60,6 +63,7 @@ private:
     BoxLink &link_;
     std::string temperatureCommand_;  // the command lastCelsius_ belongs to
     double lastCelsius_ = 0.0;
+    std::optional<double> goingOut_;
 };
 
 }  // namespace zz::scpi

@@ -12,7 +12,8 @@ namespace {
 
 constexpr std::chrono::milliseconds kPollPeriod{50};  // the record looked at 20 times a second
 
-web::WebConfig webConfig(const asio::ip::tcp::endpoint &scpi, const WebFront::Options &options) {
+web::WebConfig webConfig(const asio::ip::tcp::endpoint &scpi, const WebFront::Options &options,
+                         const web::ValueHistory &history) {
     web::WebConfig config;
     const std::string host = web::machineHostName();
     if (!host.empty()) config.hostNames = {host, host + ".local"};
@@ -42,6 +43,7 @@ web::WebConfig webConfig(const asio::ip::tcp::endpoint &scpi, const WebFront::Op
     config.idleLimit = options.idleLimit;
     config.serverName = options.serverName;
     config.token = options.token;
+    config.history = &history;
     return config;
 }
 
@@ -52,7 +54,7 @@ WebFront::WebFront(FrontContext &context, link::SerialControl &control,
     : context_(context),
       control_(control),
       model_(control, options.portName),
-      server_(context.io, context.gate, webConfig(scpi, options),
+      server_(context.io, context.gate, webConfig(scpi, options, history_),
               [this](const web::Intent &intent, const std::string &page,
                      std::function<void(std::string)> reply) {
                   context_.link.hop(
@@ -70,6 +72,7 @@ WebFront::WebFront(FrontContext &context, link::SerialControl &control,
                       });
               }),
       pollTimer_(context.io) {
+    model_.keepHistoryIn(&history_);
     server_.publish(model_.stateJson());
 }
 
@@ -82,7 +85,8 @@ Status WebFront::listen(const asio::ip::tcp::endpoint &endpoint) {
     // Every command through the link, a page's or a SCPI client's, on the
     // link's thread.
     control_.setCommandObserver([this](const std::string &command, const Status &status) {
-        model_.commandSent(command, status, context_.box.sender());
+        model_.commandSent(command, status, context_.box.sender(),
+                           context_.instrument.celsiusGoingOut());
         publishFromLink();
     });
     schedulePoll();
@@ -97,7 +101,9 @@ void WebFront::close() {
 
 void WebFront::publishFromLink() {
     context_.link.toNetwork([this, json = model_.stateJson()] {
-        if (!closed_) server_.publish(json);
+        if (closed_) return;
+        server_.publishHistory();  // the plot has the value when the digits show it
+        server_.publish(json);
     });
 }
 

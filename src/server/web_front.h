@@ -41,7 +41,8 @@ private:
 
     FrontContext &context_;
     link::SerialControl &control_;
-    web::PanelModel model_;  // on the link's thread only
+    web::ValueHistory history_;  // written on the link's thread, read on the network's
+    web::PanelModel model_;      // on the link's thread only
     web::WebServer server_;
     boost::asio::steady_timer pollTimer_;
     std::atomic<bool> pollQueued_{false};

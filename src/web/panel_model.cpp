@@ -81,13 +81,14 @@ std::optional<PageMessage> PanelModel::apply(const Intent &intent) {
 }
 
 void PanelModel::commandSent(const std::string &command, const Status &status,
-                             const std::string &sender) {
+                             const std::string &sender, std::optional<double> celsius) {
     const auto now = std::chrono::system_clock::now();
     lamp_.commandSent(command, status, control_.devicePresent(), now);
     if (!status) return;  // the digits keep what the sender asked for
     logic_.follow(command);
     setBy_ = sender;
     setAt_ = now;
+    if (history_) history_->add(now, command, celsius, sender);
     lastRecord_ = link::readCommandRecord(control_.devicePath());  // ours: not followed again
 }
 
@@ -105,6 +106,7 @@ void PanelModel::poll() {
     lamp_.followed(*record);
     setBy_ = record->program + " (process " + std::to_string(record->pid) + ")";
     setAt_ = std::chrono::system_clock::time_point(std::chrono::milliseconds(record->unixMillis));
+    if (history_) history_->add(setAt_, record->command, std::nullopt, setBy_);
 }
 
 std::string PanelModel::stateJson() const {
@@ -113,7 +115,7 @@ std::string PanelModel::stateJson() const {
            ",\"lamp\":" + jsonString(colourName(lamp.colour)) +
            ",\"caption\":" + jsonString(lamp.caption) + ",\"tooltip\":" + jsonString(lamp.tooltip) +
            ",\"by\":" + jsonString(setBy_) + ",\"at\":" + jsonString(clockText(setAt_)) +
-           ",\"port\":" + jsonString(portName_) +
+           ",\"port\":" + jsonString(portName_) + ",\"progress\":" + progressJson(progress_) +
            ",\"zeroTitle\":" + jsonString(frontpanel::panel_text::kZeroTitle) +
            ",\"zeroPrompt\":" + jsonString(frontpanel::panel_text::kZeroPrompt) + "}";
 }

@@ -13,6 +13,8 @@
 #include "link/serial_control.h"
 #include "profile/box_rules.h"
 #include "web/page_message.h"
+#include "web/run_progress.h"
+#include "web/value_history.h"
 
 #include <chrono>
 #include <optional>
@@ -34,12 +36,18 @@ public:
     // Carries out one page's intent; sends through `sendCommand`.
     std::optional<PageMessage> apply(const Intent &intent);
     // Every command that went out through the link, whoever sent it.
-    void commandSent(const std::string &command, const Status &status, const std::string &sender);
+    // `celsius`: the temperature it stands for, when a sensor's value set it.
+    void commandSent(const std::string &command, const Status &status, const std::string &sender,
+                     std::optional<double> celsius = std::nullopt);
     // Looks at the last-command record (and, once a second, the device).
     void poll();
     // The box's profile as the server last read it: its limits, table and name.
     void setRules(profile::BoxRules rules) { rules_ = std::move(rules); }
     const profile::BoxRules &rules() const { return rules_; }
+    // Where every value set is kept (none: not kept); it outlives the model.
+    void keepHistoryIn(ValueHistory *history) { history_ = history; }
+    // A running program's or ramp's progress; nothing when none runs.
+    void setProgress(std::optional<RunProgress> progress) { progress_ = std::move(progress); }
 
     // The state every page shows, as the JSON message pushed to them.
     std::string stateJson() const;
@@ -79,6 +87,8 @@ private:
     std::chrono::system_clock::time_point setAt_{};
     std::chrono::steady_clock::time_point lastPresenceLook_{};
     profile::BoxRules rules_;
+    ValueHistory *history_ = nullptr;
+    std::optional<RunProgress> progress_;
 };
 
 }  // namespace zz::web

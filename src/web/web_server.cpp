@@ -54,6 +54,7 @@ public:
     net::SlotRule slots_;
     net::Listener listener_;
     std::string state_ = "{\"type\":\"state\"}";
+    std::uint64_t historyPublished_ = 0;  // the last entry every page was sent
     std::vector<std::shared_ptr<PageSession>> pages_;
     std::vector<std::weak_ptr<HttpSession>> requests_;
     bool closed_ = false;
@@ -68,14 +69,18 @@ public:
           server_(std::move(server)),
           lastHeard_(std::chrono::steady_clock::now()) {}
 
-    void start(http::request<http::string_body> request, std::string firstState) {
+    // `firstHistory`: the last hour's values, sent once after the state.
+    void start(http::request<http::string_body> request, std::string firstState,
+               std::string firstHistory) {
         ws_.set_option(websocket::stream_base::timeout{std::chrono::seconds(30),
                                                        std::chrono::seconds(60), true});
         ws_.read_message_max(kMaxMessage);
         ws_.text(true);
-        ws_.async_accept(request, [self = shared_from_this(), firstState](error_code error) {
+        ws_.async_accept(request, [self = shared_from_this(), firstState,
+                                   firstHistory = std::move(firstHistory)](error_code error) {
             if (error) return self->end("closed: " + error.message());
             self->send(firstState);
+            if (!firstHistory.empty()) self->send(firstHistory);
             self->read();
         });
     }
@@ -219,6 +224,11 @@ private:
         if (path == "/lxi/identification")
             return reply(request, http::status::ok, server_->config_.identificationXml,
                          "text/xml; charset=utf-8");
+        if (path == "/history.csv" && server_->config_.history)
+            return reply(
+                request, http::status::ok, historyCsv(server_->config_.history->slice()),
+                "text/csv; charset=utf-8",
+                {{http::field::content_disposition, "attachment; filename=\"6175-history.csv\""}});
         if (const auto file = embeddedFile(path))
             return reply(request, http::status::ok, std::string(file->body),
                          std::string(file->contentType));
@@ -310,7 +320,11 @@ void WebServer::Impl::upgrade(tcp::socket socket, http::request<http::string_bod
     auto page = std::make_shared<PageSession>(std::move(socket), weak_from_this());
     pages_.push_back(page);
     net::logLine(peer + " opened " + slots_.occupancy(pages_.size()));
-    page->start(std::move(request), state_);
+    std::string history;
+    if (config_.history)
+        history = historyJson(
+            config_.history->slice(0, std::chrono::system_clock::now() - kPlottedHistory), true);
+    page->start(std::move(request), state_, std::move(history));
 }
 
 void WebServer::Impl::pageGone(PageSession *page) {
@@ -356,6 +370,19 @@ void WebServer::publish(std::string stateJson) {
     if (stateJson == impl_->state_) return;
     impl_->state_ = std::move(stateJson);
     for (const auto &page : std::vector(impl_->pages_)) page->send(impl_->state_);
+}
+
+void WebServer::publishHistory() {
+    if (!impl_->config_.history) return;
+    if (impl_->pages_.empty()) {  // a page opened later gets its hour whole
+        impl_->historyPublished_ = impl_->config_.history->lastNumber();
+        return;
+    }
+    const HistorySlice fresh = impl_->config_.history->slice(impl_->historyPublished_);
+    if (fresh.size() == 0) return;
+    impl_->historyPublished_ = fresh.firstNumber + fresh.size() - 1;
+    const std::string json = historyJson(fresh, false);
+    for (const auto &page : std::vector(impl_->pages_)) page->send(json);
 }
 
 void WebServer::close() {

@@ -9,6 +9,7 @@
 #include "net/slot_rule.h"
 #include "web/host_check.h"
 #include "web/page_message.h"
+#include "web/value_history.h"
 
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
@@ -32,7 +33,12 @@ struct WebConfig {
     // When not empty, every request but the identification's must bring it
     // (see web/page_token.h).
     std::string token;
+    // The values set, for the plot and /history.csv; none: neither is served.
+    const ValueHistory *history = nullptr;
 };
+
+// How far back a page opened is given the values set.
+inline constexpr std::chrono::hours kPlottedHistory{1};
 
 // Called on the event loop's thread for each page intent but "ping". `reply`
 // (also on that thread) sends a message to that page alone.
@@ -50,6 +56,8 @@ public:
     unsigned port() const;
     // The state every page shows; sent to each open page and to each new one.
     void publish(std::string stateJson);
+    // The values set since the last call go to every open page.
+    void publishHistory();
     // Stops listening and closes every page.
     void close();
 

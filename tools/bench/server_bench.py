@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """The network server's figures, side by side in one run: the web page (click
-to last byte on the line, another sender to the page's digits), SCPI (via
+to last byte on the line, another sender to the page's digits and to its
+history plot with an hour on it), SCPI (via
 scpi_bench), *IDN? while another client's command waits on a stalled port,
 and resident memory with 16 SCPI clients and 16 pages. The real server, a
 pseudo-terminal as the box's port, headless Chromium for the page.
@@ -151,6 +152,43 @@ def page_figures(clicks, sends):
                 page.wait_for(lambda: driver.execute_script("return changes.length") > seen)
                 follow[who].append(driver.execute_script("return changes[changes.length - 1]") - out)
         return times, follow
+    finally:
+        web.quit_browser(driver)
+        server.stop()
+        pty.close()
+
+
+# An hour of a ramp at 60 commands a second, as the server's first history
+# message brings it (numbered below the server's own, which count from 1).
+FILL_HOUR = """
+    const count = 216000, now = Date.now(), n = [], t = [], ohms = [], celsius = [], by = [];
+    for (let i = 0; i < count; i++) {
+      n.push(i - count); t.push(now - 3600e3 + i * 1000 / 60);
+      ohms.push(Math.round((i % 6000) * 16.6) / 10); celsius.push(null); by.push(0);
+    }
+    panelHistory.take({type: "history", whole: true, n, t, ohms, celsius, by,
+                       senders: ["SCPI client 127.0.0.1:40000"]});"""
+
+
+def history_figures(sends):
+    """A SCPI client sets the box -> the page's plot has drawn the value,
+    with an hour of a 60-per-second ramp on it; the page's own clock."""
+    pty = ExactPty()
+    server = web.PanelServer("--device", pty.path)
+    driver = web.browser()
+    try:
+        page = web.Page(driver, server.url)
+        driver.execute_script(FILL_HOUR)
+        page.wait_for(lambda: driver.execute_script("return panelHistory.drawn().count") > 215000)
+        delays = []
+        with socket.create_connection(("127.0.0.1", server.port), 10) as scpi:
+            for i in range(1, sends + 1):
+                out = time.time() * 1000.0
+                scpi.sendall(b"RES %d\n" % (2000 + i))
+                assert len(pty.take(8)[0]) == 8
+                page.wait_for(lambda: driver.execute_script("return panelHistory.drawn().last") >= i)
+                delays.append(driver.execute_script("return panelHistory.drawn().at") - out)
+        return delays
     finally:
         web.quit_browser(driver)
         server.stop()
@@ -351,6 +389,9 @@ def main():
         print("%s sets the box -> page digits updated: median %.1f ms, max %.1f ms (target 50 ms%s)"
               % (who, statistics.median(delays), max(delays),
                  "; from the process's start" if who == "6175ZIZ-ctl" else ""))
+    plotted = history_figures(5 if short else 40)
+    print("a SCPI client sets the box -> the page's plot drawn, an hour of a 60/s ramp on it: "
+          "median %.1f ms, max %.1f ms (target 50 ms)" % (statistics.median(plotted), max(plotted)))
     print("--- SCPI (%s)" % server_path)
     print(scpi_figures(server_path, 100 if short else 1000), end="")
     idn = idn_while_stalled(3 if short else 10)

@@ -85,6 +85,7 @@ function connect() {
   socket.onopen = () => { $("connection").textContent = "Connected to " + location.host; };
   socket.onmessage = (event) => {
     const message = JSON.parse(event.data);
+    document.dispatchEvent(new CustomEvent("panelmessage", { detail: message })); // the plot's too
     if (message.type === "state") showState(message);
     else if (message.type === "message") ask(message.title, message.text, false);
   };

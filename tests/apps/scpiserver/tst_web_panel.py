@@ -6,6 +6,7 @@ whose far side gives the exact bytes each control sends.
     /usr/bin/python3 tst_web_panel.py PATH/TO/6175ZIZ-scpi PATH/TO/6175ZIZ-ctl
 """
 import base64
+import json
 import os
 import re
 import shutil
@@ -15,6 +16,8 @@ import sys
 import tempfile
 import time
 import unittest
+import urllib.error
+import urllib.request
 
 from selenium import webdriver
 from selenium.common.exceptions import TimeoutException
@@ -359,6 +362,208 @@ class Limits(unittest.TestCase):
         finally:
             self.assertEqual(server.stop(), 0)
             pty.close()
+
+
+def read_frame(s):
+    """One unmasked frame from the server: its payload as text."""
+    def exact(count):
+        data = b""
+        while len(data) < count:
+            chunk = s.recv(count - len(data))
+            if not chunk:
+                raise ConnectionError("closed after %r" % data[:80])
+            data += chunk
+        return data
+    head = exact(2)
+    size = head[1] & 0x7F
+    if size == 126:
+        size = int.from_bytes(exact(2), "big")
+    elif size == 127:
+        size = int.from_bytes(exact(8), "big")
+    return exact(size).decode()
+
+
+def next_message(s, kind):
+    while True:
+        message = json.loads(read_frame(s))
+        if message["type"] == kind:
+            return message
+
+
+def rows(history):
+    """A history message as (ohms, celsius, sender) rows."""
+    return [(o, c, history["senders"][b])
+            for o, c, b in zip(history["ohms"], history["celsius"], history["by"])]
+
+
+class History(unittest.TestCase):
+    """The values set, as the page's plot holds and draws them, and as the
+    WebSocket and /history.csv give them to real clients."""
+
+    def setUp(self):
+        self.pty = Pty()
+        self.server = PanelServer("--device", self.pty.path, "--http-token", "t0k")
+        self.host = "127.0.0.1:%d" % self.server.http_port
+        self.env = dict(os.environ, XDG_RUNTIME_DIR=self.server.scratch.name)
+
+    def tearDown(self):
+        self.assertEqual(self.server.stop(), 0, self.server.logText())
+        self.pty.close()
+
+    def scpi(self, *lines):
+        with socket.create_connection(("127.0.0.1", self.server.port), TIMEOUT) as s:
+            s.sendall(b"".join(line + b"\n" for line in lines) + b"*OPC?\n")
+            self.assertEqual(s.recv(10), b"1\n")
+            return "SCPI client 127.0.0.1:%d" % s.getsockname()[1]
+
+    def ctl(self, *words):
+        run = subprocess.run([CTL, "--quiet", "--device", self.pty.path, *words], env=self.env,
+                             capture_output=True, timeout=TIMEOUT)
+        self.assertEqual(run.returncode, 0, run.stderr)
+
+    def get(self, path):
+        request = urllib.request.Request("http://127.0.0.1:%d%s" % (self.server.http_port, path))
+        request.add_header("Cookie", "token_%d=t0k" % self.server.http_port)
+        try:
+            with urllib.request.urlopen(request, timeout=TIMEOUT) as answer:
+                return answer.status, dict(answer.headers), answer.read().decode()
+        except urllib.error.HTTPError as error:
+            return error.code, dict(error.headers), error.read().decode()
+
+    def socket_with_token(self):
+        s = socket.create_connection(("127.0.0.1", self.server.http_port), TIMEOUT)
+        s.sendall(("GET /ws HTTP/1.1\r\nHost: %s\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+                   "Sec-WebSocket-Version: 13\r\nSec-WebSocket-Key: %s\r\nOrigin: http://%s\r\n"
+                   "Cookie: token_%d=t0k\r\n\r\n" % (self.host, base64.b64encode(os.urandom(16)).decode(),
+                                                    self.host, self.server.http_port)).encode())
+        answer = b""
+        while b"\r\n\r\n" not in answer:
+            answer += s.recv(1)
+        self.assertTrue(answer.startswith(b"HTTP/1.1 101"), answer)
+        return s
+
+    def test_a_new_page_gets_the_hour_then_each_value(self):
+        scpi = self.scpi(b"RES 10", b"TEMP:SENS PT100;:TEMP 100", b"RES 20")
+        self.pty.take(24)
+        page = self.socket_with_token()
+        self.assertEqual(next_message(page, "state")["progress"], None)
+        hour = next_message(page, "history")
+        self.assertTrue(hour["whole"])
+        self.assertEqual(rows(hour), [(10.0, None, scpi), (138.5, 100.0, scpi), (20.0, None, scpi)])
+        self.assertEqual(hour["n"], [1, 2, 3])
+        self.ctl("set", "4k7")  # seen in the record
+        self.pty.take(8)
+        step = next_message(page, "history")
+        self.assertEqual((step["whole"], step["n"]), (False, [4]))
+        (ohms, celsius, sender), = rows(step)
+        self.assertEqual((ohms, celsius), (4700.0, None))
+        self.assertRegex(sender, r"^6175ZIZ-ctl \(process \d+\)$")
+        page.close()
+
+    def test_csv_under_the_pages_rules(self):
+        scpi = self.scpi(b"RES 1234.5", b"TEMP:SENS PT100;:TEMP -50")
+        self.pty.take(16)
+        status, headers, body = self.get("/history.csv")
+        self.assertEqual(status, 200)
+        self.assertEqual(headers["Content-Type"], "text/csv; charset=utf-8")
+        self.assertIn("attachment", headers["Content-Disposition"])
+        lines = body.split("\r\n")
+        self.assertEqual(lines[0], "time,command,ohms,celsius,sender")
+        self.assertRegex(lines[1], r"^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z,01234\.5,1234\.5,,%s$"
+                         % re.escape(scpi))
+        self.assertRegex(lines[2], r"Z,00080\.3,80\.3,-50,%s$" % re.escape(scpi))
+        self.assertEqual(lines[3:], [""])
+        for path, cookie, host, want in [
+                ("/history.csv", False, None, 403),                   # no token
+                ("/history.csv?token=t0k", False, None, 303),         # the printed address: cookie set
+                ("/history.csv", True, "rebound.example:%d" % self.server.http_port, 421)]:
+            with socket.create_connection(("127.0.0.1", self.server.http_port), TIMEOUT) as s:
+                s.sendall(("GET %s HTTP/1.1\r\nHost: %s\r\n%s\r\n" % (
+                    path, host or self.host,
+                    "Cookie: token_%d=t0k\r\n" % self.server.http_port if cookie else "")).encode())
+                self.assertIn(b" %d " % want, s.recv(200).split(b"\r\n")[0], (path, cookie, host))
+
+    @staticmethod
+    def point_at(driver, number, tap=False):
+        plot = driver.find_element(By.ID, "history-plot")
+        driver.execute_script("arguments[0].scrollIntoView()", plot)
+        at = driver.execute_script("return panelHistory.offsetOf(arguments[0])", number)
+        actions = webdriver.ActionChains(driver).move_to_element_with_offset(
+            plot, int(at["x"]) + 2, int(at["y"]))
+        (actions.click() if tap else actions).perform()
+
+    def test_the_plot_follows_every_sender(self):
+        driver = browser()
+        try:
+            page = Page(driver, "http://%s/?token=t0k" % self.host)
+            points = lambda: driver.execute_script("return panelHistory.points()")
+            self.ctl("set", "4k7")
+            self.assertEqual(self.pty.take(8), b"04700.0\r")
+            page.wait_for(lambda: len(points()) == 1, "the set's point")
+            self.ctl("sweep", "100", "400", "--step", "100", "--dwell", "300ms")
+            self.assertEqual(self.pty.take(32), b"00100.0\r00200.0\r00300.0\r00400.0\r")
+            page.wait_for(lambda: len(points()) == 5, "the sweep's points: %s" % points())
+            scpi = self.scpi(b"TEMP:SENS PT100;:TEMP 100")
+            self.pty.take(8)
+            page.wait_for(lambda: len(points()) == 6, "the temperature's point")
+            got = points()
+            self.assertEqual([(p["ohms"], p["celsius"]) for p in got],
+                             [(4700.0, None), (100.0, None), (200.0, None), (300.0, None),
+                              (400.0, None), (138.5, 100)])
+            for p in got[:5]:
+                self.assertRegex(p["by"], r"^6175ZIZ-ctl \(process \d+\)$")
+            self.assertEqual(got[5]["by"], scpi)
+            self.assertEqual([p["n"] for p in got], list(range(1, 7)))
+            page.wait_for(lambda: driver.find_element(By.ID, "history-plot").get_attribute("data-last") == "6")
+            # The pointer on the last step names its value, sender and time.
+            self.point_at(driver, 6)
+            tip = driver.find_element(By.ID, "history-tip")
+            page.wait_for(lambda: tip.is_displayed(), "the tip")
+            self.assertIn("138.5 \u03A9 (100 \u00B0C)", tip.text)
+            self.assertIn("set by " + scpi, tip.text)
+            self.assertEqual(tip.get_attribute("data-number"), "6")
+            # A run's progress, as the state would bring it, above the plot.
+            progress = driver.find_element(By.ID, "progress")
+            self.assertFalse(progress.is_displayed())
+            for fields, text in [
+                    ({"step": 3, "steps": 10, "text": "ramp to 1k", "targetOhms": 1000.0, "secondsLeft": 150},
+                     "Step 3 of 10 \u00B7 ramp to 1k \u00B7 target 1000.0 \u03A9 \u00B7 2:30 left"),
+                    ({"step": 7, "steps": 0, "text": "", "targetOhms": None, "secondsLeft": 3725},
+                     "Step 7 \u00B7 1:02:05 left"),
+                    (None, "")]:
+                driver.execute_script("document.dispatchEvent(new CustomEvent('panelmessage', "
+                                      "{detail: {type: 'state', progress: arguments[0]}}))", fields)
+                self.assertEqual(progress.text, text, fields)
+                self.assertEqual(progress.is_displayed(), fields is not None)
+        finally:
+            quit_browser(driver)
+
+    def test_the_plot_on_a_phone_screen(self):
+        driver = browser()
+        try:
+            driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                                   {"width": 375, "height": 667, "deviceScaleFactor": 2, "mobile": True})
+            page = Page(driver, "http://%s/?token=t0k" % self.host)
+            self.scpi(b"RES 100", b"RES 200")
+            page.wait_for(lambda: driver.execute_script("return panelHistory.drawn().count") == 2)
+            driver.execute_script("document.getElementById('history').scrollIntoView()")
+            box = driver.execute_script("""
+                const r = document.getElementById('history-plot').getBoundingClientRect();
+                const link = document.getElementById('history-csv').getBoundingClientRect();
+                return [r.left, r.right, r.height, link.right, document.documentElement.scrollWidth];""")
+            left, right, height, link_right, scroll_width = box
+            self.assertTrue(0 <= left and right <= 375 and 100 <= height <= 667 / 2, box)
+            self.assertLessEqual(link_right, 375)
+            self.assertLessEqual(scroll_width, 375)
+            self.point_at(driver, 2, tap=True)
+            tip = driver.find_element(By.ID, "history-tip")
+            page.wait_for(lambda: tip.is_displayed(), "the tip")
+            self.assertIn("200.0 \u03A9", tip.text)
+            r = driver.execute_script("return document.getElementById('history-tip').getBoundingClientRect()"
+                                      ".toJSON()")
+            self.assertTrue(0 <= r["left"] and r["right"] <= 375, r)
+        finally:
+            quit_browser(driver)
 
 
 class Refusals(unittest.TestCase):

@@ -35,7 +35,8 @@ Outcome<int> readCount(const std::string &text, const char *what) {
 }
 
 std::size_t operandsOf(const Options &o) {
-    if (o.command == Command::Short || o.command == Command::Open || o.burnout) return 0;
+    if (o.command == Command::Short || o.command == Command::Open) return 0;
+    if (o.burnout && (o.command == Command::Rtd || o.command == Command::Ntc)) return 0;
     return o.command == Command::Sweep ? 2 : 1;
 }
 

@@ -163,7 +163,7 @@ private slots:
             << "refused: p.txt:2: the repeat count \"1000000000\" is not a whole number from 1 "
                "to 1000000";
         QTest::newRow("longer than 500 hours")
-            << "start 0\nrepeat 1000 {\nrepeat 1000 {\nsoak 1s\n}\n}\n"
+            << "start 0\nrepeat 1000 {\nrepeat 1000 {\nsoak 2s\n}\n}\n"
             << false << "refused: p.txt:2: the program would run longer than 500 hours";
         QTest::newRow("nine deep") << "start 0\n" + QString("repeat 2 {\n").repeated(9) +
                                           "soak 1s\n" + QString("}\n").repeated(9)

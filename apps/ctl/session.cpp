@@ -188,8 +188,9 @@ int runSession(const std::vector<std::string> &args) {
     }
     // Said before anything goes out, so it shows beside a dry run as well.
     if (options.command == Command::Open && !options.quiet)
-        std::printf("the box has no true open: 99999.9 \u03A9, its highest value, stands in "
-                    "for an open sensor\n");
+        std::printf(
+            "the box has no true open: 99999.9 \u03A9, its highest value, stands in "
+            "for an open sensor\n");
     if (options.dryRun)
         return dryRun(plan.value(),
                       port ? program::describeSelection(request, control) : port.text());

@@ -9,11 +9,13 @@ using namespace std::chrono;
 using Kind = ProgramStep::Kind;
 
 ProgramPlan::ProgramPlan(Program program, SetpointMaker make, Spacing spacing)
-    : program_(std::move(program)), make_(std::move(make)), spacing_(spacing) {
-    frames_.push_back(Frame{&program_.steps, 0, 0, 1});
+    : program_(std::make_shared<const Program>(std::move(program))),
+      make_(std::move(make)),
+      spacing_(spacing) {
+    frames_.push_back(Frame{&program_->steps, 0, 0, 1});
     // Commands closer than a nanosecond would never let the time move on.
     spacing_.most = std::max(spacing_.most, spacing_.least + nanoseconds(1));
-    progress_.left = program_.total;
+    progress_.left = program_->total;
 }
 
 // Moves to the next step that sends or holds (into repeats, and round them
@@ -75,7 +77,7 @@ ProgramPlan::Found ProgramPlan::handOut(nanoseconds at, double value) {
     ++progress_.commands;
     progress_.target = value;
     progress_.at = at;
-    progress_.left = program_.total > at ? program_.total - at : nanoseconds::zero();
+    progress_.left = program_->total > at ? program_->total - at : nanoseconds::zero();
     return std::optional<DueSetpoint>{*last_};
 }
 

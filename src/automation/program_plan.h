@@ -17,6 +17,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,8 +45,8 @@ public:
     Outcome<std::optional<DueSetpoint>> next();
 
     const ProgramProgress &progress() const { return progress_; }
-    std::chrono::nanoseconds total() const { return program_.total; }
-    const Program &program() const { return program_; }
+    std::chrono::nanoseconds total() const { return program_->total; }
+    const Program &program() const { return *program_; }
 
 private:
     struct Frame {
@@ -59,7 +60,9 @@ private:
     bool enterNext();
     Found handOut(std::chrono::nanoseconds at, double value);
 
-    Program program_;
+    // Shared and never changed, so a copy of the plan (a walk ahead of the
+    // run) points into the same steps.
+    std::shared_ptr<const Program> program_;
     SetpointMaker make_;
     Spacing spacing_;
     std::vector<Frame> frames_;

@@ -11,6 +11,7 @@
 
 #include <QtTest>
 
+#include <memory>
 #include <sstream>
 
 using namespace zz::automation;
@@ -319,6 +320,24 @@ private slots:
                  "1.01667 00010.0 line 4 [1] 10 left 3.98333",
                  "2.01667 00010.0 line 4 [1] 10 left 2.98333", "2.5 00010.0 line 3 [2] 10 left 2.5",
                  "3.5 00010.0 line 4 [2] 10 left 1.5", "4.5 00010.0 line 4 [2] 10 left 0.5"}));
+    }
+
+    // A copy taken mid-way (a walk ahead of the run) goes on alone, however
+    // long the original lives, and gives what the original would have.
+    void copyWalksOnAlone() {
+        const std::string text = "start 0\nrepeat 2 {\nramp 1 in 1s\nsoak 1500ms\n}\n";
+        auto original =
+            std::make_unique<ProgramPlan>(program(text), ohmsMaker(), Spacing{kLeast, kMost});
+        for (int i = 0; i < 5; ++i) QVERIFY(original->next());
+        ProgramPlan copy = *original;
+        const auto rest = walk(*original);
+        original.reset();
+        const auto again = walk(copy);
+        QCOMPARE(again.size(), rest.size());
+        for (std::size_t i = 0; i < rest.size(); ++i) {
+            QCOMPARE(again[i].at, rest[i].at);
+            QCOMPARE(again[i].setpoint.command, rest[i].setpoint.command);
+        }
     }
 
     // A slew is a program of one ramp from the value now.

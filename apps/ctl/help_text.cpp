@@ -14,19 +14,23 @@ std::string helpText() {
   or:  6175ZIZ-ctl [OPTION]... sweep FROM TO (--step STEP | --points-per-decade N)
                                 [--dwell TIME] [--repeat N]
   or:  6175ZIZ-ctl [OPTION]... list FILE|-
-  or:  6175ZIZ-ctl [OPTION]... rtd TEMP [--type )" +
+  or:  6175ZIZ-ctl [OPTION]... program FILE|- [--max-interval TIME]
+  or:  6175ZIZ-ctl [OPTION]... rtd (TEMP | --burnout low|high)
+                                [--type )" +
            types + R"(]
-  or:  6175ZIZ-ctl [OPTION]... ntc TEMP (--r25 R --beta B | --steinhart A,B,C)
+  or:  6175ZIZ-ctl [OPTION]... ntc (TEMP | --burnout low|high)
+                                (--r25 R --beta B | --steinhart A,B,C)
+  or:  6175ZIZ-ctl [OPTION]... short|open
   or:  6175ZIZ-ctl ports [--json]
   or:  6175ZIZ-ctl ports --map N DEVICE [--force]
   or:  6175ZIZ-ctl [OPTION]... profile check|show
-Set the resistance of the 6175 box: one value, a sweep, a list of points, or
-the resistance of a temperature sensor. List the serial ports present, or
-make port N lead to one of them. Check or show the profile of the box on a
-port (~/.config/6175ZIZ/boxes/com<N>.toml): its limits bound every value
-before anything is sent, its correction table gives true ohms (--true), its
-lead offset is taken off sensor values; a profile that cannot be read lets
-nothing reach that port.
+Set the resistance of the 6175 box: one value, a sweep, a list of points, a
+temperature program, the resistance of a temperature sensor, or a fault.
+List the serial ports present, or make port N lead to one of them. Check or
+show the profile of the box on a port (~/.config/6175ZIZ/boxes/com<N>.toml):
+its limits bound every value before anything is sent, its correction table
+gives true ohms (--true), its lead offset is taken off sensor values; a
+profile that cannot be read lets nothing reach that port.
 
 Values are ohms with an optional prefix and unit (1234.5, 1.5k, 1.5kohm,
 250m, 0.05M) or a resistor code (4k7, 0R1, 100R), rounded to 0.1 ohm;
@@ -59,6 +63,34 @@ Sweeps and lists:
            typeList + R"()
       --ntc             the values are temperatures of a thermistor
 
+Temperature programs (program FILE, one step a line, # comments):
+  sensor pt100         the values are temperatures of this sensor (or give
+                       --rtd TYPE / --ntc ...; without one, resistances)
+  start 20C            the first value, sent at once
+  ramp 120C 5K/min     to 120 C at 5 K a minute (K/s, K/h; 9F/min; without a
+                       sensor ohm/s, ohm/min, ohm/h: ramp 10k 50ohm/s)
+  ramp 120C in 20min   to 120 C in 20 minutes
+  soak 10min           hold the value
+  step 80C             jump to 80 C
+  repeat 3 {           the steps up to a "}" line three times; "{" ends the
+  }                    repeat line or stands alone on the next; repeats nest
+The whole program is checked before anything is sent (every line, the
+sensor's and the box's range, the profile's limits for every command). A
+ramp sends each time the command text changes, never closer than two frames
+(16.7 ms), and the same value again after --max-interval without a change.
+      --max-interval TIME  program: the longest time without a command
+                        (default 1s)
+      --dry-run         program: each command with its due time and step,
+                        and the total
+
+Faults:
+  short                 sends 00000.0
+  open                  sends 99999.9: the box has no true open, this is its
+                        highest value
+      --burnout low|high  rtd/ntc: a failed sensor, read below or above its
+                        range: 10 % beyond its resistance at the end of its
+                        range (thermistors -55 to 150 C), within the box's range
+
 Sensors:
       --type TYPE       rtd: )" +
            typeList + R"(, or a sensor of
@@ -70,8 +102,8 @@ Sensors:
 Running:
       --final VALUE     send VALUE once at any end (done, failed, stopped);
                         read as the other values of the run
-      --realtime        sweep/list: real-time priority for the timetable,
-                        where the system allows it
+      --realtime        sweep/list/program: real-time priority for the
+                        timetable, where the system allows it
       --true            set the true value: the digits whose measured sum
                         (the profile's correction table) is nearest
       --dry-run         print what would be sent, open nothing
@@ -81,8 +113,8 @@ Running:
       --version         output version information and exit
 
 Each command sent prints a line: the time, the command text, the ohms and,
-for a sensor, the temperature. Ctrl+C or SIGTERM stops a sweep or list after
-the command in progress.
+for a sensor, the temperature. Ctrl+C or SIGTERM stops a sweep, list or program
+after the command in progress.
 
 Exit status:
  0  everything was sent (ports: listed, or the entry written)

@@ -14,10 +14,11 @@ struct CommandName {
     Command command;
 };
 constexpr std::array kCommands{
-    CommandName{"set", Command::Set},        CommandName{"sweep", Command::Sweep},
-    CommandName{"list", Command::List},      CommandName{"rtd", Command::Rtd},
-    CommandName{"ntc", Command::Ntc},        CommandName{"ports", Command::Ports},
-    CommandName{"profile", Command::Profile}};
+    CommandName{"set", Command::Set},         CommandName{"sweep", Command::Sweep},
+    CommandName{"list", Command::List},       CommandName{"rtd", Command::Rtd},
+    CommandName{"ntc", Command::Ntc},         CommandName{"ports", Command::Ports},
+    CommandName{"profile", Command::Profile}, CommandName{"program", Command::Program},
+    CommandName{"short", Command::Short},     CommandName{"open", Command::Open}};
 
 void addValue(CLI::App &parser, const std::string &name, std::optional<std::string> &field) {
     // Given twice, the last one counts, as GNU programs take it.
@@ -50,6 +51,8 @@ Outcome<Options> parseCommandLine(const std::vector<std::string> &args) {
     addValue(parser, "--points-per-decade", o.perDecade);
     addValue(parser, "--dwell", o.dwell);
     addValue(parser, "--repeat", o.repeat);
+    addValue(parser, "--max-interval", o.maxInterval);
+    addValue(parser, "--burnout", o.burnout);
     addValue(parser, "--type", o.type);
     addValue(parser, "--rtd", o.rtd);
     addValue(parser, "--r25", o.r25);
@@ -66,7 +69,8 @@ Outcome<Options> parseCommandLine(const std::vector<std::string> &args) {
 
     if (words.empty())
         return Outcome<Options>::failure(
-            "no command given: use set, sweep, list, rtd, ntc, ports or profile");
+            "no command given: use set, sweep, list, program, rtd, ntc, short, open, ports or "
+            "profile");
     bool found = false;
     for (const auto &command : kCommands) {
         if (words[0] != command.name) continue;
@@ -75,7 +79,8 @@ Outcome<Options> parseCommandLine(const std::vector<std::string> &args) {
     }
     if (!found)
         return Outcome<Options>::failure("unknown command '" + words[0] +
-                                         "': use set, sweep, list, rtd, ntc, ports or profile");
+                                         "': use set, sweep, list, program, rtd, ntc, short, open, "
+                                         "ports or profile");
     o.operands.assign(words.begin() + 1, words.end());
     return o;
 }

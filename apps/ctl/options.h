@@ -11,7 +11,7 @@
 
 namespace zz::ctl {
 
-enum class Command { Set, Sweep, List, Rtd, Ntc, Ports, Profile };
+enum class Command { Set, Sweep, List, Rtd, Ntc, Ports, Profile, Program, Short, Open };
 
 struct Options {
     bool help = false;
@@ -34,6 +34,8 @@ struct Options {
     std::optional<std::string> perDecade;
     std::optional<std::string> dwell;
     std::optional<std::string> repeat;
+    std::optional<std::string> maxInterval;  // program: the longest time without a command
+    std::optional<std::string> burnout;      // rtd/ntc: low or high
 
     std::optional<std::string> type;  // rtd --type
     std::optional<std::string> rtd;   // sweep/list --rtd TYPE

@@ -1,10 +1,12 @@
 #include "run_plan.h"
 
+#include "automation/burnout.h"
 #include "automation/duration_text.h"
 #include "automation/resistance_text.h"
 #include "automation/sensor_text.h"
 #include "automation/sweep_points.h"
 #include "automation/temperature_text.h"
+#include "box/range.h"
 #include "box/sensor.h"
 #include "common/decimal_text.h"
 
@@ -30,8 +32,10 @@ Outcome<int> readCount(const std::string &text, const char *what) {
     return value;
 }
 
-std::size_t operandsOf(Command command) {
-    return command == Command::Sweep ? 2 : 1;
+std::size_t operandsOf(const Options &o) {
+    if (o.command == Command::Short || o.command == Command::Open) return 0;
+    if (o.burnout && (o.command == Command::Rtd || o.command == Command::Ntc)) return 0;
+    return o.command == Command::Sweep ? 2 : 1;
 }
 
 const char *nameOf(Command command) {
@@ -50,6 +54,12 @@ const char *nameOf(Command command) {
             return "ports";
         case Command::Profile:
             return "profile";
+        case Command::Program:
+            return "program";
+        case Command::Short:
+            return "short";
+        case Command::Open:
+            return "open";
     }
     return "";
 }
@@ -61,8 +71,11 @@ std::string misplacedOption(const Options &o) {
     if (!sweep && (o.step || o.perDecade || o.repeat))
         return "--step, --points-per-decade or --repeat";
     if (!sweep && o.command != Command::List && o.dwell) return "--dwell";
-    if (!sweep && o.command != Command::List && o.realtime) return "--realtime";
+    const bool program = o.command == Command::Program;
+    if (!sweep && o.command != Command::List && !program && o.realtime) return "--realtime";
     if (o.command != Command::Rtd && o.type) return "--type";
+    if (!program && o.maxInterval) return "--max-interval";
+    if (o.command != Command::Rtd && o.command != Command::Ntc && o.burnout) return "--burnout";
     return {};
 }
 
@@ -164,9 +177,11 @@ Plan makeRunPlan(const Options &o, std::istream &standardInput,
         for (std::size_t i = 1; i < operands.size(); ++i) operands[0] += " " + operands[i];
         operands.resize(1);
     }
-    if (operands.size() != operandsOf(o.command))
+    if (operands.size() != operandsOf(o))
         return Plan::failure(std::string(nameOf(o.command)) + " takes " +
-                             (o.command == Command::Sweep ? "FROM and TO" : "one value") +
+                             (o.command == Command::Sweep ? "FROM and TO"
+                              : operandsOf(o) == 0        ? "no value"
+                                                          : "one value") +
                              ", see --help");
     if (const auto misplaced = misplacedOption(o); !misplaced.empty())
         return Plan::failure(nameOf(o.command) + std::string(" takes no ") + misplaced);
@@ -180,6 +195,17 @@ Plan makeRunPlan(const Options &o, std::istream &standardInput,
         plan = sweepPlan(o, reading.value(), dwell.value());
     } else if (o.command == Command::List) {
         plan = listPlan(operands[0], standardInput, reading.value(), dwell.value());
+    } else if (o.command == Command::Short || o.command == Command::Open) {
+        // The box's two ends: no true short or open, its lowest and highest value.
+        const auto point =
+            setpointForOhms(o.command == Command::Short ? box::kMinOhms : box::kMaxOhms);
+        plan = RunPlan{{{point.value(), {}}}, std::nullopt};
+    } else if (o.burnout) {
+        const auto side = readBurnout(*o.burnout);
+        if (!side) return Plan::failure(side.error());
+        const auto point = burnoutSetpoint(*reading.value().sensor, side.value());
+        if (!point) return Plan::failure("--burnout: " + point.error());
+        plan = RunPlan{{{point.value(), {}}}, std::nullopt};
     } else {
         const auto point = reading.value().readSetpoint(operands[0]);
         if (!point) return Plan::failure(point.error());
@@ -190,6 +216,16 @@ Plan makeRunPlan(const Options &o, std::istream &standardInput,
     if (!final) return Plan::failure("--final: " + final.error());
     plan.value().finalPoint = final.value();
     return plan;
+}
+
+Outcome<box::Sensor> lookUpSensor(const std::string &name,
+                                  const std::vector<box::PlatinumSensor> &userSensors) {
+    return sensorNamed(name, userSensors);
+}
+
+Outcome<ValueReading> valueReadingOf(const Options &o,
+                                     const std::vector<box::PlatinumSensor> &userSensors) {
+    return readingFor(o, userSensors);
 }
 
 }  // namespace zz::ctl

@@ -26,4 +26,12 @@ struct RunPlan {
 Outcome<RunPlan> makeRunPlan(const Options &options, std::istream &standardInput,
                              const std::vector<box::UserSensor> &userSensors = {});
 
+// The sensors as the other commands name them, for a temperature program:
+// a name (a user's sensor before the catalogue's), and the reading that the
+// command line's sensor options give.
+Outcome<box::Sensor> lookUpSensor(const std::string &name,
+                                  const std::vector<box::PlatinumSensor> &userSensors);
+Outcome<automation::ValueReading> valueReadingOf(
+    const Options &options, const std::vector<box::PlatinumSensor> &userSensors);
+
 }  // namespace zz::ctl

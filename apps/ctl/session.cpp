@@ -15,6 +15,7 @@
 #include "profile_command.h"
 #include "program/port_selection.h"
 #include "program/stop_signals.h"
+#include "program_command.h"
 #include "run_plan.h"
 
 #include <csignal>
@@ -153,6 +154,8 @@ int runSession(const std::vector<std::string> &args) {
     }
     if (!loaded) return valueError(loaded.error() + "; nothing is sent to this port");
     const std::optional<profile::Profile> &boxProfile = loaded.value();
+    if (options.command == Command::Program)
+        return runProgram(options, ProgramPort{request, control, port, boxProfile, profilePath});
 
     // Value errors need no pointer to --help: the message says what is wrong.
     auto plan = makeRunPlan(options, std::cin,
@@ -183,6 +186,11 @@ int runSession(const std::vector<std::string> &args) {
                                      profilePath
                                : "--true needs the port's profile: give --port N or --device PATH");
     }
+    // Said before anything goes out, so it shows beside a dry run as well.
+    if (options.command == Command::Open && !options.quiet)
+        std::printf(
+            "the box has no true open: 99999.9 \u03A9, its highest value, stands in "
+            "for an open sensor\n");
     if (options.dryRun)
         return dryRun(plan.value(),
                       port ? program::describeSelection(request, control) : port.text());

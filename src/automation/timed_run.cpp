@@ -41,17 +41,20 @@ bool waitUntil(MonotonicTime due, const std::function<bool()> &stopRequested) {
     return waitOn(clock, due);
 }
 
-RunEnd runTimed(const std::vector<TimedSetpoint> &points, const RunHooks &hooks) {
+RunEnd runTimed(const std::function<std::optional<DueSetpoint>()> &next, const RunHooks &hooks) {
     const TimerPrecision precision;
     RunEnd end;
-    MonotonicTime due = hooks.now();
-    for (std::size_t i = 0; i < points.size(); ++i) {
+    const MonotonicTime start = hooks.now();
+    for (std::size_t i = 0;; ++i) {
+        std::optional<DueSetpoint> point = next();
+        if (!point) return end;
+        const MonotonicTime due = start + duration_cast<steady_clock::duration>(point->at);
         if (!waitOn(hooks, due)) {
             end.kind = RunEnd::Kind::Stopped;
             return end;
         }
         PointTiming timing{due, hooks.now(), {}};
-        Status status = hooks.send(points[i].setpoint);
+        Status status = hooks.send(point->setpoint);
         timing.ended = hooks.now();
         if (hooks.sent) hooks.sent(i, timing, status);
         if (!status) {
@@ -60,9 +63,20 @@ RunEnd runTimed(const std::vector<TimedSetpoint> &points, const RunHooks &hooks)
             return end;
         }
         ++end.sent;
-        due += duration_cast<steady_clock::duration>(points[i].dwell);
     }
-    return end;
+}
+
+RunEnd runTimed(const std::vector<TimedSetpoint> &points, const RunHooks &hooks) {
+    std::size_t index = 0;
+    nanoseconds at{};
+    return runTimed(
+        [&]() -> std::optional<DueSetpoint> {
+            if (index == points.size()) return std::nullopt;
+            DueSetpoint point{points[index].setpoint, at};
+            at += points[index++].dwell;
+            return point;
+        },
+        hooks);
 }
 
 }  // namespace zz::automation

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace zz::automation {
@@ -54,6 +55,18 @@ struct RunEnd {
 };
 
 RunEnd runTimed(const std::vector<TimedSetpoint> &points, const RunHooks &hooks);
+
+// One command of a timetable made as it goes: due `at` after the run's start.
+struct DueSetpoint {
+    Setpoint setpoint;
+    std::chrono::nanoseconds at{};
+};
+
+// The same run with the commands asked for one at a time, so that a long
+// program never lies in memory whole; nothing from `next` ends the run.
+// `next` is asked right after each command has gone out. The index handed to
+// `sent` counts the commands from 0.
+RunEnd runTimed(const std::function<std::optional<DueSetpoint>()> &next, const RunHooks &hooks);
 
 // Sleeps until `due` on the monotonic clock (absolute, not a duration, so
 // wake-ups that come late do not add up); false when stopRequested said so first.

@@ -3,6 +3,7 @@
 
 #include "link/device_path_posix.h"
 #include "link/io_posix.h"
+#include "link/line_time.h"
 #include "link/serial_errors.h"
 
 #include <fcntl.h>
@@ -48,11 +49,6 @@ std::string accessGroup(const std::string &device) {
 std::string deniedText(const std::string &device) {
     return "permission denied - membership of the '" + accessGroup(device) +
            "' group grants access";
-}
-
-// A frame's time on the line: 10 bits a byte (start, 8 data, stop) at 9600 baud.
-std::chrono::microseconds wireTime(std::size_t bytes) {
-    return std::chrono::microseconds(static_cast<long long>(bytes) * 10 * 1'000'000 / 9600);
 }
 
 // Pseudo-terminal masters are character devices that take termios calls too,

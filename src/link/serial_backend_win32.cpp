@@ -1,6 +1,7 @@
 
 #include "link/serial_backend_win32.h"
 
+#include "link/line_time.h"
 #include "link/port_map.h"
 #include "link/serial_errors.h"
 #include "link/text_win32.h"
@@ -12,11 +13,6 @@
 
 namespace zz::link {
 namespace {
-
-// A frame's time on the line: 10 bits a byte (start, 8 data, stop) at 9600 baud.
-std::chrono::microseconds wireTime(std::size_t bytes) {
-    return std::chrono::microseconds(static_cast<long long>(bytes) * 10 * 1'000'000 / 9600);
-}
 
 HANDLE handleOf(void *h) {
     return static_cast<HANDLE>(h);

@@ -48,6 +48,7 @@ BENCHES = {
     "stalled port": ([programs["recovery_bench"]], [], ["2"]),
     "following another sender": ([programs["follow_bench"]], [], ["5", "2"]),
     "6175ZIZ-ctl": ([programs["ctl_bench"]], [], ["3", "100", "1"]),
+    "temperature programs": ([programs["program_bench"]], [], ["--short"]),
     "ports scan": ([programs["port_scan_bench"]], [], ["20"]),
     "port dialog's drop-down": ([programs["port_dialog_bench"]], [], ["5"]),
     "true ohms": ([programs["true_ohms_bench"]], [], ["1000"]),

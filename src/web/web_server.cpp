@@ -358,6 +358,10 @@ void WebServer::publish(std::string stateJson) {
     for (const auto &page : std::vector(impl_->pages_)) page->send(impl_->state_);
 }
 
+void WebServer::setIdentificationXml(std::string xml) {
+    impl_->config_.identificationXml = std::move(xml);
+}
+
 void WebServer::close() {
     impl_->close();
 }

@@ -50,6 +50,8 @@ public:
     unsigned port() const;
     // The state every page shows; sent to each open page and to each new one.
     void publish(std::string stateJson);
+    // The identification document from now on (the box's profile changed).
+    void setIdentificationXml(std::string xml);
     // Stops listening and closes every page.
     void close();
 

@@ -4,7 +4,7 @@ as the box's port whose far side gives the exact bytes that went out, and
 the profile file where the programs look for that port's, edited while the
 server runs.
 
-    /usr/bin/python3 tst_scpi_profile.py PATH/TO/6175ZIZ-scpi
+    /usr/bin/python3 tst_scpi_under_profile.py PATH/TO/6175ZIZ-scpi
 """
 import os
 import re

@@ -70,9 +70,13 @@ Commands (long or short form, any case, [optional] nodes may be left out):
         )" +
            box::limitText(box::kResolutionOhms) +
            R"( ohm; suffixes OHM, KOHM, MOHM (mega-ohm): RES 1.2 KOHM
-  RESistance? [MIN|MAX|DEF]
-  [SOURce:]TEMPerature[:LEVel] <t>|MIN|MAX   the sensor's resistance at t;
-        t in the unit of UNIT:TEMPerature, or with a suffix CEL, FAR, K
+  RESistance? [MIN|MAX|DEF]   MIN and MAX: the limits of the box's profile
+  RESistance:MODE NOMinal|TRUE   TRUE: the digits whose measured sum by the
+        profile's correction table comes nearest (-221 without a table);
+        RES? then answers that sum. NOM (the default) sends the digits asked
+  [SOURce:]TEMPerature[:LEVel] <t>|MIN|MAX   the sensor's resistance at t,
+        less the profile's lead offset; t in the unit of UNIT:TEMPerature,
+        or with a suffix CEL, FAR, K; MIN and MAX inside the profile's limits
   TEMPerature:SENSor )" +
            sensorChoices() + R"(|NTC   (IEC 60751, DIN 43760;
         NTC: R25 and beta)
@@ -85,8 +89,18 @@ Each query also has its ? form; a link failure is error -240 with the reason.
 The box cannot be read back: RES? answers the value last sent to it whole
 (by this server or another program of ours, from the device's last-command
 record), and TEMP? the temperature of that value while the box still holds
-it; 9.91E+37 when it is not known. *RST sends the start command 10000.
-Sensor, unit and NTC settings are shared by all clients; each client has its
+it; 9.91E+37 when it is not known. *RST sets the settings back (MODE NOM)
+and sends the start command 10000 when the profile's limits allow it (else
+-222 and nothing is sent).
+
+The box's profile (boxes/com<N>.toml in the configuration folder, as
+6175ZIZ-ctl reads it) is read at start and again whenever it changes. A value
+outside its limits is -222 ("above the limit 2000.0 ohm of this box's
+profile") and nothing is sent; while the profile is refused every setting is
+-200 with the file, line and reason, and nothing is sent. *IDN?, the LXI
+identification and DNS-SD give its serial number.
+
+Sensor, unit, NTC and MODE settings are shared by all clients; each client has its
 own error queue and status registers (so has each VXI-11 link). Up to )" +
            std::to_string(server::kMaxClients) + R"(
 clients, )" +

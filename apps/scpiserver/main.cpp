@@ -11,8 +11,11 @@
 #include "net/log.h"
 #include "program/command_line.h"
 #include "program/port_selection.h"
+#include "program/profile_location.h"
 #include "program/stop_signals.h"
 #include "server/announce_front.h"
+#include "server/box_profile.h"
+#include "server/link_poll.h"
 #include "server/port_description.h"
 #include "server/scpi_server.h"
 #include "server/serial_box.h"
@@ -105,12 +108,17 @@ int main(int argc, char **argv) {
     if (const Status port = program::selectPort(portRequest, control); !port)
         return usageError(port.text());
 
+    // Read before anything may be sent; looked at again while serving.
+    server::BoxProfile boxProfile(program::profilePathFor(portRequest, control));
+
     asio::io_context io;
     net::Gate gate(allowed.value());
     server::SerialBox box(control);
     scpi::Instrument instrument(box);
+    instrument.setRules(boxProfile.rules());
     net::LinkQueue queue(io);
-    server::FrontContext context{io, queue, instrument, box, gate};
+    server::LinkPoll poll(io, queue);
+    server::FrontContext context{io, queue, instrument, box, gate, poll};
     const auto idleLimit = options.idleLimit.value_or(net::kDefaultIdleLimit);
     server::ScpiServer scpi(context, idleLimit);
     std::unique_ptr<server::WebFront> web;
@@ -119,6 +127,7 @@ int main(int argc, char **argv) {
     int stoppedBy = 0;
     const auto stop = [&](int signal) {
         stoppedBy = signal;
+        poll.close();
         scpi.close();
         if (web) web->close();
         if (vxi11) vxi11->close();
@@ -145,7 +154,8 @@ int main(int argc, char **argv) {
         token = pageToken(options, *http);
         web = std::make_unique<server::WebFront>(
             context, control, scpi.endpoint(),
-            server::WebFront::Options{idleLimit, portName, portDescription, kProgram, token});
+            server::WebFront::Options{idleLimit, portName, portDescription, kProgram, token,
+                                      boxProfile.rules()});
         if (const Status listening = web->listen(*http); !listening) {
             net::logLine("cannot listen on " + httpText + ": " + listening.text());
             // Without --http the page is a convenience: the instrument goes on.
@@ -177,16 +187,37 @@ int main(int argc, char **argv) {
         }
     }
     std::unique_ptr<announce::Announcer> announcer;
-    if (!options.noAnnounce) {
-        auto announced = server::startAnnouncing(
-            options.name.value_or(server::defaultInstanceName(portName)),
+    // The serial number and name announced, as the profile gave them.
+    std::pair<std::string, std::string> announced{instrument.serialNumber(),
+                                                  boxProfile.rules().name()};
+    const auto announce = [&] {
+        auto started = server::startAnnouncing(
+            options.name.value_or(server::defaultInstanceName(portName, announced.second)),
             {scpi.endpoint(), web ? parseEndpoint(web->address()) : std::nullopt,
-             vxi11 ? std::optional(vxi11->endpoint()) : std::nullopt});
-        if (announced)
-            announcer = std::move(announced.value());
+             vxi11 ? std::optional(vxi11->endpoint()) : std::nullopt},
+            announced.first);
+        if (started)
+            announcer = std::move(started.value());
         else
-            net::logLine("DNS-SD: " + announced.error());
-    }
+            net::logLine("DNS-SD: " + started.error());
+    };
+    if (!options.noAnnounce) announce();
+
+    // Each new reading of the profile, on the link's thread: the instrument
+    // and the page follow at once, the announcement on the network thread
+    // when the serial number or the name it shows changed.
+    boxProfile.onChange([&](const profile::BoxRules &rules) {
+        instrument.setRules(rules);
+        if (web) web->setRules(rules);
+        asio::post(io, [&, now = std::pair(instrument.serialNumber(), rules.name())] {
+            if (!announcer || now == announced) return;
+            announced = now;
+            announcer.reset();
+            announce();
+        });
+    });
+    poll.add([&boxProfile] { boxProfile.poll(); });
+    poll.start();
 
     io.run();
     queue.stop();

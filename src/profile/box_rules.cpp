@@ -5,6 +5,7 @@
 #include "common/local_time.h"
 #include "profile/true_ohms.h"
 
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 
@@ -107,14 +108,19 @@ Outcome<PreparedValue> BoxRules::convert(double ohms, bool sensorValue, SetMode 
 }
 
 std::string BoxRules::trueText(std::string_view command) const {
-    if (!hasTable()) return {};
-    const auto ohms = box::commandOhms(command);
+    const auto ohms = trueOhms(command);
     if (!ohms) return {};
+    return describeTrueSetting({std::string(command), *ohms});
+}
+
+std::optional<double> BoxRules::trueOhms(std::string_view command) const {
+    const auto ohms = box::commandOhms(command);
+    if (!hasTable() || !ohms) return std::nullopt;
+    // The digits from the value, so that "10000" and "0.1" read as "10000.0" and "00000.1".
+    long long tenths = std::llround(*ohms * 10.0);
     std::array<int, box::kDigits> digits{};
-    int at = 0;
-    for (const char c : command)
-        if (c >= '0' && c <= '9' && at < box::kDigits) digits[at++] = c - '0';
-    return describeTrueSetting({std::string(command), profile_->table->trueOhms(digits)});
+    for (int at = box::kDigits - 1; at >= 0; --at, tenths /= 10) digits[at] = int(tenths % 10);
+    return profile_->table->trueOhms(digits);
 }
 
 std::string BoxRules::overdueWarning(const std::string &today) const {

@@ -60,6 +60,8 @@ public:
 
     // "00999.9 → 999.97 Ω true" for the digits held; empty without a table.
     std::string trueText(std::string_view command) const;
+    // What the box presents for those digits by the table; nothing without one.
+    std::optional<double> trueOhms(std::string_view command) const;
 
     // The table's warning once its due date ("2027-01-10") is before `today`;
     // empty otherwise.

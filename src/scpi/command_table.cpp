@@ -1,9 +1,9 @@
 #include "scpi/command_table.h"
 
-#include "automation/setpoint.h"
 #include "box/identity.h"
 #include "box/ohms_command.h"
 #include "box/range.h"
+#include "box/sensor.h"
 #include "box/sensor_catalogue.h"
 #include "common/decimal_text.h"
 #include "scpi/program_data.h"
@@ -26,7 +26,6 @@ constexpr std::string_view kNotANumber = "9.91E+37";
 struct Limits {
     double min, max, def;
 };
-constexpr Limits kOhms{box::kMinOhms, box::kMaxOhms, box::kStartOhms};
 constexpr Limits kR25{1.0, 100e6, kDefaultR25};
 constexpr Limits kBeta{1.0, 100000.0, kDefaultBeta};
 
@@ -103,13 +102,15 @@ std::optional<Kind> limitParam(Session &s, const Params &p, bool withDefault) {
     return n->kind;
 }
 
-void send(Session &s, const Outcome<automation::Setpoint> &point) {
-    if (!point) {
-        s.fail(error::kDataOutOfRange);
-        return;
-    }
-    if (const Status sent = s.instrument().send(point.value()); !sent)
-        s.fail(error::kHardware, sent.text());
+// A refusal's or the link's failure: its number is the SCPI error.
+void fail(Session &s, const Status &status) {
+    if (!status) s.fail(status.number(), status.text());
+}
+
+// The lowest and highest value the box's profile lets one set.
+Limits ohmsLimits(Session &s) {
+    const profile::BoxRules &rules = s.instrument().rules();
+    return {rules.minOhms(), rules.maxOhms(), box::kStartOhms};
 }
 
 std::string ohmsText(double ohms) {
@@ -129,20 +130,54 @@ std::string limitText(Kind kind, const Limits &limits, double value) {
 
 void setResistance(Session &s, const Params &p) {
     if (!counted(s, p, 1, 1)) return;
-    if (const auto ohms = ohmsParam(s, p[0], kOhms)) send(s, automation::setpointForOhms(*ohms));
+    if (const auto ohms = ohmsParam(s, p[0], ohmsLimits(s))) fail(s, s.instrument().set(*ohms));
 }
 
+// In true mode the value is what the box presents by its table.
 void queryResistance(Session &s, const Params &p) {
     const auto kind = limitParam(s, p, true);
     if (!kind) return;
+    const Instrument &instrument = s.instrument();
     if (*kind == Kind::Value) {
-        const auto ohms = s.instrument().lastOhms();
+        if (instrument.mode == profile::SetMode::True) {
+            const auto ohms = instrument.lastTrueOhms();
+            s.respond(ohms ? common::decimalText(*ohms, 4, 1) : std::string(kNotANumber));
+            return;
+        }
+        const auto ohms = instrument.lastOhms();
         s.respond(ohms ? ohmsText(*ohms) : std::string(kNotANumber));
         return;
     }
-    s.respond(ohmsText(*kind == Kind::Min   ? kOhms.min
-                       : *kind == Kind::Max ? kOhms.max
-                                            : kOhms.def));
+    const Limits limits = ohmsLimits(s);
+    s.respond(ohmsText(*kind == Kind::Min   ? limits.min
+                       : *kind == Kind::Max ? limits.max
+                                            : limits.def));
+}
+
+// RESistance:MODE NOMinal|TRUE: the digits as given, or those whose measured
+// sum by the profile's table comes nearest (refused without a table).
+void setMode(Session &s, const Params &p) {
+    if (!counted(s, p, 1, 1)) return;
+    const auto name = word(s, p[0]);
+    if (!name) return;
+    Instrument &instrument = s.instrument();
+    if (*name == "NOM" || *name == "NOMINAL") {
+        instrument.mode = profile::SetMode::Nominal;
+    } else if (*name == "TRUE") {
+        if (const Status usable = instrument.rules().usable(); !usable)
+            return s.fail(error::kExecution, usable.text());
+        if (!instrument.rules().hasTable())
+            return s.fail(error::kSettingsConflict,
+                          "TRUE needs a correction table ([table]) in the box's profile");
+        instrument.mode = profile::SetMode::True;
+    } else {
+        s.fail(error::kIllegalParameterValue);
+    }
+}
+
+void queryMode(Session &s, const Params &p) {
+    if (counted(s, p, 0, 0))
+        s.respond(s.instrument().mode == profile::SetMode::True ? "TRUE" : "NOM");
 }
 
 // ---- SOURce:TEMPerature
@@ -175,12 +210,18 @@ void setTemperature(Session &s, const Params &p) {
         }
         celsius = box::toCelsius(n->value, *unit);
     }
-    // The thermistor model gives a resistance even at infinity.
+    // The thermistor model gives a resistance even at infinity; MIN and MAX
+    // are NaN when no temperature lies inside the profile's limits.
     if (!std::isfinite(celsius)) {
         s.fail(error::kDataOutOfRange);
         return;
     }
-    send(s, automation::setpointForTemperature(instrument.sensor(), celsius));
+    const auto ohms = box::sensorResistance(instrument.sensor(), celsius);
+    if (!ohms) {
+        s.fail(error::kDataOutOfRange);
+        return;
+    }
+    fail(s, instrument.set(ohms.value(), celsius));
 }
 
 void queryTemperature(Session &s, const Params &p) {
@@ -190,8 +231,9 @@ void queryTemperature(Session &s, const Params &p) {
     std::optional<double> celsius = instrument.lastCelsius();
     if (*kind != Kind::Value)
         celsius = *kind == Kind::Min ? instrument.minCelsius() : instrument.maxCelsius();
-    s.respond(celsius ? common::decimalText(box::fromCelsius(*celsius, instrument.unit), 4)
-                      : std::string(kNotANumber));
+    s.respond(celsius && std::isfinite(*celsius)
+                  ? common::decimalText(box::fromCelsius(*celsius, instrument.unit), 4)
+                  : std::string(kNotANumber));
 }
 
 // TEMP:SENS takes the catalogue's names in capitals, and NTC for the
@@ -295,15 +337,15 @@ void queryVersion(Session &s, const Params &p) {
 void identify(Session &s, const Params &p) {
     if (!counted(s, p, 0, 0)) return;
     const box::Identity id = box::identity();
+    const std::string serial = s.instrument().serialNumber();  // the profile's
     std::string answer(id.maker);
-    for (const std::string_view field : {id.model, id.serialNumber, id.firmware})
+    for (const std::string_view field : {id.model, std::string_view(serial), id.firmware})
         answer.append(",").append(field);
     s.respond(answer);
 }
 
 void reset(Session &s, const Params &p) {
-    if (!counted(s, p, 0, 0)) return;
-    if (const Status sent = s.instrument().reset(); !sent) s.fail(error::kHardware, sent.text());
+    if (counted(s, p, 0, 0)) fail(s, s.instrument().reset());
 }
 
 void clearStatus(Session &s, const Params &p) {
@@ -393,6 +435,7 @@ const std::vector<CommandEntry> &commandTable() {
     static const std::vector<CommandEntry> table{
         {HeaderPattern("[SOURce:]RESistance[:LEVel][:IMMediate][:AMPLitude]"), setResistance,
          queryResistance},
+        {HeaderPattern("[SOURce:]RESistance:MODE"), setMode, queryMode},
         {HeaderPattern("[SOURce:]TEMPerature[:LEVel][:IMMediate][:AMPLitude]"), setTemperature,
          queryTemperature},
         {HeaderPattern("[SOURce:]TEMPerature:SENSor"), setSensor, querySensor},

@@ -18,6 +18,10 @@ std::string_view errorText(int code) {
             return "Undefined header";
         case error::kInvalidSuffix:
             return "Invalid suffix";
+        case error::kExecution:
+            return "Execution error";
+        case error::kSettingsConflict:
+            return "Settings conflict";
         case error::kDataOutOfRange:
             return "Data out of range";
         case error::kIllegalParameterValue:
@@ -47,16 +51,46 @@ QueuedError ErrorQueue::pop() {
     return front;
 }
 
+namespace {
+
+// The characters beyond ASCII that our own texts use, as ASCII.
+struct Spelled {
+    std::string_view utf8, ascii;
+};
+constexpr Spelled kSpelled[] = {{"\u03A9", "ohm"}, {"\u00B0", "deg"}, {"\u2013", "-"}};
+
+// Printable ASCII only; a character beyond it is one '?' unless spelled above.
+std::string asciiText(std::string_view text) {
+    std::string out;
+    for (std::size_t at = 0; at < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[at]);
+        if (c < 0x80) {
+            out += (c >= ' ' && c <= '~') ? char(c) : '?';
+            ++at;
+            continue;
+        }
+        std::string_view ascii = "?";
+        std::size_t length = 1;
+        for (const Spelled &s : kSpelled)
+            if (text.substr(at).starts_with(s.utf8)) ascii = s.ascii, length = s.utf8.size();
+        if (length == 1)  // the rest of an unknown sequence
+            while (at + length < text.size() && (text[at + length] & 0xC0) == 0x80) ++length;
+        out += ascii;
+        at += length;
+    }
+    return out;
+}
+
+}  // namespace
+
 std::string errorResponse(const QueuedError &e) {
     std::string text(errorText(e.code));
-    if (!e.detail.empty()) text += ";" + e.detail;
+    if (!e.detail.empty()) text += ";" + asciiText(e.detail);
     if (text.size() > 255) text.resize(255);
     std::string quoted = "\"";
     for (const char c : text) {
-        // Only printable ASCII travels in a response string.
-        const char shown = (c >= ' ' && c <= '~') ? c : '?';
-        quoted += shown;
-        if (shown == '"') quoted += '"';
+        quoted += c;
+        if (c == '"') quoted += '"';
     }
     return std::to_string(e.code) + "," + quoted + "\"";
 }

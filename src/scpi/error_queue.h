@@ -18,6 +18,10 @@ inline constexpr int kParameterNotAllowed = -108;
 inline constexpr int kMissingParameter = -109;
 inline constexpr int kUndefinedHeader = -113;
 inline constexpr int kInvalidSuffix = -131;
+// The box's profile is refused: nothing may be sent until it is mended.
+inline constexpr int kExecution = -200;
+// True values asked for without a correction table.
+inline constexpr int kSettingsConflict = -221;
 inline constexpr int kDataOutOfRange = -222;
 inline constexpr int kIllegalParameterValue = -224;
 inline constexpr int kHardware = -240;
@@ -48,6 +52,8 @@ private:
 
 // The answer to SYSTem:ERRor?: -240,"Hardware error;COM3: no such device",
 // 0,"No error". Quotes inside are doubled; at most 255 characters inside.
+// Only printable ASCII travels (clients decode answers as ASCII): Ω is
+// written "ohm", ° "deg", – "-", any other character beyond ASCII "?".
 std::string errorResponse(const QueuedError &error);
 
 }  // namespace zz::scpi

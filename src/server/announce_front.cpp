@@ -14,10 +14,11 @@ std::uint16_t portBeyondLoopback(const std::optional<boost::asio::ip::tcp::endpo
 
 }  // namespace
 
-std::string defaultInstanceName(const std::string &portName) {
+std::string defaultInstanceName(const std::string &portName, const std::string &boxName) {
     boost::system::error_code error;
     const std::string host = boost::asio::ip::host_name(error);
-    std::string name = "6175 resistance box on " + portName + (error ? "" : " (" + host + ")");
+    std::string name = (boxName.empty() ? "6175 resistance box on " + portName : boxName) +
+                       (error ? "" : " (" + host + ")");
     // A DNS-SD instance name is one label: at most 63 bytes.
     if (name.size() > 63) {
         std::size_t cut = 63;  // not inside a UTF-8 sequence
@@ -27,8 +28,10 @@ std::string defaultInstanceName(const std::string &portName) {
     return name;
 }
 
-announce::Announcement serverAnnouncement(const std::string &name, const AnnouncedPorts &ports) {
+announce::Announcement serverAnnouncement(const std::string &name, const AnnouncedPorts &ports,
+                                          const std::string &serialNumber) {
     announce::InstrumentFacts facts;  // the box's identity, as *IDN? answers it
+    facts.identity.serialNumber = serialNumber;
     facts.scpiPort = portBeyondLoopback(ports.scpi);
     facts.webPort = portBeyondLoopback(ports.web);
     facts.vxi11Port = portBeyondLoopback(ports.vxi11);
@@ -36,9 +39,10 @@ announce::Announcement serverAnnouncement(const std::string &name, const Announc
 }
 
 Outcome<std::unique_ptr<announce::Announcer>> startAnnouncing(const std::string &name,
-                                                              const AnnouncedPorts &ports) {
+                                                              const AnnouncedPorts &ports,
+                                                              const std::string &serialNumber) {
     using Started = Outcome<std::unique_ptr<announce::Announcer>>;
-    auto announcement = serverAnnouncement(name, ports);
+    auto announcement = serverAnnouncement(name, ports, serialNumber);
     if (announcement.services.empty())
         return Started::failure("nothing announced, the server listens on the loopback only");
     auto announcer = std::make_unique<announce::Announcer>(

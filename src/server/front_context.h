@@ -5,6 +5,7 @@
 #include "net/gate.h"
 #include "net/link_queue.h"
 #include "scpi/instrument.h"
+#include "server/link_poll.h"
 #include "server/serial_box.h"
 
 #include <boost/asio/io_context.hpp>
@@ -17,6 +18,7 @@ struct FrontContext {
     scpi::Instrument &instrument;  // on the link's thread, but for lines answered without the box
     SerialBox &box;                // its sender set on the link's thread before each job
     net::Gate &gate;               // who may connect, for every front alike
+    LinkPoll &poll;                // looks at the record and the profile, on the link's thread
 };
 
 }  // namespace zz::server

@@ -10,21 +10,18 @@ namespace asio = boost::asio;
 
 namespace {
 
-constexpr std::chrono::milliseconds kPollPeriod{50};  // the record looked at 20 times a second
-
-web::WebConfig webConfig(const asio::ip::tcp::endpoint &scpi, const WebFront::Options &options,
-                         const web::ValueHistory &history) {
-    web::WebConfig config;
+// Who the box is and how to reach it, its serial number and name from the profile.
+web::Identity identityOf(const asio::ip::tcp::endpoint &scpi, const WebFront::Options &options) {
     const std::string host = web::machineHostName();
-    if (!host.empty()) config.hostNames = {host, host + ".local"};
     const box::Identity box = box::identity();
     web::Identity id{
         std::string(box.maker),
         std::string(box.model),
-        std::string(box.serialNumber),
+        options.rules.serialOrZero(),
         std::string(box.firmware),
         "6175 programmable resistance box on " + options.portName +
             (options.portDescription.empty() ? std::string() : ": " + options.portDescription),
+        options.rules.name(),
         host,
         {},
         {}};
@@ -39,6 +36,13 @@ web::WebConfig webConfig(const asio::ip::tcp::endpoint &scpi, const WebFront::Op
     const std::string literal =
         address.is_v6() ? "[" + id.addresses.back() + "]" : id.addresses.back();
     id.visaResources.push_back("TCPIP::" + literal + "::" + port + "::SOCKET");
+    return id;
+}
+
+web::WebConfig webConfig(const web::Identity &id, const WebFront::Options &options,
+                         const web::ValueHistory &history) {
+    web::WebConfig config;
+    if (!id.hostName.empty()) config.hostNames = {id.hostName, id.hostName + ".local"};
     config.identificationXml = web::identificationXml(id);
     config.idleLimit = options.idleLimit;
     config.serverName = options.serverName;
@@ -54,7 +58,7 @@ WebFront::WebFront(FrontContext &context, link::SerialControl &control,
     : context_(context),
       control_(control),
       model_(control, options.portName),
-      server_(context.io, context.gate, webConfig(scpi, options, history_),
+      server_(context.io, context.gate, webConfig(identityOf(scpi, options), options, history_),
               [this](const web::Intent &intent, const std::string &page,
                      std::function<void(std::string)> reply) {
                   context_.link.hop(
@@ -71,8 +75,9 @@ WebFront::WebFront(FrontContext &context, link::SerialControl &control,
                           if (!closed_) server_.publish(answer.second);
                       });
               }),
-      pollTimer_(context.io) {
+      identity_(identityOf(scpi, options)) {
     model_.keepHistoryIn(&history_);
+    model_.setRules(options.rules);
     server_.publish(model_.stateJson());
 }
 
@@ -89,14 +94,29 @@ Status WebFront::listen(const asio::ip::tcp::endpoint &endpoint) {
                            context_.instrument.celsiusGoingOut());
         publishFromLink();
     });
-    schedulePoll();
+    // The record is looked at on the link's thread, between commands.
+    context_.poll.add([this] {
+        model_.poll();
+        publishFromLink();
+    });
     return {};
 }
 
 void WebFront::close() {
     closed_ = true;
-    pollTimer_.cancel();
     server_.close();
+}
+
+void WebFront::setRules(const profile::BoxRules &rules) {
+    model_.setRules(rules);
+    publishFromLink();
+    if (identity_.serialNumber == rules.serialOrZero() && identity_.userDescription == rules.name())
+        return;
+    identity_.serialNumber = rules.serialOrZero();
+    identity_.userDescription = rules.name();
+    context_.link.toNetwork([this, xml = web::identificationXml(identity_)]() mutable {
+        if (!closed_) server_.setIdentificationXml(std::move(xml));
+    });
 }
 
 void WebFront::publishFromLink() {
@@ -104,22 +124,6 @@ void WebFront::publishFromLink() {
         if (closed_) return;
         server_.publishHistory();  // the plot has the value when the digits show it
         server_.publish(json);
-    });
-}
-
-// The record is looked at on the link's thread, between commands; one look
-// waits in the queue at most.
-void WebFront::schedulePoll() {
-    pollTimer_.expires_after(kPollPeriod);
-    pollTimer_.async_wait([this](const boost::system::error_code &error) {
-        if (error || closed_) return;
-        if (!pollQueued_.exchange(true))
-            context_.link.push([this] {
-                pollQueued_ = false;
-                model_.poll();
-                publishFromLink();
-            });
-        schedulePoll();
     });
 }
 

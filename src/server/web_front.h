@@ -6,13 +6,12 @@
 // last-command record).
 
 #include "link/serial_control.h"
+#include "profile/box_rules.h"
 #include "server/front_context.h"
+#include "web/lxi_identification.h"
 #include "web/panel_model.h"
 #include "web/web_server.h"
 
-#include <boost/asio/steady_timer.hpp>
-
-#include <atomic>
 #include <memory>
 
 namespace zz::server {
@@ -25,6 +24,7 @@ public:
         std::string portDescription;  // what it is, when known
         std::string serverName;       // the HTTP Server header
         std::string token;            // empty: none asked for
+        profile::BoxRules rules;      // the box's profile at start
     };
     WebFront(FrontContext &context, link::SerialControl &control,
              const boost::asio::ip::tcp::endpoint &scpi, Options options);
@@ -34,18 +34,19 @@ public:
     std::string address() const { return server_.address(); }
     unsigned port() const { return server_.port(); }
     void close();
+    // The box's profile read again: the page's rules and the identification
+    // follow (on the link's thread).
+    void setRules(const profile::BoxRules &rules);
 
 private:
     void publishFromLink();  // on the link's thread
-    void schedulePoll();
 
     FrontContext &context_;
     link::SerialControl &control_;
     web::ValueHistory history_;  // written on the link's thread, read on the network's
     web::PanelModel model_;      // on the link's thread only
     web::WebServer server_;
-    boost::asio::steady_timer pollTimer_;
-    std::atomic<bool> pollQueued_{false};
+    web::Identity identity_;  // on the link's thread; the serial and name follow the profile
     bool closed_ = false;
 };
 

@@ -46,6 +46,7 @@ std::string identificationXml(const Identity &id) {
     xml += element("SerialNumber", id.serialNumber);
     xml += element("FirmwareRevision", id.firmwareRevision);
     xml += element("ManufacturerDescription", id.description);
+    if (!id.userDescription.empty()) xml += element("UserDescription", id.userDescription);
     xml +=
         "  <Interface xsi:type=\"NetworkInformation\" InterfaceType=\"LXI\" "
         "IPType=\"IPv4\" InterfaceName=\"SCPI over raw TCP\">\n";

@@ -14,6 +14,7 @@ struct Identity {
     std::string serialNumber;
     std::string firmwareRevision;
     std::string description;
+    std::string userDescription;  // the box's own name, when it has one
     std::string hostName;
     std::vector<std::string> addresses;      // the addresses the SCPI port is reached at
     std::vector<std::string> visaResources;  // "TCPIP::bench-pc::5025::SOCKET"

@@ -385,6 +385,10 @@ void WebServer::publishHistory() {
     for (const auto &page : std::vector(impl_->pages_)) page->send(json);
 }
 
+void WebServer::setIdentificationXml(std::string xml) {
+    impl_->config_.identificationXml = std::move(xml);
+}
+
 void WebServer::close() {
     impl_->close();
 }

@@ -58,6 +58,8 @@ public:
     void publish(std::string stateJson);
     // The values set since the last call go to every open page.
     void publishHistory();
+    // The identification document from now on (the box's profile changed).
+    void setIdentificationXml(std::string xml);
     // Stops listening and closes every page.
     void close();
 

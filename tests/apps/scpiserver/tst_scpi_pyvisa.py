@@ -72,14 +72,29 @@ class Pty:
         os.close(self.slave)
 
 
+def profileName(*args):
+    """The profile's file name for --port N or --device PATH, as the programs name it."""
+    if "--port" in args:
+        return "com%s.toml" % args[args.index("--port") + 1]
+    if "--device" not in args:
+        return "none.toml"
+    name = re.sub(r"[^A-Za-z0-9._-]", "_", args[args.index("--device") + 1])
+    return re.sub(r"^[._]+", "", name) + ".toml"
+
+
 class Server:
     """The program on 127.0.0.1 with a free port, its log collected. Without
     `network`, no VXI-11 and no DNS-SD: port 111 and avahi belong to the
     machine; tst_vxi11_server.py runs them in a namespace of its own."""
 
-    def __init__(self, *args, network=False, wrapper=()):
+    def __init__(self, *args, network=False, wrapper=(), profile=None):
         self.scratch = tempfile.TemporaryDirectory()
         os.chmod(self.scratch.name, 0o777)  # for a wrapper that drops root
+        # The box's profile, where the server looks for that port's.
+        self.profilePath = os.path.join(self.scratch.name, "6175ZIZ", "boxes",
+                                        profileName(*args))
+        if profile is not None:
+            self.writeProfile(profile)
         env = dict(os.environ, XDG_RUNTIME_DIR=self.scratch.name,
                    XDG_CONFIG_HOME=self.scratch.name)
         if not any(a.startswith("--listen") for a in args):
@@ -101,6 +116,12 @@ class Server:
             self.log.append(line.decode(errors="replace"))
             if "listening on" in self.log[-1]:
                 self.listening.set()
+
+    def writeProfile(self, text):
+        os.makedirs(os.path.dirname(self.profilePath), exist_ok=True)
+        with open(self.profilePath + ".new", "w") as f:
+            f.write(text)
+        os.replace(self.profilePath + ".new", self.profilePath)  # read whole or not at all
 
     def waitLog(self, text, count):
         deadline = time.monotonic() + TIMEOUT

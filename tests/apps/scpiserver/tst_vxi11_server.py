@@ -26,6 +26,8 @@ SKIP = 77
 HERE = os.path.dirname(os.path.abspath(__file__))
 ADDR, PEER = "10.77.0.1", "10.77.0.2"
 NAME_PARSABLE = "zz\\032test\\032box"
+# The box's profile: its serial number is what the network is told.
+PROFILE = 'serial = "ZZ7"\n[limits]\nmax = 2000\n'
 
 
 def fail(message):
@@ -95,7 +97,8 @@ def inside(server_path):
         import tst_scpi_pyvisa as fixture
         pty = fixture.Pty()
         server = fixture.Server("--device", pty.path, "--listen", "0.0.0.0:0", "--http",
-                                "0.0.0.0:0", "--name", "zz test box", network=True)
+                                "0.0.0.0:0", "--name", "zz test box", network=True,
+                                profile=PROFILE)
         try:
             server.waitLog("VXI-11 core channel", 1)
             found = re.search(r"VXI-11 core channel on 0\.0\.0\.0:(\d+), the portmapper on "
@@ -119,7 +122,7 @@ def inside(server_path):
 def clients(pty, core_port, mdns, server):
     out = run("lxi", "scpi", "-a", ADDR, "*IDN?")
     idn = out.stdout.strip()
-    check(re.fullmatch(r"[^,]+,6175,0,[\d.]+", idn), f"lxi scpi -a {ADDR} *IDN? -> {idn!r}")
+    check(re.fullmatch(r"[^,]+,6175,ZZ7,[\d.]+", idn), f"lxi scpi -a {ADDR} *IDN? -> {idn!r}")
     run("lxi", "scpi", "-a", ADDR, "RES 1.2 KOHM")
     check(pty.take(8) == b"01200.0\r", "lxi scpi RES 1.2 KOHM -> 01200.0<CR> on the line")
     check(run("lxi", "scpi", "-a", ADDR, "RES?").stdout == "1200.0\n", "lxi scpi RES? -> 1200.0")
@@ -137,7 +140,7 @@ def clients(pty, core_port, mdns, server):
         # -p escapes the blanks of the name as \032.
         check(any(NAME_PARSABLE in line and '"Model=6175"' in line and '"txtvers=1"' in line
                   and '"Manufacturer=' + idn.split(",")[0] + '"' in line
-                  and '"SerialNumber=0"' in line for line in resolved),
+                  and '"SerialNumber=ZZ7"' in line for line in resolved),
               f"avahi-browse shows the TXT records: {resolved[:1]!r}")
         for kind in ("_vxi-11._tcp", "_lxi._tcp", "_http._tcp"):
             out = run("avahi-browse", "-rpt", kind).stdout
@@ -159,6 +162,11 @@ def clients(pty, core_port, mdns, server):
     inst.write("RES 15")
     check(pty.take(8) == b"00015.0\r", "PyVISA RES 15 -> 00015.0<CR> on the line")
     check(inst.query("RES?") == "15.0", "PyVISA RES? -> 15.0")
+    inst.write("RES 2100")
+    check(inst.query("SYST:ERR?") == '-222,"Data out of range;above the limit 2000.0 ohm of '
+          'this box\'s profile"', "PyVISA RES 2100 above the profile's limit -> -222")
+    check(inst.query("RES? MAX") == "2000.0", "PyVISA RES? MAX -> the profile's 2000.0")
+    check(pty.take() == b"", "nothing reached the line for the refused value")
     # About 30 KB: more than PyVISA's 20 KiB chunk, so several device_reads.
     check(inst.query(";".join(["*IDN?"] * 1200)) == ";".join([idn] * 1200),
           "a long answer read in several device_reads")

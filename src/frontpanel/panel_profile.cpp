@@ -1,0 +1,43 @@
+#include "frontpanel/panel_profile.h"
+
+#include "link/port_map.h"
+#include "profile/profile_file.h"
+
+namespace zz::frontpanel {
+
+namespace {
+
+// A refusal names the file itself (PanelLogic::setRules shows it).
+std::string newsOf(const profile::BoxRules &rules, const std::string &path, const char *read) {
+    if (!rules.usable()) return {};
+    if (!rules.profile()) return "the profile " + path + " is gone: no limits now";
+    return "the profile " + path + " was " + read;
+}
+
+}  // namespace
+
+PanelProfile::PanelProfile(std::string configFolder)
+    : folder_(configFolder.empty() ? link::programConfigDirectory() : std::move(configFolder)) {}
+
+const profile::BoxRules &PanelProfile::rules() const {
+    static const profile::BoxRules none;
+    return watch_ ? watch_->rules() : none;
+}
+
+std::optional<std::string> PanelProfile::look(int port) {
+    const std::string path = profile::profilePath(folder_, profile::portProfileName(port));
+    if (!watch_ || path != watch_->path()) {
+        // Another port: its own profile, read now; no file is no news.
+        const bool first = !watch_;
+        watch_ = std::make_unique<profile::ProfileWatch>(path);
+        if (!watch_->rules().profile() && watch_->rules().usable()) {
+            if (first) return std::nullopt;
+            return "no profile " + path + ": no limits on this port";
+        }
+        return newsOf(watch_->rules(), path, "read");
+    }
+    if (!watch_->poll()) return std::nullopt;
+    return newsOf(watch_->rules(), path, "read again");
+}
+
+}  // namespace zz::frontpanel

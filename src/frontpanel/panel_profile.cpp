@@ -34,7 +34,8 @@ std::optional<std::string> PanelProfile::look(int port) {
             if (first) return std::nullopt;
             return "no profile " + path + ": no limits on this port";
         }
-        return newsOf(watch_->rules(), path, "read");
+        // The panel's first profile is no news; another port's is.
+        return first ? std::string() : newsOf(watch_->rules(), path, "read");
     }
     if (!watch_->poll()) return std::nullopt;
     return newsOf(watch_->rules(), path, "read again");

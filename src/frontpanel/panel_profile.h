@@ -18,7 +18,8 @@ public:
 
     // Looks at port `port`'s profile. Set when it was read (again) since the
     // last look: the caption's news ("the profile …/com3.toml was read
-    // again"), empty for a refusal (the rules say why).
+    // again"); empty for the first one read and for a refusal (the rules say
+    // why).
     std::optional<std::string> look(int port);
     // No profile (nothing looked at yet, or no file): everything as without one.
     const profile::BoxRules &rules() const;

@@ -37,12 +37,21 @@ public:
     void commandSent(const std::string &command, const Status &status, const std::string &sender);
     // Looks at the last-command record (and, once a second, the device).
     void poll();
-    // The box's profile as the server last read it: its limits, table and name.
-    void setRules(profile::BoxRules rules) { rules_ = std::move(rules); }
+    // The box's profile as the server last read it: its limits, table and
+    // name. The panel's logic holds every intent to it.
+    void setRules(profile::BoxRules rules);
     const profile::BoxRules &rules() const { return rules_; }
 
-    // The state every page shows, as the JSON message pushed to them.
+    // The state every page shows, as the JSON message pushed to them; with
+    // the footer's true-ohms switch (on, offered), the true text, the
+    // caption's note, the overdue warning, the box's name and serial and
+    // its lead offset from the profile.
     std::string stateJson() const;
+    // Today as profiles write dates; tests set another day.
+    void setToday(std::string today) {
+        today_ = today;
+        logic_.setToday(std::move(today));
+    }
     static std::string messageJson(const PageMessage &message);
 
 private:
@@ -79,6 +88,9 @@ private:
     std::chrono::system_clock::time_point setAt_{};
     std::chrono::steady_clock::time_point lastPresenceLook_{};
     profile::BoxRules rules_;
+    std::string today_;
+
+    std::string footerJson() const;
 };
 
 }  // namespace zz::web

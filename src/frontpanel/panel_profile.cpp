@@ -27,11 +27,13 @@ const profile::BoxRules &PanelProfile::rules() const {
 std::optional<std::string> PanelProfile::look(int port) {
     const std::string path = profile::profilePath(folder_, profile::portProfileName(port));
     if (!watch_ || path != watch_->path()) {
-        // Another port: its own profile, read now; no file is no news.
+        // Another port: its own profile, read now. No file is news only
+        // when the port before had a profile (or a refused one).
         const bool first = !watch_;
+        const bool hadOne = watch_ && (watch_->rules().profile() || !watch_->rules().usable());
         watch_ = std::make_unique<profile::ProfileWatch>(path);
         if (!watch_->rules().profile() && watch_->rules().usable()) {
-            if (first) return std::nullopt;
+            if (!hadOne) return std::nullopt;
             return "no profile " + path + ": no limits on this port";
         }
         // The panel's first profile is no news; another port's is.

@@ -294,6 +294,8 @@ private slots:
         const std::string file = profile::profilePath(folder, profile::portProfileName(3));
         frontpanel::PanelProfile watched(folder);
         QCOMPARE(watched.look(3), std::optional<std::string>());  // no file: no news
+        QCOMPARE(watched.look(2), std::optional<std::string>());  // nor on another port
+        QCOMPARE(watched.look(3), std::optional<std::string>());
         std::ofstream(file) << "[limits]\nmax = 2000.0\n";
         const auto read = watched.look(3);
         QVERIFY(read && read->find("was read again") != std::string::npos);

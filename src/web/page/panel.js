@@ -90,7 +90,9 @@ function showProfile(s) {
   const box = [s.boxName, s.boxSerial ? "serial " + s.boxSerial : "",
     s.leadOffset ? "leads " + s.leadOffset + " \u03A9" : ""].filter((t) => t).join(", ");
   $("box-name").textContent = box;
-  $("note").textContent = [s.note || s.trueText || "", s.overdue || ""].filter((t) => t).join(" \u2014 ");
+  const note = s.note || s.trueText || "";
+  const overdue = s.overdue && !note.includes(s.overdue) ? s.overdue : "";
+  $("note").textContent = [note, overdue].filter((t) => t).join(" \u2014 ");
 }
 
 function connect() {

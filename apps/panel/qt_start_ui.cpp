@@ -91,7 +91,8 @@ void QtStartUi::createPanel() {
     panel_->setComPortCommand([this, panel] {
         // "&Close" ends the whole program, as "&Exit" does: the panel is the
         // last window, and the program ends when it closes.
-        if (startup::runComPortCommand(*this, serial_, boxes_)) panel->close();
+        if (startup::runComPortCommand(*this, serial_, boxes_)) return (void)panel->close();
+        panel->watchProfile();  // the port chosen may have a profile of its own
     });
     panel_->setAboutCommand([] {
         StartScreen about;
@@ -115,6 +116,11 @@ frontpanel::ValueRegister &QtStartUi::panelDigits() {
 
 void QtStartUi::repaintPanel() {
     repaintNow(*panel_);  // handles pending events: a signal may have come meanwhile
+}
+
+frontpanel::PanelLogic &QtStartUi::panelLogic() {
+    panel_->watchProfile();
+    return panel_->logic();
 }
 
 bool QtStartUi::stopRequested() {

@@ -36,6 +36,7 @@ public:
     void dropPanel() override;
     frontpanel::ValueRegister &panelDigits() override;
     void repaintPanel() override;
+    frontpanel::PanelLogic &panelLogic() override;
     bool stopRequested() override;
 
     // The panel once made; it deletes itself when closed.

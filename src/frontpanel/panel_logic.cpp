@@ -1,5 +1,6 @@
 #include "frontpanel/panel_logic.h"
 
+#include "box/ohms_command.h"
 #include "box/range.h"
 #include "common/leading_number.h"
 #include "common/number_text.h"
@@ -27,10 +28,16 @@ std::optional<std::string> readoutTextOf(const std::string &command) {
     return common::formatFixed00000_0(*ohms);
 }
 
+// The command of preset n (0 = ZERO .. 7), as the panel has always sent it.
+std::string presetCommand(int n) {
+    if (n >= 1 && n <= 6) return kPresetCommands[static_cast<size_t>(n)];
+    return box::limitText(n == 7 ? box::kMaxOhms : box::kMinOhms);
+}
+
 }  // namespace
 
 PanelLogic::PanelLogic(ValueRegister &reg, PanelView &view, MessageBoxes &boxes)
-    : reg_(reg), view_(view), boxes_(boxes) {}
+    : reg_(reg), view_(view), boxes_(boxes), today_(profile::todayText()) {}
 
 void PanelLogic::send(const std::string &command) {
     // The panel's writers absorb a failed transmission: the readout keeps the
@@ -44,8 +51,60 @@ bool PanelLogic::ninesFrom(int i) const {
     return true;
 }
 
+std::optional<double> PanelLogic::heldOhms() const {
+    return box::commandOhms(reg_.displayText());
+}
+
+void PanelLogic::setCaption(std::string text) {
+    if (text == caption_) return;
+    caption_ = std::move(text);
+    view_.captionChanged();
+}
+
+void PanelLogic::captionAfterSend() {
+    setCaption(trueMode_ ? rules_.trueText(reg_.displayText()) : std::string());
+}
+
+bool PanelLogic::allowed(const std::string &command) {
+    if (const Status status = rules_.checkCommand(command, heldOhms()); !status) {
+        setCaption(status.text());
+        return false;
+    }
+    return true;
+}
+
+void PanelLogic::refuseValue(const Status &why) {
+    setCaption(why.text());
+    boxes_.exclamation(rules_.usable() ? panel_text::kOutOfRangeTitle : panel_text::kProfileTitle,
+                       why.text());
+}
+
 void PanelLogic::upStep(int i) {
     if (i < 1 || i > ValueRegister::kDigits) return;
+    // The carry sends one command per decade, all of the new value: they go
+    // as they always have when each may, else only the last one.
+    int sends = 1;
+    std::string after = reg_.displayText();
+    if (!ninesFrom(i)) {
+        int top = i;
+        while (common::leadingNumber(reg_.digitText(top)) >= 9) ++top;
+        sends = top - i + 1;
+        const double weight = std::pow(10.0, i - 2);
+        after = common::formatFixed00000_0(*heldOhms() + weight);
+    }
+    const std::vector<std::string> commands(static_cast<size_t>(sends), after);
+    if (rules_.checkCommands(commands, heldOhms())) {
+        carryUp(i);
+    } else if (!allowed(after)) {
+        return;
+    } else {
+        showCommandText(after);
+        send(after);
+    }
+    captionAfterSend();
+}
+
+void PanelLogic::carryUp(int i) {
     // No decade above can take the carry: the value must never jump down, so
     // nothing changes and the unchanged value is sent once.
     if (!ninesFrom(i)) {
@@ -55,7 +114,7 @@ void PanelLogic::upStep(int i) {
             view_.repaintDigit(i);
         } else {
             reg_.setDigitText(i, "0");
-            upStep(i + 1);
+            carryUp(i + 1);
         }
     }
     send(reg_.displayText());
@@ -64,17 +123,30 @@ void PanelLogic::upStep(int i) {
 void PanelLogic::downStep(int i) {
     if (i < 1 || i > ValueRegister::kDigits) return;
     const double digit = common::leadingNumber(reg_.digitText(i));
+    if (digit > 0 && !allowed(common::formatFixed00000_0(*heldOhms() - std::pow(10.0, i - 2))))
+        return;
+    if (digit == 0 && !allowed(reg_.displayText())) return;
     if (digit > 0) {
         reg_.setDigitText(i, common::wholeNumberText(static_cast<long long>(digit) - 1));
         view_.repaintDigit(i);
     }
     send(reg_.displayText());
+    captionAfterSend();
+}
+
+Outcome<std::string> PanelLogic::targetCommand(const std::string &nominal) {
+    const profile::SetMode mode = trueMode_ ? profile::SetMode::True : profile::SetMode::Nominal;
+    const Outcome<profile::PreparedValue> prepared =
+        rules_.prepare(*box::commandOhms(nominal), false, mode, heldOhms());
+    if (!prepared) return prepared.status();
+    // Nominal values go in the panel's own texts ("0.1", "99999.9").
+    return trueMode_ ? prepared.value().command : nominal;
 }
 
 bool PanelLogic::enterValue(const std::string &typed) {
-    const Outcome<std::string> command = decideEntry(typed);
-    if (!command) {
-        const int why = command.status().number();
+    const Outcome<std::string> entry = decideEntry(typed);
+    if (!entry) {
+        const int why = entry.status().number();
         if (why == kBlankEntry)
             boxes_.exclamation(panel_text::kNoValueTitle, panel_text::kNoValuePrompt);
         else
@@ -83,8 +155,14 @@ bool PanelLogic::enterValue(const std::string &typed) {
                                                                  : panel_text::tooLowPrompt());
         return false;
     }
-    showCommandText(command.value());
+    const Outcome<std::string> command = targetCommand(entry.value());
+    if (!command) {
+        refuseValue(command.status());
+        return false;
+    }
+    showCommandText(*readoutTextOf(command.value()));
     send(command.value());
+    captionAfterSend();
     return true;
 }
 
@@ -92,7 +170,13 @@ bool PanelLogic::follow(const std::string &command) {
     const std::optional<std::string> text = readoutTextOf(command);
     if (!text) return false;
     showCommandText(*text);
+    captionAfterSend();
     return true;
+}
+
+void PanelLogic::resend() {
+    if (!allowed(reg_.displayText())) return;
+    send(reg_.displayText());
 }
 
 void PanelLogic::showCommandText(const std::string &text) {
@@ -105,21 +189,62 @@ void PanelLogic::showCommandText(const std::string &text) {
 }
 
 void PanelLogic::preset(int n) {
-    if (n >= 1 && n <= 6) {
+    if (n < 0 || n > 7) return;
+    const Outcome<std::string> command = targetCommand(presetCommand(n));
+    if (!command) return refuseValue(command.status());
+    if (n == 0 && !boxes_.askYesNo(panel_text::kZeroTitle, panel_text::kZeroPrompt)) return;
+    if (trueMode_) {
+        showCommandText(*readoutTextOf(command.value()));
+    } else if (n >= 1 && n <= 6) {
         reg_.reset();
         reg_.setDigitText(n, "1");
         view_.repaintPanel();
-        send(kPresetCommands[static_cast<size_t>(n)]);
     } else if (n == 7) {
         for (int i = 1; i <= ValueRegister::kDigits; ++i) reg_.setDigitText(i, "9");
         view_.repaintPanel();
-        send(box::limitText(box::kMaxOhms));
-    } else if (n == 0) {
-        if (!boxes_.askYesNo(panel_text::kZeroTitle, panel_text::kZeroPrompt)) return;
+    } else {
         reg_.reset();
         view_.repaintPanel();
-        send(box::limitText(box::kMinOhms));
     }
+    send(command.value());
+    captionAfterSend();
+}
+
+void PanelLogic::setRules(const profile::BoxRules &rules, const std::string &news) {
+    rules_ = rules;
+    if (!rules_.hasTable()) trueMode_ = false;
+    std::string text = news;
+    const auto add = [&text](const std::string &more) {
+        if (more.empty()) return;
+        text += (text.empty() ? "" : "; ") + more;
+    };
+    if (const Status usable = rules_.usable(); !usable) add(usable.text());
+    if (const std::string overdue = rules_.overdueWarning(today_);
+        !overdue.empty() && !overdueShown_) {
+        overdueShown_ = true;
+        add(overdue);
+    }
+    if (text.empty()) return captionAfterSend();
+    setCaption(text);
+}
+
+bool PanelLogic::setTrueMode(bool on) {
+    if (on && !rules_.hasTable()) {
+        setCaption("true values need a correction table ([table]) in the box's profile");
+        return false;
+    }
+    trueMode_ = on;
+    captionAfterSend();
+    return true;
+}
+
+bool PanelLogic::startAllowed() {
+    if (const Status status = rules_.checkCommand(box::kStartCommand); !status) {
+        setCaption("the start value " + box::limitText(box::kStartOhms) +
+                   " \u03A9 was not sent: " + status.text());
+        return false;
+    }
+    return true;
 }
 
 }  // namespace zz::frontpanel

@@ -12,6 +12,8 @@ inline constexpr const char *kOutOfRangeTitle = "Value Out of Range";
 // "The value entered is too high (max. = 99999.9 Ohms)", and too low (min. = 0.0).
 std::string tooHighPrompt();
 std::string tooLowPrompt();
+// A typed value or preset while the box's profile is refused.
+inline constexpr const char *kProfileTitle = "Box Profile Refused";
 inline constexpr const char *kZeroTitle = "Set to ZERO";
 inline constexpr const char *kZeroPrompt = "Set to ZERO\r\rAre You Sure?";
 

@@ -26,6 +26,11 @@ inline constexpr std::string_view kBorder = "BorderShape";
 inline constexpr int kBorderInsetPixels = 10;
 inline constexpr int kBorderLinePixels = 2;
 
+// The true-ohms switch in the footer above Exit, a check box that takes no
+// place in the designed tab order; it is not one of the table's elements.
+inline constexpr Element kTrueSwitch{"TrueSwitch",  Kind::Button,         4320, 4065, 1515, 255,
+                                     "True \u03A9", {face::kSansSerif, 7}};
+
 // Every element, bottom to top.
 std::span<const Element> elements();
 // The element of that object name (see findElement).

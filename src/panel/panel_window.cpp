@@ -8,6 +8,7 @@
 #include "ui/pictures.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QFileSystemWatcher>
 #include <QIcon>
 #include <QLabel>
@@ -42,7 +43,8 @@ PanelWindow::PanelWindow(link::SerialControl &serial, frontpanel::MessageBoxes &
     const int menuHeight = menuBar()->sizeHint().height();
     w_->placeBackground(QSize(kClientWidth + 2 * kFrameBorder,
                               kTitleBar + menuHeight + kClientHeight + 2 * kFrameBorder));
-    setWindowTitle(windowTitle() + QString::fromLatin1(common::kVersionText));
+    title_ = windowTitle() + QString::fromLatin1(common::kVersionText);
+    setWindowTitle(title_);
 
     // The digitLabels labels are views of the register.
     register_.setObserver([this](int i) {
@@ -92,6 +94,7 @@ PanelWindow::PanelWindow(link::SerialControl &serial, frontpanel::MessageBoxes &
         showLamp();
     });
     connect(w_->linkLamp, &LinkLampWidget::clicked, this, &PanelWindow::resend);
+    connect(w_->trueSwitch, &QCheckBox::toggled, this, &PanelWindow::switchTrueMode);
     auto *resendKey = new QShortcut(QKeySequence(Qt::Key_F5), this);
     connect(resendKey, &QShortcut::activated, this, &PanelWindow::resend);
 
@@ -107,6 +110,7 @@ PanelWindow::PanelWindow(link::SerialControl &serial, frontpanel::MessageBoxes &
     presenceTimer_.start(kPresenceCheckMs);
     lamp_.devicePresence(serial_.devicePresent());
     showLamp();
+    watchProfile();
 
     w_->upArrows[6]->setFocus();  // first in the tab order
 }
@@ -126,7 +130,7 @@ void PanelWindow::act(const std::function<void()> &action) {
 }
 
 void PanelWindow::resend() {
-    act([this] { (void)sendCommand(register_.displayText()); });
+    act([this] { logic_->resend(); });
 }
 
 void PanelWindow::showLamp() {
@@ -136,7 +140,26 @@ void PanelWindow::showLamp() {
 void PanelWindow::watchLink() {
     lamp_.devicePresence(serial_.devicePresent());
     followRecord();
+    watchProfile();
     showLamp();
+}
+
+void PanelWindow::watchProfile() {
+    if (const auto news = profile_.look(serial_.port())) logic_->setRules(profile_.rules(), *news);
+}
+
+void PanelWindow::switchTrueMode(bool on) {
+    // Refused without a correction table: the switch goes back, the caption says why.
+    if (!logic_->setTrueMode(on)) captionChanged();
+}
+
+void PanelWindow::captionChanged() {
+    const std::string &caption = logic_->caption();
+    setWindowTitle(caption.empty()
+                       ? title_
+                       : title_ + QStringLiteral(" \u2014 ") + QString::fromStdString(caption));
+    const QSignalBlocker quiet(w_->trueSwitch);
+    w_->trueSwitch->setChecked(logic_->trueMode());
 }
 
 void PanelWindow::followRecord() {

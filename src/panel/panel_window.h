@@ -8,9 +8,14 @@
 // The link lamp in the footer shows whether the last command reached the box.
 // The panel also watches the last-command record of its device: a value that
 // another program of ours sent shows in the digits without being sent again.
+// On the same timer it looks at its port's box profile, which holds what it
+// sends to the profile's limits; the caption after the version says what the
+// rules refused, what the profile's reading brought and, with the footer's
+// true-ohms switch on, what the box holds.
 
 #include "frontpanel/link_lamp.h"
 #include "frontpanel/panel_logic.h"
+#include "frontpanel/panel_profile.h"
 #include "frontpanel/record_follower.h"
 #include "frontpanel/value_register.h"
 #include "frontpanel/wheel_notches.h"
@@ -57,6 +62,9 @@ public:
     // watch does (at most a second apart, and whenever a record changes).
     void watchLink();
     const frontpanel::LinkLamp &lamp() const { return lamp_; }
+    // Reads the port's profile when it changed, or the port did.
+    void watchProfile();
+    frontpanel::PanelLogic &logic() { return *logic_; }
 
     // How often the device's presence is looked at while idle.
     static constexpr int kPresenceCheckMs = 1000;
@@ -81,6 +89,8 @@ private:
     void repaintDigit(int i) override;
     void repaintPanel() override;
     Status send(const std::string &command) override;
+    void captionChanged() override;
+    void switchTrueMode(bool on);
 
     struct Widgets;
     link::SerialControl &serial_;
@@ -93,6 +103,8 @@ private:
     QTimer presenceTimer_;
     frontpanel::WheelNotches wheel_;
     frontpanel::RecordFollower follower_;  // the device's last-command record
+    frontpanel::PanelProfile profile_;
+    QString title_;  // the caption with the version
 };
 
 }  // namespace zz::panel

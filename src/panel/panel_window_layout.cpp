@@ -13,6 +13,7 @@
 #include "ui/style.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QFrame>
 #include <QLabel>
 #include <QMenuBar>
@@ -142,9 +143,15 @@ PanelWindow::Widgets::Widgets(QWidget *clientArea, QMenuBar *menu) : client(clie
         }
     }
 
+    trueSwitch = new QCheckBox(nameOf(table::kTrueSwitch.caption), client);
+    trueSwitch->setObjectName(nameOf(table::kTrueSwitch.name));
+    ui::placeElement(trueSwitch, table::kTrueSwitch);
+    trueSwitch->setFont(ui::font(table::kTrueSwitch.face));
+
     QList<QWidget *> order;
     for (const Element *row : table::tabOrder())
         order << client->findChild<QWidget *>(nameOf(row->name));
+    order << trueSwitch;  // last: the designed order had no switch
     for (qsizetype k = 1; k < order.size(); ++k) QWidget::setTabOrder(order[k - 1], order[k]);
 }
 

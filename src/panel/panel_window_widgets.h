@@ -10,6 +10,7 @@
 #include <array>
 
 class QAction;
+class QCheckBox;
 class QFrame;
 class QMenuBar;
 
@@ -36,6 +37,7 @@ struct PanelWindow::Widgets {
     QPushButton *setButton = nullptr;
     QPushButton *exitButton = nullptr;
     LinkLampWidget *linkLamp = nullptr;
+    QCheckBox *trueSwitch = nullptr;  // layout::panel::kTrueSwitch
     QFrame *readoutPanel = nullptr;
     QLabel *background = nullptr;
     RectShape *border = nullptr;

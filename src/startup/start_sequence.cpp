@@ -4,6 +4,7 @@
 #include "common/number_text.h"
 #include "common/version.h"
 #include "frontpanel/message_boxes.h"
+#include "frontpanel/panel_logic.h"
 #include "frontpanel/value_register.h"
 #include "link/serial_control.h"
 #include "program/stop_signals.h"
@@ -70,10 +71,11 @@ StartEnd runStartSequence(StartUi &ui, link::SerialControl &serial,
 
     // From here every failing step is skipped without a message.
     ui.showPanel();
-    ui.panelDigits().setDigitText(6, "1");
+    const bool startAllowed = ui.panelLogic().startAllowed();
+    if (startAllowed) ui.panelDigits().setDigitText(6, "1");
     ui.repaintPanel();  // a face handles pending events here: a signal may have come
     if (ui.stopRequested()) return endStartUp(ui, serial, program::stopStatus());
-    (void)link::sendCommand(serial, box::kStartCommand);
+    if (startAllowed) (void)link::sendCommand(serial, box::kStartCommand);
     return std::nullopt;
 }
 

@@ -2,7 +2,9 @@
 // The start sequence: the start screen for two seconds, the port from
 // "Settings.txt" (asked for when none is stored), the port opened (the
 // dialog again, naming it, when it cannot be), the panel shown at 10000.0
-// and "10000" sent. The program then lives on window events.
+// and "10000" sent. The program then lives on window events. A start value
+// the port's box profile does not allow is neither shown nor sent; the
+// panel's caption says why.
 
 #include "startup/start_ui.h"
 

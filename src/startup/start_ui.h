@@ -7,8 +7,9 @@
 #include <string>
 
 namespace zz::frontpanel {
+class PanelLogic;
 class ValueRegister;
-}
+}  // namespace zz::frontpanel
 
 namespace zz::startup {
 
@@ -57,6 +58,9 @@ public:
     // The panel's digits, and an immediate repaint of them.
     virtual frontpanel::ValueRegister &panelDigits() = 0;
     virtual void repaintPanel() = 0;
+    // The panel's rules for the port chosen now: its box's profile read
+    // (again) for that port first.
+    virtual frontpanel::PanelLogic &panelLogic() = 0;
 
     // A termination signal (or Ctrl+C, or the console closing) has come.
     virtual bool stopRequested() = 0;

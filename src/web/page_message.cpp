@@ -39,6 +39,10 @@ std::optional<Intent> parsePageMessage(std::string_view message) {
         if (!digit) return std::nullopt;
         return Intent{verb == "up" ? Kind::Up : Kind::Down, *digit, {}};
     }
+    if (verb == "true") {
+        if (rest != "on" && rest != "off") return std::nullopt;
+        return Intent{Kind::TrueMode, rest == "on" ? 1 : 0, {}};
+    }
     if (verb == "preset") {
         const auto n = smallNumber(rest, 1, 7);
         if (!n) return std::nullopt;

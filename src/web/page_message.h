@@ -8,6 +8,7 @@
 //   zero               ZERO, already confirmed on the page
 //   enter TEXT         a typed value, as typed (Set Value or Enter)
 //   resend             the readout again (the lamp clicked)
+//   true on | true off the footer's true-ohms switch
 //   ping               nothing: the page is still there
 
 #include <optional>
@@ -19,9 +20,9 @@ namespace zz::web {
 inline constexpr std::size_t kMaxMessage = 4096;
 
 struct Intent {
-    enum class Kind { Up, Down, Preset, Zero, Enter, Resend, Ping };
+    enum class Kind { Up, Down, Preset, Zero, Enter, Resend, Ping, TrueMode };
     Kind kind = Kind::Ping;
-    int number = 0;    // the digit or the preset
+    int number = 0;    // the digit or the preset; TrueMode: 1 on, 0 off
     std::string text;  // for Enter
 
     bool operator==(const Intent &) const = default;

@@ -4,6 +4,7 @@
 #include "frontpanel/panel_texts.h"
 #include "web/json_text.h"
 
+#include <cstdio>
 #include <ctime>
 
 namespace zz::web {
@@ -38,7 +39,8 @@ PanelModel::PanelModel(link::SerialControl &control, std::string portName)
     : control_(control),
       portName_(std::move(portName)),
       view_(control),
-      logic_(register_, view_, boxes_) {
+      logic_(register_, view_, boxes_),
+      today_(profile::todayText()) {
     lamp_.devicePresence(control_.devicePresent());
     // What the box was last set to before this server started.
     lastRecord_ = link::readCommandRecord(control_.devicePath());
@@ -48,6 +50,11 @@ PanelModel::PanelModel(link::SerialControl &control, std::string portName)
         setAt_ = std::chrono::system_clock::time_point(
             std::chrono::milliseconds(lastRecord_->unixMillis));
     }
+}
+
+void PanelModel::setRules(profile::BoxRules rules) {
+    rules_ = std::move(rules);
+    logic_.setRules(rules_);
 }
 
 std::optional<PageMessage> PanelModel::apply(const Intent &intent) {
@@ -71,7 +78,11 @@ std::optional<PageMessage> PanelModel::apply(const Intent &intent) {
             logic_.enterValue(intent.text);
             break;
         case Kind::Resend:
-            (void)view_.send(register_.displayText());
+            logic_.resend();
+            break;
+        case Kind::TrueMode:
+            if (!logic_.setTrueMode(intent.number == 1))
+                boxes_.shown = PageMessage{"True Ohms", logic_.caption()};
             break;
         case Kind::Ping:
             break;
@@ -109,6 +120,24 @@ void PanelModel::poll() {
     if (history_) history_->add(setAt_, record->command, std::nullopt, setBy_);
 }
 
+std::string PanelModel::footerJson() const {
+    // What the footer shows of the box's profile; names and offsets only when given.
+    std::string json =
+        ",\"trueMode\":" + std::string(logic_.trueMode() ? "true" : "false") +
+        ",\"trueOffered\":" + (rules_.hasTable() ? "true" : "false") + ",\"trueText\":" +
+        jsonString(logic_.trueMode() ? rules_.trueText(register_.displayText()) : std::string()) +
+        ",\"note\":" + jsonString(logic_.caption()) +
+        ",\"overdue\":" + jsonString(rules_.overdueWarning(today_));
+    if (!rules_.name().empty()) json += ",\"boxName\":" + jsonString(rules_.name());
+    if (rules_.serialOrZero() != "0") json += ",\"boxSerial\":" + jsonString(rules_.serialOrZero());
+    if (rules_.profile() && rules_.profile()->leadOffsetOhms != 0) {
+        char offset[32];
+        std::snprintf(offset, sizeof offset, "%.3f", rules_.profile()->leadOffsetOhms);
+        json += ",\"leadOffset\":" + jsonString(offset);
+    }
+    return json;
+}
+
 std::string PanelModel::stateJson() const {
     const frontpanel::LampView lamp = lamp_.view(portName_, control_.devicePath());
     return std::string("{\"type\":\"state\",\"readout\":") + jsonString(register_.displayText()) +
@@ -117,7 +146,8 @@ std::string PanelModel::stateJson() const {
            ",\"by\":" + jsonString(setBy_) + ",\"at\":" + jsonString(clockText(setAt_)) +
            ",\"port\":" + jsonString(portName_) + ",\"progress\":" + progressJson(progress_) +
            ",\"zeroTitle\":" + jsonString(frontpanel::panel_text::kZeroTitle) +
-           ",\"zeroPrompt\":" + jsonString(frontpanel::panel_text::kZeroPrompt) + "}";
+           ",\"zeroPrompt\":" + jsonString(frontpanel::panel_text::kZeroPrompt) + footerJson() +
+           "}";
 }
 
 std::string PanelModel::messageJson(const PageMessage &message) {

@@ -41,16 +41,25 @@ public:
                      std::optional<double> celsius = std::nullopt);
     // Looks at the last-command record (and, once a second, the device).
     void poll();
-    // The box's profile as the server last read it: its limits, table and name.
-    void setRules(profile::BoxRules rules) { rules_ = std::move(rules); }
+    // The box's profile as the server last read it: its limits, table and
+    // name. The panel's logic holds every intent to it.
+    void setRules(profile::BoxRules rules);
     const profile::BoxRules &rules() const { return rules_; }
     // Where every value set is kept (none: not kept); it outlives the model.
     void keepHistoryIn(ValueHistory *history) { history_ = history; }
     // A running program's or ramp's progress; nothing when none runs.
     void setProgress(std::optional<RunProgress> progress) { progress_ = std::move(progress); }
 
-    // The state every page shows, as the JSON message pushed to them.
+    // The state every page shows, as the JSON message pushed to them; with
+    // the footer's true-ohms switch (on, offered), the true text, the
+    // caption's note, the overdue warning, the box's name and serial and
+    // its lead offset from the profile.
     std::string stateJson() const;
+    // Today as profiles write dates; tests set another day.
+    void setToday(std::string today) {
+        today_ = today;
+        logic_.setToday(std::move(today));
+    }
     static std::string messageJson(const PageMessage &message);
 
 private:
@@ -89,6 +98,9 @@ private:
     profile::BoxRules rules_;
     ValueHistory *history_ = nullptr;
     std::optional<RunProgress> progress_;
+    std::string today_;
+
+    std::string footerJson() const;
 };
 
 }  // namespace zz::web

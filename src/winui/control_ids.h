@@ -20,6 +20,8 @@ const layout::Element *elementOfId(std::span<const layout::Element> table, int i
 // The panel's menu bar: two commands, no sub-items.
 inline constexpr int kComPortMenuId = 2001;
 inline constexpr int kAboutMenuId = 2002;
+// The footer's true-ohms switch (layout::panel::kTrueSwitch), outside the table.
+inline constexpr int kTrueSwitchId = 2003;
 
 // The top-level windows' classes (their captions are the tables' captions).
 inline constexpr const wchar_t *kPanelClass = L"ZzPanelWindow";

@@ -41,7 +41,7 @@ void PanelWindow::act(const std::function<void()> &action) {
 }
 
 void PanelWindow::resend() {
-    act([this] { (void)link::sendCommand(serial_, register_.displayText()); });
+    act([this] { logic_->resend(); });
 }
 
 void PanelWindow::runEntry() {
@@ -65,7 +65,26 @@ void PanelWindow::showLampNow() {
 void PanelWindow::watchLink() {
     lamp_.devicePresence(serial_.devicePresent());
     followRecord();
+    watchProfile();
     showLampNow();
+}
+
+void PanelWindow::watchProfile() {
+    if (const auto news = profile_.look(serial_.port())) logic_->setRules(profile_.rules(), *news);
+}
+
+void PanelWindow::switchTrueMode() {
+    // Refused without a correction table: the switch goes back, the caption says why.
+    const bool on = SendMessageW(trueSwitch_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    if (!logic_->setTrueMode(on)) captionChanged();
+}
+
+void PanelWindow::captionChanged() {
+    const std::string &caption = logic_->caption();
+    const std::wstring title =
+        caption.empty() ? title_ : title_ + L" \u2014 " + link::win32::widen(caption);
+    SetWindowTextW(hwnd_, title.c_str());
+    SendMessageW(trueSwitch_, BM_SETCHECK, logic_->trueMode() ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void PanelWindow::followRecord() {

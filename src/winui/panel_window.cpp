@@ -34,8 +34,8 @@ HICON programIcon(int size) {
 PanelWindow::PanelWindow(link::SerialControl &serial, frontpanel::MessageBoxes &boxes)
     : serial_(serial) {
     registerWindowClass(kPanelClass, procedure);
-    const std::wstring caption =
-        widen(std::string(table::kCaption) + std::string(common::kVersionText));
+    title_ = widen(std::string(table::kCaption) + std::string(common::kVersionText));
+    const std::wstring &caption = title_;
     HMENU menu = CreateMenu();
     AppendMenuW(menu, MF_STRING, kComPortMenuId, widen(std::string(table::kComPortMenu)).c_str());
     AppendMenuW(menu, MF_STRING, kAboutMenuId, widen(std::string(table::kAboutMenu)).c_str());
@@ -52,6 +52,12 @@ PanelWindow::PanelWindow(link::SerialControl &serial, frontpanel::MessageBoxes &
         if (e.kind == Kind::Readout) readout = made;
         children_.push_back(made);
     }
+    // The switch lies outside the table; last in the tab order.
+    trueSwitch_ = CreateWindowExW(
+        0, L"BUTTON", widen(std::string(table::kTrueSwitch.caption)).c_str(),
+        WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 0, 0, 0, hwnd_,
+        reinterpret_cast<HMENU>(INT_PTR(kTrueSwitchId)), GetModuleHandleW(nullptr), nullptr);
+    SetWindowPos(trueSwitch_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     tabOrder_ = tabOrderWindows(table::elements(),
                                 [this](const layout::Element &e) { return child(e.name); });
 
@@ -81,8 +87,10 @@ PanelWindow::PanelWindow(link::SerialControl &serial, frontpanel::MessageBoxes &
     SetTimer(hwnd_, 1, kPresenceCheckMs, nullptr);
     lamp_.devicePresence(serial_.devicePresent());
     setKeyboardFilter(hwnd_, this);
+    if (trueSwitch_) tabOrder_.push_back(trueSwitch_);
     place(windowDpi(hwnd_));
     showLampNow();
+    watchProfile();
 }
 
 PanelWindow::~PanelWindow() {
@@ -155,6 +163,8 @@ void PanelWindow::place(int dpi) {
         if (e.kind == Kind::DownArrow)
             SendMessageW(made, kArrowSetSplit, WPARAM(readout.top + readout.height - box.top), 0);
     }
+    if (trueSwitch_)
+        placeChild(trueSwitch_, table::kTrueSwitch, dpi, fonts_.font(table::kTrueSwitch.face, dpi));
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
@@ -216,6 +226,8 @@ LRESULT PanelWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND:
             if (!lParam && LOWORD(wParam) == kComPortMenuId && comPort_) comPort_();
             if (!lParam && LOWORD(wParam) == kAboutMenuId && about_) about_();
+            if (lParam && LOWORD(wParam) == kTrueSwitchId && HIWORD(wParam) == BN_CLICKED)
+                switchTrueMode();
             if (lParam)
                 if (const auto *e = elementOfId(table::elements(), LOWORD(wParam)))
                     command(*e, HIWORD(wParam));

@@ -4,10 +4,14 @@
 // frame. What its controls do is frontpanel::PanelLogic's; the window
 // forwards their events, repaints at once and shows the link lamp. It also
 // watches its device's last-command record, so a value that another program
-// of ours sent shows in the digits without being sent again.
+// of ours sent shows in the digits without being sent again, and on the same
+// timer its port's box profile; the caption after the version says what the
+// rules refused, what the profile's reading brought and, with the footer's
+// true-ohms switch on, what the box holds.
 
 #include "frontpanel/link_lamp.h"
 #include "frontpanel/panel_logic.h"
+#include "frontpanel/panel_profile.h"
 #include "frontpanel/record_follower.h"
 #include "frontpanel/value_register.h"
 #include "frontpanel/wheel_notches.h"
@@ -52,6 +56,9 @@ public:
     void watchLink();
     // The records' folder as a change notification (null when there is none).
     HANDLE recordChanges() const { return recordChanges_; }
+    // Reads the port's profile when it changed, or the port did.
+    void watchProfile();
+    frontpanel::PanelLogic &logic() { return *logic_; }
 
     // How often the device's presence is looked at while idle.
     static constexpr UINT kPresenceCheckMs = 1000;
@@ -62,6 +69,8 @@ private:
     bool filterKey(const MSG &message) override;
     void repaintDigit(int i) override;
     Status send(const std::string &command) override;
+    void captionChanged() override;
+    void switchTrueMode();
 
     HWND child(std::string_view name) const;
     void place(int dpi);
@@ -90,6 +99,9 @@ private:
     frontpanel::WheelNotches wheel_;
     HANDLE recordChanges_ = nullptr;
     frontpanel::RecordFollower follower_;
+    frontpanel::PanelProfile profile_;
+    HWND trueSwitch_ = nullptr;
+    std::wstring title_;  // the caption with the version
 };
 
 }  // namespace zz::winui

@@ -57,6 +57,12 @@ void Win32StartUi::repaintPanel() {
     if (panel_) panel_->repaintPanel();
 }
 
+frontpanel::PanelLogic &Win32StartUi::panelLogic() {
+    createPanel();
+    panel_->watchProfile();
+    return panel_->logic();
+}
+
 bool Win32StartUi::stopRequested() {
     return stopAsked();
 }
@@ -68,7 +74,9 @@ void Win32StartUi::about() {
 
 void Win32StartUi::comPort() {
     // The exit button ends the program, panel included, under either caption.
-    if (startup::runComPortCommand(*this, serial_, boxes_)) DestroyWindow(panel_->window());
+    if (startup::runComPortCommand(*this, serial_, boxes_))
+        return (void)DestroyWindow(panel_->window());
+    panel_->watchProfile();  // the port chosen may have a profile of its own
 }
 
 int Win32StartUi::runPanel() {

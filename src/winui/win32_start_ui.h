@@ -33,6 +33,7 @@ public:
     void dropPanel() override;
     frontpanel::ValueRegister &panelDigits() override;
     void repaintPanel() override;
+    frontpanel::PanelLogic &panelLogic() override;
     bool stopRequested() override;
 
     // After a start-up that showed the panel: its events until it closes,

@@ -17,6 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         FUZZ_CHECK(!digit || (intent->number >= 1 && intent->number <= 6));
         FUZZ_CHECK(intent->kind != Kind::Preset || (intent->number >= 1 && intent->number <= 7));
         FUZZ_CHECK(intent->text.size() <= 64);
+        FUZZ_CHECK(intent->kind != Kind::TrueMode || text == "true on" || text == "true off");
     }
     const std::string json = zz::web::jsonString(text);
     FUZZ_CHECK(json.size() >= 2 && json.front() == '"' && json.back() == '"');

@@ -291,11 +291,11 @@ void tst_PanelLayout::stacking() {
 }
 
 void tst_PanelLayout::tabOrder() {
-    const QStringList expected = {"AdjUp6",   "AdjUp5",   "AdjUp4",   "AdjUp3",   "AdjUp2",
-                                  "AdjUp1",   "AdjDown6", "AdjDown5", "AdjDown4", "AdjDown3",
-                                  "AdjDown2", "AdjDown1", "RanBut0",  "ManText",  "RanBut3",
-                                  "RanBut4",  "RanBut5",  "RanBut6",  "RanBut7",  "ExitBut",
-                                  "SetBut",   "RanBut2",  "RanBut1"};
+    const QStringList expected = {"AdjUp6",   "AdjUp5",   "AdjUp4",   "AdjUp3",    "AdjUp2",
+                                  "AdjUp1",   "AdjDown6", "AdjDown5", "AdjDown4",  "AdjDown3",
+                                  "AdjDown2", "AdjDown1", "RanBut0",  "ManText",   "RanBut3",
+                                  "RanBut4",  "RanBut5",  "RanBut6",  "RanBut7",   "ExitBut",
+                                  "SetBut",   "RanBut2",  "RanBut1",  "TrueSwitch"};
     QWidget *first = panel_->element(expected.front());
     QCOMPARE(QApplication::focusWidget(), first);
     QStringList seen;

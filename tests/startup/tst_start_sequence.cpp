@@ -2,6 +2,8 @@
 // that records what it was asked to show and answers the dialog from a
 // script, the port a real pseudo-terminal whose far end gives the exact bytes.
 
+#include "frontpanel/panel_logic.h"
+#include "frontpanel/panel_profile.h"
 #include "frontpanel/value_register.h"
 #include "link/serial_control.h"
 #include "rig/fake_serial_tree.h"
@@ -16,6 +18,8 @@
 #include <QtTest>
 
 #include <deque>
+#include <filesystem>
+#include <fstream>
 
 using namespace zz;
 
@@ -28,9 +32,21 @@ struct DialogAnswer {
     startup::DialogEnd otherwise = startup::DialogEnd::Closed;
 };
 
+// The panel's logic as a face keeps it: no repaints, sends through the port.
+struct QuietView : frontpanel::PanelView {
+    void repaintDigit(int) override {}
+    void repaintPanel() override {}
+    Status send(const std::string &) override { return {}; }
+};
+
 class RecordingFace : public startup::StartUi {
 public:
     QStringList events;
+    const link::SerialControl *serial = nullptr;
+    QuietView view;
+    test::ScriptedBoxes logicBoxes;
+    frontpanel::PanelProfile profile;
+    std::unique_ptr<frontpanel::PanelLogic> logic;
     std::vector<startup::PortDialogText> dialogs;
     std::deque<DialogAnswer> answers;
     frontpanel::ValueRegister digits;
@@ -52,6 +68,11 @@ public:
     void createPanel() override {
         events << "panel made";
         panelMade = true;
+        logic = std::make_unique<frontpanel::PanelLogic>(digits, view, logicBoxes);
+    }
+    frontpanel::PanelLogic &panelLogic() override {
+        if (const auto news = profile.look(serial->port())) logic->setRules(profile.rules(), *news);
+        return *logic;
     }
     void showPanel() override { events << "panel shown"; }
     void dropPanel() override {
@@ -96,7 +117,8 @@ private slots:
         QVERIFY(ports_->map(7, scratch_->path().toStdString() + "/no-such-device"));
         boxes_.calls.clear();
         serial_ = std::make_unique<link::SerialControl>();
-        face_ = RecordingFace();
+        face_ = RecordingFace();  // createPanel() makes its logic afresh
+        face_.serial = serial_.get();
     }
     void cleanup() {
         pty_.reset();
@@ -113,6 +135,39 @@ private slots:
         QCOMPARE(wire(), QByteArray("10000\r"));
         QVERIFY(!serial_->isOpen());
         QVERIFY(boxes_.calls.empty());
+    }
+
+    // The port's box profile holds the start value to its limits.
+    void startValueObeysTheProfile_data() {
+        QTest::addColumn<QByteArray>("profile");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("none") << QByteArray() << QByteArray("10000\r") << "";
+        QTest::newRow("max 10000")
+            << QByteArray("[limits]\nmax = 10000.0\n") << QByteArray("10000\r") << "";
+        QTest::newRow("max 2000") << QByteArray("[limits]\nmax = 2000.0\n") << QByteArray()
+                                  << "the start value 10000.0 \u03A9 was not sent: above the "
+                                     "limit 2000.0 \u03A9 of this box's profile";
+        QTest::newRow("min 20000") << QByteArray("[limits]\nmin = 20000.0\n") << QByteArray()
+                                   << "the start value 10000.0 \u03A9 was not sent: below";
+        QTest::newRow("refused") << QByteArray("[limits]\nmax = \"x\"\n") << QByteArray()
+                                 << "the start value 10000.0 \u03A9 was not sent: the profile ";
+    }
+    void startValueObeysTheProfile() {
+        QFETCH(QByteArray, profile);
+        QFETCH(QByteArray, sent);
+        QFETCH(QString, caption);
+        if (!profile.isEmpty()) {
+            std::filesystem::create_directories(ports_->root() + "/6175ZIZ/boxes");
+            std::ofstream(ports_->root() + "/6175ZIZ/boxes/com1.toml") << profile.toStdString();
+        }
+        QVERIFY(test::writeFile("Settings.txt", "1\r\n"));
+        QCOMPARE(startup::runStartSequence(face_, *serial_, boxes_), startup::StartEnd());
+        QCOMPARE(wire(), sent);
+        QCOMPARE(face_.events.last(), sent.isEmpty() ? "repaint 00000.0" : "repaint 10000.0");
+        const QString shown = QString::fromStdString(face_.logic->caption());
+        QVERIFY2(caption.isEmpty() ? shown.isEmpty() : shown.startsWith(caption),
+                 qPrintable(shown));
     }
 
     // No port stored: the dialog as designed, preset to the control's port;

@@ -43,6 +43,11 @@ private slots:
         QTest::newRow("ping") << QByteArray("ping") << is(Kind::Ping);
         QTest::newRow("typed") << QByteArray("enter 1.2 k") << is(Kind::Enter, 0, "1.2 k");
         QTest::newRow("typed blank") << QByteArray("enter ") << is(Kind::Enter, 0, "");
+        QTest::newRow("true on") << QByteArray("true on") << is(Kind::TrueMode, 1);
+        QTest::newRow("true off") << QByteArray("true off") << is(Kind::TrueMode, 0);
+        QTest::newRow("true bare") << QByteArray("true") << none;
+        QTest::newRow("true yes") << QByteArray("true yes") << none;
+        QTest::newRow("true on twice") << QByteArray("true on on") << none;
         QTest::newRow("digit 0") << QByteArray("up 0") << none;
         QTest::newRow("digit 7") << QByteArray("down 7") << none;
         QTest::newRow("preset 0 is ZERO's own") << QByteArray("preset 0") << none;
@@ -143,6 +148,87 @@ private slots:
             QCOMPARE(std::string(wire.data(), std::size_t(std::max<ssize_t>(n, 0))), step.frames);
         }
         QVERIFY(model.stateJson().find("\"readout\":\"00000.0\",\"lamp\":\"green\"") !=
+                std::string::npos);
+        control.setCommandObserver({});
+        close(master);
+        close(slave);
+    }
+
+    // The page under a box's profile: refusals as messages or the caption's
+    // note, nothing on the wire; true mode's digits and text in the state.
+    void modelHoldsTheProfile() {
+        int master = -1, slave = -1;
+        QVERIFY(openpty(&master, &slave, nullptr, nullptr, nullptr) == 0);
+        termios raw{};
+        tcgetattr(slave, &raw);
+        cfmakeraw(&raw);
+        tcsetattr(slave, TCSANOW, &raw);
+        const std::string path = ttyname(slave);
+        QTemporaryDir runtime;
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+        link::SerialControl control;
+        QVERIFY(control.setDevicePath(path));
+        PanelModel model(control, path);
+        profile::Profile box;
+        box.serial = "A12345";
+        box.name = "Bench 3";
+        box.leadOffsetOhms = 0.35;
+        box.limits.maxOhms = 2000.0;
+        profile::CorrectionTable table = profile::nominalTable();
+        for (int k = 1; k <= 9; ++k) table.steps[4][k - 1] = k * 1000.0 - 0.03;
+        table.due = "2027-01-10";
+        box.table = table;
+        model.setToday("2027-02-01");
+        model.setRules(profile::BoxRules(box));
+        const std::string above = "above the limit 2000.0 \u03A9 of this box's profile";
+        struct Step {
+            Intent intent;
+            std::string frames;
+            std::optional<std::string> refusal;
+            std::string inState;  // a part of the state after it
+        };
+        const Step steps[] = {
+            {{Kind::Enter, 0, "2100"}, "", above, "\"note\":\"" + above},
+            {{Kind::Preset, 6, {}}, "", above, "\"readout\":\"00000.0\""},
+            {{Kind::Enter, 0, "1999.9"}, "01999.9\r", {}, "\"note\":\"\""},
+            {{Kind::Up, 2, {}}, "", {}, "\"note\":\"" + above},
+            {{Kind::TrueMode, 1, {}}, "", {}, "\"trueMode\":true,\"trueOffered\":true"},
+            {{Kind::Enter, 0, "1000"},
+             "01000.0\r",
+             {},
+             "\"trueText\":\"01000.0 \u2192 999.97 \u03A9 true\""},
+            {{Kind::Resend, 0, {}}, "01000.0\r", {}, "\"trueMode\":true"},
+            {{Kind::TrueMode, 0, {}},
+             "",
+             {},
+             "\"trueMode\":false,\"trueOffered\":true,\"trueText\":\"\""},
+        };
+        std::string sent;
+        control.setCommandObserver([&](const std::string &command, const Status &status) {
+            model.commandSent(command, status, "page 127.0.0.1:1");
+            if (status) sent += command + "\r";
+        });
+        for (const Step &step : steps) {
+            sent.clear();
+            const auto message = model.apply(step.intent);
+            QCOMPARE(sent, step.frames);
+            QCOMPARE(message ? std::optional(message->text) : std::nullopt, step.refusal);
+            std::string wire(step.frames.size() + 16, '\0');
+            const auto n = step.frames.empty() ? 0 : read(master, wire.data(), wire.size());
+            QCOMPARE(std::string(wire.data(), std::size_t(std::max<ssize_t>(n, 0))), step.frames);
+            QVERIFY2(model.stateJson().find(step.inState) != std::string::npos,
+                     model.stateJson().c_str());
+        }
+        const std::string state = model.stateJson();
+        for (const char *part : {"\"boxName\":\"Bench 3\"", "\"boxSerial\":\"A12345\"",
+                                 "\"leadOffset\":\"0.350\"", "\"overdue\":\"the correction table"})
+            QVERIFY2(state.find(part) != std::string::npos, part);
+        // Without a table the switch is not offered and refuses.
+        box.table.reset();
+        model.setRules(profile::BoxRules(box));
+        const auto refusal = model.apply({Kind::TrueMode, 1, {}});
+        QVERIFY(refusal && refusal->text.find("correction table") != std::string::npos);
+        QVERIFY(model.stateJson().find("\"trueMode\":false,\"trueOffered\":false") !=
                 std::string::npos);
         control.setCommandObserver({});
         close(master);

@@ -435,6 +435,46 @@ try:
     status = ended(panel)
     check("Exit ends the program, nothing sent", status == 0 and drain() == b"", status)
 
+    # Port 3's box profile in %APPDATA%\6175ZIZ\boxes (max 2000 ohm): the start
+    # value is neither shown nor sent and the caption says why; a preset above
+    # the limit is refused like a typed value, nothing sent.
+    boxes = os.path.join(prefix, "drive_c", "users", user.pw_name, "AppData", "Roaming", "6175ZIZ",
+                         "boxes")
+    os.makedirs(boxes, exist_ok=True)
+    box_profile = os.path.join(boxes, "COM3-box.toml")
+    with open(box_profile, "w") as f:
+        f.write("[limits]\nmin = 10\nmax = 2000\n")
+    if as_root:
+        for p in (os.path.dirname(boxes), boxes, box_profile):
+            os.chown(p, user.pw_uid, user.pw_gid)
+    limited = workdir("limited", b"3\r\n")
+    panel = start_panel(limited)
+    d(f"wait {PANEL} 30000")
+    above = "above the limit 2000.0 \u03a9 of this box's profile"
+    caption = ""
+    for _ in range(50):  # the start sequence ends after the window is there
+        caption = d.value(f"wait {PANEL} 0") or ""
+        if "\u2014" in caption:
+            break
+        time.sleep(0.1)
+    check("profile max 2000: the start value not sent, the caption says why",
+          drain() == b"" and d.readout() == "00000.0" and
+          caption.endswith("\u2014 the start value 10000.0 \u03a9 was not sent: " + above),
+          f"{caption!r}, readout {d.readout()}")
+    d(f"click {PANEL} RanBut6")
+    box = d.value("box Value Out of Range 10000")
+    d(f"answer Value Out of Range {IDOK}")
+    check("preset 10k above the limit: refused in a message box, nothing sent",
+          box == f"{above}|OK|{IDOK}" and drain() == b"" and d.readout() == "00000.0", box)
+    sends("preset 1k inside the limit is sent", f"click {PANEL} RanBut5", b"1000.0\r", "01000.0")
+    sends("the 10k arrow above the limit sends nothing", f"press {PANEL} AdjUp6 0", b"",
+          "01000.0")
+    caption = d.value(f"wait {PANEL} 0") or ""
+    check("the caption says why", caption.endswith("\u2014 " + above), caption)
+    d(f"click {PANEL} ExitBut")
+    ended(panel)
+    os.unlink(box_profile)
+
     # --settings-in-config-home: Settings.txt in %LOCALAPPDATA%\6175ZIZ.
     elsewhere = workdir("elsewhere")
     panel = start_panel(elsewhere, "--settings-in-config-home")

@@ -78,6 +78,21 @@ function showState(s) {
   lamp.title = s.tooltip || "";
   $("lamp-caption").textContent = s.caption || "";
   $("setby").textContent = s.by ? "Set by " + s.by + (s.at ? " at " + s.at : "") : "";
+  showProfile(s);
+}
+
+// The footer's part of the box's profile: the true-ohms switch (shown when
+// the profile has a correction table), the box, and the caption's note: a
+// refusal, the true value the box holds, the overdue warning.
+function showProfile(s) {
+  $("true-switch").hidden = !s.trueOffered;
+  $("true-mode").checked = !!s.trueMode;
+  const box = [s.boxName, s.boxSerial ? "serial " + s.boxSerial : "",
+    s.leadOffset ? "leads " + s.leadOffset + " \u03A9" : ""].filter((t) => t).join(", ");
+  $("box-name").textContent = box;
+  const note = s.note || s.trueText || "";
+  const overdue = s.overdue && !note.includes(s.overdue) ? s.overdue : "";
+  $("note").textContent = [note, overdue].filter((t) => t).join(" \u2014 ");
 }
 
 function connect() {
@@ -120,6 +135,11 @@ $("entry").addEventListener("submit", (e) => {
   send("enter " + $("typed").value.replace(/[\x00-\x1f\x7f]/g, ""));
 });
 $("lamp").addEventListener("click", () => send("resend"));
+$("true-mode").addEventListener("change", (e) => {
+  // The server's state sets the switch; a refusal comes back as a message.
+  send(e.target.checked ? "true on" : "true off");
+  e.target.checked = !e.target.checked;
+});
 document.addEventListener("keydown", (e) => { if (e.key === "F5") { e.preventDefault(); send("resend"); } });
 setInterval(() => send("ping"), 20000);
 connect();

@@ -197,6 +197,81 @@ class WebPanel(unittest.TestCase):
             quit_browser(other)
 
 
+def profile_file_name(device):
+    """The profile's file name of a device path, as the server names it."""
+    name = re.sub(r"[^A-Za-z0-9._-]", "_", device).lstrip("_")
+    return name + ".toml"
+
+
+# The 1 kOhm decade's first step measures 999.97 Ohm.
+BOX_PROFILE = """serial = "A12345"
+name = "Bench 3"
+[limits]
+min = 10
+max = 2000
+[table]
+due = 2099-01-01
+decade_0_1 = [0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9]
+decade_1 = [1, 2, 3, 4, 5, 6, 7, 8, 9]
+decade_10 = [10, 20, 30, 40, 50, 60, 70, 80, 90]
+decade_100 = [100, 200, 300, 400, 500, 600, 700, 800, 900]
+decade_1000 = [999.97, 2000, 3000, 4000, 5000, 6000, 7000, 8000, 9000]
+decade_10000 = [10000, 20000, 30000, 40000, 50000, 60000, 70000, 80000, 90000]
+"""
+
+
+class WebPanelProfile(unittest.TestCase):
+    """The page under the box's profile, read by the server from
+    $XDG_CONFIG_HOME/6175ZIZ/boxes/ (written once the server runs, so that
+    it reads it again)."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.driver = browser()
+
+    @classmethod
+    def tearDownClass(cls):
+        quit_browser(cls.driver)
+
+    def setUp(self):
+        self.pty = Pty()
+        self.server = PanelServer("--device", self.pty.path)
+        boxes = os.path.join(self.server.scratch.name, "6175ZIZ", "boxes")
+        os.makedirs(boxes, exist_ok=True)
+        with open(os.path.join(boxes, profile_file_name(self.pty.path)), "w") as f:
+            f.write(BOX_PROFILE)
+
+    def tearDown(self):
+        self.assertEqual(self.server.stop(), 0, self.server.logText())
+        self.pty.close()
+
+    def text(self, page, element_id):
+        return page.d.find_element(By.ID, element_id).text
+
+    def test_limits_true_mode_and_the_box_in_the_footer(self):
+        page = Page(self.driver, self.server.url)
+        page.wait_for(lambda: "Bench 3" in self.text(page, "box-name"), "the box's name")
+        self.assertIn("serial A12345", self.text(page, "box-name"))
+        above = "above the limit 2000.0 \u03A9 of this box's profile"
+        for action in (lambda: page.type_value("2100"), lambda: page.click("preset6")):
+            action()
+            self.assertEqual(page.dialog(), ("Value Out of Range", above))
+            page.answer("ask-ok")
+            self.assertEqual(self.pty.take(quiet=0.3), b"")  # a refusal sends nothing
+        page.type_value("1999.9")
+        self.assertEqual(self.pty.take(8), b"01999.9\r")
+        page.click("up2")  # an arrow past the limit: nothing, the note says why
+        page.wait_for(lambda: above in self.text(page, "note"), "the note")
+        self.assertEqual(self.pty.take(quiet=0.3), b"")
+
+        page.click("true-mode")
+        page.wait_for(lambda: page.d.find_element(By.ID, "true-mode").is_selected(), "true mode")
+        page.type_value("1000")
+        self.assertEqual(self.pty.take(8), b"01000.0\r")
+        page.wait_for(lambda: "01000.0 \u2192 999.97 \u03A9 true" in self.text(page, "note"),
+                      "the true text")
+
+
 class Unplugged(unittest.TestCase):
     def test_lamp_red_when_unplugged_green_after_resend(self):
         pty = Pty()

@@ -171,8 +171,7 @@ int runProgram(const Options &o, ProgramPort port) {
             "program takes no --step, --points-per-decade, --repeat, --dwell, --type or "
             "--burnout");
     if (o.operands.size() != 1) return refused("program takes one FILE, or - for standard input");
-    const auto userSensors =
-        port.profile ? port.profile->sensors : std::vector<box::PlatinumSensor>{};
+    const auto userSensors = port.profile ? port.profile->sensors : std::vector<box::UserSensor>{};
     const auto reading = valueReadingOf(o, userSensors);
     if (!reading) return refused(reading.error());
 

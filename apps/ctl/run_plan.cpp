@@ -219,12 +219,12 @@ Plan makeRunPlan(const Options &o, std::istream &standardInput,
 }
 
 Outcome<box::Sensor> lookUpSensor(const std::string &name,
-                                  const std::vector<box::PlatinumSensor> &userSensors) {
+                                  const std::vector<box::UserSensor> &userSensors) {
     return sensorNamed(name, userSensors);
 }
 
 Outcome<ValueReading> valueReadingOf(const Options &o,
-                                     const std::vector<box::PlatinumSensor> &userSensors) {
+                                     const std::vector<box::UserSensor> &userSensors) {
     return readingFor(o, userSensors);
 }
 

@@ -30,8 +30,8 @@ Outcome<RunPlan> makeRunPlan(const Options &options, std::istream &standardInput
 // a name (a user's sensor before the catalogue's), and the reading that the
 // command line's sensor options give.
 Outcome<box::Sensor> lookUpSensor(const std::string &name,
-                                  const std::vector<box::PlatinumSensor> &userSensors);
-Outcome<automation::ValueReading> valueReadingOf(
-    const Options &options, const std::vector<box::PlatinumSensor> &userSensors);
+                                  const std::vector<box::UserSensor> &userSensors);
+Outcome<automation::ValueReading> valueReadingOf(const Options &options,
+                                                 const std::vector<box::UserSensor> &userSensors);
 
 }  // namespace zz::ctl

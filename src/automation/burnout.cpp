@@ -16,15 +16,15 @@ Outcome<Burnout> readBurnout(std::string_view text) {
 }
 
 Outcome<Setpoint> burnoutSetpoint(const box::Sensor &sensor, Burnout side) {
+    const auto *table = std::get_if<box::TableSensor>(&sensor);
+    // A thermistor's resistance falls as it warms: its ends swap sides.
     const bool thermistor = std::holds_alternative<box::BetaThermistor>(sensor) ||
-                            std::holds_alternative<box::SteinhartThermistor>(sensor);
+                            std::holds_alternative<box::SteinhartThermistor>(sensor) ||
+                            (table && table->kind == box::TableKind::Ntc);
     double lowC = kThermistorLowC, highC = kThermistorHighC;
-    if (const auto *curve = std::get_if<box::CurveSensor>(&sensor)) {
-        lowC = curve->type->minC;
-        highC = curve->type->maxC;
-    } else if (!thermistor) {
-        lowC = box::platinum_rtd::kMinC;
-        highC = box::platinum_rtd::kMaxC;
+    if (const auto span = box::sensorSpan(sensor)) {  // a curve's, platinum's or table's own
+        lowC = span->minC;
+        highC = span->maxC;
     }
     const double endC = side == Burnout::Low ? lowC : highC;
     const auto end = box::sensorResistance(sensor, endC);

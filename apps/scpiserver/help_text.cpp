@@ -79,7 +79,7 @@ Commands (long or short form, any case, [optional] nodes may be left out):
         or with a suffix CEL, FAR, K; MIN and MAX inside the profile's limits
   TEMPerature:SENSor )" +
            sensorChoices() + R"(|NTC   (IEC 60751, DIN 43760;
-        NTC: R25 and beta)
+        NTC: R25 and beta), or a sensor of the box's profile by its name
   TEMPerature:NTC:R25 <ohms>   TEMPerature:NTC:BETA <kelvin>
   UNIT:TEMPerature C|F|K
   SYSTem:ERRor[:NEXT]?  SYSTem:ERRor:COUNt?  SYSTem:VERSion?

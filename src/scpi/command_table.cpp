@@ -250,13 +250,21 @@ void setSensor(Session &s, const Params &p) {
     if (!counted(s, p, 1, 1)) return;
     const auto name = word(s, p[0]);
     if (!name) return;
+    Instrument &instrument = s.instrument();
+    // The box's own sensors first: a user may have named one after a curve.
+    if (auto user = instrument.userSensorNamed(*name)) {
+        instrument.userSensor = std::move(user);
+        return;
+    }
     if (*name == kThermistorName) {
-        s.instrument().curve = nullptr;
+        instrument.userSensor.reset();
+        instrument.curve = nullptr;
         return;
     }
     for (const box::SensorType &type : box::sensorTypes()) {
         if (*name != upper(type.name)) continue;
-        s.instrument().curve = &type;
+        instrument.userSensor.reset();
+        instrument.curve = &type;
         return;
     }
     s.fail(error::kIllegalParameterValue);
@@ -264,7 +272,12 @@ void setSensor(Session &s, const Params &p) {
 
 void querySensor(Session &s, const Params &p) {
     if (!counted(s, p, 0, 0)) return;
-    const box::SensorType *curve = s.instrument().curve;
+    const Instrument &instrument = s.instrument();
+    if (instrument.userSensor) {
+        s.respond(upper(box::userSensorName(*instrument.userSensor)));
+        return;
+    }
+    const box::SensorType *curve = instrument.curve;
     s.respond(curve ? upper(curve->name) : std::string(kThermistorName));
 }
 

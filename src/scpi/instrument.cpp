@@ -4,6 +4,8 @@
 #include "box/range.h"
 #include "scpi/error_queue.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <limits>
 
@@ -90,6 +92,7 @@ Status Instrument::send(const automation::Setpoint &point) {
 
 Status Instrument::reset() {
     curve = defaultCurve();
+    userSensor.reset();
     r25 = kDefaultR25;
     beta = kDefaultBeta;
     unit = box::TemperatureUnit::Celsius;
@@ -122,7 +125,23 @@ std::optional<double> Instrument::lastCelsius() const {
     return lastCelsius_;
 }
 
+std::optional<box::UserSensor> Instrument::userSensorNamed(std::string_view name) const {
+    const auto &profile = rules_.profile();
+    if (!profile) return std::nullopt;
+    const auto same = [](std::string_view a, std::string_view b) {
+        return a.size() == b.size() &&
+               std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+                   return std::toupper(static_cast<unsigned char>(x)) ==
+                          std::toupper(static_cast<unsigned char>(y));
+               });
+    };
+    for (const auto &user : profile->sensors)
+        if (same(box::userSensorName(user), name)) return user;
+    return std::nullopt;
+}
+
 box::Sensor Instrument::sensor() const {
+    if (userSensor) return box::toSensor(*userSensor);
     if (curve) return box::CurveSensor{curve};
     return box::BetaThermistor{r25, beta};
 }
@@ -132,11 +151,16 @@ box::Sensor Instrument::sensor() const {
 // 0.1 Ω. A profile narrows that to the temperatures whose resistance, less
 // the lead offset, lies inside its limits.
 std::pair<double, double> Instrument::celsiusRange() const {
+    const box::Sensor s = sensor();
     double cold = curve ? curve->minC : thermistorCelsius(r25, beta, box::kMaxOhms);
     double warm = curve ? curve->maxC : thermistorCelsius(r25, beta, box::kResolutionOhms);
+    if (userSensor) {
+        const auto span = box::sensorSpan(s);
+        cold = span->minC;
+        warm = span->maxC;
+    }
     const auto &profile = rules_.profile();
     if (!profile) return {cold, warm};
-    const box::Sensor s = sensor();
     const double lowest = rules_.minOhms() + profile->leadOffsetOhms;
     const double highest = rules_.maxOhms() + profile->leadOffsetOhms;
     const double atCold = resistanceAt(s, cold), atWarm = resistanceAt(s, warm);

@@ -66,6 +66,11 @@ public:
 
     // A row of the sensor catalogue; nothing for the thermistor of r25 and beta.
     const box::SensorType *curve = defaultCurve();
+    // A sensor of the box's profile, chosen by its name; it stands before
+    // `curve` (a copy: a profile read again keeps the choice until the next).
+    std::optional<box::UserSensor> userSensor;
+    // The profile's sensor of that name (any case), if it has one.
+    std::optional<box::UserSensor> userSensorNamed(std::string_view name) const;
     double r25 = kDefaultR25;
     double beta = kDefaultBeta;
     box::TemperatureUnit unit = box::TemperatureUnit::Celsius;

@@ -51,6 +51,9 @@ profile::BoxRules rulesNamed(const QString &name) {
                       std::string(kTable)},
         {"narrow", "lead_offset = 0.35\n[limits]\nmax = 200\n"},
         {"low", "[limits]\nmax = 100\n"},
+        {"sensors",
+         "[sensors.Probe7]\nkind = \"rtd\"\n"
+         "rows = [[-50, 80.31], [0, 100.0], [50, 119.4], [100, 138.51]]\n"},
         {"broken", "serial = \"B7\"\n[limits]\nmin = 3000\nmax = 2000\n"},
     };
     if (name == "none") return {};
@@ -104,6 +107,9 @@ private slots:
             "-222,\"Data out of range;10000: above the limit 2000.0 ohm of this box's "
             "profile\";PT100;100.0\n",
             "00100.0\r");
+        row("a sensor of the profile, by name in any case, until *RST", "sensors",
+            "TEMP:SENS probe7;TEMP:SENS?;TEMP 25;TEMP? MAX\nTEMP 101\nSYST:ERR?\n*RST;TEMP:SENS?",
+            "PROBE7;100\n-222,\"Data out of range\"\nPT100\n", "00109.7\r10000\r");
         row("*RST inside the limits", "change", "RES 9600;*RST;SYST:ERR?", "0,\"No error\"\n",
             "09600.0\r10000\r");
         row("*RST a change too large", "change", "RES 100;*RST;SYST:ERR?",

@@ -74,6 +74,10 @@ Commands (long or short form, any case, [optional] nodes may be left out):
   RESistance:MODE NOMinal|TRUE   TRUE: the digits whose measured sum by the
         profile's correction table comes nearest (-221 without a table);
         RES? then answers that sum. NOM (the default) sends the digits asked
+  RESistance:FAULt SHORt|OPEN   00000.0, or 99999.9: the box's highest value,
+        as near as it comes to an open circuit (it has no true open)
+  TEMPerature:BURNout LOW|HIGH   the sensor's failed value: 10 % beyond its
+        resistance at the low or high end of its range
   [SOURce:]TEMPerature[:LEVel] <t>|MIN|MAX   the sensor's resistance at t,
         less the profile's lead offset; t in the unit of UNIT:TEMPerature,
         or with a suffix CEL, FAR, K; MIN and MAX inside the profile's limits

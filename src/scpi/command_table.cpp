@@ -1,5 +1,7 @@
 #include "scpi/command_table.h"
 
+#include "automation/burnout.h"
+
 #include "box/identity.h"
 #include "box/ohms_command.h"
 #include "box/range.h"
@@ -173,6 +175,29 @@ void setMode(Session &s, const Params &p) {
     } else {
         s.fail(error::kIllegalParameterValue);
     }
+}
+
+// The faults a test engineer gives an input: a short (00000.0) and the
+// nearest the box comes to an open circuit, its highest value (99999.9).
+void setFault(Session &s, const Params &p) {
+    if (!counted(s, p, 1, 1)) return;
+    const auto name = word(s, p[0]);
+    if (!name) return;
+    if (*name == "SHOR" || *name == "SHORT") return fail(s, s.instrument().set(box::kMinOhms));
+    if (*name == "OPEN") return fail(s, s.instrument().set(box::kMaxOhms));
+    s.fail(error::kIllegalParameterValue);
+}
+
+// The sensor's failed value on the low or high side (automation/burnout.h).
+void setBurnout(Session &s, const Params &p) {
+    if (!counted(s, p, 1, 1)) return;
+    const auto name = word(s, p[0]);
+    if (!name) return;
+    if (*name != "LOW" && *name != "HIGH") return s.fail(error::kIllegalParameterValue);
+    const auto side = *name == "LOW" ? automation::Burnout::Low : automation::Burnout::High;
+    const auto point = automation::burnoutSetpoint(s.instrument().sensor(), side);
+    if (!point) return s.fail(error::kDataOutOfRange, point.error());
+    fail(s, s.instrument().set(point.value().ohms));
 }
 
 void queryMode(Session &s, const Params &p) {
@@ -449,6 +474,8 @@ const std::vector<CommandEntry> &commandTable() {
         {HeaderPattern("[SOURce:]RESistance[:LEVel][:IMMediate][:AMPLitude]"), setResistance,
          queryResistance},
         {HeaderPattern("[SOURce:]RESistance:MODE"), setMode, queryMode},
+        {HeaderPattern("[SOURce:]RESistance:FAULt"), setFault, nullptr},
+        {HeaderPattern("[SOURce:]TEMPerature:BURNout"), setBurnout, nullptr},
         {HeaderPattern("[SOURce:]TEMPerature[:LEVel][:IMMediate][:AMPLitude]"), setTemperature,
          queryTemperature},
         {HeaderPattern("[SOURce:]TEMPerature:SENSor"), setSensor, querySensor},

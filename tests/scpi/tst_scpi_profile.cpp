@@ -110,6 +110,13 @@ private slots:
         row("a sensor of the profile, by name in any case, until *RST", "sensors",
             "TEMP:SENS probe7;TEMP:SENS?;TEMP 25;TEMP? MAX\nTEMP 101\nSYST:ERR?\n*RST;TEMP:SENS?",
             "PROBE7;100\n-222,\"Data out of range\"\nPT100\n", "00109.7\r10000\r");
+        row("faults: short, open and burnout, held to the limits", "limits",
+            "RES:FAUL SHOR\nSYST:ERR?\nRES:FAUL OPEN\nSYST:ERR?\nTEMP:BURN LOW;RES?",
+            "-222,\"Data out of range;below the limit 10.0 ohm of this box's profile\"\n" +
+                above2000 + "\n" + "16.7\n",
+            "00016.7\r");
+        row("faults without a profile", "none", "RES:FAUL SHORT;RES:FAUL OPEN;TEMP:BURN HIGH", "",
+            "00000.0\r99999.9\r00429.5\r");
         row("*RST inside the limits", "change", "RES 9600;*RST;SYST:ERR?", "0,\"No error\"\n",
             "09600.0\r10000\r");
         row("*RST a change too large", "change", "RES 100;*RST;SYST:ERR?",

@@ -1,13 +1,9 @@
 #include "box_profile.h"
 
 #include "box/ohms_command.h"
-#include "common/local_time.h"
-#include "link/port_map.h"
-#include "profile/profile_file.h"
-#include "profile/true_ohms.h"
+#include "profile/box_rules.h"
 
 #include <cstdio>
-#include <ctime>
 #include <variant>
 
 namespace zz::ctl {
@@ -22,25 +18,13 @@ std::string fixed(double value, int decimals = 1) {
     return text;
 }
 
-Status adjust(const profile::Profile &profile, bool trueOhms, Setpoint &point) {
-    double target = point.ohms;
-    if (point.celsius) target -= profile.leadOffsetOhms;  // the leads add the rest
-    if (trueOhms) {
-        const auto setting = profile::nearestTrueSetting(*profile.table, target);
-        point.command = setting.command;
-        point.trueOhms = setting.trueOhms;
-        point.ohms = target;
-        return {};
-    }
-    if (target == point.ohms) return {};
-    const auto command = box::ohmsCommand(target);
-    if (!command)
-        return Status::failure(Status::kFailed, fixed(point.ohms, 4) +
-                                                    " \u03A9 less the lead offset " +
-                                                    fixed(profile.leadOffsetOhms, 2) +
-                                                    " \u03A9 is outside the box's range");
-    point.command = command.value();
-    point.ohms = target;
+Status adjust(const profile::BoxRules &rules, bool trueOhms, Setpoint &point) {
+    const auto value = rules.convert(point.ohms, point.celsius.has_value(),
+                                     trueOhms ? profile::SetMode::True : profile::SetMode::Nominal);
+    if (!value) return value.status();
+    point.command = value.value().command;
+    point.ohms = value.value().ohms;
+    if (value.value().trueOhms) point.trueOhms = value.value().trueOhms;
     return {};
 }
 
@@ -67,20 +51,14 @@ std::string sensorText(const box::UserSensor &sensor) {
 
 }  // namespace
 
-std::string profilePathFor(const program::PortRequest &request,
-                           const link::SerialControl &control) {
-    const std::string name = request.device ? profile::deviceProfileName(control.devicePath())
-                                            : profile::portProfileName(control.port());
-    return profile::profilePath(link::programConfigDirectory(), name);
-}
-
 Status applyProfile(const profile::Profile &profile, bool trueOhms, RunPlan &plan) {
+    const profile::BoxRules rules(profile);
     if (trueOhms && !profile.table)
         return Status::failure(Status::kFailed,
                                "--true needs a correction table ([table]) in the box's profile");
     for (auto &point : plan.points)
-        if (Status status = adjust(profile, trueOhms, point.setpoint); !status) return status;
-    if (plan.finalPoint) return adjust(profile, trueOhms, *plan.finalPoint);
+        if (Status status = adjust(rules, trueOhms, point.setpoint); !status) return status;
+    if (plan.finalPoint) return adjust(rules, trueOhms, *plan.finalPoint);
     return {};
 }
 
@@ -109,20 +87,6 @@ Status checkPlanLimits(const profile::Limits &limits, const RunPlan &plan,
                                    "--final " + plan.finalPoint->command + ": " + status.text());
     }
     return {};
-}
-
-std::string overdueWarning(const profile::Profile &profile, const std::string &today) {
-    // ISO dates compare as text.
-    if (!profile.table || profile.table->due.empty() || profile.table->due >= today) return {};
-    return "the correction table of this box's profile was due on " + profile.table->due +
-           "; its true values may be off";
-}
-
-std::string todayText() {
-    const std::tm local = common::localTime(std::time(nullptr));
-    char text[16];
-    std::strftime(text, sizeof text, "%Y-%m-%d", &local);
-    return text;
 }
 
 std::string profileText(const profile::Profile &p) {

@@ -6,8 +6,10 @@
 
 #include "common/status.h"
 #include "link/serial_control.h"
+#include "profile/box_rules.h"
 #include "profile/profile.h"
 #include "program/port_selection.h"
+#include "program/profile_location.h"
 #include "run_plan.h"
 
 #include <optional>
@@ -15,8 +17,7 @@
 
 namespace zz::ctl {
 
-// The profile file of the selected port (a --device path has its own).
-std::string profilePathFor(const program::PortRequest &request, const link::SerialControl &control);
+using program::profilePathFor;
 
 // Sensor values less the lead offset, then with `trueOhms` the digits the
 // table says come nearest. Refused without a table, or when a value leaves
@@ -30,10 +31,10 @@ Status checkPlanLimits(const profile::Limits &limits, const RunPlan &plan,
 
 // "the correction table of this box's profile was due on 2027-01-10" when
 // `today` ("2027-02-01") is past its due date; empty otherwise.
-std::string overdueWarning(const profile::Profile &profile, const std::string &today);
-
-// Today's local date as the profile writes dates.
-std::string todayText();
+inline std::string overdueWarning(const profile::Profile &profile, const std::string &today) {
+    return profile::BoxRules(profile).overdueWarning(today);
+}
+using profile::todayText;
 
 // The effective profile, as its file would say it (defaults filled in).
 std::string profileText(const profile::Profile &profile);

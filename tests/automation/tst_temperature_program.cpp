@@ -156,6 +156,9 @@ private slots:
             << false << "refused: p.txt:3: the repeat of line 2 has no \"}\"";
         QTest::newRow("empty repeat") << "start 0\nrepeat 2 {\n}\n"
                                       << false << "refused: p.txt:3: a repeat with no steps";
+        QTest::newRow("repeat with another word for its brace")
+            << "start 0\nrepeat 2 x\nsoak 1s\n}\n"
+            << false << "refused: p.txt:2: ";
         QTest::newRow("repeat 0") << "start 0\nrepeat 0 {\nsoak 1s\n}\n"
                                   << false << "refused: p.txt:2: the repeat count \"0\"";
         QTest::newRow("repeat a billion times")

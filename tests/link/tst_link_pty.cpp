@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <string>
 #include <thread>
 
 using namespace zz;
@@ -193,8 +194,9 @@ private slots:
             test::LinkRig rig(kPort);
             int failed = 0;
             for (int i = 0; i < kEach; ++i) {
-                char command[24];  // room for any int, as the compiler checks
-                std::snprintf(command, sizeof command, "%d%04d.0", s + 1, i);
+                char digits[8];
+                std::snprintf(digits, sizeof digits, "%04d", i % 10000);
+                const std::string command = std::to_string(s + 1) + digits + ".0";
                 failed += link::sendCommand(*rig.control, command).ok() ? 0 : 1;
             }
             _exit(failed == 0 ? 0 : 1);

@@ -6,6 +6,7 @@
 
 #include "common/status.h"
 #include "help_text.h"
+#include "link/line_time.h"
 #include "net/gate.h"
 #include "net/link_queue.h"
 #include "net/log.h"
@@ -17,6 +18,7 @@
 #include "server/box_profile.h"
 #include "server/link_poll.h"
 #include "server/port_description.h"
+#include "server/run_timer.h"
 #include "server/scpi_server.h"
 #include "server/serial_box.h"
 #include "server/vxi11_front.h"
@@ -118,6 +120,10 @@ int main(int argc, char **argv) {
     instrument.setRules(boxProfile.rules());
     net::LinkQueue queue(io);
     server::LinkPoll poll(io, queue);
+    // A ramp's commands: never closer than two frames on the line, and at
+    // least one a second, so a slow ramp shows life.
+    instrument.runSpacing = {2 * link::kFrameTime, std::chrono::seconds(1)};
+    server::RunTimer runs(io, queue, instrument, box);
     server::FrontContext context{io, queue, instrument, box, gate, poll};
     const auto idleLimit = options.idleLimit.value_or(net::kDefaultIdleLimit);
     server::ScpiServer scpi(context, idleLimit);
@@ -128,6 +134,7 @@ int main(int argc, char **argv) {
     const auto stop = [&](int signal) {
         stoppedBy = signal;
         poll.close();
+        runs.close();
         scpi.close();
         if (web) web->close();
         if (vxi11) vxi11->close();

@@ -1,6 +1,7 @@
 #include "scpi/command_table.h"
 
 #include "automation/burnout.h"
+#include "automation/program_text.h"
 
 #include "box/identity.h"
 #include "box/ohms_command.h"
@@ -15,6 +16,7 @@
 #include <cmath>
 #include <cstdio>
 #include <optional>
+#include <sstream>
 
 namespace zz::scpi {
 
@@ -132,7 +134,8 @@ std::string limitText(Kind kind, const Limits &limits, double value) {
 
 void setResistance(Session &s, const Params &p) {
     if (!counted(s, p, 1, 1)) return;
-    if (const auto ohms = ohmsParam(s, p[0], ohmsLimits(s))) fail(s, s.instrument().set(*ohms));
+    if (const auto ohms = ohmsParam(s, p[0], ohmsLimits(s)))
+        fail(s, s.instrument().setResistance(*ohms));
 }
 
 // In true mode the value is what the box presents by its table.
@@ -241,12 +244,7 @@ void setTemperature(Session &s, const Params &p) {
         s.fail(error::kDataOutOfRange);
         return;
     }
-    const auto ohms = box::sensorResistance(instrument.sensor(), celsius);
-    if (!ohms) {
-        s.fail(error::kDataOutOfRange);
-        return;
-    }
-    fail(s, instrument.set(ohms.value(), celsius));
+    fail(s, instrument.setTemperature(celsius));
 }
 
 void queryTemperature(Session &s, const Params &p) {
@@ -334,6 +332,118 @@ void setBeta(Session &s, const Params &p) {
 void queryBeta(Session &s, const Params &p) {
     if (const auto kind = limitParam(s, p, true))
         s.respond(limitText(*kind, kBeta, *kind == Kind::Def ? kBeta.def : s.instrument().beta));
+}
+
+// ---- slews and programs
+
+// SCPI's infinity, which a slew rate of INFinity answers.
+constexpr std::string_view kInfinity = "9.9E+37";
+constexpr double kInfinityValue = 9.9e37;
+
+// A rate above zero, or INFinity (also DEF, or 9.9E37 as clients send it):
+// nothing inside, the setting goes at once. Nothing outside on an error.
+std::optional<std::optional<double>> rateParam(Session &s, const Params &p) {
+    if (!counted(s, p, 1, 1)) return std::nullopt;
+    if (const WordRead w = readWord(p[0]); !w.error && (w.word == "INF" || w.word == "INFINITY"))
+        return std::optional<double>{};
+    const auto n = numeric(s, p[0]);
+    if (!n) return std::nullopt;
+    if (n->kind == Kind::Def || (n->kind == Kind::Value && n->value >= kInfinityValue))
+        return std::optional<double>{};
+    if (n->kind != Kind::Value) {
+        s.fail(error::kIllegalParameterValue);
+        return std::nullopt;
+    }
+    if (!n->suffix.empty()) {
+        s.fail(error::kInvalidSuffix);
+        return std::nullopt;
+    }
+    if (!(n->value > 0.0)) {
+        s.fail(error::kDataOutOfRange, "a rate above zero, or INF");
+        return std::nullopt;
+    }
+    return std::optional<double>{n->value};
+}
+
+// TEMP:SLEW is in the temperature unit's degrees a minute; a Fahrenheit
+// degree is 5/9 of a kelvin.
+double degreeSize(box::TemperatureUnit unit) {
+    return unit == box::TemperatureUnit::Fahrenheit ? 5.0 / 9.0 : 1.0;
+}
+
+void setTemperatureSlew(Session &s, const Params &p) {
+    const auto rate = rateParam(s, p);
+    if (!rate) return;
+    Instrument &instrument = s.instrument();
+    instrument.temperatureSlew.reset();
+    if (*rate) instrument.temperatureSlew = **rate * degreeSize(instrument.unit) / 60.0;
+}
+
+void queryTemperatureSlew(Session &s, const Params &p) {
+    if (!counted(s, p, 0, 0)) return;
+    const Instrument &instrument = s.instrument();
+    const auto slew = instrument.temperatureSlew;
+    s.respond(slew ? common::decimalText(*slew * 60.0 / degreeSize(instrument.unit), 6)
+                   : std::string(kInfinity));
+}
+
+void setResistanceSlew(Session &s, const Params &p) {
+    if (const auto rate = rateParam(s, p)) s.instrument().resistanceSlew = *rate;
+}
+
+void queryResistanceSlew(Session &s, const Params &p) {
+    if (!counted(s, p, 0, 0)) return;
+    const auto slew = s.instrument().resistanceSlew;
+    s.respond(slew ? common::decimalText(*slew, 6) : std::string(kInfinity));
+}
+
+// RAMP while a slew or a program moves the box, SETT once it holds still.
+void querySlewState(Session &s, const Params &p) {
+    if (counted(s, p, 0, 0)) s.respond(s.instrument().running() ? "RAMP" : "SETT");
+}
+
+// PROGram:DEFine "start 20C; ramp 120C 5K/min; soak 10min": the lines of a
+// temperature program, ';' between them, read and checked whole.
+void defineProgram(Session &s, const Params &p) {
+    if (!counted(s, p, 1, 1)) return;
+    const StringRead read = readString(p[0]);
+    if (read.error) return s.fail(read.error);
+    std::string text = read.text;
+    for (char &c : text)
+        if (c == ';') c = '\n';
+    std::istringstream in(text);
+    Instrument &instrument = s.instrument();
+    const auto &profile = instrument.rules().profile();
+    const std::vector<box::UserSensor> users =
+        profile ? profile->sensors : std::vector<box::UserSensor>{};
+    auto program = automation::readProgram(
+        in, "PROGram", {}, [&](const std::string &name) { return box::sensorNamed(name, users); });
+    if (!program) return s.fail(error::kIllegalParameterValue, program.error());
+    fail(s, instrument.loadProgram(std::move(program.value())));
+}
+
+void runProgram(Session &s, const Params &p) {
+    if (counted(s, p, 0, 0)) fail(s, s.instrument().runProgram());
+}
+
+// Stops whatever moves the box, a program or a slew, where it is.
+void stopProgram(Session &s, const Params &p) {
+    if (counted(s, p, 0, 0)) s.instrument().stopRun();
+}
+
+bool programRuns(const Instrument &instrument) {
+    return instrument.runKind() == RunKind::Program;
+}
+
+void queryProgramState(Session &s, const Params &p) {
+    if (counted(s, p, 0, 0)) s.respond(programRuns(s.instrument()) ? "RUN" : "STOP");
+}
+
+// The steps entered so far, each pass of a repeat counted; 0 when none runs.
+void queryProgramStep(Session &s, const Params &p) {
+    if (!counted(s, p, 0, 0)) return;
+    const Instrument &instrument = s.instrument();
+    s.respond(std::to_string(programRuns(instrument) ? instrument.runProgress()->step : 0));
 }
 
 // ---- UNIT, SYSTem
@@ -435,18 +545,19 @@ void queryServiceEnable(Session &s, const Params &p) {
 void queryStatusByte(Session &s, const Params &p) {
     answerByte(s, p, s.status().statusByte(s.errors().count() > 0, s.answersPending()));
 }
-// Every command is complete when the next one is read.
+// A command is complete when the next one is read, but for a slew or a
+// program: *OPC? and *WAI wait for it to end.
 void operationComplete(Session &s, const Params &p) {
     if (counted(s, p, 0, 0)) s.status().setEvent(event::kOperationComplete);
 }
 void queryOperationComplete(Session &s, const Params &p) {
-    if (counted(s, p, 0, 0)) s.respond("1");
+    if (counted(s, p, 0, 0)) s.holdUntilSettled("1");
 }
 void querySelfTest(Session &s, const Params &p) {
     if (counted(s, p, 0, 0)) s.respond("0");
 }
 void wait(Session &s, const Params &p) {
-    counted(s, p, 0, 0);
+    if (counted(s, p, 0, 0)) s.holdUntilSettled(std::nullopt);
 }
 
 // The last column: the query is answered without the box.
@@ -458,7 +569,7 @@ constexpr CommonEntry kCommon[] = {
     {"CLS", clearStatus, nullptr},
     {"ESE", setEventEnable, queryEventEnable, kQuick},
     {"ESR", nullptr, queryEvents, kQuick},
-    {"OPC", operationComplete, queryOperationComplete, kQuick},
+    {"OPC", operationComplete, queryOperationComplete},
     {"SRE", setServiceEnable, queryServiceEnable, kQuick},
     {"STB", nullptr, queryStatusByte, kQuick},
     {"TST", nullptr, querySelfTest},
@@ -479,6 +590,15 @@ const std::vector<CommandEntry> &commandTable() {
         {HeaderPattern("[SOURce:]TEMPerature[:LEVel][:IMMediate][:AMPLitude]"), setTemperature,
          queryTemperature},
         {HeaderPattern("[SOURce:]TEMPerature:SENSor"), setSensor, querySensor},
+        {HeaderPattern("[SOURce:]TEMPerature:SLEW"), setTemperatureSlew, queryTemperatureSlew},
+        {HeaderPattern("[SOURce:]TEMPerature:SLEW:STATe"), nullptr, querySlewState},
+        {HeaderPattern("[SOURce:]RESistance:SLEW"), setResistanceSlew, queryResistanceSlew},
+        {HeaderPattern("[SOURce:]RESistance:SLEW:STATe"), nullptr, querySlewState},
+        {HeaderPattern("PROGram:DEFine"), defineProgram, nullptr},
+        {HeaderPattern("PROGram:RUN"), runProgram, nullptr},
+        {HeaderPattern("PROGram:STOP"), stopProgram, nullptr},
+        {HeaderPattern("PROGram:STATe"), nullptr, queryProgramState},
+        {HeaderPattern("PROGram:STEP"), nullptr, queryProgramStep},
         {HeaderPattern("[SOURce:]TEMPerature:NTC:R25"), setR25, queryR25},
         {HeaderPattern("[SOURce:]TEMPerature:NTC:BETA"), setBeta, queryBeta},
         {HeaderPattern("UNIT:TEMPerature"), setUnit, queryUnit},

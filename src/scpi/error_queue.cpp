@@ -64,6 +64,11 @@ std::string asciiText(std::string_view text) {
     std::string out;
     for (std::size_t at = 0; at < text.size();) {
         const unsigned char c = static_cast<unsigned char>(text[at]);
+        if (c == '"') {  // inside the answer's string: doubled, as IEEE 488.2 reads it
+            out += "\"\"";
+            ++at;
+            continue;
+        }
         if (c < 0x80) {
             out += (c >= ' ' && c <= '~') ? char(c) : '?';
             ++at;

@@ -66,15 +66,23 @@ std::string Instrument::serialNumber() const {
     return serial_;
 }
 
-Status Instrument::set(double ohms, std::optional<double> celsius) {
+Status Instrument::refusal(double ohms, bool sensorValue, bool wholeChange) const {
     if (const Status usable = rules_.usable(); !usable)
         return refused(error::kExecution, usable.text());
     if (mode == profile::SetMode::True && !rules_.hasTable())
         return refused(error::kSettingsConflict,
                        "true values need a correction table ([table]) in the box's profile");
-    const auto prepared = rules_.prepare(ohms, celsius.has_value(), mode, lastOhms());
+    const auto prepared =
+        rules_.prepare(ohms, sensorValue, mode, wholeChange ? lastOhms() : std::nullopt);
     // Without a profile only the box's own range refuses: the bare error, as ever.
     if (!prepared) return refused(error::kDataOutOfRange, rules_.profile() ? prepared.error() : "");
+    return {};
+}
+
+Status Instrument::set(double ohms, std::optional<double> celsius) {
+    if (const Status refusing = refusal(ohms, celsius.has_value()); !refusing) return refusing;
+    const auto prepared = rules_.prepare(ohms, celsius.has_value(), mode, lastOhms());
+    stopRun();  // refused, the setting changes nothing; sent, it takes over
     return send({prepared.value().command, ohms, celsius, prepared.value().trueOhms});
 }
 
@@ -91,6 +99,9 @@ Status Instrument::send(const automation::Setpoint &point) {
 }
 
 Status Instrument::reset() {
+    stopRun();
+    temperatureSlew.reset();
+    resistanceSlew.reset();
     curve = defaultCurve();
     userSensor.reset();
     r25 = kDefaultR25;

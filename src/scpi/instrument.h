@@ -4,16 +4,20 @@
 // profile, which decides what may be sent at all. One instance is shared by
 // all connections, as an instrument's settings are.
 
+#include "automation/program_plan.h"
 #include "automation/setpoint.h"
 #include "box/sensor.h"
 #include "box/temperature.h"
 #include "common/status.h"
 #include "profile/box_rules.h"
 
+#include <chrono>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zz::scpi {
 
@@ -28,6 +32,9 @@ public:
     // programs; nothing when unknown.
     virtual std::optional<std::string> lastCommand() const = 0;
 };
+
+// What a run moves: a sensor's temperature, or a resistance.
+enum class RunKind { TemperatureSlew, ResistanceSlew, Program };
 
 inline constexpr double kDefaultR25 = 10000.0;
 inline constexpr double kDefaultBeta = 3950.0;
@@ -48,8 +55,14 @@ public:
     // given: the lead offset comes off) as the profile and the mode allow.
     // A refusal sends nothing; its number is the SCPI error: -200 the profile
     // is refused, -221 true values without a table, -222 outside the limits
-    // (or the box's range); -240 is the link's failure.
+    // (or the box's range); -240 is the link's failure. A run going on stops:
+    // the new setting takes over.
     Status set(double ohms, std::optional<double> celsius = std::nullopt);
+    // A setting of TEMP or RES: at once, or with a finite slew a ramp from
+    // where the box is (where a ramp going on has got to) that returns at
+    // once. The whole ramp is checked before its first command.
+    Status setTemperature(double celsius);
+    Status setResistance(double ohms);
     // The settings back to theirs (nominal values), then the command the
     // panel sends at start, when the profile's limits allow it.
     Status reset();
@@ -76,6 +89,38 @@ public:
     box::TemperatureUnit unit = box::TemperatureUnit::Celsius;
     profile::SetMode mode = profile::SetMode::Nominal;
 
+    // ---- runs, on the link's thread: slews and programs on the server's
+    // own timetable; the server calls advance() when nextDue() comes.
+    using Clock = std::chrono::steady_clock;
+    std::function<Clock::time_point()> clock = [] { return Clock::now(); };
+    automation::Spacing runSpacing{std::chrono::milliseconds(17), std::chrono::seconds(1)};
+    std::optional<double> temperatureSlew;       // K a second; nothing: at once
+    std::optional<double> resistanceSlew;        // ohms a second
+    std::optional<automation::Program> program;  // PROGram:DEFine's, checked
+    // Told on the link's thread when a run starts, so its timer is armed.
+    std::function<void()> runStarted;
+
+    // Checks the program's targets against the sensor and the limits, and
+    // keeps it for runProgram() (which checks them again, as they stand then).
+    Status loadProgram(automation::Program loaded);
+    Status runProgram();
+    // Stops a run where it is; whoever waits for the settling is told.
+    void stopRun();
+    bool running() const { return run_.has_value(); }
+    std::optional<RunKind> runKind() const;
+    const automation::ProgramProgress *runProgress() const;
+    // A slew's target resistance (a sensor's, its lead offset off).
+    std::optional<double> slewTargetOhms() const;
+    // From now to the run's end; nothing when none goes on.
+    std::optional<std::chrono::nanoseconds> runTimeLeft() const;
+    // Sends every command of the run due by now; the time the next is due,
+    // or nothing once the run has ended (or failed: runFailure() says why).
+    std::optional<Clock::time_point> advance();
+    std::optional<Clock::time_point> nextDue() const;
+    const std::string &runFailure() const { return runFailure_; }
+    // `settled` runs once no run goes on: at once, or when it ends or stops.
+    void whenSettled(std::function<void()> settled);
+
     static const box::SensorType *defaultCurve() { return &box::sensorTypes().front(); }
 
     box::Sensor sensor() const;
@@ -85,7 +130,29 @@ public:
     double maxCelsius() const;
 
 private:
+    struct Run {
+        RunKind kind;
+        automation::ProgramPlan plan;
+        Clock::time_point start;
+        std::optional<automation::DueSetpoint> next;  // nothing: the run has ended
+        // Where the run stands at the command last sent (the plan is one
+        // ahead of it): the value a new slew starts from, and what is shown.
+        automation::ProgramProgress shown;
+        bool first = true;
+        // A slew's target as sent: TEMP? answers its temperature at the end,
+        // not that of the moment the last command's digits were reached.
+        std::optional<automation::Setpoint> target;
+    };
+
     Status send(const automation::Setpoint &point);
+    // Why set() would refuse this value; nothing sent either way. A slew's
+    // target is not held to the largest change a command may make: its
+    // commands are, one by one.
+    Status refusal(double ohms, bool sensorValue, bool wholeChange = true) const;
+    automation::SetpointMaker setpointMaker(const automation::ValueReading &reading) const;
+    Status startRun(RunKind kind, automation::Program program);
+    std::optional<double> runValueNow(RunKind kind) const;
+    void endRun();
     std::pair<double, double> celsiusRange() const;
 
     BoxLink &link_;
@@ -95,6 +162,9 @@ private:
     std::string temperatureCommand_;  // the command lastCelsius_ belongs to
     double lastCelsius_ = 0.0;
     std::optional<double> goingOut_;
+    std::optional<Run> run_;
+    std::string runFailure_;
+    std::vector<std::function<void()>> settledWaiters_;
 };
 
 }  // namespace zz::scpi

@@ -201,4 +201,29 @@ WordRead readWord(std::string_view p) {
     return read;
 }
 
+StringRead readString(std::string_view p) {
+    StringRead read;
+    if (p.empty() || (p[0] != '"' && p[0] != '\'')) {
+        read.error = error::kDataType;
+        return read;
+    }
+    const char quote = p[0];
+    std::size_t i = 1;
+    for (; i < p.size(); ++i) {
+        if (p[i] != quote) {
+            read.text += p[i];
+        } else if (i + 1 < p.size() && p[i + 1] == quote) {
+            read.text += quote;
+            ++i;
+        } else {
+            break;
+        }
+    }
+    if (i != p.size() - 1) {  // unclosed, or more after the closing quote
+        read.error = error::kSyntax;
+        read.text.clear();
+    }
+    return read;
+}
+
 }  // namespace zz::scpi

@@ -52,6 +52,14 @@ struct WordRead {
 };
 WordRead readWord(std::string_view param);
 
+// A string ('text' or "text", its own quote doubled inside), returned
+// without its quotes. -104 for anything else, -102 when malformed.
+struct StringRead {
+    int error = 0;
+    std::string text;
+};
+StringRead readString(std::string_view param);
+
 // Whitespace of IEEE 488.2: every control character but LF, and space.
 bool isBlank(char c);
 std::string_view trimmed(std::string_view text);

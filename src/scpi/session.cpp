@@ -28,14 +28,41 @@ void Session::respond(std::string_view answer) {
     answers_ += answer;
 }
 
+void Session::holdUntilSettled(std::optional<std::string> answer) {
+    if (!instrument_.running()) {
+        if (answer) respond(*answer);
+        return;
+    }
+    if (!waitsForRuns_)
+        return fail(error::kExecution,
+                    "a run goes on and this front cannot wait: poll SOUR:TEMP:SLEW:STAT?");
+    held_ = true;
+    answerWhenSettled_ = std::move(answer);
+}
+
 std::string Session::execute(std::string_view line) {
     answers_.clear();
     commandError_ = false;
-    const auto units = splitUnits(line);
+    held_ = false;
+    line_.assign(line);
+    return carryOn(0, {});
+}
+
+std::string Session::resume() {
+    if (!held_) return {};
+    held_ = false;
+    if (answerWhenSettled_) respond(*answerWhenSettled_);
+    answerWhenSettled_.reset();
+    return carryOn(heldUnit_, std::move(heldPath_));
+}
+
+std::string Session::carryOn(std::size_t firstUnit, Nodes path) {
+    const auto units = splitUnits(line_);
     if (!units) fail(error::kSyntax);
-    Nodes path;  // where a header without a leading ':' starts; the root at each line
-    for (const std::string_view text : units.value_or(std::vector<std::string_view>{})) {
-        const UnitRead read = readUnit(text);
+    const auto all = units.value_or(std::vector<std::string_view>{});
+    // `path`: where a header without a leading ':' starts; the root at each line
+    for (std::size_t i = firstUnit; i < all.size(); ++i) {
+        const UnitRead read = readUnit(all[i]);
         if (read.blank) continue;
         if (read.error) {
             fail(read.error);
@@ -62,6 +89,11 @@ std::string Session::execute(std::string_view line) {
         }
         handler(*this, unit.params);
         if (commandError_) break;
+        if (held_) {
+            heldUnit_ = i + 1;
+            heldPath_ = std::move(path);
+            return {};
+        }
     }
     if (answers_.empty()) return {};
     return answers_ + '\n';

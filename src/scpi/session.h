@@ -8,6 +8,7 @@
 #include "scpi/instrument.h"
 #include "scpi/status_registers.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,14 @@ public:
     // Carries out one program message (a line without its terminator) and
     // returns its answers with their LF, or "" when no query answered.
     std::string execute(std::string_view line);
+    // A line held at *OPC? or *WAI while a run goes on (the instrument tells
+    // whenSettled): the rest of it waits, and so should the client's next
+    // lines. resume() carries it on once settled, with its answers whole.
+    bool held() const { return held_; }
+    // A front whose answers cannot wait (VXI-11's device_read): there *OPC?
+    // and *WAI during a run fail with -200 instead.
+    void waitsForRuns(bool waits) { waitsForRuns_ = waits; }
+    std::string resume();
     // A line passed the input bound and was discarded.
     void inputOverrun() { fail(error::kInputBufferOverrun); }
 
@@ -31,13 +40,24 @@ public:
     void fail(int code, std::string_view detail = {});
     void respond(std::string_view answer);
     bool answersPending() const { return !answers_.empty(); }
+    // *OPC? and *WAI: the rest of the line waits for a run to end; the
+    // answer, if any, is given then.
+    void holdUntilSettled(std::optional<std::string> answer);
 
 private:
+    std::string carryOn(std::size_t firstUnit, std::vector<std::string> path);
+
     Instrument &instrument_;
     ErrorQueue errors_;
     StatusRegisters status_;
     std::string answers_;  // of the line being carried out
     bool commandError_ = false;
+    std::string line_;  // being carried out; from heldUnit_ on when held
+    bool held_ = false;
+    bool waitsForRuns_ = true;
+    std::size_t heldUnit_ = 0;
+    std::vector<std::string> heldPath_;
+    std::optional<std::string> answerWhenSettled_;
 };
 
 }  // namespace zz::scpi

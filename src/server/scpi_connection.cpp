@@ -82,34 +82,65 @@ void ScpiConnection::maybeRun() {
         return;
     }
     const bool queued = context_.link.push([self = shared_from_this(), line] {
-        self->carryOut(*line);
-        // While no one else waits for the link, this client's next lines
-        // follow at once rather than each making a trip through the queue.
-        while (!self->closing_ && self->context_.link.idle()) {
-            auto next = self->takeLine();
-            if (!next) break;
-            self->carryOut(*next);
-        }
-        self->context_.link.toNetwork([self] { self->lineDone({}); });
+        if (self->carryOut(*line)) return;
+        self->carryOnWhileIdle();
     });
     if (!queued) busy_ = false;
 }
 
-// On the link's thread; the answers go out from the network's thread, in order.
-void ScpiConnection::carryOut(const scpi::InputLine &line) {
+// While no one else waits for the link, this client's next lines follow at
+// once rather than each making a trip through the queue.
+void ScpiConnection::carryOnWhileIdle() {
+    while (!closing_ && context_.link.idle()) {
+        auto next = takeLine();
+        if (!next) break;
+        if (carryOut(*next)) return;
+    }
+    context_.link.toNetwork([self = shared_from_this()] { self->lineDone({}); });
+}
+
+// A line held at *OPC? or *WAI goes on once the run has ended, in a job of
+// its own on the link's queue (the run may end inside another client's
+// setting); until then nothing more of this client is carried out.
+void ScpiConnection::waitForTheRun() {
+    held_ = true;
+    context_.instrument.whenSettled([self = shared_from_this()] {
+        self->context_.link.push([self] {
+            if (self->closing_) return;
+            self->context_.box.setSender("SCPI client " + self->peer_);
+            std::string answers = self->session_.resume();
+            if (self->session_.held()) return self->waitForTheRun();
+            self->held_ = false;
+            self->deliver(std::move(answers), false);
+            self->carryOnWhileIdle();
+        });
+    });
+}
+
+// On the link's thread; the answers go out from the network's thread, in
+// order. True when the line waits for a run to end (waitForTheRun).
+bool ScpiConnection::carryOut(const scpi::InputLine &line) {
     std::string answers;
     if (line.overrun) {
         session_.inputOverrun();
     } else {
         context_.box.setSender("SCPI client " + peer_);
         answers = session_.execute(line.text);
+        if (session_.held()) {
+            waitForTheRun();
+            return true;
+        }
     }
-    if (answers.empty() && !line.overrun) return;
-    context_.link.toNetwork(
-        [self = shared_from_this(), answers = std::move(answers), overrun = line.overrun] {
-            if (overrun) net::logLine(self->peer_ + ": a line longer than 64 KiB discarded");
-            if (!self->ended_) self->answer(answers);
-        });
+    deliver(std::move(answers), line.overrun);
+    return false;
+}
+
+void ScpiConnection::deliver(std::string answers, bool overrun) {
+    if (answers.empty() && !overrun) return;
+    context_.link.toNetwork([self = shared_from_this(), answers = std::move(answers), overrun] {
+        if (overrun) net::logLine(self->peer_ + ": a line longer than 64 KiB discarded");
+        if (!self->ended_) self->answer(answers);
+    });
 }
 
 void ScpiConnection::lineDone(std::string answers) {
@@ -126,6 +157,8 @@ void ScpiConnection::lineDone(std::string answers) {
 }
 
 void ScpiConnection::maybeFinish() {
+    // A client gone while its line waits for a run is not kept to the run's end.
+    if (hungUp_ && held_ && !ended_) return end("closed while waiting for the run to end");
     if (!hungUp_ || busy_ || ended_ || !nothingPending()) return;
     const auto left = splitter_.pending();
     end(left ? "closed, an unfinished line of " + std::to_string(left) + " bytes discarded"

@@ -46,7 +46,10 @@ private:
     bool nothingPending();
     void addLines(std::vector<scpi::InputLine> lines);
     std::optional<scpi::InputLine> takeLine();
-    void carryOut(const scpi::InputLine &line);
+    bool carryOut(const scpi::InputLine &line);
+    void carryOnWhileIdle();
+    void waitForTheRun();
+    void deliver(std::string answers, bool overrun);
     void maybeRun();
     void maybeFinish();
     void lineDone(std::string answers);
@@ -72,6 +75,7 @@ private:
     bool hungUp_ = false;
     bool ended_ = false;
     std::atomic<bool> closing_{false};  // ended_, as the link's thread sees it
+    std::atomic<bool> held_{false};     // a line waits for a run to end
 };
 
 }  // namespace zz::server

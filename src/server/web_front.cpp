@@ -10,6 +10,19 @@ namespace asio = boost::asio;
 
 namespace {
 
+// What the page shows of a slew or a program going on.
+std::optional<web::RunProgress> progressOf(const scpi::Instrument &instrument) {
+    const automation::ProgramProgress *progress = instrument.runProgress();
+    if (!progress) return std::nullopt;
+    web::RunProgress shown;
+    shown.step = static_cast<int>(progress->step);
+    shown.text = progress->text;
+    shown.targetOhms = instrument.slewTargetOhms();
+    if (const auto left = instrument.runTimeLeft())
+        shown.timeLeft = std::chrono::ceil<std::chrono::seconds>(*left);
+    return shown;
+}
+
 // Who the box is and how to reach it, its serial number and name from the profile.
 web::Identity identityOf(const asio::ip::tcp::endpoint &scpi, const WebFront::Options &options) {
     const std::string host = web::machineHostName();
@@ -97,6 +110,7 @@ Status WebFront::listen(const asio::ip::tcp::endpoint &endpoint) {
     // The record is looked at on the link's thread, between commands.
     context_.poll.add([this] {
         model_.poll();
+        model_.setProgress(progressOf(context_.instrument));
         publishFromLink();
     });
     return {};

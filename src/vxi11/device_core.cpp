@@ -64,12 +64,17 @@ bool DeviceCore::needsTheBox(std::span<const std::uint8_t> record, ConnectionId 
 bool DeviceCore::toTheBox(std::span<const std::uint8_t> record, ConnectionId connection) const {
     const rpc::DecodedCall call = rpc::decodeCall(record);
     if (call.outcome != rpc::DecodedCall::Outcome::Call ||
-        call.header.program != device::kCoreProgram ||
-        call.header.version != device::kCoreVersion ||
-        call.header.procedure != device::proc::kWrite)
+        call.header.program != device::kCoreProgram || call.header.version != device::kCoreVersion)
         return false;
     XdrReader in(call.arguments);
     const std::uint32_t id = in.u32();
+    // A device clear stops a slew or a program the instrument runs.
+    if (call.header.procedure == device::proc::kClear) {
+        const auto it = links_.find(id);
+        return in.ok() && it != links_.end() && it->second.connection == connection &&
+               !lockedByOther(id);
+    }
+    if (call.header.procedure != device::proc::kWrite) return false;
     in.u32();  // io_timeout
     in.u32();  // lock_timeout
     const std::uint32_t flags = in.u32();

@@ -53,7 +53,8 @@ public:
                                          ConnectionId connection = 0);
     // Whether handleCall(record, connection) may send to the box: a
     // device_write that completes a line which is not answered by the
-    // session alone. Any other call only reads or changes the links here.
+    // session alone, or a device_clear (it stops the instrument's run). Any
+    // other call only reads or changes the links here.
     bool needsTheBox(std::span<const std::uint8_t> record, ConnectionId connection) const;
     // handleCall, unless the call needs the box: then nothing, and the
     // caller hands it to the box's thread. One decision with the links held,

@@ -9,7 +9,10 @@ namespace {
 
 class ScpiInstrumentSession : public InstrumentSession {
 public:
-    explicit ScpiInstrumentSession(scpi::Instrument &instrument) : session_(instrument) {}
+    explicit ScpiInstrumentSession(scpi::Instrument &instrument) : session_(instrument) {
+        // A device_read answers at once or times out: it cannot wait for a run.
+        session_.waitsForRuns(false);
+    }
 
     std::string execute(std::string_view line) override { return session_.execute(line); }
     bool needsTheBox(std::string_view line) const override {
@@ -19,9 +22,9 @@ public:
     std::uint8_t statusByte(bool messageAvailable) override {
         return session_.status().statusByte(session_.errors().count() > 0, messageAvailable);
     }
-    // A device clear empties the buffers only; the status registers and the
-    // error queue stay, as IEEE 488.2 has it.
-    void deviceClear() override {}
+    // A device clear empties the buffers and stops a slew or a program; the
+    // status registers and the error queue stay, as IEEE 488.2 has it.
+    void deviceClear() override { session_.instrument().stopRun(); }
 
 private:
     scpi::Session session_;

@@ -9,6 +9,7 @@
 #include "scpi/line_splitter.h"
 #include "scpi/session.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -22,6 +23,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     CheckedBox link(3);  // every third command refused
     zz::scpi::Instrument instrument(link);
+    // Slews and programs move on a clock of 10 ms a look.
+    zz::scpi::Instrument::Clock::time_point now{};
+    instrument.clock = [&now] { return now += std::chrono::milliseconds(10); };
     zz::scpi::Session session(instrument);
     zz::scpi::LineSplitter splitter;
     for (int r = 0; r < repeats; ++r) {
@@ -33,8 +37,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                     session.inputOverrun();
                     continue;
                 }
-                // One answer line at most, whole, printable but for its LF.
-                const std::string answer = session.execute(line.text);
+                // One answer line at most, whole, printable but for its LF; a
+                // line held at *OPC? goes on once the run is stopped.
+                std::string answer = session.execute(line.text);
+                instrument.advance();
+                if (session.held()) {
+                    instrument.stopRun();
+                    answer = session.resume();
+                    FUZZ_CHECK(!session.held());
+                }
                 FUZZ_CHECK(answer.empty() || answer.find('\n') == answer.size() - 1);
                 for (const char c : answer) FUZZ_CHECK(c == '\n' || (c >= ' ' && c <= '~'));
                 FUZZ_CHECK(session.errors().count() <= zz::scpi::ErrorQueue::kCapacity);

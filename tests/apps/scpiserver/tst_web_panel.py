@@ -612,6 +612,17 @@ class History(unittest.TestCase):
                                       "{detail: {type: 'state', progress: arguments[0]}}))", fields)
                 self.assertEqual(progress.text, text, fields)
                 self.assertEqual(progress.is_displayed(), fields is not None)
+            # A real ramp: its progress while it runs, its points as they go out.
+            with socket.create_connection(("127.0.0.1", self.server.port), TIMEOUT) as s:
+                s.sendall(b"RES 400;RES:SLEW 1000;RES 1000\n")
+                page.wait_for(lambda: "slew to 1000.0 \u03A9" in progress.text, "the ramp's progress")
+                s.sendall(b"*OPC?\n")
+                self.assertEqual(s.recv(10), b"1\n")
+            page.wait_for(lambda: not progress.is_displayed(), "the progress gone at the end")
+            ramp = points()[6:]
+            self.assertGreater(len(ramp), 10)
+            self.assertEqual((ramp[0]["ohms"], ramp[-1]["ohms"]), (400.0, 1000.0))
+            self.assertTrue(all(p["by"].endswith(", ramp") for p in ramp[1:]), ramp)
         finally:
             quit_browser(driver)
 

@@ -86,6 +86,20 @@ Commands (long or short form, any case, [optional] nodes may be left out):
         NTC: R25 and beta), or a sensor of the box's profile by its name
   TEMPerature:NTC:R25 <ohms>   TEMPerature:NTC:BETA <kelvin>
   UNIT:TEMPerature C|F|K
+  TEMPerature:SLEW <rate>|INFinity   later TEMP settings ramp there at this
+        many degrees of UNIT:TEMPerature a minute, on the server's own
+        timetable, and return at once (INF, the default: at once)
+  RESistance:SLEW <ohm/s>|INFinity   the same for RES settings
+  TEMPerature:SLEW:STATe?  RESistance:SLEW:STATe?   RAMP while a slew or a
+        program moves the box, SETT once it holds still; *OPC? and *WAI wait
+        for that on this port (over VXI-11 they are -200: poll instead)
+  PROGram:DEFine "<lines>"   a temperature program, its lines separated by
+        ';' (sensor pt100; start 20C; ramp 120C 5K/min; soak 10min; step 80C;
+        repeat 3 {; ...; }), checked whole; without a sensor line the values
+        are resistances (ramp 10k 50ohm/s)
+  PROGram:RUN  PROGram:STOP  PROGram:STATe? (RUN|STOP)  PROGram:STEP?
+        STOP also stops a slew; a setting at once, *RST or a device clear
+        stop a run too
   SYSTem:ERRor[:NEXT]?  SYSTem:ERRor:COUNt?  SYSTem:VERSion?
   *IDN? *RST *CLS *ESE *ESE? *ESR? *OPC *OPC? *SRE *SRE? *STB? *TST? *WAI
 Each query also has its ? form; a link failure is error -240 with the reason.

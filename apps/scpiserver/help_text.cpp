@@ -92,7 +92,7 @@ Commands (long or short form, any case, [optional] nodes may be left out):
   RESistance:SLEW <ohm/s>|INFinity   the same for RES settings
   TEMPerature:SLEW:STATe?  RESistance:SLEW:STATe?   RAMP while a slew or a
         program moves the box, SETT once it holds still; *OPC? and *WAI wait
-        for that on this port (over VXI-11 they are -200: poll instead)
+        for that (a VXI-11 device_read up to its io_timeout)
   PROGram:DEFine "<lines>"   a temperature program, its lines separated by
         ';' (sensor pt100; start 20C; ramp 120C 5K/min; soak 10min; step 80C;
         repeat 3 {; ...; }), checked whole; without a sensor line the values

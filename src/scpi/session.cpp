@@ -33,9 +33,6 @@ void Session::holdUntilSettled(std::optional<std::string> answer) {
         if (answer) respond(*answer);
         return;
     }
-    if (!waitsForRuns_)
-        return fail(error::kExecution,
-                    "a run goes on and this front cannot wait: poll SOUR:TEMP:SLEW:STAT?");
     held_ = true;
     answerWhenSettled_ = std::move(answer);
 }

@@ -26,10 +26,8 @@ public:
     // whenSettled): the rest of it waits, and so should the client's next
     // lines. resume() carries it on once settled, with its answers whole.
     bool held() const { return held_; }
-    // A front whose answers cannot wait (VXI-11's device_read): there *OPC?
-    // and *WAI during a run fail with -200 instead.
-    void waitsForRuns(bool waits) { waitsForRuns_ = waits; }
     std::string resume();
+    void dropHeld() { held_ = false; }
     // A line passed the input bound and was discarded.
     void inputOverrun() { fail(error::kInputBufferOverrun); }
 
@@ -54,7 +52,6 @@ private:
     bool commandError_ = false;
     std::string line_;  // being carried out; from heldUnit_ on when held
     bool held_ = false;
-    bool waitsForRuns_ = true;
     std::size_t heldUnit_ = 0;
     std::vector<std::string> heldPath_;
     std::optional<std::string> answerWhenSettled_;

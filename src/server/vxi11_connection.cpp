@@ -18,7 +18,8 @@ Vxi11Connection::Vxi11Connection(asio::ip::tcp::socket socket, FrontContext &con
       core_(core),
       id_(id),
       finished_(std::move(finished)),
-      peer_("VXI-11 client " + net::peerText(socket_)) {}
+      peer_("VXI-11 client " + net::peerText(socket_)),
+      retry_(socket_.get_executor()) {}
 
 void Vxi11Connection::start() {
     net::tuneClientSocket(socket_);
@@ -44,22 +45,39 @@ void Vxi11Connection::serveCalls() {
             stream_.reply(*reply);
             continue;
         }
-        // The reply goes out in order: nothing more of this connection is
-        // read or served until it has come back.
-        const bool queued = context_.link.hop(
-            [self = shared_from_this(), call = std::move(*call)] {
-                self->context_.box.setSender(self->peer_);
-                return self->core_.handleCall(call, self->id_);
-            },
-            [self = shared_from_this()](std::vector<std::uint8_t> reply) {
-                if (self->ended_) return;
-                self->stream_.reply(reply);
-                self->serveCalls();
-            });
-        if (!queued) end("closed: the server stops");
+        // A device_read whose answer waits for a run's end waits up to its io_timeout.
+        const auto timeout = vxi11::DeviceCore::readTimeout(*call).value_or(0);
+        waitUntil_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout);
+        serveOnTheLink(std::make_shared<std::vector<std::uint8_t>>(std::move(*call)));
         return;
     }
     send(stream_.output());
+}
+
+// The reply goes out in order: nothing more of this connection is read or
+// served until it has come back.
+void Vxi11Connection::serveOnTheLink(std::shared_ptr<std::vector<std::uint8_t>> call) {
+    const bool mayWait = std::chrono::steady_clock::now() < waitUntil_;
+    const bool queued = context_.link.hop(
+        [self = shared_from_this(), call, mayWait] {
+            self->context_.box.setSender(self->peer_);
+            if (!mayWait) return std::optional(self->core_.handleCall(*call, self->id_));
+            return self->core_.handleCallOrWait(*call, self->id_);
+        },
+        [self = shared_from_this(), call](std::optional<std::vector<std::uint8_t>> reply) {
+            if (self->ended_) return;
+            if (!reply) return self->askAgain(call);
+            self->stream_.reply(*reply);
+            self->serveCalls();
+        });
+    if (!queued) end("closed: the server stops");
+}
+
+void Vxi11Connection::askAgain(std::shared_ptr<std::vector<std::uint8_t>> call) {
+    retry_.expires_after(kReadPoll);
+    retry_.async_wait([self = shared_from_this(), call](error_code error) {
+        if (!error && !self->ended_) self->serveOnTheLink(call);
+    });
 }
 
 void Vxi11Connection::send(vxi11::RpcStream::Output output) {
@@ -92,6 +110,7 @@ void Vxi11Connection::close(const std::string &why) {
 void Vxi11Connection::end(const std::string &why) {
     if (ended_) return;
     ended_ = true;
+    retry_.cancel();
     net::logLine(peer_ + " " + why);
     error_code ignored;
     socket_.close(ignored);

@@ -41,6 +41,28 @@ std::optional<std::vector<std::uint8_t>> DeviceCore::handleCallUnlessToTheBox(
     return serve(record, {connection, links});
 }
 
+std::optional<std::vector<std::uint8_t>> DeviceCore::handleCallOrWait(
+    std::span<const std::uint8_t> record, ConnectionId connection) {
+    std::unique_lock links(mutex_);
+    bool later = false;
+    auto reply = serve(record, {connection, links, &later});
+    if (later) return std::nullopt;
+    return reply;
+}
+
+std::optional<std::uint32_t> DeviceCore::readTimeout(std::span<const std::uint8_t> record) {
+    const rpc::DecodedCall call = rpc::decodeCall(record);
+    if (call.outcome != rpc::DecodedCall::Outcome::Call ||
+        call.header.program != device::kCoreProgram || call.header.procedure != device::proc::kRead)
+        return std::nullopt;
+    XdrReader in(call.arguments);
+    in.u32();  // link
+    in.u32();  // requestSize
+    const std::uint32_t timeout = in.u32();
+    if (!in.ok()) return std::nullopt;
+    return timeout;
+}
+
 // The programs are made for each call, so that its procedures get the call.
 std::vector<std::uint8_t> DeviceCore::serve(std::span<const std::uint8_t> record, Call call) {
     const RpcProgram programs[] = {
@@ -68,11 +90,15 @@ bool DeviceCore::toTheBox(std::span<const std::uint8_t> record, ConnectionId con
         return false;
     XdrReader in(call.arguments);
     const std::uint32_t id = in.u32();
-    // A device clear stops a slew or a program the instrument runs.
-    if (call.header.procedure == device::proc::kClear) {
+    // A device clear stops a slew or a program the instrument runs; a read
+    // whose answer waits for the run's end carries the line on.
+    const auto proc = call.header.procedure;
+    if (proc == device::proc::kClear || proc == device::proc::kRead) {
         const auto it = links_.find(id);
-        return in.ok() && it != links_.end() && it->second.connection == connection &&
-               !lockedByOther(id);
+        if (!in.ok() || it == links_.end() || it->second.connection != connection ||
+            lockedByOther(id))
+            return false;
+        return proc == device::proc::kClear || it->second.device->answerComing();
     }
     if (call.header.procedure != device::proc::kWrite) return false;
     in.u32();  // io_timeout
@@ -239,6 +265,14 @@ DeviceCore::Outcome DeviceCore::read(Call call, XdrReader &in, XdrWriter &out) {
         std::optional<char> term;
         if (flags & device::flag::kTermCharSet) term = static_cast<char>(termChar & 0xff);
         piece = link->device->read(requestSize, term);
+        if (!piece && link->device->answerComing()) {
+            link->device->goOn();  // on the box's thread: toTheBox chose it
+            piece = link->device->read(requestSize, term);
+            if (!piece && link->device->answerComing() && call.later) {
+                *call.later = true;
+                return Outcome::Done;
+            }
+        }
         // No answer waits: one would never come, so the read times out now.
         if (!piece) error = Error::IoTimeout;
     }

@@ -53,14 +53,23 @@ public:
                                          ConnectionId connection = 0);
     // Whether handleCall(record, connection) may send to the box: a
     // device_write that completes a line which is not answered by the
-    // session alone, or a device_clear (it stops the instrument's run). Any
-    // other call only reads or changes the links here.
+    // session alone, or a device_clear (it stops the instrument's run), or
+    // a device_read while a line waits for the run's end (the line goes on
+    // there). Any other call only reads or changes the links here.
     bool needsTheBox(std::span<const std::uint8_t> record, ConnectionId connection) const;
     // handleCall, unless the call needs the box: then nothing, and the
     // caller hands it to the box's thread. One decision with the links held,
     // so a lock freed meanwhile cannot turn a refused write into a sent one.
     std::optional<std::vector<std::uint8_t>> handleCallUnlessToTheBox(
         std::span<const std::uint8_t> record, ConnectionId connection);
+    // handleCall for a call needsTheBox chose, except a device_read whose
+    // answer is still coming (its line waits for the instrument's run to
+    // end): nothing, and the caller asks again later, with handleCall once
+    // the read's io_timeout has passed.
+    std::optional<std::vector<std::uint8_t>> handleCallOrWait(std::span<const std::uint8_t> record,
+                                                              ConnectionId connection);
+    // The io_timeout of a device_read call, in milliseconds.
+    static std::optional<std::uint32_t> readTimeout(std::span<const std::uint8_t> record);
     // The connection ended: its links are destroyed, a lock they held freed.
     void closeConnection(ConnectionId connection);
 
@@ -79,6 +88,7 @@ private:
     struct Call {
         ConnectionId connection;
         std::unique_lock<std::mutex> &links;
+        bool *later = nullptr;  // set: a device_read that may wait, and does
     };
 
     bool toTheBox(std::span<const std::uint8_t> record, ConnectionId connection) const;

@@ -15,6 +15,7 @@ std::string_view withoutCarriageReturn(std::string_view line) {
 }  // namespace
 
 void DeviceLink::write(std::span<const std::uint8_t> data, bool end) {
+    goOn();
     if (!messageOpen_) {
         output_.clear();
         readAt_ = 0;
@@ -38,6 +39,7 @@ void DeviceLink::write(std::span<const std::uint8_t> data, bool end) {
 }
 
 bool DeviceLink::needsTheBox(std::span<const std::uint8_t> data, bool end) const {
+    if (answerComing()) return true;  // the waiting line may go on first
     // A line past the bound is only discarded; leave that to write().
     if (discarding_ || line_.size() + data.size() > kMaxMessageLine) return true;
     std::string line = line_;
@@ -57,10 +59,32 @@ void DeviceLink::runLine() {
         discarding_ = false;
         return;
     }
-    const std::string answers = session_->execute(withoutCarriageReturn(line_));
+    std::string line(withoutCarriageReturn(line_));
     line_.clear();
+    if (!answerComing()) return carryOut(line);
+    // Behind the waiting line, bounded as one line is.
+    if (waitingBytes_ + line.size() > kMaxMessageLine) return session_->inputOverrun();
+    waitingBytes_ += line.size();
+    waitingLines_.push_back(std::move(line));
+}
+
+void DeviceLink::carryOut(const std::string &line) {
+    const std::string answers = session_->execute(line);
     // Answers past the output bound are dropped; those before stay whole.
     if (output_.size() + answers.size() <= kMaxUnreadOutput) output_ += answers;
+}
+
+void DeviceLink::goOn() {
+    if (!answerComing()) return;
+    const auto answers = session_->goOn();
+    if (!answers) return;
+    if (output_.size() + answers->size() <= kMaxUnreadOutput) output_ += *answers;
+    while (!answerComing() && !waitingLines_.empty()) {
+        const std::string line = std::move(waitingLines_.front());
+        waitingLines_.pop_front();
+        waitingBytes_ -= line.size();
+        carryOut(line);
+    }
 }
 
 std::optional<ReadPiece> DeviceLink::read(std::uint32_t requestSize, std::optional<char> termChar) {
@@ -88,6 +112,8 @@ std::optional<ReadPiece> DeviceLink::read(std::uint32_t requestSize, std::option
 
 void DeviceLink::clear() {
     line_.clear();
+    waitingLines_.clear();
+    waitingBytes_ = 0;
     discarding_ = false;
     messageOpen_ = false;
     output_.clear();

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <span>
@@ -39,9 +40,16 @@ public:
     void clear();
 
     std::size_t unread() const { return output_.size() - readAt_; }
+    // A line waits for the instrument's run to end: a device_read waits for
+    // its answers, and the lines written after it wait their turn.
+    bool answerComing() const { return session_->waiting(); }
+    // On the box's thread: the waiting line goes on if the run has ended,
+    // then the lines that came after it.
+    void goOn();
 
 private:
     void runLine();
+    void carryOut(const std::string &line);
 
     std::unique_ptr<InstrumentSession> session_;
     std::string line_;          // the line being gathered
@@ -49,6 +57,8 @@ private:
     bool messageOpen_ = false;  // writes since the last END belong to one message
     std::string output_;
     std::size_t readAt_ = 0;
+    std::deque<std::string> waitingLines_;  // written while a line waits
+    std::size_t waitingBytes_ = 0;
 };
 
 }  // namespace zz::vxi11

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,12 @@ public:
     virtual std::uint8_t statusByte(bool messageAvailable) = 0;
     // device_clear: the link's buffers are already emptied.
     virtual void deviceClear() = 0;
+    // A line waits for the instrument's run to end (*OPC?, *WAI); its
+    // answers, and the lines after it, come once it has.
+    virtual bool waiting() const { return false; }
+    // On the box's thread: the waiting line goes on if the run has ended;
+    // its answers, or nothing while it still waits.
+    virtual std::optional<std::string> goOn() { return std::nullopt; }
 };
 
 class SessionHost {

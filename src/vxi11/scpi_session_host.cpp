@@ -9,10 +9,7 @@ namespace {
 
 class ScpiInstrumentSession : public InstrumentSession {
 public:
-    explicit ScpiInstrumentSession(scpi::Instrument &instrument) : session_(instrument) {
-        // A device_read answers at once or times out: it cannot wait for a run.
-        session_.waitsForRuns(false);
-    }
+    explicit ScpiInstrumentSession(scpi::Instrument &instrument) : session_(instrument) {}
 
     std::string execute(std::string_view line) override { return session_.execute(line); }
     bool needsTheBox(std::string_view line) const override {
@@ -22,9 +19,20 @@ public:
     std::uint8_t statusByte(bool messageAvailable) override {
         return session_.status().statusByte(session_.errors().count() > 0, messageAvailable);
     }
-    // A device clear empties the buffers and stops a slew or a program; the
-    // status registers and the error queue stay, as IEEE 488.2 has it.
-    void deviceClear() override { session_.instrument().stopRun(); }
+    // A device clear empties the buffers, stops a slew or a program and
+    // drops a line waiting for it; the status registers and the error queue
+    // stay, as IEEE 488.2 has it.
+    void deviceClear() override {
+        session_.instrument().stopRun();
+        session_.dropHeld();
+    }
+    bool waiting() const override { return session_.held(); }
+    std::optional<std::string> goOn() override {
+        if (!session_.held() || session_.instrument().running()) return std::nullopt;
+        std::string answers = session_.resume();
+        if (session_.held()) return std::nullopt;
+        return answers;
+    }
 
 private:
     scpi::Session session_;

@@ -43,13 +43,12 @@ private slots:
     // *OPC? goes on after the line that settled the run.
     void script_data() {
         QTest::addColumn<bool>("limits");
-        QTest::addColumn<bool>("waits");
         QTest::addColumn<QString>("lines");
         QTest::addColumn<QByteArray>("answers");
         QTest::addColumn<QByteArray>("wire");
         const auto row = [](const char *name, const char *lines, const QByteArray &answers,
-                            const char *wire, bool limits = false, bool waits = true) {
-            QTest::newRow(name) << limits << waits << lines << answers << QByteArray(wire);
+                            const char *wire, bool limits = false) {
+            QTest::newRow(name) << limits << lines << answers << QByteArray(wire);
         };
         // 100 ohm/s from 1000 to 1010: a change every 1 ms, sent no closer than 17 ms.
         row("at once, spaced, an overtaken command left out, to the end",
@@ -80,11 +79,6 @@ private slots:
             "TEMP 0\nUNIT:TEMP F;:TEMP:SLEW 9;:UNIT:TEMP C;:TEMP:SLEW?;:TEMP "
             "0.5;:TEMP?\n@10000\nTEMP?",
             "5;0\n0.5\n", "00100.0\r00100.2\r");
-        row("a front that cannot wait refuses *OPC? during a run",
-            "RES 1000\nRES:SLEW 100;RES 1010;*OPC?\nSYST:ERR?",
-            "-200,\"Execution error;a run goes on and this front cannot wait: poll "
-            "SOUR:TEMP:SLEW:STAT?\"\n",
-            "01000.0\r", false, false);
         row("a program: defined, run, stepped, ended",
             "PROG:DEF 'start 100; ramp 200 in 1s; repeat 2 {; step 300; soak 0.5s; }'\n"
             "PROG:RUN;PROG:STAT?\n@0\nPROG:STEP?\n@5000\nPROG:STAT?;PROG:STEP?",
@@ -106,7 +100,6 @@ private slots:
 
     void script() {
         QFETCH(bool, limits);
-        QFETCH(bool, waits);
         QFETCH(QString, lines);
         QFETCH(QByteArray, answers);
         QFETCH(QByteArray, wire);
@@ -120,7 +113,6 @@ private slots:
         steady_clock::time_point now{};
         instrument.clock = [&now] { return now; };
         scpi::Session session(instrument), other(instrument);
-        session.waitsForRuns(waits);
         std::vector<std::function<void()>> later;  // the server's next job on the link
         QByteArray got;
         std::function<void()> waitIfHeld = [&] {

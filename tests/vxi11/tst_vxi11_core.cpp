@@ -444,6 +444,35 @@ private slots:
         QVERIFY(out.bytes.empty());
         QCOMPARE(box.wire, QByteArray());
     }
+
+    // *OPC? during a slew: its read waits (asked again) until the run's end,
+    // the line written after it waits its turn, and a device clear drops both.
+    // Last: it leaves the shared instrument at 1000 ohm.
+    void waitingForARun() {
+        std::chrono::steady_clock::time_point now{};
+        instrument.clock = [&now] { return now; };
+        DeviceCore core(host, {16, 4321, 1024});
+        Client c{core};
+        const auto lid = c.create().second;
+        const Bytes read =
+            vxi11test::call(0x0607AF, 1, 12, words({lid, 1024, 1000, 0, 0x80, '\n'}));
+        QCOMPARE(c.write(lid, "RES 1000;RES:SLEW 100\n"), 0u);
+        QVERIFY(!core.needsTheBox(read, 1));
+        QCOMPARE(c.write(lid, "RES 1010;*OPC?\nRES?\n"), 0u);
+        QVERIFY(core.needsTheBox(read, 1));
+        QVERIFY(!core.handleCallOrWait(read, 1));  // asked again later
+        QCOMPARE(c.read(lid).error, 15u);          // the last try: io_timeout
+        now += std::chrono::milliseconds(200);
+        instrument.advance();
+        QCOMPARE(c.read(lid).data, QByteArray("1\n1010.0\n"));
+        QCOMPARE(box.wire, QByteArray("01000.0\r01010.0\r"));
+        QCOMPARE(c.write(lid, "RES 1000;*OPC?\nRES 5\n"), 0u);
+        QCOMPARE(c.generic(15, lid), 0u);  // device_clear
+        QVERIFY(!instrument.running());
+        QCOMPARE(c.read(lid).error, 15u);
+        QCOMPARE(box.wire, QByteArray("01000.0\r01010.0\r"));  // nor RES 5
+        instrument.clock = [] { return std::chrono::steady_clock::now(); };
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_Vxi11Core)

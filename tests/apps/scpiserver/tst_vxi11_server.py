@@ -176,20 +176,26 @@ def clients(pty, core_port, mdns, server):
     check(inst.read_stb() & 0x10 == 0, "clear() drops the answer")
     inst.write("NO:SUCH")
     check(inst.query("SYST:ERR?").startswith("-113"), "each link its own error queue")
-    # A program over VXI-11: polled, *OPC? refused while it runs (a device_read
-    # cannot wait), stopped by a device clear.
+    # A program over VXI-11: polled, stopped by a device clear (which drops
+    # the *OPC? waiting for it); then *OPC? waiting for a slew's end.
     pty.take()
     inst.write("PROG:DEF 'start 100; ramp 200 in 10s'")
     inst.write("PROG:RUN")
     check(inst.query("PROG:STAT?;RES:SLEW:STAT?") == "RUN;RAMP", "PROG:RUN over VXI-11 runs")
     time.sleep(0.3)
     inst.write("*OPC?")
-    check(inst.query("SYST:ERR?").startswith("-200"), "*OPC? during a run is -200 over VXI-11")
     inst.clear()
     check(inst.query("PROG:STAT?") == "STOP", "a device clear stops the program")
     sent = pty.take()
     check(sent.startswith(b"00100.0\r00100.") and pty.take(quiet=0.5) == b"",
           f"the program's commands went out, and none after the clear: {sent[:40]!r}")
+    started = time.monotonic()
+    answer = inst.query("RES:SLEW 1000;:RES 500;*OPC?;RES?")
+    took = time.monotonic() - started
+    sent = pty.take()
+    check(answer == "1;500.0" and 0.35 < took < 3 and sent.endswith(b"\r00500.0\r"),
+          f"*OPC? over VXI-11 answers at the slew's end: {answer!r} in {took:.2f} s")
+    inst.write("RES:SLEW INF")
     inst.write("RES 15")  # the value the checks below expect
     pty.take(8)
 

@@ -39,7 +39,8 @@ class tst_ScpiRuns : public QObject {
 private slots:
     // Each "\n"-separated line is carried out in turn; "@N" moves the clock
     // to N ms and lets the run send what is due, as the server's timer does;
-    // "2:" carries a line out on another client's session. A line held at
+    // "2:" carries a line out on another client's session, "!limits" reads
+    // the profile of the limits in while the run goes on. A line held at
     // *OPC? goes on after the line that settled the run.
     void script_data() {
         QTest::addColumn<bool>("limits");
@@ -74,6 +75,9 @@ private slots:
             "RES 1000\nRES:SLEW 100;RES 3000\nSYST:ERR?;RES:SLEW:STAT?",
             "-222,\"Data out of range;above the limit 2000.0 ohm of this box's profile\";SETT\n",
             "01000.0\r", true);
+        row("a profile read in mid-run stops it before a value past its limits",
+            "RES 1000\nRES:SLEW 10000;RES 5000\n@100\n!limits\n@1000\nRES:SLEW:STAT?", "SETT\n",
+            "01000.0\r01850.0\r");
         row("rates: none, zero, a word", "RES:SLEW 0\nRES:SLEW FAST\nSYST:ERR:COUN?", "2\n", "");
         row("TEMP:SLEW in the unit's degrees a minute",
             "TEMP 0\nUNIT:TEMP F;:TEMP:SLEW 9;:UNIT:TEMP C;:TEMP:SLEW?;:TEMP "
@@ -105,11 +109,11 @@ private slots:
         QFETCH(QByteArray, wire);
         RecordingLink link;
         scpi::Instrument instrument(link);
-        if (limits) {
+        const auto readLimits = [&instrument] {
             const auto read = profile::readProfile("[limits]\nmax = 2000\n", "com3.toml");
-            QVERIFY(read);
             instrument.setRules(profile::BoxRules::fromLoaded(std::optional(read.value())));
-        }
+        };
+        if (limits) readLimits();
         steady_clock::time_point now{};
         instrument.clock = [&now] { return now; };
         scpi::Session session(instrument), other(instrument);
@@ -128,6 +132,8 @@ private slots:
             if (line.startsWith('@')) {
                 now = steady_clock::time_point{} + milliseconds(line.mid(1).toInt());
                 instrument.advance();
+            } else if (line == "!limits") {
+                readLimits();
             } else if (line.startsWith("2:")) {
                 got += QByteArray::fromStdString(other.execute(line.mid(2).toStdString()));
             } else {

@@ -3,16 +3,19 @@
 over the raw SCPI port, and a pseudo-terminal whose far side stamps each
 frame as it arrives, so the ramp's commands are checked against their times.
 
-    /usr/bin/python3 tst_scpi_ramps.py PATH/TO/6175ZIZ-scpi
+    /usr/bin/python3 tst_scpi_ramps.py PATH/TO/6175ZIZ-scpi PATH/TO/6175ZIZ-ctl
 """
 import os
+import re
 import select
+import subprocess
 import sys
 import time
 import unittest
 
 import pyvisa
 
+CTL = os.path.abspath(sys.argv.pop(2))
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import tst_scpi_pyvisa as fixture  # noqa: E402  (takes the server's path from argv)
 
@@ -147,6 +150,22 @@ class Ramps(unittest.TestCase):
         self.inst.write("PROG:DEF 'start 0; ramp 200000 in 1s'")
         self.assertTrue(self.inst.query("SYST:ERR?").startswith("-222,"))
         self.assertEqual(self.pty.takeFrames(quiet=0.2), [])
+
+    def test_a_program_runs_as_6175ZIZ_ctl_runs_it(self):
+        lines = ["start 100", "ramp 101 in 1s", "soak 0.5s", "step 100.5"]
+        plan = subprocess.run([CTL, "program", "--dry-run", "-"], input="\n".join(lines) + "\n",
+                              capture_output=True, text=True, timeout=TIMEOUT)
+        self.assertEqual(plan.returncode, 0, plan.stderr)
+        due = [(float(at), command) for at, command in
+               re.findall(r"^\+(\d+\.\d+) s  (\d{5}\.\d)", plan.stdout, re.M)]
+        self.assertEqual(len(due), 12, plan.stdout)
+        self.inst.write("PROG:DEF '%s';RUN" % "; ".join(lines))
+        self.assertEqual(self.inst.query("*OPC?"), "1")
+        frames = self.pty.takeFrames()
+        self.assertEqual([f for _, f in frames], [command for _, command in due])
+        # On the same timetable, each command within a few milliseconds of its due time.
+        late = [(t - frames[0][0]) - at for (t, _), (at, _) in zip(frames, due)]
+        self.assertLess(max(abs(d) for d in late), 0.03, late)
 
 
 if __name__ == "__main__":

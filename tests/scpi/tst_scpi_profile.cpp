@@ -6,6 +6,7 @@
 #include "profile/box_rules.h"
 #include "profile/profile_reader.h"
 #include "scpi/session.h"
+#include "support/recording_link.h"
 
 #include <QtTest>
 
@@ -15,20 +16,7 @@ using namespace zz;
 
 namespace {
 
-class RecordingLink : public scpi::BoxLink {
-public:
-    QByteArray wire;  // every command that went out, each with its CR
-
-    Status send(std::string_view command) override {
-        wire += QByteArray(command.data(), qsizetype(command.size())) + '\r';
-        last_ = command;
-        return {};
-    }
-    std::optional<std::string> lastCommand() const override { return last_; }
-
-private:
-    std::optional<std::string> last_;
-};
+using test::RecordingLink;
 
 constexpr char kTable[] = R"(
 [table]

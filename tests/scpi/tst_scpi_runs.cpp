@@ -5,6 +5,7 @@
 #include "profile/box_rules.h"
 #include "profile/profile_reader.h"
 #include "scpi/session.h"
+#include "support/recording_link.h"
 
 #include <QtTest>
 
@@ -16,20 +17,7 @@ using namespace std::chrono;
 
 namespace {
 
-class RecordingLink : public scpi::BoxLink {
-public:
-    QByteArray wire;
-
-    Status send(std::string_view command) override {
-        wire += QByteArray(command.data(), qsizetype(command.size())) + '\r';
-        last_ = command;
-        return {};
-    }
-    std::optional<std::string> lastCommand() const override { return last_; }
-
-private:
-    std::optional<std::string> last_;
-};
+using test::RecordingLink;
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include "common/version.h"
 #include "rpc_test_client.h"
 #include "scpi/instrument.h"
+#include "support/recording_link.h"
 #include "vxi11/device_core.h"
 #include "vxi11/record_marking.h"
 #include "vxi11/rpc_stream.h"
@@ -22,20 +23,7 @@ namespace {
 
 constexpr std::uint32_t kEnd = 0x08, kTermCharSet = 0x80;
 
-class RecordingLink : public scpi::BoxLink {
-public:
-    QByteArray wire;  // every command that went out, each with its CR
-
-    Status send(std::string_view command) override {
-        wire += QByteArray(command.data(), qsizetype(command.size())) + '\r';
-        last_ = command;
-        return {};
-    }
-    std::optional<std::string> lastCommand() const override { return last_; }
-
-private:
-    std::optional<std::string> last_;
-};
+using test::RecordingLink;
 
 Bytes text(std::string_view s) {
     return vxi11test::xdrString(s);

@@ -178,10 +178,14 @@ class CommandLine(unittest.TestCase):
             self.assertEqual(server.stop(), 0)
 
 
-class ScpiEndToEnd(unittest.TestCase):
+class ServerCase(unittest.TestCase):
+    """The server on a pseudo-terminal and a PyVISA client of its SCPI port."""
+    PTY = Pty
+    SERVER_ARGS = ()
+
     def setUp(self):
-        self.pty = Pty()
-        self.server = Server("--device", self.pty.path)
+        self.pty = self.PTY()
+        self.server = Server("--device", self.pty.path, *self.SERVER_ARGS)
         self.rm = pyvisa.ResourceManager("@py")
         self.inst = self.open()
 
@@ -196,6 +200,8 @@ class ScpiEndToEnd(unittest.TestCase):
                                      read_termination="\n", write_termination="\n",
                                      timeout=TIMEOUT * 1000)
 
+
+class ScpiEndToEnd(ServerCase):
     def raw(self):
         return socket.create_connection(("127.0.0.1", self.server.port), TIMEOUT)
 

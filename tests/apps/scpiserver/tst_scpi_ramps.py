@@ -13,8 +13,6 @@ import sys
 import time
 import unittest
 
-import pyvisa
-
 CTL = os.path.abspath(sys.argv.pop(2))
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import tst_scpi_pyvisa as fixture  # noqa: E402  (takes the server's path from argv)
@@ -57,23 +55,9 @@ class StampedPty(fixture.Pty):
         return taken
 
 
-class Ramps(unittest.TestCase):
-    def setUp(self):
-        self.pty = StampedPty()
-        self.server = fixture.Server("--device", self.pty.path, "--http", "off")
-        self.rm = pyvisa.ResourceManager("@py")
-        self.inst = self.open()
-
-    def tearDown(self):
-        for resource in list(self.rm.list_opened_resources()):
-            resource.close()
-        self.assertEqual(self.server.stop(), 0, self.server.logText())
-        self.pty.close()
-
-    def open(self):
-        return self.rm.open_resource("TCPIP::127.0.0.1::%d::SOCKET" % self.server.port,
-                                     read_termination="\n", write_termination="\n",
-                                     timeout=TIMEOUT * 1000)
+class Ramps(fixture.ServerCase):
+    PTY = StampedPty
+    SERVER_ARGS = ("--http", "off")
 
     def assertSpaced(self, frames):
         gaps = [b[0] - a[0] for a, b in zip(frames, frames[1:])]

@@ -435,7 +435,7 @@ private slots:
 
     // *OPC? during a slew: its read waits (asked again) until the run's end,
     // the line written after it waits its turn, and a device clear drops both.
-    // Last: it leaves the shared instrument at 1000 ohm.
+    // Last: it leaves the shared instrument slewing at 100 ohm/s.
     void waitingForARun() {
         std::chrono::steady_clock::time_point now{};
         instrument.clock = [&now] { return now; };
@@ -454,11 +454,18 @@ private slots:
         instrument.advance();
         QCOMPARE(c.read(lid).data, QByteArray("1\n1010.0\n"));
         QCOMPARE(box.wire, QByteArray("01000.0\r01010.0\r"));
-        QCOMPARE(c.write(lid, "RES 1000;*OPC?\nRES 5\n"), 0u);
+        // Answers before the waiting line are read at once.
+        QCOMPARE(c.write(lid, "RES?\nRES 1000;*OPC?\n"), 0u);
+        QCOMPARE(c.read(lid).data, QByteArray("1010.0\n"));
+        QVERIFY(!core.handleCallOrWait(read, 1));
+        now += std::chrono::milliseconds(200);
+        instrument.advance();
+        QCOMPARE(c.read(lid).data, QByteArray("1\n"));
+        QCOMPARE(c.write(lid, "RES 1010;*OPC?\nRES 5\n"), 0u);
         QCOMPARE(c.generic(15, lid), 0u);  // device_clear
         QVERIFY(!instrument.running());
         QCOMPARE(c.read(lid).error, 15u);
-        QCOMPARE(box.wire, QByteArray("01000.0\r01010.0\r"));  // nor RES 5
+        QCOMPARE(box.wire, QByteArray("01000.0\r01010.0\r01000.0\r"));  // nor RES 5
         instrument.clock = [] { return std::chrono::steady_clock::now(); };
     }
 };

@@ -700,6 +700,7 @@ class Refusals(unittest.TestCase):
                 ("POST / HTTP/1.1\r\nHost: %s\r\nContent-Length: 0\r\n\r\n" % self.host,
                  "405 Method Not Allowed")]:
             self.assertEqual(self.request(request), "HTTP/1.1 " + status, request)
+        self.server.waitLog("refused", 1)  # the log is read as it comes, not at once
         self.assertIn("refused", self.server.logText())
 
     def test_identification_matches_idn(self):

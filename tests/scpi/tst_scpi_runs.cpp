@@ -27,8 +27,8 @@ class tst_ScpiRuns : public QObject {
 private slots:
     // Each "\n"-separated line is carried out in turn; "@N" moves the clock
     // to N ms and lets the run send what is due, as the server's timer does;
-    // "2:" carries a line out on another client's session, "!limits" reads
-    // the profile of the limits in while the run goes on. A line held at
+    // "2:" carries a line out on another client's session, "!limits" and
+    // "!change" read a profile of limits in while the run goes on. A line held at
     // *OPC? goes on after the line that settled the run.
     void script_data() {
         QTest::addColumn<bool>("limits");
@@ -66,6 +66,9 @@ private slots:
         row("a profile read in mid-run stops it before a value past its limits",
             "RES 1000\nRES:SLEW 10000;RES 5000\n@100\n!limits\n@1000\nRES:SLEW:STAT?", "SETT\n",
             "01000.0\r01850.0\r");
+        row("a step past the largest change a command may make ends the program there",
+            "PROG:DEF 'start 100; soak 0.1s; step 1000'\nPROG:RUN\n!change\n@0\n@500\nPROG:STAT?",
+            "STOP\n", "00100.0\r");
         row("rates: none, zero, a word", "RES:SLEW 0\nRES:SLEW FAST\nSYST:ERR:COUN?", "2\n", "");
         row("TEMP:SLEW in the unit's degrees a minute",
             "TEMP 0\nUNIT:TEMP F;:TEMP:SLEW 9;:UNIT:TEMP C;:TEMP:SLEW?;:TEMP "
@@ -97,8 +100,8 @@ private slots:
         QFETCH(QByteArray, wire);
         RecordingLink link;
         scpi::Instrument instrument(link);
-        const auto readLimits = [&instrument] {
-            const auto read = profile::readProfile("[limits]\nmax = 2000\n", "com3.toml");
+        const auto readLimits = [&instrument](const char *text = "[limits]\nmax = 2000\n") {
+            const auto read = profile::readProfile(text, "com3.toml");
             instrument.setRules(profile::BoxRules::fromLoaded(std::optional(read.value())));
         };
         if (limits) readLimits();
@@ -122,6 +125,8 @@ private slots:
                 instrument.advance();
             } else if (line == "!limits") {
                 readLimits();
+            } else if (line == "!change") {
+                readLimits("[limits]\nmax_change = 500\n");
             } else if (line.startsWith("2:")) {
                 got += QByteArray::fromStdString(other.execute(line.mid(2).toStdString()));
             } else {

@@ -44,6 +44,10 @@ Outcome<Sensor> sensorNamed(std::string_view name, std::span<const UserSensor> u
                                     sensorNameList(user, ", ", " or "));
 }
 
+bool builtInSensorName(std::string_view name) {
+    return findSensorType(name) != nullptr || sameLetters(name, "ntc");
+}
+
 std::vector<std::string> sensorNames(std::span<const UserSensor> user) {
     std::vector<std::string> names;
     for (const SensorType &type : sensorTypes()) names.emplace_back(type.name);

@@ -46,6 +46,10 @@ const std::string &userSensorName(const UserSensor &sensor);
 // the reason naming all of them. Every front end looks names up here.
 Outcome<Sensor> sensorNamed(std::string_view name, std::span<const UserSensor> user = {});
 
+// Whether a user's sensor may not take `name` (any case): a catalogue's row,
+// or "ntc", which names the thermistor given by its parameters everywhere.
+bool builtInSensorName(std::string_view name);
+
 // The names offered, the catalogue's first: sensorNames(user) gives "pt100",
 // "pt500", "pt1000", "ni1000", then the user's as typed.
 std::vector<std::string> sensorNames(std::span<const UserSensor> user = {});

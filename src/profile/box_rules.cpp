@@ -39,11 +39,11 @@ Status BoxRules::usable() const {
 }
 
 double BoxRules::minOhms() const {
-    return profile_ ? profile_->limits.minOhms : box::kMinOhms;
+    return profile_ ? lowestOnGrid(profile_->limits) : box::kMinOhms;
 }
 
 double BoxRules::maxOhms() const {
-    return profile_ ? profile_->limits.maxOhms : box::kMaxOhms;
+    return profile_ ? highestOnGrid(profile_->limits) : box::kMaxOhms;
 }
 
 Status BoxRules::checkOhms(double ohms, std::optional<double> last) const {

@@ -17,6 +17,11 @@ struct Limits {
     std::optional<double> maxChangeOhms;  // per command
 };
 
+// The lowest and highest values the limits allow on the box's 0.1 Ω steps
+// (a limit between two steps is taken inwards).
+double lowestOnGrid(const Limits &limits);
+double highestOnGrid(const Limits &limits);
+
 // Whether one command of `ohms` may go out after `last` (nothing: no known
 // last value, so no change is checked). The refusal reads "above the limit
 // 2000.0 Ω of this box's profile".

@@ -37,14 +37,17 @@ std::string deviceProfileName(const std::string &devicePath) {
     return name + ".toml";
 }
 
-Outcome<std::optional<Profile>> loadProfile(const std::string &path) {
+Outcome<std::optional<Profile>> loadProfile(const std::string &path,
+                                            std::vector<std::string> *tablesNamed) {
     using Loaded = Outcome<std::optional<Profile>>;
     const auto text = readFileText(path, "a profile is a few lines");
     if (!text) return Loaded::failure(text.error());
     if (!text.value()) return std::optional<Profile>{};
     // A sensor's table is read when the profile names it; a missing one is
     // as wrong as a broken one.
-    const FileReader readTable = [](const std::string &tablePath) -> Outcome<std::string> {
+    const FileReader readTable =
+        [tablesNamed](const std::string &tablePath) -> Outcome<std::string> {
+        if (tablesNamed) tablesNamed->push_back(tablePath);
         auto table = readFileText(tablePath, "a sensor's table is a few hundred lines");
         if (!table) return table.status();
         if (!table.value()) return Outcome<std::string>::failure(tablePath + ": no such file");

@@ -11,6 +11,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zz::profile {
 
@@ -33,6 +34,9 @@ std::string besideFile(const std::string &file, const std::string &path);
 // No file: no profile, nothing changes. A file that cannot be read, is over
 // 1 MB, is not UTF-8 or holds a wrong value, or names a sensor's table that
 // cannot be read or holds a wrong row: the refusal with file and line.
-Outcome<std::optional<Profile>> loadProfile(const std::string &path);
+// `tablesNamed`, when given, receives the path of every table file the
+// profile names, read or not, so that a watch can look at those too.
+Outcome<std::optional<Profile>> loadProfile(const std::string &path,
+                                            std::vector<std::string> *tablesNamed = nullptr);
 
 }  // namespace zz::profile

@@ -1,6 +1,8 @@
 #include "profile/profile_reader.h"
 
 #include "box/range.h"
+#include "box/sensor.h"
+#include "profile/limits.h"
 #include "profile/profile_file.h"
 #include "profile/sensor_table_csv.h"
 
@@ -19,6 +21,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <set>
 
@@ -48,6 +51,13 @@ private:
 std::string number(double value) {
     char text[32];
     std::snprintf(text, sizeof text, "%.1f", value);
+    return text;
+}
+
+// As written, for values that one decimal would misstate ("10.04").
+std::string exact(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.10g", value);
     return text;
 }
 
@@ -91,12 +101,35 @@ std::optional<double> readOhms(const toml::table &table, const char *key, const 
     return value;
 }
 
-// A date as TOML writes one (2027-01-10), or such a date in quotes.
+// "2027-01-10" as a date TOML would take: four, two and two digits, a real
+// month and day.
+std::optional<toml::date> quotedDate(std::string_view text) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
+    for (const std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
+        if (text[i] < '0' || text[i] > '9') return std::nullopt;
+    const auto field = [&](std::size_t at, std::size_t size) {
+        int value = 0;
+        for (std::size_t i = at; i < at + size; ++i) value = value * 10 + (text[i] - '0');
+        return value;
+    };
+    const int year = field(0, 4), month = field(5, 2), day = field(8, 2);
+    static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    if (month < 1 || month > 12 || day < 1 || day > kDays[month - 1] ||
+        (month == 2 && day == 29 && !leap))
+        return std::nullopt;
+    return toml::date{year, month, day};
+}
+
+// A date as TOML writes one (2027-01-10), or such a date in quotes, as a
+// spreadsheet or another program may write it.
 std::string readDate(const toml::table &table, const char *key, const std::string &name,
                      Refusal &refusal) {
     const toml::node *node = table.get(key);
     if (!node) return {};
-    if (const auto date = node->value<toml::date>()) {
+    std::optional<toml::date> date = node->value<toml::date>();
+    if (!date && node->is_string()) date = quotedDate(*node->value<std::string_view>());
+    if (date) {
         char text[16];
         std::snprintf(text, sizeof text, "%04u-%02u-%02u", unsigned(date->year),
                       unsigned(date->month), unsigned(date->day));
@@ -120,8 +153,16 @@ void readLimits(const toml::node &node, Limits &limits, Refusal &refusal) {
     else if (limits.minOhms > limits.maxOhms)
         refusal.at(*table->get("min"), "limits.min " + number(limits.minOhms) +
                                            " is above limits.max " + number(limits.maxOhms));
+    else if (lowestOnGrid(limits) > highestOnGrid(limits))
+        refusal.at(*table->get("min"), "limits.min " + exact(limits.minOhms) + " and limits.max " +
+                                           exact(limits.maxOhms) +
+                                           " hold no value of the box's 0.1 \u03A9 steps");
     else if (limits.maxChangeOhms && *limits.maxChangeOhms <= 0)
         refusal.at(*table->get("max_change"), "limits.max_change must be greater than zero");
+    else if (limits.maxChangeOhms && *limits.maxChangeOhms < 0.1 - 1e-9)
+        refusal.at(*table->get("max_change"),
+                   "limits.max_change " + exact(*limits.maxChangeOhms) +
+                       " is less than one step of the box (0.1 \u03A9): no change could go");
 }
 
 constexpr std::array<const char *, box::kDigits> kDecadeKeys{
@@ -176,11 +217,12 @@ void readPlatinum(const std::string &where, const toml::node &node, box::Platinu
     const auto number = [&](const char *key) -> std::optional<double> {
         const toml::node *value = table.get(key);
         if (!value) return std::nullopt;
-        if (!value->is_number()) {
-            refusal.at(*value, where + "." + key + " must be a number");
+        const auto number = value->value<double>();
+        if (!value->is_number() || !number || !std::isfinite(*number)) {
+            refusal.at(*value, where + "." + key + " must be a finite number");
             return std::nullopt;
         }
-        return value->value<double>();
+        return number;
     };
     const auto r0 = number("r0");
     const bool standard = table.get("a") || table.get("b") || table.get("c");
@@ -215,7 +257,8 @@ void readRows(const std::string &where, const toml::node &node, box::TableSensor
         // value<double>() gives nothing for an integer no double holds exactly.
         const auto celsius = pair && pair->size() == 2 ? (*pair)[0].value<double>() : std::nullopt;
         const auto ohms = pair && pair->size() == 2 ? (*pair)[1].value<double>() : std::nullopt;
-        if (!celsius || !ohms || !(*pair)[0].is_number() || !(*pair)[1].is_number())
+        if (!celsius || !ohms || !(*pair)[0].is_number() || !(*pair)[1].is_number() ||
+            !std::isfinite(*celsius) || !std::isfinite(*ohms))
             return refusal.at(row, where + ".rows: a row is [temperature in \u00B0C, ohms]");
         sensor.rows.push_back({*celsius, *ohms});
         nodes.push_back(&row);
@@ -274,7 +317,7 @@ void readSensor(const std::string &name, const toml::node &node, const Source &s
     if (!plainName(name))
         return refusal.at(node,
                           where + ": a sensor's name is letters, digits, _ and - (at most 32)");
-    if (box::findSensorType(name))
+    if (box::builtInSensorName(name))
         return refusal.at(node, where + ": the name of a built-in sensor");
     for (const box::UserSensor &other : out)
         if (sameName(box::userSensorName(other), name))

@@ -37,6 +37,13 @@ void write(const std::string &path, const std::string &text) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
 }
 
+// Written, and the writer long done.
+void writeSettled(const std::string &path, const std::string &text) {
+    write(path, text);
+    std::filesystem::last_write_time(
+        path, std::filesystem::file_time_type::clock::now() - std::chrono::seconds(2));
+}
+
 }  // namespace
 
 class tst_BoxRules : public QObject {
@@ -44,7 +51,7 @@ class tst_BoxRules : public QObject {
 
 private slots:
     void answers_data() {
-        QTest::addColumn<int>("rules");  // 0 none, 1 limited, 2 refused profile
+        QTest::addColumn<int>("rules");  // 0 none, 1 limited, 2 refused profile, 3 off the grid
         QTest::addColumn<QString>("command");
         QTest::addColumn<double>("last");  // < 0: none known
         QTest::addColumn<QString>("refusal");
@@ -58,16 +65,29 @@ private slots:
         QTest::newRow("too large a change") << 1 << "01600.0" << 1000.0 << "a change of";
         QTest::newRow("refused profile")
             << 2 << "01000.0" << -1.0 << "the profile com3.toml:3: limits.max must be";
+        // Limits between two steps are taken inwards, never rounded past.
+        QTest::newRow("above a top between steps")
+            << 3 << "02000.1" << -1.0 << "above the limit 2000.0 \u03A9 of this box's profile";
+        QTest::newRow("below a bottom between steps")
+            << 3 << "00010.0" << -1.0 << "below the limit 10.1 \u03A9 of this box's profile";
+        QTest::newRow("a change past a largest change between steps")
+            << 3 << "00510.1" << 10.1
+            << "a change of 500.0 \u03A9 from 10.1 \u03A9, above the "
+               "limit 499.9 \u03A9";
+        QTest::newRow("inside limits between steps") << 3 << "02000.0" << 1500.1 << "";
     }
     void answers() {
         QFETCH(int, rules);
         QFETCH(QString, command);
         QFETCH(double, last);
         QFETCH(QString, refusal);
+        Profile offGrid;
+        offGrid.limits = {10.04, 2000.05, 499.95};
         const BoxRules chosen[] = {
             BoxRules(), BoxRules(limited()),
             BoxRules::fromLoaded(zz::Outcome<std::optional<Profile>>::failure(
-                "com3.toml:3: limits.max must be a number of ohms"))};
+                "com3.toml:3: limits.max must be a number of ohms")),
+            BoxRules(offGrid)};
         const auto lastOhms = last < 0 ? std::nullopt : std::optional<double>(last);
         const zz::Status status = chosen[rules].checkCommand(command.toStdString(), lastOhms);
         QCOMPARE(status.ok(), refusal.isEmpty());
@@ -132,11 +152,11 @@ private slots:
         QVERIFY(!watch.rules().profile());
         QVERIFY(!watch.poll());
 
-        write(path, "[limits]\nmax = 2000.0\n");
+        writeSettled(path, "[limits]\nmax = 2000.0\n");
         QVERIFY(watch.poll());
         QVERIFY(!watch.rules().checkCommand("02000.1"));
 
-        write(path, "[limits]\nmax = \"2000\"\n");  // broken: another size
+        writeSettled(path, "[limits]\nmax = \"2000\"\n");  // broken: another size
         QVERIFY(watch.poll());
         QVERIFY(!watch.rules().usable());
         QVERIFY(!watch.rules().checkCommand("00000.0"));
@@ -144,6 +164,40 @@ private slots:
         std::filesystem::remove(path);
         QVERIFY(watch.poll());
         QVERIFY(watch.rules().checkCommand("99999.9"));
+    }
+
+    // An editor empties the file, then writes it: the empty file just
+    // written must not hand out the box's whole range, even for one look.
+    void watchWaitsForTheWriterToFinish() {
+        QTemporaryDir folder;
+        const std::string path = folder.filePath("com3.toml").toStdString();
+        writeSettled(path, "[limits]\nmax = 2000.0\n");
+        ProfileWatch watch(path);
+        write(path, "");
+        QVERIFY(!watch.poll());
+        QVERIFY(!watch.rules().checkCommand("02000.1"));
+        write(path, "[limits]\nmax = 1000.0\n");
+        QVERIFY(!watch.poll());  // changed again since the last look
+        QVERIFY(watch.poll());   // the same at two looks in a row: done
+        QVERIFY(!watch.rules().checkCommand("01000.1"));
+    }
+
+    // A sensor's table file is part of the profile: mended or broken, it
+    // is read again as the profile's own file is.
+    void watchReadsATableFileAgain() {
+        QTemporaryDir folder;
+        const std::string path = folder.filePath("com3.toml").toStdString();
+        const std::string table = folder.filePath("ntc1.csv").toStdString();
+        writeSettled(path, "[sensors.ntc1]\nkind = \"ntc\"\ntable = \"ntc1.csv\"\n");
+        ProfileWatch watch(path);
+        QVERIFY(!watch.rules().usable());  // no such table yet
+        writeSettled(table, "0,32650\n25,10000\n50,3603\n");
+        QVERIFY(watch.poll());
+        QVERIFY(watch.rules().usable());
+        writeSettled(table, "0,32650\n25,40000\n");  // rising: not a thermistor's
+        QVERIFY(watch.poll());
+        QVERIFY(!watch.rules().usable());
+        QVERIFY(!watch.poll());
     }
 };
 

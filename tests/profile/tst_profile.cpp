@@ -50,6 +50,10 @@ private slots:
         QCOMPARE(p.leadOffsetOhms, 0.35);
         QVERIFY(p.table);
         QCOMPARE(p.table->due, std::string("2027-01-10"));
+        // A date in quotes, as a spreadsheet may write it, reads the same.
+        std::string quoted = text;
+        quoted.replace(quoted.find("due = 2027-01-10"), 16, "due = \"2027-01-10\"");
+        QCOMPARE(readProfile(quoted, "com3.toml").value().table->due, std::string("2027-01-10"));
         QCOMPARE(p.table->steps[5][8], 90000.0);
     }
 
@@ -93,6 +97,26 @@ private slots:
             << "com3.toml:1: sensors.x needs a, b and c, or alpha, delta and beta";
         QTest::newRow("sensor without r0")
             << QByteArray("[sensors.x]\na = 3.9e-3\nb = 0\n") << "com3.toml:1: sensors.x needs r0";
+        QTest::newRow("limits holding no step")
+            << QByteArray("[limits]\nmin = 10.04\nmax = 10.06\n")
+            << "com3.toml:2: limits.min 10.04 and limits.max 10.06 hold no value";
+        QTest::newRow("a largest change below one step")
+            << QByteArray("[limits]\nmax_change = 0.05\n")
+            << "com3.toml:2: limits.max_change 0.05 is less than one step";
+        QTest::newRow("a coefficient not finite")
+            << QByteArray("[sensors.x]\nr0 = 100\na = 3.9e-3\nb = nan\n")
+            << "com3.toml:4: sensors.x.b must be a finite number";
+        QTest::newRow("an infinite row")
+            << QByteArray("[sensors.x]\nkind = \"rtd\"\nrows = [[0, 100], [10, inf]]\n")
+            << "com3.toml:3: sensors.x.rows: a row is";
+        QTest::newRow("sensor named as the thermistor")
+            << QByteArray("[sensors.Ntc]\nr0 = 100\na = 3.9e-3\nb = 0\n")
+            << "com3.toml:1: sensors.Ntc: the name of a built-in sensor";
+        QTest::newRow("a quoted date that is none")
+            << QByteArray::fromStdString(
+                   std::string(fullTable())
+                       .replace(fullTable().find("due = 2027-01-10"), 16, "due = \"2027-02-30\""))
+            << "com3.toml:4: table.due must be a date such as 2027-01-10";
         std::string missing = fullTable();
         missing.erase(missing.find("decade_10000"));
         QTest::newRow("a decade missing")

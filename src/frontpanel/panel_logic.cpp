@@ -42,7 +42,7 @@ PanelLogic::PanelLogic(ValueRegister &reg, PanelView &view, MessageBoxes &boxes)
 void PanelLogic::send(const std::string &command) {
     // The panel's writers absorb a failed transmission: the readout keeps the
     // new value and the next successful command brings the instrument along.
-    (void)view_.send(command);
+    if (view_.send(command)) boxOhms_ = box::commandOhms(command);
 }
 
 bool PanelLogic::ninesFrom(int i) const {
@@ -53,6 +53,10 @@ bool PanelLogic::ninesFrom(int i) const {
 
 std::optional<double> PanelLogic::heldOhms() const {
     return box::commandOhms(reg_.displayText());
+}
+
+std::optional<double> PanelLogic::changeFrom() const {
+    return boxOhms_ ? boxOhms_ : heldOhms();
 }
 
 void PanelLogic::setCaption(std::string text) {
@@ -66,7 +70,7 @@ void PanelLogic::captionAfterSend() {
 }
 
 bool PanelLogic::allowed(const std::string &command) {
-    if (const Status status = rules_.checkCommand(command, heldOhms()); !status) {
+    if (const Status status = rules_.checkCommand(command, changeFrom()); !status) {
         setCaption(status.text());
         return false;
     }
@@ -93,7 +97,7 @@ void PanelLogic::upStep(int i) {
         after = common::formatFixed00000_0(*heldOhms() + weight);
     }
     const std::vector<std::string> commands(static_cast<size_t>(sends), after);
-    if (rules_.checkCommands(commands, heldOhms())) {
+    if (rules_.checkCommands(commands, changeFrom())) {
         carryUp(i);
     } else if (!allowed(after)) {
         return;
@@ -137,7 +141,7 @@ void PanelLogic::downStep(int i) {
 Outcome<std::string> PanelLogic::targetCommand(const std::string &nominal) {
     const profile::SetMode mode = trueMode_ ? profile::SetMode::True : profile::SetMode::Nominal;
     const Outcome<profile::PreparedValue> prepared =
-        rules_.prepare(*box::commandOhms(nominal), false, mode, heldOhms());
+        rules_.prepare(*box::commandOhms(nominal), false, mode, changeFrom());
     if (!prepared) return prepared.status();
     // Nominal values go in the panel's own texts ("0.1", "99999.9").
     return trueMode_ ? prepared.value().command : nominal;
@@ -169,6 +173,7 @@ bool PanelLogic::enterValue(const std::string &typed) {
 bool PanelLogic::follow(const std::string &command) {
     const std::optional<std::string> text = readoutTextOf(command);
     if (!text) return false;
+    boxOhms_ = box::commandOhms(command);
     showCommandText(*text);
     captionAfterSend();
     return true;
@@ -212,12 +217,15 @@ void PanelLogic::preset(int n) {
 
 void PanelLogic::setRules(const profile::BoxRules &rules, const std::string &news) {
     rules_ = rules;
-    if (!rules_.hasTable()) trueMode_ = false;
     std::string text = news;
     const auto add = [&text](const std::string &more) {
         if (more.empty()) return;
         text += (text.empty() ? "" : "; ") + more;
     };
+    if (trueMode_ && !rules_.hasTable()) {
+        trueMode_ = false;
+        add("true values off: the profile has no correction table now");
+    }
     if (const Status usable = rules_.usable(); !usable) add(usable.text());
     if (const std::string overdue = rules_.overdueWarning(today_);
         !overdue.empty() && !overdueShown_) {
@@ -238,13 +246,21 @@ bool PanelLogic::setTrueMode(bool on) {
     return true;
 }
 
-bool PanelLogic::startAllowed() {
-    if (const Status status = rules_.checkCommand(box::kStartCommand); !status) {
+bool PanelLogic::startAllowed(const std::optional<std::string> &lastCommand) {
+    const std::optional<double> last = lastCommand ? box::commandOhms(*lastCommand) : std::nullopt;
+    if (const Status status = rules_.checkCommand(box::kStartCommand, last); !status) {
+        // The box keeps what it was last set to: the digits say so.
+        if (last) follow(*lastCommand);
         setCaption("the start value " + box::limitText(box::kStartOhms) +
                    " \u03A9 was not sent: " + status.text());
         return false;
     }
+    boxOhms_ = last;
     return true;
+}
+
+void PanelLogic::startSent(const Status &status) {
+    if (status) boxOhms_ = box::kStartOhms;
 }
 
 }  // namespace zz::frontpanel

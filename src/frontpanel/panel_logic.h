@@ -63,8 +63,12 @@ public:
     // table switches it off.
     bool setTrueMode(bool on);
     bool trueMode() const { return trueMode_; }
-    // Whether the start command may go now; when not, the caption says why.
-    bool startAllowed();
+    // Whether the start command may go after `lastCommand`, what the
+    // device's last-command record says the box holds (nothing: not known).
+    // When not, the caption says why and the digits show the record's value.
+    bool startAllowed(const std::optional<std::string> &lastCommand = std::nullopt);
+    // The start command was sent, or its sending failed.
+    void startSent(const Status &status);
 
     // The footer's caption: the last refusal or news, else in true mode what
     // the box holds ("01000.0 → 999.97 Ω true"); empty otherwise.
@@ -79,6 +83,9 @@ private:
     void send(const std::string &command);
     void carryUp(int i);
     std::optional<double> heldOhms() const;
+    // Where the next change is measured from: what the box last took, as far
+    // as the panel knows, else the readout.
+    std::optional<double> changeFrom() const;
     // Whether `command` may go after the readout; the refusal in the caption.
     bool allowed(const std::string &command);
     // A typed value or preset refused by the profile: the message box too.
@@ -92,6 +99,10 @@ private:
     PanelView &view_;
     MessageBoxes &boxes_;
     profile::BoxRules rules_;
+    // The value the box last took: sent by the panel, followed from another
+    // sender or read from the device's record. A failed send leaves it, so
+    // the largest change per command counts from what the box really holds.
+    std::optional<double> boxOhms_;
     bool trueMode_ = false;
     bool overdueShown_ = false;
     std::string caption_;

@@ -6,6 +6,7 @@
 #include "frontpanel/message_boxes.h"
 #include "frontpanel/panel_logic.h"
 #include "frontpanel/value_register.h"
+#include "link/command_record.h"
 #include "link/serial_control.h"
 #include "program/stop_signals.h"
 #include "program/stored_port.h"
@@ -71,11 +72,14 @@ StartEnd runStartSequence(StartUi &ui, link::SerialControl &serial,
 
     // From here every failing step is skipped without a message.
     ui.showPanel();
-    const bool startAllowed = ui.panelLogic().startAllowed();
+    // The largest change per command counts from what the box was last set to.
+    const auto record = link::readCommandRecord(serial.devicePath());
+    const bool startAllowed =
+        ui.panelLogic().startAllowed(record ? std::optional(record->command) : std::nullopt);
     if (startAllowed) ui.panelDigits().setDigitText(6, "1");
     ui.repaintPanel();  // a face handles pending events here: a signal may have come
     if (ui.stopRequested()) return endStartUp(ui, serial, program::stopStatus());
-    if (startAllowed) (void)link::sendCommand(serial, box::kStartCommand);
+    if (startAllowed) ui.panelLogic().startSent(link::sendCommand(serial, box::kStartCommand));
     return std::nullopt;
 }
 

@@ -6,6 +6,7 @@
 #include "frontpanel/panel_profile.h"
 #include "frontpanel/panel_texts.h"
 #include "profile/profile_file.h"
+#include "support/bytes.h"
 #include "support/scripted_boxes.h"
 
 #include <QTemporaryDir>
@@ -21,9 +22,11 @@ using namespace zz;
 namespace {
 
 struct RecordingView : frontpanel::PanelView {
-    std::vector<std::string> sent;
+    std::vector<std::string> sent;  // what reached the line
     int captions = 0;
+    int failing = 0;  // the next sends that fail (a link that dropped)
     Status send(const std::string &command) override {
+        if (failing > 0 && failing--) return Status::failure(Status::kFailed, "dropped");
         sent.push_back(command);
         return {};
     }
@@ -79,6 +82,14 @@ void act(frontpanel::PanelLogic &logic, const QString &action) {
     if (verb == "follow") logic.follow(rest.toStdString());
 }
 
+// One action, or several separated by ";"; "fail" makes the next send fail.
+void act(frontpanel::PanelLogic &logic, RecordingView &view, const QString &actions) {
+    for (const QString &action : actions.split(';')) {
+        if (action == "fail") ++view.failing;
+        act(logic, action);
+    }
+}
+
 }  // namespace
 
 class tst_PanelRules : public QObject {
@@ -87,15 +98,14 @@ class tst_PanelRules : public QObject {
     frontpanel::ValueRegister reg;
     RecordingView view;
     test::ScriptedBoxes boxes;
-    frontpanel::PanelLogic logic{reg, view, boxes};
+    std::optional<frontpanel::PanelLogic> logic;
 
 private slots:
     void init() {
         reg.reset();
         view = RecordingView{};
         boxes = test::ScriptedBoxes{};
-        logic.setTrueMode(false);
-        logic.setRules({});
+        logic.emplace(reg, view, boxes);
     }
 
     void actions_data() {
@@ -144,6 +154,21 @@ private slots:
                                                 << "up 5" << QStringList() << "00100.0"
                                                 << "above the limit 500.0 \u03A9 per command"
                                                 << "";
+        // A send that failed did not move the box: the change counts from
+        // what it holds.
+        QTest::newRow("change after a failed send")
+            << "change 500" << false << "00100.0"
+            << "follow 01000.0;fail;enter 1400;enter 1800" << QStringList() << "01400.0"
+            << "a change of 800.0 \u03A9 from 1000.0 \u03A9"
+            << out +
+                   "|a change of 800.0 \u03A9 from 1000.0 \u03A9, above the limit 500.0 \u03A9 "
+                   "per command of this box's profile";
+        QTest::newRow("change after a send that went")
+            << "change 500" << false << "00100.0"
+            << "follow 01000.0;enter 1400;enter 1800" << QStringList{"01400.0", "01800.0"}
+            << "01800.0"
+            << ""
+            << "";
         QTest::newRow("typed above the max")
             << "max 2000" << false << "00100.0"
             << "enter 2100" << QStringList() << "00100.0" << above2000 << out + "|" + above2000;
@@ -224,17 +249,17 @@ private slots:
         QFETCH(QString, after);
         QFETCH(QString, caption);
         QFETCH(QString, box);
-        logic.setToday("2026-12-08");
-        logic.setRules(rulesNamed(rules));
-        QCOMPARE(logic.setTrueMode(trueMode), true);
+        logic->setToday("2026-12-08");
+        logic->setRules(rulesNamed(rules));
+        QCOMPARE(logic->setTrueMode(trueMode), true);
         load(reg, start.toStdString());
         boxes.answers = {true};
-        act(logic, action);
+        act(*logic, view, action);
         QStringList went;
         for (const auto &s : view.sent) went << QString::fromStdString(s);
         QCOMPARE(went, sent);
         QCOMPARE(QString::fromStdString(reg.displayText()), after);
-        const QString shown = QString::fromStdString(logic.caption());
+        const QString shown = QString::fromStdString(logic->caption());
         if (caption.isEmpty())
             QCOMPARE(shown, QString());
         else
@@ -245,16 +270,18 @@ private slots:
     }
 
     void trueModeNeedsATable() {
-        logic.setRules(profile::BoxRules(withMax(2000.0)));
-        QVERIFY(!logic.setTrueMode(true));
-        QVERIFY(!logic.trueMode());
-        QVERIFY(QString::fromStdString(logic.caption()).contains("correction table"));
-        logic.setRules(profile::BoxRules(withTable()));
-        QVERIFY(logic.setTrueMode(true));
+        logic->setRules(profile::BoxRules(withMax(2000.0)));
+        QVERIFY(!logic->setTrueMode(true));
+        QVERIFY(!logic->trueMode());
+        QVERIFY(QString::fromStdString(logic->caption()).contains("correction table"));
+        logic->setRules(profile::BoxRules(withTable()));
+        QVERIFY(logic->setTrueMode(true));
         // A profile read again without its table ends true mode.
-        logic.setRules(profile::BoxRules(withMax(2000.0)), "read again");
-        QVERIFY(!logic.trueMode());
-        QCOMPARE(logic.caption(), std::string("read again"));
+        logic->setRules(profile::BoxRules(withMax(2000.0)), "read again");
+        QVERIFY(!logic->trueMode());
+        QCOMPARE(
+            logic->caption(),
+            std::string("read again; true values off: the profile has no correction table now"));
     }
 
     void overdueWarnsOnce() {
@@ -271,19 +298,43 @@ private slots:
 
     void startValue_data() {
         QTest::addColumn<QString>("rules");
+        QTest::addColumn<QString>("record");  // the device's last command; empty: none
         QTest::addColumn<bool>("allowed");
-        QTest::newRow("no profile") << "" << true;
-        QTest::newRow("max 10k") << "max 10k" << true;
-        QTest::newRow("max 2000") << "max 2000" << false;
-        QTest::newRow("refused") << "refused" << false;
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("no profile") << ""
+                                    << "" << true << "00000.0";
+        QTest::newRow("max 10k") << "max 10k"
+                                 << "" << true << "00000.0";
+        QTest::newRow("max 2000") << "max 2000"
+                                  << "" << false << "00000.0";
+        QTest::newRow("refused") << "refused"
+                                 << "" << false << "00000.0";
+        // The largest change counts from what the box was last set to.
+        QTest::newRow("change 500 from 100") << "change 500"
+                                             << "00100.0" << false << "00100.0";
+        QTest::newRow("change 500 from 9600") << "change 500"
+                                              << "09600.0" << true << "00000.0";
+        QTest::newRow("change 500, nothing known") << "change 500"
+                                                   << "" << true << "00000.0";
     }
     void startValue() {
         QFETCH(QString, rules);
+        QFETCH(QString, record);
         QFETCH(bool, allowed);
-        logic.setRules(rulesNamed(rules));
-        QCOMPARE(logic.startAllowed(), allowed);
-        if (!allowed)
-            QVERIFY(QString::fromStdString(logic.caption()).startsWith("the start value 10000.0"));
+        QFETCH(QString, shown);
+        logic->setRules(rulesNamed(rules));
+        const auto last = record.isEmpty() ? std::nullopt : std::optional(record.toStdString());
+        QCOMPARE(logic->startAllowed(last), allowed);
+        QCOMPARE(QString::fromStdString(reg.displayText()), shown);
+        QVERIFY(view.sent.empty());
+        if (!allowed) {
+            QVERIFY(QString::fromStdString(logic->caption()).startsWith("the start value 10000.0"));
+            return;
+        }
+        // Sent: the next change counts from 10000.0, whatever the readout shows.
+        logic->startSent({});
+        act(*logic, view, "enter 10400");
+        QCOMPARE(view.sent.size(), std::size_t(rules == "max 10k" ? 0 : 1));
     }
 
     // The panel's port's file: read at the first look, again when it changes.
@@ -296,12 +347,12 @@ private slots:
         QCOMPARE(watched.look(3), std::optional<std::string>());  // no file: no news
         QCOMPARE(watched.look(2), std::optional<std::string>());  // nor on another port
         QCOMPARE(watched.look(3), std::optional<std::string>());
-        std::ofstream(file) << "[limits]\nmax = 2000.0\n";
+        QVERIFY(test::writeSettledFile(QString::fromStdString(file), "[limits]\nmax = 2000.0\n"));
         const auto read = watched.look(3);
         QVERIFY(read && read->find("was read again") != std::string::npos);
         QCOMPARE(watched.rules().maxOhms(), 2000.0);
         QCOMPARE(watched.look(3), std::optional<std::string>());
-        std::ofstream(file, std::ios::trunc) << "[limits]\nmax = oops\n";
+        QVERIFY(test::writeSettledFile(QString::fromStdString(file), "[limits]\nmax = oops\n"));
         QCOMPARE(watched.look(3), std::optional<std::string>(""));  // the rules say why
         QVERIFY(!watched.rules().usable());
         const auto other = watched.look(4);

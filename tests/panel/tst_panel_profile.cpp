@@ -4,6 +4,7 @@
 // when its file changes.
 
 #include "panel_harness.h"
+#include "support/bytes.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -41,7 +42,7 @@ class tst_PanelProfile : public QObject {
     void writeProfile(const char *text) {
         const std::string folder = panel_->sandbox().root() + "/6175ZIZ/boxes";
         std::filesystem::create_directories(folder);
-        std::ofstream(folder + "/com1.toml", std::ios::trunc) << text;
+        QVERIFY(zz::test::writeSettledFile(QString::fromStdString(folder + "/com1.toml"), text));
         panel_->window().watchLink();
     }
     // On its box, left of the words: the middle of the row may be past them.

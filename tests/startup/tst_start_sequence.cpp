@@ -5,6 +5,8 @@
 #include "frontpanel/panel_logic.h"
 #include "frontpanel/panel_profile.h"
 #include "frontpanel/value_register.h"
+#include "link/command_record.h"
+#include "link/port_map.h"
 #include "link/serial_control.h"
 #include "rig/fake_serial_tree.h"
 #include "rig/port_map_sandbox.h"
@@ -140,23 +142,36 @@ private slots:
     // The port's box profile holds the start value to its limits.
     void startValueObeysTheProfile_data() {
         QTest::addColumn<QByteArray>("profile");
+        QTest::addColumn<QString>("record");  // what the box was last set to; empty: not known
         QTest::addColumn<QByteArray>("sent");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("none") << QByteArray() << QByteArray("10000\r") << "";
+        QTest::newRow("none") << QByteArray() << "" << QByteArray("10000\r") << "";
         QTest::newRow("max 10000")
-            << QByteArray("[limits]\nmax = 10000.0\n") << QByteArray("10000\r") << "";
-        QTest::newRow("max 2000") << QByteArray("[limits]\nmax = 2000.0\n") << QByteArray()
+            << QByteArray("[limits]\nmax = 10000.0\n") << "" << QByteArray("10000\r") << "";
+        QTest::newRow("max 2000") << QByteArray("[limits]\nmax = 2000.0\n") << "" << QByteArray()
                                   << "the start value 10000.0 \u03A9 was not sent: above the "
                                      "limit 2000.0 \u03A9 of this box's profile";
-        QTest::newRow("min 20000") << QByteArray("[limits]\nmin = 20000.0\n") << QByteArray()
+        QTest::newRow("min 20000") << QByteArray("[limits]\nmin = 20000.0\n") << "" << QByteArray()
                                    << "the start value 10000.0 \u03A9 was not sent: below";
-        QTest::newRow("refused") << QByteArray("[limits]\nmax = \"x\"\n") << QByteArray()
+        QTest::newRow("refused") << QByteArray("[limits]\nmax = \"x\"\n") << "" << QByteArray()
                                  << "the start value 10000.0 \u03A9 was not sent: the profile ";
+        // The largest change counts from the box's last value; refused, the
+        // digits show that value.
+        QTest::newRow("a change too large from the last value")
+            << QByteArray("[limits]\nmax_change = 500\n") << "00100.0" << QByteArray()
+            << "the start value 10000.0 \u03A9 was not sent: a change of 9900.0 \u03A9";
+        QTest::newRow("a change inside from the last value")
+            << QByteArray("[limits]\nmax_change = 500\n") << "09800.0" << QByteArray("10000\r")
+            << "";
     }
     void startValueObeysTheProfile() {
         QFETCH(QByteArray, profile);
+        QFETCH(QString, record);
         QFETCH(QByteArray, sent);
         QFETCH(QString, caption);
+        if (!record.isEmpty())
+            QVERIFY(link::writeCommandRecord(link::portDevicePath(1),
+                                             {record.toStdString(), 1, "6175ZIZ-ctl", 1}));
         if (!profile.isEmpty()) {
             std::filesystem::create_directories(ports_->root() + "/6175ZIZ/boxes");
             std::ofstream(ports_->root() + "/6175ZIZ/boxes/com1.toml") << profile.toStdString();
@@ -164,7 +179,9 @@ private slots:
         QVERIFY(test::writeFile("Settings.txt", "1\r\n"));
         QCOMPARE(startup::runStartSequence(face_, *serial_, boxes_), startup::StartEnd());
         QCOMPARE(wire(), sent);
-        QCOMPARE(face_.events.last(), sent.isEmpty() ? "repaint 00000.0" : "repaint 10000.0");
+        QCOMPARE(face_.events.last(), "repaint " + (!sent.isEmpty()    ? "10000.0"
+                                                    : record.isEmpty() ? "00000.0"
+                                                                       : record));
         const QString shown = QString::fromStdString(face_.logic->caption());
         QVERIFY2(caption.isEmpty() ? shown.isEmpty() : shown.startsWith(caption),
                  qPrintable(shown));

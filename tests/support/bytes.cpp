@@ -1,5 +1,6 @@
 #include "support/bytes.h"
 
+#include <QDateTime>
 #include <QFile>
 
 namespace zz::test {
@@ -16,6 +17,13 @@ QByteArray fileBytes(const QString &path) {
 bool writeFile(const QString &path, const QByteArray &bytes) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+bool writeSettledFile(const QString &path, const QByteArray &bytes) {
+    if (!writeFile(path, bytes)) return false;
+    QFile f(path);
+    return f.open(QIODevice::ReadWrite) && f.setFileTime(QDateTime::currentDateTime().addSecs(-2),
+                                                         QFileDevice::FileModificationTime);
 }
 
 }  // namespace zz::test

@@ -15,5 +15,8 @@ QByteArray bytes(const std::string &s);
 QByteArray fileBytes(const QString &path);
 // Creates or replaces the file with exactly these bytes.
 [[nodiscard]] bool writeFile(const QString &path, const QByteArray &bytes);
+// The same, its writer long done: a watch that waits for a writer to finish
+// reads it at its next look.
+[[nodiscard]] bool writeSettledFile(const QString &path, const QByteArray &bytes);
 
 }  // namespace zz::test

@@ -66,16 +66,11 @@ Status checkWhole(ProgramPlan plan, const std::optional<profile::Profile> &boxPr
                   std::optional<double> last, const std::optional<Setpoint> &finalPoint) {
     const std::optional<double> finalOhms =
         finalPoint ? box::commandOhms(finalPoint->command) : std::nullopt;
-    if (boxProfile && finalOhms && last)
-        if (Status follows = checkFinalAfter(boxProfile->limits, finalPoint->command, *last,
-                                             "the device's last command, where a run stopped "
-                                             "before its first command ends");
-            !follows)
-            return follows;
+    const std::optional<double> record = last;
     for (;;) {
         const auto next = plan.next();
         if (!next) return Status::failure(Status::kFailed, next.error());
-        if (!next.value()) return {};
+        if (!next.value()) break;
         if (plan.progress().commands > kMaxProgramCommands)
             return Status::failure(Status::kFailed, "the program would send more than " +
                                                         std::to_string(kMaxProgramCommands) +
@@ -101,6 +96,10 @@ Status checkWhole(ProgramPlan plan, const std::optional<profile::Profile> &boxPr
                         .text());
         last = ohms;
     }
+    if (!boxProfile || !finalOhms || !record) return {};
+    return checkFinalAfter(boxProfile->limits, finalPoint->command, *record,
+                           "the device's last command, where a run stopped before its first "
+                           "command ends");
 }
 
 int dryRun(ProgramPlan plan, const std::optional<Setpoint> &finalPoint, double leadsOhms,

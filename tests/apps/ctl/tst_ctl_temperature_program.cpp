@@ -169,6 +169,23 @@ private slots:
             QVERIFY2(output().contains(piece), qPrintable(output()));
     }
 
+    // Stopped before its first command, a program ends on the final value
+    // right after what the box was last sent: that change counts too.
+    void finalValueFollowsTheLastCommand() {
+        QVERIFY(writeProfile(kSmallChanges));
+        QVERIFY(zz::test::writeFile(cwd_->filePath("prog.txt"), "start 1100\n"));
+        QVERIFY(start({"--port", "3", "set", "1000"}));
+        QCOMPARE(finish(), std::optional<int>(0));
+        child_ = std::make_unique<zz::rig::ChildProcess>();
+        QVERIFY(start({"--port", "3", "--final", "1200", "program", "prog.txt"}));
+        QCOMPARE(finish(), std::optional<int>(2));
+        QVERIFY2(output().contains("--final 01200.0 cannot follow the device's last command, "
+                                   "where a run stopped before its first command ends: a "
+                                   "change of 200.0 Ω from 1000.0 Ω"),
+                 qPrintable(output()));
+        QCOMPARE(bytes(pty_->readAll(milliseconds(300))), QByteArray("01000.0\r"));
+    }
+
     // A slow ramp on the real clock: the changes on their due times and the
     // same value again after the longest interval; the log gives the target
     // temperature beside each command.

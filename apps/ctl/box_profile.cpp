@@ -2,9 +2,7 @@
 
 #include "box/ohms_command.h"
 #include "profile/box_rules.h"
-
-#include <cstdio>
-#include <variant>
+#include "profile/profile_file.h"
 
 namespace zz::ctl {
 
@@ -12,41 +10,14 @@ using automation::Setpoint;
 
 namespace {
 
-std::string fixed(double value, int decimals = 1) {
-    char text[48];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
-}
-
-Status adjust(const profile::BoxRules &rules, bool trueOhms, Setpoint &point) {
-    const auto value = rules.convert(point.ohms, point.celsius.has_value(),
+Status adjust(const profile::BoxRules &rules, bool trueOhms, bool sensorValue, Setpoint &point) {
+    const auto value = rules.convert(point.ohms, sensorValue,
                                      trueOhms ? profile::SetMode::True : profile::SetMode::Nominal);
     if (!value) return value.status();
     point.command = value.value().command;
     point.ohms = value.value().ohms;
     if (value.value().trueOhms) point.trueOhms = value.value().trueOhms;
     return {};
-}
-
-std::string general(double value) {
-    char text[48];
-    std::snprintf(text, sizeof text, "%.10g", value);
-    return text;
-}
-
-// A user's sensor as the profile gives it; a table read from its file shows
-// its rows inline.
-std::string sensorText(const box::UserSensor &sensor) {
-    std::string text = "[sensors." + box::userSensorName(sensor) + "]\n";
-    if (const auto *platinum = std::get_if<box::PlatinumSensor>(&sensor))
-        return text + "r0 = " + fixed(platinum->r0, 4) + "\na = " + general(platinum->k.a) +
-               "\nb = " + general(platinum->k.b) + "\nc = " + general(platinum->k.c) + "\n";
-    const auto &table = std::get<box::TableSensor>(sensor);
-    text += std::string("kind = \"") + (table.kind == box::TableKind::Ntc ? "ntc" : "rtd") +
-            "\"\nrows = [  # \u00B0C, ohms\n";
-    for (const box::TableRow &row : table.rows)
-        text += "  [" + general(row.celsius) + ", " + general(row.ohms) + "],\n";
-    return text + "]\n";
 }
 
 }  // namespace
@@ -56,10 +27,22 @@ Status applyProfile(const profile::Profile &profile, bool trueOhms, RunPlan &pla
     if (trueOhms && !profile.table)
         return Status::failure(Status::kFailed,
                                "--true needs a correction table ([table]) in the box's profile");
-    for (auto &point : plan.points)
-        if (Status status = adjust(rules, trueOhms, point.setpoint); !status) return status;
-    if (plan.finalPoint) return adjust(rules, trueOhms, *plan.finalPoint);
-    return {};
+    for (auto &point : plan.points) {
+        Setpoint &setpoint = point.setpoint;
+        if (plan.kind == PointKind::Fault) {
+            // A short or an open is the box's end digits whatever the table
+            // says; true mode shows what those digits present.
+            if (trueOhms) setpoint.trueOhms = rules.trueOhms(setpoint.command);
+            continue;
+        }
+        const bool sensorValue = setpoint.celsius || plan.kind == PointKind::Burnout;
+        if (Status status = adjust(rules, trueOhms, sensorValue, setpoint); !status) return status;
+        if (sensorValue) plan.pointLeadsOhms = profile.leadOffsetOhms;
+    }
+    if (!plan.finalPoint) return {};
+    const bool sensorValue = plan.finalPoint->celsius.has_value();
+    if (sensorValue) plan.finalLeadsOhms = profile.leadOffsetOhms;
+    return adjust(rules, trueOhms, sensorValue, *plan.finalPoint);
 }
 
 Status checkPlanLimits(const profile::Limits &limits, const RunPlan &plan,
@@ -79,41 +62,44 @@ Status checkPlanLimits(const profile::Limits &limits, const RunPlan &plan,
         if (status = profile::checkSequence(limits, ohms, last); !status)
             return Status::failure(status.number(), "the run is refused whole: " + status.text());
     }
-    // The final value follows whichever point the run ends on.
-    if (plan.finalPoint) {
-        status = profile::checkValue(limits, *box::commandOhms(plan.finalPoint->command));
-        if (!status)
-            return Status::failure(status.number(),
-                                   "--final " + plan.finalPoint->command + ": " + status.text());
+    if (!plan.finalPoint) return {};
+    const std::string &final = plan.finalPoint->command;
+    if (status = profile::checkValue(limits, *box::commandOhms(final)); !status)
+        return Status::failure(status.number(), "--final " + final + ": " + status.text());
+    // The final value follows whichever point the run ends on, or the
+    // device's last command when it stops before its first.
+    if (last)
+        if (status = checkFinalAfter(limits, final, *last,
+                                     "the device's last command, where a run stopped before its "
+                                     "first point ends");
+            !status)
+            return status;
+    const double finalOhms = *box::commandOhms(final);
+    for (std::size_t i = 0; i < plan.points.size(); ++i) {
+        const std::string &command = plan.points[i].setpoint.command;
+        const double ohms = *box::commandOhms(command);
+        if (profile::checkValue(limits, finalOhms, ohms)) continue;
+        return checkFinalAfter(limits, final, ohms,
+                               "point " + std::to_string(i + 1) + " of " +
+                                   std::to_string(plan.points.size()) + " (" + command + ")");
     }
     return {};
 }
 
-std::string profileText(const profile::Profile &p) {
-    std::string text;
-    text += "serial = \"" + p.serial + "\"\n";
-    text += "name = \"" + p.name + "\"\n";
-    text += "lead_offset = " + fixed(p.leadOffsetOhms, 3) + "\n";
-    text += "\n[limits]\nmin = " + fixed(p.limits.minOhms) + "\nmax = " + fixed(p.limits.maxOhms) +
-            "\n";
-    if (p.limits.maxChangeOhms) text += "max_change = " + fixed(*p.limits.maxChangeOhms) + "\n";
-    if (!p.table) {
-        text += "\n# no correction table: nominal values only\n";
-    } else {
-        text += "\n[table]\nzero = " + fixed(p.table->zeroOhms, 4) + "\n";
-        if (!p.table->measured.empty()) text += "measured = " + p.table->measured + "\n";
-        if (!p.table->due.empty()) text += "due = " + p.table->due + "\n";
-        static constexpr const char *kKeys[] = {"decade_0_1", "decade_1",    "decade_10",
-                                                "decade_100", "decade_1000", "decade_10000"};
-        for (int decade = 0; decade < box::kDigits; ++decade) {
-            text += std::string(kKeys[decade]) + " = [";
-            for (int k = 0; k < 9; ++k)
-                text += (k ? ", " : "") + fixed(p.table->steps[decade][k], 4);
-            text += "]\n";
-        }
-    }
-    for (const box::UserSensor &sensor : p.sensors) text += "\n" + sensorText(sensor);
-    return text;
+Status checkFinalAfter(const profile::Limits &limits, const std::string &final, double ohms,
+                       const std::string &where) {
+    const Status status = profile::checkValue(limits, *box::commandOhms(final), ohms);
+    if (status) return {};
+    return Status::failure(status.number(),
+                           "--final " + final + " cannot follow " + where + ": " + status.text());
+}
+
+std::vector<box::UserSensor> profileSensorsFor(const program::PortRequest &request) {
+    link::SerialControl control;
+    if (!program::selectPort(request, control)) return {};
+    const auto loaded = profile::loadProfile(profilePathFor(request, control));
+    if (!loaded || !loaded.value()) return {};
+    return loaded.value()->sensors;
 }
 
 }  // namespace zz::ctl

@@ -14,6 +14,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zz::ctl {
 
@@ -24,10 +25,21 @@ using program::profilePathFor;
 // the box's range.
 Status applyProfile(const profile::Profile &profile, bool trueOhms, RunPlan &plan);
 
-// Every command of the plan (the final value too) inside the limits, the
-// first change measured from `last` (the device's last-command record).
+// Every command of the plan inside the limits, the first change measured
+// from `last` (the device's last-command record); the final value too, and
+// within the largest change of every point and of `last`, since a run may
+// end anywhere.
 Status checkPlanLimits(const profile::Limits &limits, const RunPlan &plan,
                        std::optional<double> last = std::nullopt);
+
+// Whether the final value's command may follow `ohms`, which `where` names
+// ("point 2 of 2 (01100.0)"); the refusal names both and the change.
+Status checkFinalAfter(const profile::Limits &limits, const std::string &final, double ohms,
+                       const std::string &where);
+
+// The sensors of the profile of the port `request` leads to, for the help;
+// none when there is no port, no profile or a profile that cannot be read.
+std::vector<box::UserSensor> profileSensorsFor(const program::PortRequest &request);
 
 // "the correction table of this box's profile was due on 2027-01-10" when
 // `today` ("2027-02-01") is past its due date; empty otherwise.
@@ -35,8 +47,5 @@ inline std::string overdueWarning(const profile::Profile &profile, const std::st
     return profile::BoxRules(profile).overdueWarning(today);
 }
 using profile::todayText;
-
-// The effective profile, as its file would say it (defaults filled in).
-std::string profileText(const profile::Profile &profile);
 
 }  // namespace zz::ctl

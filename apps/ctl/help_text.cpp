@@ -1,25 +1,95 @@
 #include "help_text.h"
 
 #include "box/range.h"
-#include "box/sensor_catalogue.h"
 #include "program/version_banner.h"
+#include "sensor_options.h"
 
 namespace zz::ctl {
 
-std::string helpText() {
-    // The sensor names come from the catalogue.
-    const std::string types = box::sensorTypeList("|", "|");
-    const std::string typeList = box::sensorTypeList(", ", ", ");
+namespace {
+
+constexpr std::size_t kWidth = 80;
+constexpr std::size_t kUsageIndent = 32;   // the usage lines' continuations
+constexpr std::size_t kOptionIndent = 24;  // the options' descriptions
+
+// `text` from `column` on, broken at blanks and after '|' so that no line
+// passes kWidth, its further lines indented by `indent`. A profile's sensor
+// names, up to 32 characters each, make these lines as long as they are.
+std::string wrapped(const std::string &text, std::size_t column, std::size_t indent) {
+    std::string out;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        // A piece: up to a blank (taken with it) or up to and with a '|'.
+        const std::size_t end = std::min(text.find(' ', start), text.find('|', start));
+        const std::size_t next = end == text.npos ? text.size() : end + 1;
+        const std::string piece = text.substr(start, next - start);
+        const std::size_t visible = piece.back() == ' ' ? piece.size() - 1 : piece.size();
+        if (!out.empty() && out.back() != '\n' && column + visible > kWidth) {
+            if (out.back() == ' ') out.pop_back();
+            out += "\n" + std::string(indent, ' ');
+            column = indent;
+        }
+        out += piece;
+        column += piece.size();
+        start = next;
+    }
+    return out;
+}
+
+std::string joined(const std::vector<std::string> &names, const std::string &separator,
+                   const std::string &last) {
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == names.size() ? last : separator) + names[i];
+    return text;
+}
+
+std::vector<std::string> namesOf(const std::vector<box::UserSensor> &sensors) {
+    std::vector<std::string> names;
+    for (const box::UserSensor &sensor : sensors) names.push_back(box::userSensorName(sensor));
+    return names;
+}
+
+}  // namespace
+
+std::string helpText(const std::vector<box::UserSensor> &userSensors) {
+    // The catalogue's names first, then the profile's own of each kind.
+    const std::vector<box::UserSensor> ownThermometers = thermometersOf(userSensors);
+    const std::vector<std::string> thermometers = box::sensorNames(ownThermometers);
+    const std::vector<std::string> thermistors = namesOf(thermistorsOf(userSensors));
+    const std::string usageIndent(kUsageIndent, ' ');
+    const std::string rtdUsage =
+        usageIndent + "[--type " +
+        wrapped(joined(thermometers, "|", "|"), kUsageIndent + 8, kUsageIndent + 1) + "\n" +
+        usageIndent + " | --r0 R --cvd A,B[,C] | --table FILE]";
+    const std::string ntcUsage =
+        usageIndent + "(--r25 R --beta B | --steinhart A,B,C\n" + usageIndent +
+        wrapped(" | --table FILE | --type " +
+                    (thermistors.empty() ? std::string("NAME") : joined(thermistors, "|", "|")) +
+                    ")",
+                kUsageIndent, kUsageIndent + 1);
+    const std::string rtdOption =
+        wrapped("the values are temperatures of a resistance thermometer (" +
+                    joined(thermometers, ", ", ", ") + "; or --r0 and --cvd, or --table FILE)",
+                kOptionIndent, kOptionIndent);
+    const std::string typeOption = wrapped(
+        "rtd: " + joined(thermometers, ", ", " or ") +
+            (ownThermometers.empty() ? ", or a sensor of the box's profile by its name" : "") +
+            " (pt100 if not given); ntc, --ntc: a thermistor table of the box's profile" +
+            (thermistors.empty() ? "" : " (" + joined(thermistors, ", ", " or ") + ")"),
+        kOptionIndent, kOptionIndent);
     return R"(Usage: 6175ZIZ-ctl [OPTION]... set VALUE
-  or:  6175ZIZ-ctl [OPTION]... sweep FROM TO (--step STEP | --points-per-decade N)
+  or:  6175ZIZ-ctl [OPTION]... sweep FROM TO
+                                (--step STEP | --points-per-decade N)
                                 [--dwell TIME] [--repeat N]
   or:  6175ZIZ-ctl [OPTION]... list FILE|-
   or:  6175ZIZ-ctl [OPTION]... program FILE|- [--max-interval TIME]
   or:  6175ZIZ-ctl [OPTION]... rtd (TEMP | --burnout low|high)
-                                [--type )" +
-           types + R"(]
+)" + rtdUsage +
+           R"(
   or:  6175ZIZ-ctl [OPTION]... ntc (TEMP | --burnout low|high)
-                                (--r25 R --beta B | --steinhart A,B,C)
+)" + ntcUsage +
+           R"(
   or:  6175ZIZ-ctl [OPTION]... short|open
   or:  6175ZIZ-ctl ports [--json]
   or:  6175ZIZ-ctl ports --map N DEVICE [--force]
@@ -58,10 +128,10 @@ Sweeps and lists:
       --dwell TIME      from one command's start to the next (default 1s; a
                         list line may give its own: VALUE,TIME)
       --repeat N        sweep: run the sweep N times
-      --rtd TYPE        the values are temperatures of a resistance
-                        thermometer ()" +
-           typeList + R"()
-      --ntc             the values are temperatures of a thermistor
+      --rtd TYPE        )" +
+           rtdOption + R"(
+      --ntc             the values are temperatures of a thermistor (--r25
+                        and --beta, --steinhart, --table or --type)
 
 Temperature programs (program FILE, one step a line, # comments):
   sensor pt100         the values are temperatures of this sensor (or give
@@ -86,22 +156,28 @@ ramp sends each time the command text changes, never closer than two frames
 Faults:
   short                 sends 00000.0
   open                  sends 99999.9: the box has no true open, this is its
-                        highest value
+                        highest value (both these digits with --true too)
       --burnout low|high  rtd/ntc: a failed sensor, read below or above its
                         range: 10 % beyond its resistance at the end of its
                         range (thermistors -55 to 150 C), within the box's range
 
 Sensors:
-      --type TYPE       rtd: )" +
-           typeList + R"(, or a sensor of
-                        the box's profile by its name (pt100 if not given)
+      --type TYPE       )" +
+           typeOption + R"(
       --r25 R           a thermistor's resistance at 25 degrees C ...
       --beta B          ... and its beta
       --steinhart A,B,C a thermistor's Steinhart-Hart coefficients
+      --r0 R            a platinum sensor's resistance at 0 degrees C ...
+      --cvd A,B[,C]     ... and its Callendar-Van Dusen coefficients (C acts
+                        below 0 degrees C; 0 if not given)
+      --table FILE.csv  a sensor's table: a line "degrees C,ohms" a row, cold
+                        to hot; a thermistor's with ntc or --ntc, else a
+                        resistance thermometer's
 
 Running:
       --final VALUE     send VALUE once at any end (done, failed, stopped);
-                        read as the other values of the run
+                        read as the other values of the run, and held to
+                        the profile's largest change from every point
       --realtime        sweep/list/program: real-time priority for the
                         timetable, where the system allows it
       --true            set the true value: the digits whose measured sum
@@ -113,8 +189,9 @@ Running:
       --version         output version information and exit
 
 Each command sent prints a line: the time, the command text, the ohms and,
-for a sensor, the temperature. Ctrl+C or SIGTERM stops a sweep, list or program
-after the command in progress.
+for a sensor, the temperature, and last the sensor's own ohms when the
+profile's lead offset was taken off. Ctrl+C or SIGTERM stops a sweep, list or
+program after the command in progress.
 
 Exit status:
  0  everything was sent (ports: listed, or the entry written)

@@ -58,6 +58,9 @@ Outcome<Options> parseCommandLine(const std::vector<std::string> &args) {
     addValue(parser, "--r25", o.r25);
     addValue(parser, "--beta", o.beta);
     addValue(parser, "--steinhart", o.steinhart);
+    addValue(parser, "--r0", o.r0);
+    addValue(parser, "--cvd", o.cvd);
+    addValue(parser, "--table", o.table);
     addValue(parser, "--map", o.map);
     // The command and its operands; "-40" and "-.5" are operands, not options.
     std::vector<std::string> words;

@@ -27,8 +27,7 @@ struct Options {
     std::optional<std::string> logPath;
     std::optional<std::string> finalValue;
     bool realtime = false;
-    bool trueOhms = false;  // --true: the digits the correction table says come nearest  //
-                            // sweep/list: real-time scheduling for the timetable
+    bool trueOhms = false;  // --true: the digits the correction table says come nearest
 
     std::optional<std::string> step;
     std::optional<std::string> perDecade;
@@ -37,10 +36,12 @@ struct Options {
     std::optional<std::string> maxInterval;  // program: the longest time without a command
     std::optional<std::string> burnout;      // rtd/ntc: low or high
 
-    std::optional<std::string> type;  // rtd --type
+    std::optional<std::string> type;  // rtd/ntc --type
     std::optional<std::string> rtd;   // sweep/list --rtd TYPE
     bool ntc = false;
     std::optional<std::string> r25, beta, steinhart;
+    std::optional<std::string> r0, cvd;  // a platinum sensor by Callendar-Van Dusen
+    std::optional<std::string> table;    // a sensor's resistance-temperature CSV file
 
     bool json = false;               // ports --json
     std::optional<std::string> map;  // ports --map N DEVICE

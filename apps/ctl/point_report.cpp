@@ -30,11 +30,15 @@ std::string localTime(system_clock::time_point when, bool withDate) {
 
 }  // namespace
 
-std::string describeSetpoint(const automation::Setpoint &point) {
+std::string describeSetpoint(const automation::Setpoint &point, double leadsOhms) {
+    using common::decimalText;
     std::string text = point.trueOhms
                            ? profile::describeTrueSetting({point.command, *point.trueOhms})
-                           : point.command + "  " + common::decimalText(point.ohms) + " \u03A9";
-    if (point.celsius) text += "  " + common::decimalText(*point.celsius, 3) + " \u00B0C";
+                           : point.command + "  " + decimalText(point.ohms) + " \u03A9";
+    if (point.celsius) text += "  " + decimalText(*point.celsius, 3) + " \u00B0C";
+    if (leadsOhms != 0.0)
+        text += "  (" + decimalText(point.ohms + leadsOhms) + " \u03A9 less " +
+                decimalText(leadsOhms) + " \u03A9 leads)";
     return text;
 }
 
@@ -47,9 +51,11 @@ Status PointReport::openLog(const std::string &path) {
     return {};
 }
 
-void PointReport::sent(const automation::Setpoint &point, system_clock::time_point when) {
+void PointReport::sent(const automation::Setpoint &point, system_clock::time_point when,
+                       double leadsOhms) {
     if (!quiet_) {
-        std::printf("%s  %s\n", localTime(when, false).c_str(), describeSetpoint(point).c_str());
+        std::printf("%s  %s\n", localTime(when, false).c_str(),
+                    describeSetpoint(point, leadsOhms).c_str());
         std::fflush(stdout);
     }
     if (log_.is_open()) {

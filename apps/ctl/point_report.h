@@ -22,7 +22,9 @@ public:
     // Creates or replaces the log and writes its header.
     Status openLog(const std::string &path);
 
-    void sent(const automation::Setpoint &point, std::chrono::system_clock::time_point when);
+    // `leadsOhms`: the lead offset taken off a sensor value (0: none).
+    void sent(const automation::Setpoint &point, std::chrono::system_clock::time_point when,
+              double leadsOhms = 0.0);
 
 private:
     bool quiet_;
@@ -32,7 +34,9 @@ private:
 };
 
 // "00138.5  138.5055 Ω  100 °C": what is sent and what it stands for; in
-// true ohms "01000.0 → 999.97 Ω true".
-std::string describeSetpoint(const automation::Setpoint &point);
+// true ohms "01000.0 → 999.97 Ω true". With a lead offset taken off, the
+// sensor's own resistance follows at the end, after the fields scripts read:
+// "00099.7  99.65 Ω  0 °C  (100 Ω less 0.35 Ω leads)".
+std::string describeSetpoint(const automation::Setpoint &point, double leadsOhms = 0.0);
 
 }  // namespace zz::ctl

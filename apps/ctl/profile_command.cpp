@@ -1,11 +1,15 @@
 #include "profile_command.h"
 
 #include "box_profile.h"
+#include "common/decimal_text.h"
 #include "profile/profile_file.h"
+#include "profile_text.h"
 #include "program/port_selection.h"
 #include "session.h"
+#include "toml_text.h"
 
 #include <cstdio>
+#include <variant>
 
 namespace zz::ctl {
 
@@ -17,10 +21,30 @@ std::string ohms(double value) {
     return text;
 }
 
+// "lot7: platinum, R0 100.012 Ω, A 0.0039083, B -5.775e-07, C 0, -200 to
+// 850 °C" or "ntc1: NTC table, 13 rows, -40 to 125 °C, 336500 to 334.8 Ω".
+std::string sensorSummary(const box::UserSensor &sensor) {
+    using common::decimalText;
+    std::string text = box::userSensorName(sensor) + ": ";
+    const auto span = box::sensorSpan(box::toSensor(sensor));
+    const std::string range =
+        decimalText(span->minC) + " to " + decimalText(span->maxC) + " \u00B0C";
+    if (const auto *platinum = std::get_if<box::PlatinumSensor>(&sensor))
+        return text + "platinum, R0 " + tomlNumber(platinum->r0) + " \u03A9, A " +
+               tomlNumber(platinum->k.a) + ", B " + tomlNumber(platinum->k.b) + ", C " +
+               tomlNumber(platinum->k.c) + ", " + range;
+    const auto &table = std::get<box::TableSensor>(sensor);
+    return text + (table.kind == box::TableKind::Ntc ? "NTC" : "RTD") + " table, " +
+           std::to_string(table.rows.size()) + " rows, " + range + ", " +
+           tomlNumber(table.rows.front().ohms) + " to " + tomlNumber(table.rows.back().ohms) +
+           " \u03A9";
+}
+
 // One line for each thing the profile sets.
 void printSummary(const profile::Profile &p) {
-    std::printf("serial: %s\n", p.serial.empty() ? "(not given)" : p.serial.c_str());
-    std::printf("name: %s\n", p.name.empty() ? "(not given)" : p.name.c_str());
+    // Control characters shown escaped, never sent to the terminal.
+    std::printf("serial: %s\n", p.serial.empty() ? "(not given)" : tomlComment(p.serial).c_str());
+    std::printf("name: %s\n", p.name.empty() ? "(not given)" : tomlComment(p.name).c_str());
     std::printf("limits: %s to %s", ohms(p.limits.minOhms).c_str(), ohms(p.limits.maxOhms).c_str());
     if (p.limits.maxChangeOhms)
         std::printf(", at most %s change a command", ohms(*p.limits.maxChangeOhms).c_str());
@@ -32,6 +56,9 @@ void printSummary(const profile::Profile &p) {
     else
         std::printf("correction table: none (nominal values only; --true is refused)\n");
     std::printf("lead offset: %.3f \u03A9 (taken off sensor values)\n", p.leadOffsetOhms);
+    if (p.sensors.empty()) std::printf("sensors: none of its own\n");
+    for (const box::UserSensor &sensor : p.sensors)
+        std::printf("sensor %s\n", sensorSummary(sensor).c_str());
 }
 
 }  // namespace
@@ -58,7 +85,8 @@ int runProfile(const Options &options) {
     // No file is a profile of defaults: the box as it comes.
     const profile::Profile effective = loaded.value().value_or(profile::Profile{});
     if (options.operands[0] == "show") {
-        std::printf("# %s%s\n", path.c_str(), loaded.value() ? "" : " (absent: the defaults)");
+        std::printf("# %s%s\n", tomlComment(path).c_str(),
+                    loaded.value() ? "" : " (absent: the defaults)");
         std::fputs(profileText(effective).c_str(), stdout);
         return kExitSent;
     }

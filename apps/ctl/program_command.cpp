@@ -59,13 +59,18 @@ std::string whereIn(const ProgramProgress &progress) {
 }
 
 // Every command the program will send, walked once without sending: the
-// box's and the sensor's range, the profile's limits and the count.
+// box's and the sensor's range, the profile's limits and the count. The
+// final value may follow any of them, or `last` (the device's record) when
+// the run stops before its first.
 Status checkWhole(ProgramPlan plan, const std::optional<profile::Profile> &boxProfile,
-                  std::optional<double> last) {
+                  std::optional<double> last, const std::optional<Setpoint> &finalPoint) {
+    const std::optional<double> finalOhms =
+        finalPoint ? box::commandOhms(finalPoint->command) : std::nullopt;
+    const std::optional<double> record = last;
     for (;;) {
         const auto next = plan.next();
         if (!next) return Status::failure(Status::kFailed, next.error());
-        if (!next.value()) return {};
+        if (!next.value()) break;
         if (plan.progress().commands > kMaxProgramCommands)
             return Status::failure(Status::kFailed, "the program would send more than " +
                                                         std::to_string(kMaxProgramCommands) +
@@ -79,11 +84,26 @@ Status checkWhole(ProgramPlan plan, const std::optional<profile::Profile> &boxPr
                                                         ", " + whereIn(plan.progress()) + ", " +
                                                         next.value()->setpoint.command + ": " +
                                                         inside.text());
+        if (finalOhms && !profile::checkValue(boxProfile->limits, *finalOhms, ohms))
+            return Status::failure(
+                Status::kFailed,
+                "the program is refused whole: " +
+                    checkFinalAfter(boxProfile->limits, finalPoint->command, ohms,
+                                    "command " + std::to_string(plan.progress().commands) +
+                                        " at +" + secondsText(next.value()->at) + ", " +
+                                        whereIn(plan.progress()) + ", " +
+                                        next.value()->setpoint.command)
+                        .text());
         last = ohms;
     }
+    if (!boxProfile || !finalOhms || !record) return {};
+    return checkFinalAfter(boxProfile->limits, finalPoint->command, *record,
+                           "the device's last command, where a run stopped before its first "
+                           "command ends");
 }
 
-int dryRun(ProgramPlan plan, const std::optional<Setpoint> &finalPoint, const std::string &port) {
+int dryRun(ProgramPlan plan, const std::optional<Setpoint> &finalPoint, double leadsOhms,
+           const std::string &port) {
     std::printf("dry run, nothing is sent; port: %s\n", port.c_str());
     int line = -1;
     for (auto next = plan.next(); next && next.value(); next = plan.next()) {
@@ -92,16 +112,16 @@ int dryRun(ProgramPlan plan, const std::optional<Setpoint> &finalPoint, const st
         const std::string step = progress.line != line ? "  " + whereIn(progress) : "";
         line = progress.line;
         std::printf("+%s  %s%s\n", secondsText(next.value()->at).c_str(),
-                    describeSetpoint(next.value()->setpoint).c_str(), step.c_str());
+                    describeSetpoint(next.value()->setpoint, leadsOhms).c_str(), step.c_str());
     }
-    if (finalPoint) std::printf("final     %s\n", describeSetpoint(*finalPoint).c_str());
+    if (finalPoint) std::printf("final     %s\n", describeSetpoint(*finalPoint, leadsOhms).c_str());
     std::printf("total %s, %zu commands\n", secondsText(plan.total()).c_str(),
                 plan.progress().commands);
     return kExitSent;
 }
 
-int sendProgram(ProgramPlan plan, const std::optional<Setpoint> &finalPoint, bool realtime,
-                link::SerialControl &control, PointReport &report) {
+int sendProgram(ProgramPlan plan, const std::optional<Setpoint> &finalPoint, double leadsOhms,
+                bool realtime, link::SerialControl &control, PointReport &report) {
     RunHooks hooks;
     if (realtime) {
         if (const std::string refusal = enterRealtime(); !refusal.empty())
@@ -118,7 +138,7 @@ int sendProgram(ProgramPlan plan, const std::optional<Setpoint> &finalPoint, boo
     hooks.stopRequested = [] { return program::stopSignal() != 0; };
     hooks.sent = [&](std::size_t, const PointTiming &, const Status &status) {
         if (!status) return;
-        report.sent(*current, started);
+        report.sent(*current, started, leadsOhms);
         lastSent = current;
     };
     const RunEnd end = runTimed(
@@ -154,7 +174,7 @@ int sendProgram(ProgramPlan plan, const std::optional<Setpoint> &finalPoint, boo
     if (finalPoint) {
         started = system_clock::now();
         if (const Status status = link::sendCommand(control, finalPoint->command); status) {
-            report.sent(*finalPoint, started);
+            report.sent(*finalPoint, started, leadsOhms);
         } else {
             complain("final value " + finalPoint->command + " failed: " + status.text());
             if (exitStatus == kExitSent) exitStatus = kExitLinkFailed;
@@ -166,10 +186,9 @@ int sendProgram(ProgramPlan plan, const std::optional<Setpoint> &finalPoint, boo
 }  // namespace
 
 int runProgram(const Options &o, ProgramPort port) {
-    if (o.step || o.perDecade || o.repeat || o.dwell || o.type || o.burnout)
+    if (o.step || o.perDecade || o.repeat || o.dwell || o.burnout)
         return refused(
-            "program takes no --step, --points-per-decade, --repeat, --dwell, --type or "
-            "--burnout");
+            "program takes no --step, --points-per-decade, --repeat, --dwell or --burnout");
     if (o.operands.size() != 1) return refused("program takes one FILE, or - for standard input");
     const auto userSensors = port.profile ? port.profile->sensors : std::vector<box::UserSensor>{};
     const auto reading = valueReadingOf(o, userSensors);
@@ -246,18 +265,20 @@ int runProgram(const Options &o, ProgramPort port) {
     if (port.selected)
         if (const auto record = link::readCommandRecord(port.control.devicePath()))
             last = box::commandOhms(record->command);
-    if (Status whole = checkWhole(plan, boxProfile, last); !whole)
+    if (Status whole = checkWhole(plan, boxProfile, last, finalPoint); !whole)
         return refused(whole.text() + "; nothing sent");
 
+    // A sensor's values (the final one too) have the lead offset taken off.
+    const double leadsOhms = boxProfile && valueReading.sensor ? boxProfile->leadOffsetOhms : 0.0;
     if (o.dryRun)
-        return dryRun(plan, finalPoint,
+        return dryRun(plan, finalPoint, leadsOhms,
                       port.selected ? program::describeSelection(port.request, port.control)
                                     : port.selected.text());
     PointReport report(o.quiet);
     if (o.logPath)
         if (const Status log = report.openLog(*o.logPath); !log) return refused(log.text());
     program::watchStopSignals();
-    return sendProgram(plan, finalPoint, o.realtime, port.control, report);
+    return sendProgram(plan, finalPoint, leadsOhms, o.realtime, port.control, report);
 }
 
 }  // namespace zz::ctl

@@ -3,12 +3,11 @@
 #include "automation/burnout.h"
 #include "automation/duration_text.h"
 #include "automation/resistance_text.h"
-#include "automation/sensor_text.h"
 #include "automation/sweep_points.h"
 #include "automation/temperature_text.h"
 #include "box/range.h"
 #include "box/sensor.h"
-#include "common/decimal_text.h"
+#include "sensor_options.h"
 
 #include <cerrno>
 #include <charconv>
@@ -73,43 +72,9 @@ std::string misplacedOption(const Options &o) {
     if (!sweep && o.command != Command::List && o.dwell) return "--dwell";
     const bool program = o.command == Command::Program;
     if (!sweep && o.command != Command::List && !program && o.realtime) return "--realtime";
-    if (o.command != Command::Rtd && o.type) return "--type";
     if (!program && o.maxInterval) return "--max-interval";
     if (o.command != Command::Rtd && o.command != Command::Ntc && o.burnout) return "--burnout";
     return {};
-}
-
-Outcome<box::Sensor> thermistor(const Options &o) {
-    if (o.steinhart && !o.r25 && !o.beta) return steinhartSensor(*o.steinhart);
-    if (!o.r25 || !o.beta || o.steinhart)
-        return Outcome<box::Sensor>::failure(
-            "a thermistor needs --r25 R --beta B, or --steinhart A,B,C");
-    const auto r25 = readResistance(*o.r25);
-    if (!r25 || !(r25.value() > 0))
-        return Outcome<box::Sensor>::failure("--r25: " +
-                                             (r25 ? "must be greater than zero" : r25.error()));
-    const auto beta = common::readDecimal(*o.beta);
-    if (!beta || !(*beta > 0))
-        return Outcome<box::Sensor>::failure("--beta: \"" + *o.beta +
-                                             "\" is not a number greater than zero");
-    return box::Sensor{box::BetaThermistor{r25.value(), *beta}};
-}
-
-// Resistances, or temperatures when the command or an option names a sensor.
-Outcome<ValueReading> readingFor(const Options &o,
-                                 const std::vector<box::UserSensor> &userSensors) {
-    using Reading = Outcome<ValueReading>;
-    const bool thermistorGiven =
-        o.command == Command::Ntc || o.ntc || o.r25 || o.beta || o.steinhart;
-    const bool curveGiven = o.command == Command::Rtd || o.rtd || o.type;
-    if (thermistorGiven && curveGiven)
-        return Reading::failure("give one sensor: a resistance thermometer or a thermistor");
-    if (!thermistorGiven && !curveGiven) return ValueReading{};
-    const auto sensor =
-        thermistorGiven ? thermistor(o)
-                        : box::sensorNamed(o.type.value_or(o.rtd.value_or("pt100")), userSensors);
-    if (!sensor) return Reading::failure(sensor.error());
-    return ValueReading{sensor.value()};
 }
 
 Outcome<std::vector<double>> sweepValues(const Options &o, const ValueReading &reading) {
@@ -185,7 +150,7 @@ Plan makeRunPlan(const Options &o, std::istream &standardInput,
                              ", see --help");
     if (const auto misplaced = misplacedOption(o); !misplaced.empty())
         return Plan::failure(nameOf(o.command) + std::string(" takes no ") + misplaced);
-    const auto reading = readingFor(o, userSensors);
+    const auto reading = sensorReading(o, userSensors);
     if (!reading) return Plan::failure(reading.error());
     const auto dwell = readDuration(o.dwell.value_or("1s"));
     if (!dwell) return Plan::failure("--dwell: " + dwell.error());
@@ -199,13 +164,13 @@ Plan makeRunPlan(const Options &o, std::istream &standardInput,
         // The box's two ends: no true short or open, its lowest and highest value.
         const auto point =
             setpointForOhms(o.command == Command::Short ? box::kMinOhms : box::kMaxOhms);
-        plan = RunPlan{{{point.value(), {}}}, std::nullopt};
+        plan = RunPlan{{{point.value(), {}}}, std::nullopt, PointKind::Fault};
     } else if (o.burnout) {
         const auto side = readBurnout(*o.burnout);
         if (!side) return Plan::failure(side.error());
         const auto point = burnoutSetpoint(*reading.value().sensor, side.value());
         if (!point) return Plan::failure("--burnout: " + point.error());
-        plan = RunPlan{{{point.value(), {}}}, std::nullopt};
+        plan = RunPlan{{{point.value(), {}}}, std::nullopt, PointKind::Burnout};
     } else {
         const auto point = reading.value().readSetpoint(operands[0]);
         if (!point) return Plan::failure(point.error());
@@ -225,7 +190,7 @@ Outcome<box::Sensor> lookUpSensor(const std::string &name,
 
 Outcome<ValueReading> valueReadingOf(const Options &o,
                                      const std::vector<box::UserSensor> &userSensors) {
-    return readingFor(o, userSensors);
+    return sensorReading(o, userSensors);
 }
 
 }  // namespace zz::ctl

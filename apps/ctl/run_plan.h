@@ -16,9 +16,21 @@
 
 namespace zz::ctl {
 
+// What the points stand for, which decides what the profile does to them.
+enum class PointKind {
+    Value,    // a resistance, or a sensor's temperature
+    Burnout,  // a failed sensor's resistance: a sensor value all the same
+    Fault,    // short or open: the box's end digits, sent as they are
+};
+
 struct RunPlan {
     std::vector<automation::TimedSetpoint> points;
     std::optional<automation::Setpoint> finalPoint;  // --final
+    PointKind kind = PointKind::Value;
+    // The lead offset taken off the points and off the final value (zero
+    // for resistances), for their report.
+    double pointLeadsOhms = 0.0;
+    double finalLeadsOhms = 0.0;
 };
 
 // `standardInput` is read for "list -"; `userSensors` (the box profile's)

@@ -68,10 +68,12 @@ int dryRun(const RunPlan &plan, const std::string &port) {
     nanoseconds at{};
     for (const auto &point : plan.points) {
         std::printf("+%.3f s  %s\n", duration<double>(at).count(),
-                    describeSetpoint(point.setpoint).c_str());
+                    describeSetpoint(point.setpoint, plan.pointLeadsOhms).c_str());
         at += point.dwell;
     }
-    if (plan.finalPoint) std::printf("final     %s\n", describeSetpoint(*plan.finalPoint).c_str());
+    if (plan.finalPoint)
+        std::printf("final     %s\n",
+                    describeSetpoint(*plan.finalPoint, plan.finalLeadsOhms).c_str());
     return kExitSent;
 }
 
@@ -91,7 +93,7 @@ int sendPlan(const RunPlan &plan, bool realtime, link::SerialControl &control,
     };
     hooks.stopRequested = [] { return program::stopSignal() != 0; };
     hooks.sent = [&](std::size_t index, const PointTiming &, const Status &status) {
-        if (status) report.sent(plan.points[index].setpoint, started);
+        if (status) report.sent(plan.points[index].setpoint, started, plan.pointLeadsOhms);
     };
     const RunEnd end = runTimed(plan.points, hooks);
 
@@ -111,7 +113,7 @@ int sendPlan(const RunPlan &plan, bool realtime, link::SerialControl &control,
         started = system_clock::now();
         const Status status = link::sendCommand(control, plan.finalPoint->command);
         if (status) {
-            report.sent(*plan.finalPoint, started);
+            report.sent(*plan.finalPoint, started, plan.finalLeadsOhms);
         } else {
             complain("final value " + plan.finalPoint->command + " failed: " + status.text());
             if (exitStatus == kExitSent) exitStatus = kExitLinkFailed;
@@ -127,7 +129,8 @@ int runSession(const std::vector<std::string> &args) {
     if (!parsed) return usageError(parsed.error());
     const Options &options = parsed.value();
     if (options.help) {
-        std::fputs(helpText().c_str(), stdout);
+        // The names of the profile's own sensors beside the catalogue's.
+        std::fputs(helpText(profileSensorsFor({options.port, options.device})).c_str(), stdout);
         return kExitSent;
     }
     if (options.version) {

@@ -3,6 +3,7 @@
 // private configuration folder; the exact bytes read on the far side.
 
 #include "profile/profile_file.h"
+#include "profile/profile_reader.h"
 #include "rig/child_process.h"
 #include "rig/port_map_sandbox.h"
 #include "rig/pty_pair.h"
@@ -41,6 +42,32 @@ const QByteArray kNtcProfile = "[sensors.ntc1]\nkind = \"ntc\"\ntable = \"ntc1.c
 const QByteArray kLimits =
     "serial = \"A12345\"\nlead_offset = 0.35\n[limits]\nmin = 10\nmax = "
     "2000\nmax_change = 500\n";
+const QByteArray kSmallChanges = "[limits]\nmax_change = 100\n";
+
+// The user's sensors of three kinds, for the help and profile check.
+const QByteArray kSensors =
+    "[sensors.lot7]\nr0 = 100.5\na = 3.9083e-3\nb = -5.775e-7\n"
+    "[sensors.pt100t]\nkind = \"rtd\"\nrows = [[0, 100], [50, 119.40], [100, 138.51]]\n"
+    "[sensors.ntc9]\nkind = \"ntc\"\nrows = [[0, 32730], [25, 10000], [50, 3588]]\n";
+
+// Six sensors with names of the longest kind: the help still keeps to 80 columns.
+QByteArray longNamedSensors() {
+    QByteArray text;
+    for (char c = 'a'; c < 'g'; ++c)
+        text += "[sensors." + QByteArray(31, c) + "1]\nr0 = 100\na = 3.9e-3\nb = -5.8e-7\n";
+    return text;
+}
+
+// points.txt of the list rows: its third point is above kLimits' maximum.
+const QByteArray kPoints = "1000\n1500\n2100\n";
+
+// With step 9 of the 10 kΩ decade 0.2 Ω long, the nearest true value to
+// 99999.9 Ω would be 99999.8: an open must still be 99999.9.
+QByteArray longTopTable() {
+    return table()
+        .replace("80000.0000,90000.0000", "80000.0000,90000.2000")
+        .replace("zero = 0\n", "zero = 0.012\n");
+}
 
 }  // namespace
 
@@ -96,16 +123,51 @@ private slots:
             << "command 2 of 3 (700.0 Ω): a change of 600.0 Ω from 100.0 Ω";
         QTest::newRow("final value outside") << "--port 3 set 100 --final 0" << kLimits << 2 << none
                                              << "--final 00000.0: below the limit 10.0 Ω";
+        QTest::newRow("a final value too far from a point")
+            << "--port 3 sweep 1000 1100 --step 100 --dwell 10ms --final 0" << kSmallChanges << 2
+            << none
+            << "--final 00000.0 cannot follow point 1 of 2 (01000.0): a change of 1000.0 Ω from "
+               "1000.0 Ω, above the limit 100.0 Ω per command of this box's profile; nothing sent";
+        QTest::newRow("a final value near every point")
+            << "--port 3 sweep 1000 1100 --step 100 --dwell 10ms --final 1050" << kSmallChanges << 0
+            << QByteArray("01000.0\r01100.0\r01050.0\r") << "01050.0";
+        QTest::newRow("a final value too far from the last point")
+            << "--port 3 sweep 1000 1100 --step 100 --dwell 10ms --final 950" << kSmallChanges << 2
+            << none << "--final 00950.0 cannot follow point 2 of 2 (01100.0): a change of 150.0 Ω";
+        QTest::newRow("a list whose third point is above the limit")
+            << "--port 3 list points.txt --dwell 10ms" << kLimits << 2 << none
+            << "the run is refused whole: command 3 of 3 (2100.0 Ω): above the limit 2000.0 Ω";
         QTest::newRow("a broken profile sends nothing")
             << "--port 3 set 100" << QByteArray("[limits]\nmax = 2000\nmin = 3000\n") << 2 << none
             << "com3.toml:3: limits.min 3000.0 is above limits.max 2000.0; nothing is sent";
         QTest::newRow("not UTF-8") << "--port 3 set 100" << QByteArray("name = \"\xFF\"\n") << 2
                                    << none << "com3.toml:1: not UTF-8 text";
+        QTest::newRow("a wrong type")
+            << "--port 3 set 100" << QByteArray("[limits]\nmax = \"2000\"\n") << 2 << none
+            << "com3.toml:2: limits.max must be a number of ohms; nothing is sent";
+        QTest::newRow("a file over 1 MB")
+            << "--port 3 set 100" << QByteArray("#") + QByteArray(1024 * 1024, 'x') << 2 << none
+            << "com3.toml:1: the file is larger than 1 MB";
         QTest::newRow("a table with 8 steps")
             << "--port 3 set 100" << table("decade_100 = [100,200,300,400,500,600,700,800]\n") << 2
             << none << "com3.toml:8: table.decade_100 has 8 steps";
         QTest::newRow("true ohms") << "--port 3 set 1000 --true" << table() << 0
                                    << QByteArray("00999.9\r") << "00999.9 → 999.83 Ω true";
+        QTest::newRow("true ohms in a sweep")
+            << "--port 3 sweep 900 1000 --step 100 --dwell 10ms --true" << table() << 0
+            << QByteArray("00900.1\r00999.9\r") << "00900.1 → 900.03 Ω true|00999.9 → 999.83";
+        QTest::newRow("true ohms of a sensor")
+            << "--port 3 rtd 0 --type pt1000 --true" << table() << 0 << QByteArray("00999.9\r")
+            << "00999.9 → 999.83 Ω true  0 °C";
+        QTest::newRow("a short is 00000.0 in true mode too")
+            << "--port 3 short --true" << longTopTable() << 0 << QByteArray("00000.0\r")
+            << "00000.0 → 0.01 Ω true";
+        QTest::newRow("an open is 99999.9 in true mode too")
+            << "--port 3 open --true" << longTopTable() << 0 << QByteArray("99999.9\r")
+            << "99999.9 → 100000.04 Ω true|the box has no true open";
+        QTest::newRow("a burnout in true mode")
+            << "--port 3 rtd --burnout low --type pt1000 --true" << table() << 0
+            << QByteArray("00166.7\r") << "00166.7 → 166.70 Ω true";
         QTest::newRow("an overdue table warns")
             << "--port 3 set 1000 --true" << table().replace("2027-01-10", "2001-01-10") << 0
             << QByteArray("00999.9\r")
@@ -116,10 +178,18 @@ private slots:
         QTest::newRow("true ohms need a profile")
             << "--port 3 set 1000 --true" << none << 2 << none
             << "--true needs a correction table, and there is no profile";
-        QTest::newRow("lead offset off a sensor value")
-            << "--port 3 rtd 0" << kLimits << 0 << QByteArray("00099.7\r") << "99.65 Ω  0 °C";
+        QTest::newRow("lead offset off a sensor value, said at the end")
+            << "--port 3 rtd 0" << kLimits << 0 << QByteArray("00099.7\r")
+            << "00099.7  99.65 Ω  0 °C  (100 Ω less 0.35 Ω leads)\n";
+        QTest::newRow("lead offset off a burnout")
+            << "--port 3 rtd --burnout high" << kLimits << 0 << QByteArray("00429.2\r")
+            << "00429.2  429.1792 Ω  (429.5292 Ω less 0.35 Ω leads)\n";
+        QTest::newRow("lead offset in true mode")
+            << "--port 3 rtd 0 --true" << table().replace("[table]", "lead_offset = 0.32\n[table]")
+            << 0 << QByteArray("00099.7\r")
+            << "00099.7 → 99.70 Ω true  0 °C  (100 Ω less 0.32 Ω leads)";
         QTest::newRow("lead offset leaves resistances alone")
-            << "--port 3 set 100" << kLimits << 0 << QByteArray("00100.0\r") << "00100.0  100 Ω";
+            << "--port 3 set 100" << kLimits << 0 << QByteArray("00100.0\r") << "00100.0  100 Ω\n";
         QTest::newRow("a user's sensor by name")
             << "--port 3 rtd 100 --type Lot7"
             << QByteArray("[sensors.lot7]\nr0 = 100.5\na = 3.9083e-3\nb = -5.775e-7\n") << 0
@@ -133,6 +203,13 @@ private slots:
         QTest::newRow("check") << "--port 3 profile check" << kLimits << 0 << none
                                << "com3.toml: read|serial: A12345|limits: 10.0 Ω to 2000.0 Ω, at "
                                   "most 500.0 Ω change a command";
+        QTest::newRow("check lists the sensors")
+            << "--port 3 profile check" << kSensors << 0 << none
+            << "sensor lot7: platinum, R0 100.5 Ω, A 0.0039083, B -5.775e-07, C 0, -200 to 850 "
+               "°C\n|sensor pt100t: RTD table, 3 rows, 0 to 100 °C, 100 to 138.51 Ω\n|"
+               "sensor ntc9: NTC table, 3 rows, 0 to 50 °C, 32730 to 3588 Ω\n";
+        QTest::newRow("check without sensors")
+            << "--port 3 profile check" << kLimits << 0 << none << "sensors: none of its own\n";
         QTest::newRow("check refuses")
             << "--port 3 profile check" << QByteArray("[limits]\nmin = -1\n") << 2 << none
             << "com3.toml:2: limits.min -1.0 must not be negative|nothing is sent to this port";
@@ -154,6 +231,7 @@ private slots:
             QVERIFY(QDir().mkpath(boxes));
             QVERIFY(zz::test::writeFile(boxes + "/" + QString::fromStdString(name), profile));
         }
+        QVERIFY(zz::test::writeFile(cwd_->filePath("points.txt"), kPoints));
         std::vector<std::string> argv{CTL_PATH};
         for (const QString &arg : args.split(' ')) argv.push_back(arg.toStdString());
         QVERIFY(child_->start(argv, {}, cwd_->path().toStdString(), outputPath().toStdString()));
@@ -162,6 +240,47 @@ private slots:
         const QString output = QString::fromUtf8(zz::test::fileBytes(outputPath()));
         for (const QString &piece : printed.split('|'))
             QVERIFY2(output.contains(piece), qPrintable(output));
+    }
+
+    // --help names the sensors of the port's profile after the catalogue's,
+    // each kind where it is taken, and keeps to 80 columns; a profile that
+    // cannot be read leaves the help as it is.
+    void helpNamesTheProfilesSensors_data() {
+        QTest::addColumn<QByteArray>("profile");
+        QTest::addColumn<QStringList>("printed");
+        QTest::newRow("three kinds")
+            << kSensors
+            << QStringList{"[--type pt100|pt500|pt1000|ni1000|lot7|pt100t\n",
+                           " | --table FILE | --type ntc9)\n",
+                           "(pt100, pt500, pt1000, ni1000, lot7, pt100t; or",
+                           "rtd: pt100, pt500, pt1000, ni1000, lot7 or pt100t (pt100",
+                           "box's profile (ntc9)\n"};
+        // One name a line where two would pass 80 columns.
+        const QString indent(33, ' ');
+        QTest::newRow("long names")
+            << longNamedSensors()
+            << QStringList{"[--type pt100|pt500|pt1000|ni1000|\n" + indent +
+                               "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa1|\n" + indent +
+                               "bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb1|\n",
+                           "fffffffffffffffffffffffffffffff1\n" + indent +
+                               "| --r0 R --cvd A,B[,C] | --table FILE]"};
+        QTest::newRow("a broken profile")
+            << QByteArray("[limits]\nmin = -1\n")
+            << QStringList{"[--type pt100|pt500|pt1000|ni1000\n", "| --type NAME)\n"};
+    }
+    void helpNamesTheProfilesSensors() {
+        QFETCH(QByteArray, profile);
+        QFETCH(QStringList, printed);
+        const QString boxes = QString::fromStdString(sandbox_->root()) + "/6175ZIZ/boxes";
+        QVERIFY(QDir().mkpath(boxes));
+        QVERIFY(zz::test::writeFile(boxes + "/com3.toml", profile));
+        QVERIFY(child_->start({CTL_PATH, "--port", "3", "--help"}, {}, cwd_->path().toStdString(),
+                              outputPath().toStdString()));
+        QCOMPARE(zz::rig::exitCode(child_->waitForExit(seconds(30))), std::optional<int>(0));
+        const QString output = QString::fromUtf8(zz::test::fileBytes(outputPath()));
+        for (const QString &piece : printed) QVERIFY2(output.contains(piece), qPrintable(output));
+        for (const QString &line : output.split('\n'))
+            QVERIFY2(line.size() <= 80, qPrintable(line));
     }
 
     // A sensor from a datasheet's table: boxes/ntc1.csv beside the profile
@@ -175,11 +294,32 @@ private slots:
         QTest::addColumn<QString>("printed");
         const QByteArray none;
         QTest::newRow("a row of the table")
-            << "--port 3 rtd 25 --type NTC1" << kNtcProfile << kNtcCsv << 0
+            << "--port 3 ntc 25 --type NTC1" << kNtcProfile << kNtcCsv << 0
             << QByteArray("10000.0\r") << "10000 Ω  25 °C";
         QTest::newRow("between rows: ln R in 1/T")
-            << "--port 3 rtd 37 --type ntc1" << kNtcProfile << kNtcCsv << 0
+            << "--port 3 ntc 37 --type ntc1" << kNtcProfile << kNtcCsv << 0
             << QByteArray("06002.4\r") << "06002.4  6002.4475 Ω  37 °C";
+        QTest::newRow("a thermistor table in a sweep")
+            << "--port 3 sweep 25 30 --step 5 --dwell 10ms --ntc --type ntc1" << kNtcProfile
+            << kNtcCsv << 0 << QByteArray("10000.0\r08051.0\r") << "08051.0";
+        QTest::newRow("rtd refuses a thermistor's table")
+            << "--port 3 rtd 25 --type ntc1" << kNtcProfile << kNtcCsv << 2 << none
+            << "\"ntc1\" is a thermistor's table, not a resistance thermometer: use ntc --type "
+               "ntc1";
+        QTest::newRow("--rtd refuses a thermistor's table")
+            << "--port 3 sweep 25 30 --step 5 --rtd ntc1" << kNtcProfile << kNtcCsv << 2 << none
+            << "use --ntc --type ntc1";
+        QTest::newRow("ntc refuses a resistance thermometer")
+            << "--port 3 ntc 25 --type pt100" << kNtcProfile << kNtcCsv << 2 << none
+            << "\"pt100\" is a resistance thermometer: use rtd --type pt100; the profile's "
+               "thermistors: ntc1";
+        QTest::newRow("ntc --type without thermistor tables")
+            << "--port 3 ntc 25 --type lot7"
+            << QByteArray("[sensors.lot7]\nr0 = 100.5\na = 3.9083e-3\nb = -5.775e-7\n") << none << 2
+            << none << "and it has none";
+        QTest::newRow("--type is for sensors")
+            << "--port 3 set 100 --type pt100" << kNtcProfile << kNtcCsv << 2 << none
+            << "--type names the sensor of rtd and ntc";
         QTest::newRow("rows inline in a sweep")
             << "--port 3 sweep 0 100 --step 25 --dwell 10ms --rtd pt100t"
             << QByteArray(
@@ -188,16 +328,21 @@ private slots:
             << none << 0 << QByteArray("00100.0\r00109.7\r00119.4\r00129.0\r00138.5\r")
             << "00129.0";
         QTest::newRow("outside the table")
-            << "--port 3 rtd 130 --type ntc1" << kNtcProfile << kNtcCsv << 2 << none
+            << "--port 3 ntc 130 --type ntc1" << kNtcProfile << kNtcCsv << 2 << none
             << "ntc1 at 130 °C: outside the sensor's range -40 to 125 °C";
         QTest::newRow("a broken table sends nothing")
             << "--port 3 rtd 25 --type ntc1" << kNtcProfile
             << QByteArray(kNtcCsv).replace("20;12500", "20;21500") << 2 << none
             << "com3.toml:3: sensors.ntc1.table: |ntc1.csv:7: resistance 21500 Ω does not fall "
                "from 19940 Ω|; nothing is sent to this port";
-        QTest::newRow("an unknown name lists the profile's")
-            << "--port 3 rtd 25 --type ntc2" << kNtcProfile << kNtcCsv << 2 << none
-            << "unknown sensor type \"ntc2\": use pt100, pt500, pt1000, ni1000 or ntc1";
+        QTest::newRow("an unknown thermistor lists the profile's")
+            << "--port 3 ntc 25 --type ntc2" << kNtcProfile << kNtcCsv << 2 << none
+            << "no thermistor \"ntc2\"; the profile's thermistors: ntc1";
+        QTest::newRow("an unknown thermometer lists those rtd takes")
+            << "--port 3 rtd 25 --type pt100b"
+            << kNtcProfile + "[sensors.lot7]\nr0 = 100.5\na = 3.9083e-3\nb = -5.775e-7\n"
+            << kNtcCsv << 2 << none
+            << "unknown sensor type \"pt100b\": use pt100, pt500, pt1000, ni1000 or lot7\n";
         QTest::newRow("show prints the rows read")
             << "--port 3 profile show" << kNtcProfile << kNtcCsv << 0 << none
             << "[sensors.ntc1]\nkind = \"ntc\"\nrows = [|  [-40, 336500],\n  [-20, 97280],|"
@@ -224,23 +369,104 @@ private slots:
             QVERIFY2(output.contains(piece), qPrintable(output));
     }
 
-    // The first command's change counts from what the box was last sent.
+    // The first change counts from what the box was last sent, and so does
+    // the final value: a run stopped before its first point ends with it.
     void firstChangeCountsFromTheLastCommand() {
         const QString boxes = QString::fromStdString(sandbox_->root()) + "/6175ZIZ/boxes";
         QVERIFY(QDir().mkpath(boxes));
         QVERIFY(zz::test::writeFile(boxes + "/com3.toml", kLimits));
-        const auto run = [&](const char *value) {
+        const auto run = [&](std::vector<std::string> args) {
             child_ = std::make_unique<zz::rig::ChildProcess>();
-            const std::vector<std::string> argv{CTL_PATH, "--port", "3", "set", value};
-            if (!child_->start(argv, {}, cwd_->path().toStdString(), outputPath().toStdString()))
+            args.insert(args.begin(), {CTL_PATH, "--port", "3"});
+            if (!child_->start(args, {}, cwd_->path().toStdString(), outputPath().toStdString()))
                 return std::optional<int>();
             return zz::rig::exitCode(child_->waitForExit(seconds(30)));
         };
-        QCOMPARE(run("1000"), std::optional<int>(0));
-        QCOMPARE(run("1600"), std::optional<int>(2));
-        QVERIFY(zz::test::fileBytes(outputPath()).contains("a change of 600.0 Ω from 1000.0 Ω"));
-        QCOMPARE(run("1500"), std::optional<int>(0));
+        const auto said = [&](const char *text) {
+            return zz::test::fileBytes(outputPath()).contains(text);
+        };
+        QCOMPARE(run({"set", "1000"}), std::optional<int>(0));
+        QCOMPARE(run({"set", "1600"}), std::optional<int>(2));
+        QVERIFY(said("a change of 600.0 Ω from 1000.0 Ω"));
+        QCOMPARE(run({"set", "1500"}), std::optional<int>(0));
+        QCOMPARE(run({"set", "1100", "--final", "950"}), std::optional<int>(2));
+        QVERIFY(
+            said("--final 00950.0 cannot follow the device's last command, where a run "
+                 "stopped before its first point ends: a change of 550.0 Ω from 1500.0 Ω"));
         QCOMPARE(bytes(pty_->readAll(milliseconds(300))), QByteArray("01000.0\r01500.0\r"));
+    }
+
+    // The lead offset said on the line leaves the log's columns as they are.
+    void leadOffsetLeavesTheLogAlone() {
+        const QString boxes = QString::fromStdString(sandbox_->root()) + "/6175ZIZ/boxes";
+        QVERIFY(QDir().mkpath(boxes));
+        QVERIFY(zz::test::writeFile(boxes + "/com3.toml", kLimits));
+        QVERIFY(child_->start({CTL_PATH, "--port", "3", "--log", "run.csv", "rtd", "0"}, {},
+                              cwd_->path().toStdString(), outputPath().toStdString()));
+        QCOMPARE(zz::rig::exitCode(child_->waitForExit(seconds(30))), std::optional<int>(0));
+        const QList<QByteArray> log = zz::test::fileBytes(cwd_->filePath("run.csv")).split('\n');
+        QCOMPARE(log.size(), 3);
+        QCOMPARE(log[0], QByteArray("time,command,ohms,celsius"));
+        QVERIFY2(log[1].endsWith(",00099.7,99.65,0"), log[1].constData());
+    }
+
+    // profile show prints TOML that reads back as the profile it shows:
+    // strings escaped whatever they hold, numbers to their last digit.
+    void showReadsBack_data() {
+        QTest::addColumn<QByteArray>("profile");
+        QTest::newRow("quotes and backslashes")
+            << QByteArray("name = \"Bench \\\"3\\\" C:\\\\box\\\\\"\nserial = 'A\\12\"'\n");
+        QTest::newRow("control characters")
+            << QByteArray("name = \"tab\\there\\u0001\\u007F\\r\"\nserial = \"line\\nbreak\"\n");
+        QTest::newRow("a table and sensors")
+            << "lead_offset = 0.3456\n" + table() + kSensors +
+                   "[sensors.p2]\nr0 = 100.012\nalpha = 0.00385\ndelta = 1.4999\nbeta = 0.10863\n";
+        QTest::newRow("limits between the box's steps")
+            << QByteArray("[limits]\nmin = 0.04\nmax = 2000.04\nmax_change = 1e-1\n");
+    }
+    void showReadsBack() {
+        QFETCH(QByteArray, profile);
+        const QString boxes = QString::fromStdString(sandbox_->root()) + "/6175ZIZ/boxes";
+        QVERIFY(QDir().mkpath(boxes));
+        QVERIFY(zz::test::writeFile(boxes + "/com3.toml", profile));
+        QVERIFY(child_->start({CTL_PATH, "--port", "3", "profile", "show"}, {},
+                              cwd_->path().toStdString(), outputPath().toStdString()));
+        QCOMPARE(zz::rig::exitCode(child_->waitForExit(seconds(30))), std::optional<int>(0));
+        const std::string shown = zz::test::fileBytes(outputPath()).toStdString();
+        const auto read = zz::profile::readProfile(profile.toStdString(), "com3.toml");
+        const auto again = zz::profile::readProfile(shown, "shown.toml");
+        QVERIFY2(read, read.error().c_str());
+        QVERIFY2(again, (again.error() + "\n" + shown).c_str());
+        const zz::profile::Profile &a = read.value(), &b = again.value();
+        QCOMPARE(b.serial, a.serial);
+        QCOMPARE(b.name, a.name);
+        QCOMPARE(b.leadOffsetOhms, a.leadOffsetOhms);
+        QCOMPARE(b.limits.minOhms, a.limits.minOhms);
+        QCOMPARE(b.limits.maxOhms, a.limits.maxOhms);
+        QCOMPARE(b.limits.maxChangeOhms, a.limits.maxChangeOhms);
+        QCOMPARE(b.table.has_value(), a.table.has_value());
+        if (a.table) {
+            QCOMPARE(b.table->zeroOhms, a.table->zeroOhms);
+            QCOMPARE(b.table->measured, a.table->measured);
+            QCOMPARE(b.table->due, a.table->due);
+            QVERIFY(b.table->steps == a.table->steps);
+        }
+        QCOMPARE(b.sensors.size(), a.sensors.size());
+        for (std::size_t i = 0; i < a.sensors.size(); ++i) {
+            QCOMPARE(zz::box::userSensorName(b.sensors[i]), zz::box::userSensorName(a.sensors[i]));
+            if (const auto *pa = std::get_if<zz::box::PlatinumSensor>(&a.sensors[i])) {
+                const auto *pb = std::get_if<zz::box::PlatinumSensor>(&b.sensors[i]);
+                QVERIFY(pb && pb->r0 == pa->r0 && pb->k.a == pa->k.a && pb->k.b == pa->k.b &&
+                        pb->k.c == pa->k.c);
+                continue;
+            }
+            const auto &ta = std::get<zz::box::TableSensor>(a.sensors[i]);
+            const auto *tb = std::get_if<zz::box::TableSensor>(&b.sensors[i]);
+            QVERIFY(tb && tb->kind == ta.kind && tb->rows.size() == ta.rows.size());
+            for (std::size_t r = 0; r < ta.rows.size(); ++r)
+                QVERIFY(tb->rows[r].celsius == ta.rows[r].celsius &&
+                        tb->rows[r].ohms == ta.rows[r].ohms);
+        }
     }
 };
 

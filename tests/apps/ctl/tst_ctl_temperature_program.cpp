@@ -19,6 +19,7 @@ namespace {
 
 const QByteArray kLimits =
     "serial = \"A12345\"\nlead_offset = 0.35\n[limits]\nmin = 10\nmax = 2000\nmax_change = 500\n";
+const QByteArray kSmallChanges = "[limits]\nmax_change = 150\n";
 
 }  // namespace
 
@@ -81,9 +82,32 @@ private slots:
             << "--port 3 --final 0 program prog.txt"
             << QByteArray("sensor pt1000\nstart 0\nstep 10\n") << none << 0
             << QByteArray("01000.0\r01039.0\r01000.0\r") << "01039.0";
-        QTest::newRow("the lead offset taken off")
+        QTest::newRow("the lead offset taken off, and said")
             << "--port 3 --rtd pt100 program prog.txt" << QByteArray("start 100C\n") << kLimits << 0
-            << QByteArray("00138.2\r") << "00138.2";
+            << QByteArray("00138.2\r")
+            << "00138.2  138.1555 Ω  100 °C  (138.5055 Ω less 0.35 Ω leads)\n";
+        QTest::newRow("the sensor by --r0 and --cvd")
+            << "--port 3 --r0 100 --cvd 3.9083e-3,-5.775e-7 program prog.txt"
+            << QByteArray("start 0\nstep 100C\n") << none << 0 << QByteArray("00100.0\r00138.5\r")
+            << "00138.5  138.5055 Ω  100 °C";
+        QTest::newRow("a thermistor table of the profile by --ntc --type")
+            << "--port 3 --ntc --type ntc9 program prog.txt" << QByteArray("start 25\nstep 50\n")
+            << QByteArray(
+                   "[sensors.ntc9]\nkind = \"ntc\"\nrows = [[0, 32730], [25, 10000], [50, "
+                   "3588]]\n")
+            << 0 << QByteArray("10000.0\r03588.0\r") << "03588.0  3588 Ω  50 °C";
+        QTest::newRow("--type without --ntc")
+            << "--port 3 --type pt100 program prog.txt" << QByteArray("start 25\n") << none << 2
+            << none << "--type names the sensor of rtd and ntc";
+        QTest::newRow("--final too far from a command: nothing sent")
+            << "--port 3 --final 0 program prog.txt" << QByteArray("start 100\nstep 200\n")
+            << kSmallChanges << 2 << none
+            << "the program is refused whole: --final 00000.0 cannot follow command 2 at +|, line "
+               "2 (step 200), 00200.0: a change of 200.0 Ω from 200.0 Ω, above the limit 150.0 Ω "
+               "per command of this box's profile; nothing sent";
+        QTest::newRow("--final near every command")
+            << "--port 3 --final 100 program prog.txt" << QByteArray("start 100\nstep 200\n")
+            << kSmallChanges << 0 << QByteArray("00100.0\r00200.0\r00100.0\r") << "00200.0";
         QTest::newRow("above the profile's limit: nothing sent")
             << "--port 3 program prog.txt" << QByteArray("start 1000\nramp 2100 in 1s\n") << kLimits
             << 2 << none
@@ -143,6 +167,23 @@ private slots:
         QCOMPARE(bytes(pty_->readAll(milliseconds(300))), sent);
         for (const QString &piece : printed.split('|'))
             QVERIFY2(output().contains(piece), qPrintable(output()));
+    }
+
+    // Stopped before its first command, a program ends on the final value
+    // right after what the box was last sent: that change counts too.
+    void finalValueFollowsTheLastCommand() {
+        QVERIFY(writeProfile(kSmallChanges));
+        QVERIFY(zz::test::writeFile(cwd_->filePath("prog.txt"), "start 1100\n"));
+        QVERIFY(start({"--port", "3", "set", "1000"}));
+        QCOMPARE(finish(), std::optional<int>(0));
+        child_ = std::make_unique<zz::rig::ChildProcess>();
+        QVERIFY(start({"--port", "3", "--final", "1200", "program", "prog.txt"}));
+        QCOMPARE(finish(), std::optional<int>(2));
+        QVERIFY2(output().contains("--final 01200.0 cannot follow the device's last command, "
+                                   "where a run stopped before its first command ends: a "
+                                   "change of 200.0 Ω from 1000.0 Ω"),
+                 qPrintable(output()));
+        QCOMPARE(bytes(pty_->readAll(milliseconds(300))), QByteArray("01000.0\r"));
     }
 
     // A slow ramp on the real clock: the changes on their due times and the

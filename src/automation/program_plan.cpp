@@ -1,6 +1,7 @@
 #include "automation/program_plan.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <utility>
 
 namespace zz::automation {
@@ -155,6 +156,33 @@ Status checkSteps(const std::vector<ProgramStep> &steps, const SetpointMaker &ma
 
 Status checkTargets(const Program &program, const SetpointMaker &make) {
     return checkSteps(program.steps, make);
+}
+
+std::string describeCommandPlace(const ProgramProgress &progress) {
+    char at[32];
+    std::snprintf(at, sizeof at, "%.3f s", std::chrono::duration<double>(progress.at).count());
+    std::string text = "command " + std::to_string(progress.commands) + " at +" + at + ", line " +
+                       std::to_string(progress.line) + " (" + progress.text + ")";
+    for (std::size_t i = 0; i < progress.passes.size(); ++i)
+        text += i ? "/" + std::to_string(progress.passes[i])
+                  : ", pass " + std::to_string(progress.passes[i]);
+    return text;
+}
+
+Status checkEveryCommand(ProgramPlan plan, std::size_t mostCommands,
+                         const std::function<Status(const Setpoint &)> &check) {
+    for (;;) {
+        const auto next = plan.next();
+        if (!next) return Status::failure(Status::kFailed, next.error());
+        if (!next.value()) return {};
+        if (plan.progress().commands > mostCommands)
+            return Status::failure(Status::kFailed, "the program would send more than " +
+                                                        std::to_string(mostCommands) + " commands");
+        const Setpoint &point = next.value()->setpoint;
+        if (Status status = check(point); !status)
+            return Status::failure(status.number(), describeCommandPlace(plan.progress()) + ", " +
+                                                        point.command + ": " + status.text());
+    }
 }
 
 Outcome<Program> slewProgram(const ValueReading &reading, double from, double to,

@@ -17,6 +17,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -81,6 +82,17 @@ private:
 // sent it; the first that cannot be sent, named by its line. Ramps are
 // monotonic, so their ends bound every value between.
 Status checkTargets(const Program &program, const SetpointMaker &make);
+
+// Where a command of a plan stands, for messages: "command 3 at +1.000 s,
+// line 2 (ramp 120C 5K/min), pass 2".
+std::string describeCommandPlace(const ProgramProgress &progress);
+
+// Walks a copy of the plan to its end without sending anything: each
+// command in turn to `check`; the first refusal comes back with its place
+// ("command 3 at +1.000 s, line 2 (...), 02100.0: above ..."), and so does a
+// plan of more than `mostCommands` commands.
+Status checkEveryCommand(ProgramPlan plan, std::size_t mostCommands,
+                         const std::function<Status(const Setpoint &)> &check);
 
 // A single slew: from the value now to `to` at `perSecond`, as a program of
 // one ramp that a server can drive like any other.

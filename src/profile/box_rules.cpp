@@ -88,7 +88,12 @@ Outcome<PreparedValue> BoxRules::convert(double ohms, bool sensorValue, SetMode 
         if (!hasTable())
             return Outcome<PreparedValue>::failure(
                 "true values need a correction table ([table]) in the box's profile");
-        if (value.ohms < box::kMinOhms - 0.05 || value.ohms > box::kMaxOhms + 0.05)
+        // The box's range as the table measures it: 99999.9 may present
+        // more than 99999.9 Ω, and 00000.0 its residual.
+        const CorrectionTable &table = *profile_->table;
+        const double lowest = table.trueOhms({0, 0, 0, 0, 0, 0});
+        const double highest = table.trueOhms({9, 9, 9, 9, 9, 9});
+        if (value.ohms < lowest - 0.05 || value.ohms > highest + 0.05)
             return Outcome<PreparedValue>::failure(fixed(value.ohms, 2) +
                                                    " \u03A9 is outside the box's range");
         const TrueSetting setting = nearestTrueSetting(*profile_->table, value.ohms);

@@ -132,10 +132,24 @@ std::string limitText(Kind kind, const Limits &limits, double value) {
 
 // ---- SOURce:RESistance
 
+// A value whose digits are meant as they are (MIN and MAX, a fault): in
+// true mode the target is what those digits present by the table, so the
+// search comes back to them rather than to neighbours past a limit.
+double digitsTarget(const Instrument &instrument, double ohms) {
+    if (instrument.mode != profile::SetMode::True) return ohms;
+    const auto command = box::ohmsCommand(ohms);
+    if (!command) return ohms;
+    return instrument.rules().trueOhms(command.value()).value_or(ohms);
+}
+
 void setResistance(Session &s, const Params &p) {
     if (!counted(s, p, 1, 1)) return;
-    if (const auto ohms = ohmsParam(s, p[0], ohmsLimits(s)))
-        fail(s, s.instrument().setResistance(*ohms));
+    const auto n = numeric(s, p[0]);
+    if (!n) return;
+    auto ohms = ohmsParam(s, p[0], ohmsLimits(s));
+    if (!ohms) return;
+    if (n->kind == Kind::Min || n->kind == Kind::Max) ohms = digitsTarget(s.instrument(), *ohms);
+    fail(s, s.instrument().setResistance(*ohms));
 }
 
 // In true mode the value is what the box presents by its table.
@@ -186,8 +200,10 @@ void setFault(Session &s, const Params &p) {
     if (!counted(s, p, 1, 1)) return;
     const auto name = word(s, p[0]);
     if (!name) return;
-    if (*name == "SHOR" || *name == "SHORT") return fail(s, s.instrument().set(box::kMinOhms));
-    if (*name == "OPEN") return fail(s, s.instrument().set(box::kMaxOhms));
+    Instrument &instrument = s.instrument();
+    if (*name == "SHOR" || *name == "SHORT")
+        return fail(s, instrument.set(digitsTarget(instrument, box::kMinOhms)));
+    if (*name == "OPEN") return fail(s, instrument.set(digitsTarget(instrument, box::kMaxOhms)));
     s.fail(error::kIllegalParameterValue);
 }
 
@@ -198,9 +214,11 @@ void setBurnout(Session &s, const Params &p) {
     if (!name) return;
     if (*name != "LOW" && *name != "HIGH") return s.fail(error::kIllegalParameterValue);
     const auto side = *name == "LOW" ? automation::Burnout::Low : automation::Burnout::High;
+    if (const Status usable = s.instrument().sensorUsable(); !usable) return fail(s, usable);
     const auto point = automation::burnoutSetpoint(s.instrument().sensor(), side);
     if (!point) return s.fail(error::kDataOutOfRange, point.error());
-    fail(s, s.instrument().set(point.value().ohms));
+    // A failed sensor's value is the sensor's: the leads add to it as well.
+    fail(s, s.instrument().set(point.value().ohms, std::nullopt, true));
 }
 
 void queryMode(Session &s, const Params &p) {
@@ -276,21 +294,29 @@ void setSensor(Session &s, const Params &p) {
     Instrument &instrument = s.instrument();
     // The box's own sensors first: a user may have named one after a curve.
     if (auto user = instrument.userSensorNamed(*name)) {
-        instrument.userSensor = std::move(user);
+        instrument.chooseUserSensor(std::move(user));
         return;
     }
     if (*name == kThermistorName) {
-        instrument.userSensor.reset();
+        instrument.chooseUserSensor(std::nullopt);
         instrument.curve = nullptr;
         return;
     }
     for (const box::SensorType &type : box::sensorTypes()) {
         if (*name != upper(type.name)) continue;
-        instrument.userSensor.reset();
+        instrument.chooseUserSensor(std::nullopt);
         instrument.curve = &type;
         return;
     }
-    s.fail(error::kIllegalParameterValue);
+    // The names offered, as a client's author would look them up.
+    const auto &profile = instrument.rules().profile();
+    std::vector<std::string> names = box::sensorNames({});
+    names.emplace_back(kThermistorName);
+    if (profile)
+        for (const auto &user : profile->sensors) names.push_back(box::userSensorName(user));
+    std::string offered;
+    for (const std::string &each : names) offered += (offered.empty() ? "" : ", ") + upper(each);
+    s.fail(error::kIllegalParameterValue, "no sensor " + *name + "; offered: " + offered);
 }
 
 void querySensor(Session &s, const Params &p) {

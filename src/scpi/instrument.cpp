@@ -53,6 +53,17 @@ Status refused(int code, std::string text) {
 
 void Instrument::setRules(profile::BoxRules rules) {
     rules_ = std::move(rules);
+    // The sensor chosen by name follows the profile as read now; gone from
+    // it, temperatures are refused until another is chosen.
+    if (userSensor) {
+        const std::string name = box::userSensorName(*userSensor);
+        if (auto now = userSensorNamed(name)) {
+            userSensor = std::move(now);
+            missingSensor_.clear();
+        } else {
+            missingSensor_ = name;
+        }
+    }
     std::string serial = rules_.serialOrZero();
     // The four fields of *IDN? stay four, and the answer one line.
     for (char &c : serial)
@@ -79,9 +90,22 @@ Status Instrument::refusal(double ohms, bool sensorValue, bool wholeChange) cons
     return {};
 }
 
-Status Instrument::set(double ohms, std::optional<double> celsius) {
-    if (const Status refusing = refusal(ohms, celsius.has_value()); !refusing) return refusing;
-    const auto prepared = rules_.prepare(ohms, celsius.has_value(), mode, lastOhms());
+Status Instrument::sensorUsable() const {
+    if (!userSensor || missingSensor_.empty()) return {};
+    return refused(error::kSettingsConflict,
+                   "the sensor " + missingSensor_ +
+                       " is no longer in the box's profile: choose one with TEMPerature:SENSor");
+}
+
+void Instrument::chooseUserSensor(std::optional<box::UserSensor> sensor) {
+    userSensor = std::move(sensor);
+    missingSensor_.clear();
+}
+
+Status Instrument::set(double ohms, std::optional<double> celsius, bool sensorValue) {
+    sensorValue = sensorValue || celsius.has_value();
+    if (const Status refusing = refusal(ohms, sensorValue); !refusing) return refusing;
+    const auto prepared = rules_.prepare(ohms, sensorValue, mode, lastOhms());
     stopRun();  // refused, the setting changes nothing; sent, it takes over
     return send({prepared.value().command, ohms, celsius, prepared.value().trueOhms});
 }
@@ -103,7 +127,7 @@ Status Instrument::reset() {
     temperatureSlew.reset();
     resistanceSlew.reset();
     curve = defaultCurve();
-    userSensor.reset();
+    chooseUserSensor(std::nullopt);
     r25 = kDefaultR25;
     beta = kDefaultBeta;
     unit = box::TemperatureUnit::Celsius;

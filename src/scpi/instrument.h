@@ -36,6 +36,9 @@ public:
 // What a run moves: a sensor's temperature, or a resistance.
 enum class RunKind { TemperatureSlew, ResistanceSlew, Program };
 
+// A run longer than this is refused whole, as 6175ZIZ-ctl refuses a program.
+inline constexpr std::size_t kMostRunCommands = 2'000'000;
+
 inline constexpr double kDefaultR25 = 10000.0;
 inline constexpr double kDefaultBeta = 3950.0;
 
@@ -57,7 +60,9 @@ public:
     // is refused, -221 true values without a table, -222 outside the limits
     // (or the box's range); -240 is the link's failure. A run going on stops:
     // the new setting takes over.
-    Status set(double ohms, std::optional<double> celsius = std::nullopt);
+    // A sensor's value without a temperature (a burnout value) has
+    // `sensorValue` set: the lead offset comes off it too.
+    Status set(double ohms, std::optional<double> celsius = std::nullopt, bool sensorValue = false);
     // A setting of TEMP or RES: at once, or with a finite slew a ramp from
     // where the box is (where a ramp going on has got to) that returns at
     // once. The whole ramp is checked before its first command.
@@ -79,9 +84,13 @@ public:
 
     // A row of the sensor catalogue; nothing for the thermistor of r25 and beta.
     const box::SensorType *curve = defaultCurve();
-    // A sensor of the box's profile, chosen by its name; it stands before
-    // `curve` (a copy: a profile read again keeps the choice until the next).
+    // A sensor of the box's profile, chosen by its name (chooseUserSensor);
+    // it stands before `curve`. A profile read again brings its new
+    // coefficients or rows; one without it refuses temperatures.
     std::optional<box::UserSensor> userSensor;
+    void chooseUserSensor(std::optional<box::UserSensor> sensor);
+    // Refused (-221) while the chosen sensor is gone from the profile.
+    Status sensorUsable() const;
     // The profile's sensor of that name (any case), if it has one.
     std::optional<box::UserSensor> userSensorNamed(std::string_view name) const;
     double r25 = kDefaultR25;
@@ -142,6 +151,7 @@ private:
         // A slew's target as sent: TEMP? answers its temperature at the end,
         // not that of the moment the last command's digits were reached.
         std::optional<automation::Setpoint> target;
+        std::optional<Clock::time_point> lastSent;  // of the run's last command
     };
 
     Status send(const automation::Setpoint &point);
@@ -159,6 +169,7 @@ private:
     profile::BoxRules rules_;
     mutable std::mutex serialMutex_;  // *IDN? reads it beside the link's work
     std::string serial_ = "0";
+    std::string missingSensor_;       // the chosen sensor's name, gone from the profile
     std::string temperatureCommand_;  // the command lastCelsius_ belongs to
     double lastCelsius_ = 0.0;
     std::optional<double> goingOut_;

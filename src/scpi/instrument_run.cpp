@@ -2,6 +2,7 @@
 // PROGram:DEFine loaded, handed out one command at a time by the program
 // engine and sent when the server's timer says they are due.
 
+#include "box/ohms_command.h"
 #include "common/decimal_text.h"
 #include "scpi/error_queue.h"
 #include "scpi/instrument.h"
@@ -34,6 +35,7 @@ automation::SetpointMaker Instrument::setpointMaker(const automation::ValueReadi
 }
 
 Status Instrument::setTemperature(double celsius) {
+    if (const Status usable = sensorUsable(); !usable) return usable;
     const box::Sensor now = sensor();
     const auto ohms = box::sensorResistance(now, celsius);
     if (!ohms) return refused(error::kDataOutOfRange, "");  // the bare error, as ever
@@ -94,11 +96,24 @@ Status Instrument::startRun(RunKind kind, automation::Program program) {
     if (kind != RunKind::Program)
         if (auto made = make(program.steps.back().value)) target = std::move(made.value());
     automation::ProgramPlan plan(std::move(program), std::move(make), runSpacing);
+    // Every command against the limits, each change from the one before it
+    // (the first from what the box holds), as 6175ZIZ-ctl checks a program.
+    if (rules_.profile()) {
+        std::optional<double> from = lastOhms();
+        const Status whole = automation::checkEveryCommand(
+            plan, kMostRunCommands, [&](const automation::Setpoint &point) {
+                Status inside = rules_.checkCommand(point.command, from);
+                from = box::commandOhms(point.command);
+                return inside;
+            });
+        if (!whole)
+            return refused(error::kDataOutOfRange, "the run is refused whole: " + whole.text());
+    }
     auto first = plan.next();
     if (!first) return refused(error::kDataOutOfRange, first.error());
     automation::ProgramProgress shown = plan.progress();
     run_.emplace(Run{kind, std::move(plan), clock(), std::move(first.value()), std::move(shown),
-                     true, std::move(target)});
+                     true, std::move(target), std::nullopt});
     runFailure_.clear();
     if (runStarted) runStarted();
     return {};
@@ -108,6 +123,10 @@ std::optional<Instrument::Clock::time_point> Instrument::advance() {
     if (!run_) return std::nullopt;
     const auto now = clock();
     while (run_->next && run_->start + run_->next->at <= now) {
+        // Never two commands closer than the spacing on the line, even when
+        // the one before went out late.
+        if (run_->lastSent && now < *run_->lastSent + runSpacing.least)
+            return *run_->lastSent + runSpacing.least;
         automation::DueSetpoint due = std::move(*run_->next);
         automation::ProgramProgress progress = run_->plan.progress();
         auto following = run_->plan.next();
@@ -118,8 +137,12 @@ std::optional<Instrument::Clock::time_point> Instrument::advance() {
         }
         run_->next = std::move(following.value());
         // A command already overtaken by the next is not sent: the line
-        // carries where the ramp is, never a burst of where it was.
-        if (run_->next && run_->start + run_->next->at <= now) continue;
+        // carries where the ramp is, never a burst of where it was; unless
+        // leaving it out would make the next change larger than the
+        // profile's largest change per command.
+        if (run_->next && run_->start + run_->next->at <= now &&
+            rules_.checkCommand(run_->next->setpoint.command, lastOhms()))
+            continue;
         // A slew starts where the box is: its first command is not sent again.
         const bool again = run_->first && link_.lastCommand() == due.setpoint.command;
         run_->first = false;
@@ -131,6 +154,7 @@ std::optional<Instrument::Clock::time_point> Instrument::advance() {
                 endRun();
                 return std::nullopt;
             }
+            run_->lastSent = clock();
         }
         run_->shown = std::move(progress);
     }

@@ -32,6 +32,9 @@ decade_10000 = [10000, 20000, 30000, 40000, 50000, 60000, 70000, 80000, 90000]
 
 // The profiles the rows use, by name; "none" is no file.
 profile::BoxRules rulesNamed(const QString &name) {
+    std::string shortSteps = kTable;
+    shortSteps.replace(shortSteps.find("1000.3, 2000"), 12, "999.9, 1999.9");
+    shortSteps.replace(shortSteps.find("90000]"), 6, "90010]");
     const std::map<QString, std::string> texts{
         {"limits", "serial = \"A12345\"\nname = \"Bench 3\"\n[limits]\nmin = 10\nmax = 2000\n"},
         {"change", "[limits]\nmax_change = 500\n"},
@@ -43,6 +46,11 @@ profile::BoxRules rulesNamed(const QString &name) {
          "[sensors.Probe7]\nkind = \"rtd\"\n"
          "rows = [[-50, 80.31], [0, 100.0], [50, 119.4], [100, 138.51]]\n"},
         {"broken", "serial = \"B7\"\n[limits]\nmin = 3000\nmax = 2000\n"},
+        {"other rows", "[sensors.probe7]\nkind = \"rtd\"\nrows = [[0, 100.0], [50, 120.0]]\n"},
+        // 1 kΩ steps 0.1 Ω short: true 2000 lies nearest 02000.1, above
+        // max; the top 10 kΩ step 10 Ω long: true 99999.9 nearest 99989.9.
+        {"short steps", "[limits]\nmax = 2000\n" + shortSteps},
+        {"long top", shortSteps},
     };
     if (name == "none") return {};
     const auto read = profile::readProfile(texts.at(name), "com3.toml");
@@ -149,6 +157,24 @@ private slots:
             "TEMP:SENS PT1000;:TEMP? MAX;:TEMP:SENS PT100;:TEMP? MAX\n@low\n"
             "TEMP? MIN;TEMP? MAX;TEMP MAX\nTEMP:SENS PT1000;:TEMP? MAX;:TEMP MAX;:SYST:ERR?",
             "266.3482;850\n-200;0\n9.91E+37;-222,\"Data out of range\"\n", "00100.0\r");
+        // Digits meant as they are go as they are in true mode too.
+        row("true mode: MAX is the limit's digits", "short steps",
+            "RES:MODE TRUE;RES 2000\nSYST:ERR?\nRES MAX", above2000 + "\n", "02000.0\r");
+        row("true mode: OPEN and SHORT are their digits", "long top",
+            "RES:MODE TRUE;RES:FAUL OPEN;RES:FAUL SHORT", "", "99999.9\r00000.0\r");
+        row("a burnout value loses the lead offset", "table", "TEMP:BURN LOW", "", "00016.3\r");
+        row("a chosen sensor follows its profile, and is refused once gone", "sensors",
+            "TEMP:SENS PROBE7;TEMP 25\n@other rows\nTEMP 25\n@limits\nTEMP 25\nTEMP:BURN "
+            "LOW\nSYST:ERR?;SYST:ERR?;TEMP:SENS?\nTEMP:SENS PT100;TEMP 0",
+            "-221,\"Settings conflict;the sensor probe7 is no longer in the box's profile: "
+            "choose one with TEMPerature:SENSor\";-221,\"Settings conflict;the sensor probe7 is "
+            "no longer in the box's profile: choose one with TEMPerature:SENSor\";PROBE7\n",
+            "00109.7\r00110.0\r00100.0\r");
+        row("an unknown sensor is answered with the names offered", "sensors",
+            "TEMP:SENS PT2\nSYST:ERR?",
+            "-224,\"Illegal parameter value;no sensor PT2; offered: PT100, PT500, PT1000, "
+            "NI1000, NTC, PROBE7\"\n",
+            "");
         row("the serial number", "limits", "*IDN?", idn("A12345") + "\n", "");
         row("a serial number cannot add fields", "table", "*IDN?", idn("A 1 2") + "\n", "");
         row("the profile changed while serving", "limits",

@@ -31,13 +31,13 @@ private slots:
     // "!change" read a profile of limits in while the run goes on. A line held at
     // *OPC? goes on after the line that settled the run.
     void script_data() {
-        QTest::addColumn<bool>("limits");
+        QTest::addColumn<QString>("profile");  // "", "limits" or "change"
         QTest::addColumn<QString>("lines");
         QTest::addColumn<QByteArray>("answers");
         QTest::addColumn<QByteArray>("wire");
         const auto row = [](const char *name, const char *lines, const QByteArray &answers,
-                            const char *wire, bool limits = false) {
-            QTest::newRow(name) << limits << lines << answers << QByteArray(wire);
+                            const char *wire, const char *profile = "") {
+            QTest::newRow(name) << profile << lines << answers << QByteArray(wire);
         };
         // 100 ohm/s from 1000 to 1010: a change every 1 ms, sent no closer than 17 ms.
         row("at once, spaced, an overtaken command left out, to the end",
@@ -62,7 +62,7 @@ private slots:
         row("the limits refuse a slew whole, before its first command",
             "RES 1000\nRES:SLEW 100;RES 3000\nSYST:ERR?;RES:SLEW:STAT?",
             "-222,\"Data out of range;above the limit 2000.0 ohm of this box's profile\";SETT\n",
-            "01000.0\r", true);
+            "01000.0\r", "limits");
         row("a profile read in mid-run stops it before a value past its limits",
             "RES 1000\nRES:SLEW 10000;RES 5000\n@100\n!limits\n@1000\nRES:SLEW:STAT?", "SETT\n",
             "01000.0\r01850.0\r");
@@ -90,11 +90,28 @@ private slots:
             "5K/min) or a time (ramp 120C in 20min)\"\n"
             "-222,\"Data out of range;line 2 (step 3000): above the limit 2000.0 ohm of this "
             "box's profile\"\n-104,\"Data type error\"\n",
-            "", true);
+            "", "limits");
+        // A late command is followed no closer than the spacing: the one due
+        // at 51 ms waits until 57 ms, 17 ms after the late one went at 40.
+        row("a command after a late one keeps the spacing",
+            "RES 1000\nRES:SLEW 100;RES 1010\n@40\n@51\n2:RES?\n@57\n2:RES?", "1003.4\n1005.1\n",
+            "01000.0\r01003.4\r01005.1\r");
+        row("the largest change refuses a program whole, before its first command",
+            "PROG:DEF 'start 100; soak 0.1s; step 1000'\nPROG:RUN\nSYST:ERR?;PROG:STAT?\n@500",
+            "-222,\"Data out of range;the run is refused whole: command 2 at +0.100 s, line 3 "
+            "(step 1000), 01000.0: a change of 900.0 ohm from 100.0 ohm, above the limit 500.0 "
+            "ohm per command of this box's profile\";STOP\n",
+            "", "change");
+        // 10000 ohm/s: 170 ohm a command. The timer wakes late at 100 ms and
+        // 200 ms; the commands overtaken are left out only while the next
+        // one stays within 500 ohm of the last sent.
+        row("an overtaken command stays when leaving it out would change too much",
+            "RES 1000\nRES:SLEW 10000;RES 5000\n@17\n@100\n@200\n@10000", "",
+            "01000.0\r01170.0\r01510.0\r01850.0\r02190.0\r", "change");
     }
 
     void script() {
-        QFETCH(bool, limits);
+        QFETCH(QString, profile);
         QFETCH(QString, lines);
         QFETCH(QByteArray, answers);
         QFETCH(QByteArray, wire);
@@ -104,7 +121,8 @@ private slots:
             const auto read = profile::readProfile(text, "com3.toml");
             instrument.setRules(profile::BoxRules::fromLoaded(std::optional(read.value())));
         };
-        if (limits) readLimits();
+        if (profile == "limits") readLimits();
+        if (profile == "change") readLimits("[limits]\nmax_change = 500\n");
         steady_clock::time_point now{};
         instrument.clock = [&now] { return now; };
         scpi::Session session(instrument), other(instrument);

@@ -79,7 +79,8 @@ private slots:
         row("error codes", errors,
             "8\n-102,\"Syntax error\";-104,\"Data type error\";-108,\"Parameter not allowed\";"
             "-109,\"Missing parameter\";-113,\"Undefined header\";-131,\"Invalid suffix\";"
-            "-222,\"Data out of range\";-224,\"Illegal parameter value\";0,\"No error\";"
+            "-222,\"Data out of range\";-224,\"Illegal parameter value;no sensor PT200; offered: "
+            "PT100, PT500, PT1000, NI1000, NTC\";0,\"No error\";"
             "0,\"No error\"\n",
             "");
         row("link failure", "RES 100;*ESR?\nSYST:ERR?",

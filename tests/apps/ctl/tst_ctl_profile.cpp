@@ -97,7 +97,7 @@ private slots:
         cwd_.reset();
     }
 
-    // `profile` becomes boxes/com3.toml (boxes/<device>.toml with --device);
+    // `profile` becomes boxes/com3.toml (boxes/<device>.toml with {pty});
     // null: no profile. "|" separates pieces of what is printed.
     void runs_data() {
         QTest::addColumn<QString>("args");
@@ -200,6 +200,9 @@ private slots:
             << QByteArray("01000.0\r01039.0\r") << "01039.0";
         QTest::newRow("a device has its own profile")
             << "--device {pty} set 2500" << kLimits << 2 << none << "above the limit 2000.0 Ω";
+        QTest::newRow("a device a port leads to has that port's profile")
+            << "--device {pty of 3} set 2500" << kLimits << 2 << none
+            << "above the limit 2000.0 Ω";
         QTest::newRow("check") << "--port 3 profile check" << kLimits << 0 << none
                                << "com3.toml: read|serial: A12345|limits: 10.0 Ω to 2000.0 Ω, at "
                                   "most 500.0 Ω change a command";
@@ -222,8 +225,11 @@ private slots:
         QFETCH(int, status);
         QFETCH(QByteArray, sent);
         QFETCH(QString, printed);
+        // {pty}: the device by its path, its profile its own; {pty of 3}: the
+        // same device, whose profile is that of port 3, which leads to it.
         const bool device = args.contains("{pty}");
         args.replace("{pty}", QString::fromStdString(pty_->slavePath()));
+        args.replace("{pty of 3}", QString::fromStdString(pty_->slavePath()));
         if (!profile.isNull()) {
             const std::string name = device ? zz::profile::deviceProfileName(pty_->slavePath())
                                             : std::string("com3.toml");

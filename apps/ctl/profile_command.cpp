@@ -2,6 +2,7 @@
 
 #include "box_profile.h"
 #include "common/decimal_text.h"
+#include "profile/limits.h"
 #include "profile/profile_file.h"
 #include "profile_text.h"
 #include "program/port_selection.h"
@@ -45,9 +46,11 @@ void printSummary(const profile::Profile &p) {
     // Control characters shown escaped, never sent to the terminal.
     std::printf("serial: %s\n", p.serial.empty() ? "(not given)" : tomlComment(p.serial).c_str());
     std::printf("name: %s\n", p.name.empty() ? "(not given)" : tomlComment(p.name).c_str());
-    std::printf("limits: %s to %s", ohms(p.limits.minOhms).c_str(), ohms(p.limits.maxOhms).c_str());
-    if (p.limits.maxChangeOhms)
-        std::printf(", at most %s change a command", ohms(*p.limits.maxChangeOhms).c_str());
+    // On the box's steps, as they are applied.
+    std::printf("limits: %s to %s", ohms(profile::lowestOnGrid(p.limits)).c_str(),
+                ohms(profile::highestOnGrid(p.limits)).c_str());
+    if (const auto change = profile::largestChangeOnGrid(p.limits))
+        std::printf(", at most %s change a command", ohms(*change).c_str());
     std::printf("\n");
     if (p.table)
         std::printf("correction table: zero %.4f \u03A9, measured %s, due %s\n", p.table->zeroOhms,

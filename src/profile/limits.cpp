@@ -44,6 +44,11 @@ double lowestOnGrid(const Limits &limits) {
     return static_cast<double>(lowestTenths(limits.minOhms)) / 10.0;
 }
 
+std::optional<double> largestChangeOnGrid(const Limits &limits) {
+    if (!limits.maxChangeOhms) return std::nullopt;
+    return static_cast<double>(highestTenths(*limits.maxChangeOhms)) / 10.0;
+}
+
 Status checkValue(const Limits &limits, double ohms, std::optional<double> last) {
     if (!std::isfinite(ohms) || tenths(ohms) > highestTenths(limits.maxOhms))
         return Status::failure(Status::kFailed, "above the limit " +

@@ -21,6 +21,7 @@ struct Limits {
 // (a limit between two steps is taken inwards).
 double lowestOnGrid(const Limits &limits);
 double highestOnGrid(const Limits &limits);
+std::optional<double> largestChangeOnGrid(const Limits &limits);
 
 // Whether one command of `ohms` may go out after `last` (nothing: no known
 // last value, so no change is checked). The refusal reads "above the limit

@@ -25,8 +25,8 @@ std::string describeProfile(const std::string &path, const profile::BoxRules &ru
     if (!profile->name.empty()) text += profile->name + ", ";
     if (!profile->serial.empty()) text += "serial " + profile->serial + ", ";
     text += "limits " + ohms(rules.minOhms()) + "\u2013" + ohms(rules.maxOhms()) + " \u03A9";
-    if (profile->limits.maxChangeOhms)
-        text += ", at most " + ohms(*profile->limits.maxChangeOhms) + " \u03A9 a command";
+    if (const auto change = profile::largestChangeOnGrid(profile->limits))
+        text += ", at most " + ohms(*change) + " \u03A9 a command";
     if (profile->leadOffsetOhms != 0.0)
         text += ", lead offset " + common::decimalText(profile->leadOffsetOhms, 3, 1) + " \u03A9";
     if (!profile->table)

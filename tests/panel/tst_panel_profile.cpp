@@ -7,6 +7,7 @@
 #include "support/bytes.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
@@ -138,6 +139,32 @@ private slots:
         // The table gone from the profile: true mode ends with it.
         writeProfile(kLimits);
         QVERIFY(!trueSwitch()->isChecked());
+    }
+
+    // The rows every front end is held to under one profile
+    // (tests/support/one_profile); the panel has no sensors and skips theirs.
+    void oneProfileAsEveryFrontEnd() {
+        const QString folder = ONE_PROFILE_DIR;
+        writeProfile(zz::test::fileBytes(folder + "/box.toml").constData());
+        QFile rows(folder + "/rows.txt");
+        QVERIFY(rows.open(QIODevice::ReadOnly | QIODevice::Text));
+        int done = 0;
+        while (!rows.atEnd()) {
+            const QString line = QString::fromUtf8(rows.readLine()).chopped(1);
+            const QStringList row = line.split('\t');
+            if (line.startsWith('#') || row.size() < 4 || row[0].startsWith("sensor")) continue;
+            if (trueSwitch()->isChecked() != (row[0] == "true")) clickSwitch();
+            QCOMPARE(trueSwitch()->isChecked(), row[0] == "true");
+            const qsizetype boxes = panel_->boxes.shown().size();
+            enter(row[1]);
+            QCOMPARE(panel_->received(), row[2] == "-" ? QByteArray() : row[2].toUtf8() + "\r");
+            if (!row[3].isEmpty()) {
+                QCOMPARE(panel_->boxes.shown().size(), boxes + 1);
+                QVERIFY2(panel_->boxes.shown().last().contains(row[3]), qPrintable(line));
+            }
+            ++done;
+        }
+        QCOMPARE(done, 10);
     }
 
     void brokenProfileSendsNothing() {

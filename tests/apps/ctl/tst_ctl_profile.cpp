@@ -9,6 +9,7 @@
 #include "rig/pty_pair.h"
 #include "support/bytes.h"
 
+#include <QFile>
 #include <QtTest>
 
 using namespace std::chrono;
@@ -201,8 +202,7 @@ private slots:
         QTest::newRow("a device has its own profile")
             << "--device {pty} set 2500" << kLimits << 2 << none << "above the limit 2000.0 Ω";
         QTest::newRow("a device a port leads to has that port's profile")
-            << "--device {pty of 3} set 2500" << kLimits << 2 << none
-            << "above the limit 2000.0 Ω";
+            << "--device {pty of 3} set 2500" << kLimits << 2 << none << "above the limit 2000.0 Ω";
         QTest::newRow("check") << "--port 3 profile check" << kLimits << 0 << none
                                << "com3.toml: read|serial: A12345|limits: 10.0 Ω to 2000.0 Ω, at "
                                   "most 500.0 Ω change a command";
@@ -246,6 +246,40 @@ private slots:
         const QString output = QString::fromUtf8(zz::test::fileBytes(outputPath()));
         for (const QString &piece : printed.split('|'))
             QVERIFY2(output.contains(piece), qPrintable(output));
+    }
+
+    // The rows every front end is held to under one profile
+    // (tests/support/one_profile): one run each, in order, on port 3.
+    void oneProfileAsEveryFrontEnd() {
+        const QString folder = ONE_PROFILE_DIR;
+        const QString boxes = QString::fromStdString(sandbox_->root()) + "/6175ZIZ/boxes";
+        QVERIFY(QDir().mkpath(boxes));
+        QVERIFY(
+            zz::test::writeFile(boxes + "/com3.toml", zz::test::fileBytes(folder + "/box.toml")));
+        QFile rows(folder + "/rows.txt");
+        QVERIFY(rows.open(QIODevice::ReadOnly | QIODevice::Text));
+        int done = 0;
+        while (!rows.atEnd()) {
+            const QString line = QString::fromUtf8(rows.readLine()).chopped(1);
+            const QStringList row = line.split('\t');
+            if (line.startsWith('#') || row.size() < 4) continue;
+            std::vector<std::string> argv{CTL_PATH, "--port", "3"};
+            const bool sensor = row[0].startsWith("sensor");
+            argv.emplace_back(sensor ? "rtd" : "set");
+            argv.push_back(row[1].toStdString());
+            if (sensor) argv.insert(argv.end(), {"--type", "lot7"});
+            if (row[0].endsWith("true")) argv.emplace_back("--true");
+            zz::rig::ChildProcess child;
+            QVERIFY(child.start(argv, {}, cwd_->path().toStdString(), outputPath().toStdString()));
+            QCOMPARE(zz::rig::exitCode(child.waitForExit(seconds(30))),
+                     std::optional<int>(row[3].isEmpty() ? 0 : 2));
+            QCOMPARE(bytes(pty_->readAll(milliseconds(200))),
+                     row[2] == "-" ? QByteArray() : row[2].toUtf8() + "\r");
+            const QString output = QString::fromUtf8(zz::test::fileBytes(outputPath()));
+            QVERIFY2(output.contains(row[3]), qPrintable(line + ": " + output));
+            ++done;
+        }
+        QCOMPARE(done, 12);
     }
 
     // --help names the sensors of the port's profile after the catalogue's,

@@ -17,6 +17,10 @@ import urllib.request
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import tst_scpi_pyvisa as fixture  # noqa: E402  (takes the server's path from argv)
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support",
+                                "one_profile"))
+import one_profile  # noqa: E402
+
 Pty, Server, TIMEOUT, VERSION = fixture.Pty, fixture.Server, fixture.TIMEOUT, fixture.VERSION
 
 LIMITS = 'serial = "A12345"\nname = "Bench 3"\n[limits]\nmin = 10\nmax = 2000\n'
@@ -100,6 +104,20 @@ class Limits(Profiled):
                 self.assertEqual(self.client.ask("SYST:ERR?"), error)
         self.assertEqual(self.client.ask("RES? MAX;RES? MIN;RES:MODE?"), "2000.0;10.0;NOM")
         self.assertEqual(self.client.ask("*IDN?"), f"Quellor Ltd,6175,A12345,{VERSION}")
+
+
+class OneProfile(Profiled):
+    def test_the_rows_every_front_end_is_held_to(self):
+        """tests/support/one_profile, over SCPI on a fresh box."""
+        self.start(one_profile.profile_text(), "--http", "off")
+        for action, value, sent, refusal in one_profile.rows():
+            with self.subTest(action=action, value=value):
+                self.assertEqual(self.settle(one_profile.scpi_lines(action, value)), sent)
+                error = self.client.ask("SYST:ERR?")
+                if refusal:
+                    self.assertIn(refusal.replace("\u03A9", "ohm"), error)
+                else:
+                    self.assertEqual(error, '0,"No error"')
 
 
 class TrueValues(Profiled):

@@ -113,6 +113,7 @@ def inside(server_path):
             if server.process.poll() is None:
                 server.process.kill()
             pty.close()
+        one_profile_rows(fixture)
         unprivileged(fixture)
     finally:
         if mdns:
@@ -250,6 +251,31 @@ def hostile(pty, core_port):
     check(pty.take() == b"", "nothing reached the line from the hostile set")
     out = run("lxi", "scpi", "-a", ADDR, "RES?").stdout
     check(out == "15.0\n", "the server goes on serving (its links freed)")
+
+
+def one_profile_rows(fixture):
+    """The rows every front end is held to under one profile
+    (tests/support/one_profile), over PyVISA's VXI-11, on a fresh box."""
+    sys.path.insert(0, os.path.join(HERE, "..", "..", "support", "one_profile"))
+    import one_profile
+    import pyvisa
+    pty = fixture.Pty()
+    server = fixture.Server("--device", pty.path, "--listen", "0.0.0.0:0", "--http", "off",
+                            "--no-announce", network=True, profile=one_profile.profile_text())
+    try:
+        server.waitLog("VXI-11 core channel", 1)
+        inst = pyvisa.ResourceManager("@py").open_resource(
+            f"TCPIP::{ADDR}::INSTR", read_termination="\n", write_termination="\n", timeout=5000)
+        for action, value, sent, refusal in one_profile.rows():
+            error = inst.query(one_profile.scpi_lines(action, value) + ";:SYST:ERR?")
+            got = pty.take(len(sent)) if sent else pty.take(quiet=0.2)
+            expected = '0,"No error"' if not refusal else refusal.replace("\u03A9", "ohm")
+            check(got == sent and expected in error,
+                  f"VXI-11 under the one profile: {action} {value} -> {got!r}, {error}")
+        inst.close()
+    finally:
+        check(server.stop() == 0, "the server of the one profile stops cleanly")
+        pty.close()
 
 
 def unprivileged(fixture):

@@ -29,6 +29,10 @@ CTL = os.path.abspath(sys.argv.pop(2))
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scpi"))
 import tst_scpi_pyvisa as fixture  # noqa: E402  (takes the server's path from argv)
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support",
+                                "one_profile"))
+import one_profile  # noqa: E402
+
 Pty, TIMEOUT = fixture.Pty, fixture.TIMEOUT
 CHROMIUM_FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
                   "--disable-background-networking", "--disable-component-update", "--disable-sync",
@@ -270,6 +274,74 @@ class WebPanelProfile(unittest.TestCase):
         self.assertEqual(self.pty.take(8), b"01000.0\r")
         page.wait_for(lambda: "01000.0 \u2192 999.97 \u03A9 true" in self.text(page, "note"),
                       "the true text")
+
+
+class WebPanelOneProfile(unittest.TestCase):
+    """The page held to the rows every front end is held to under one
+    profile (tests/support/one_profile), then to a carry across a limit and
+    to a profile that cannot be read."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.driver = browser()
+
+    @classmethod
+    def tearDownClass(cls):
+        quit_browser(cls.driver)
+
+    def setUp(self):
+        self.pty = Pty()
+        self.server = PanelServer("--device", self.pty.path)
+        self.server.profilePath = os.path.join(self.server.scratch.name, "6175ZIZ", "boxes",
+                                               profile_file_name(self.pty.path))
+        self.page = Page(self.driver, self.server.url)
+
+    def tearDown(self):
+        self.assertEqual(self.server.stop(), 0, self.server.logText())
+        self.pty.close()
+
+    def use_profile(self, text, logged):
+        """Writes the profile and waits for the server to log its reading,
+        which it hands to the page's model before it takes the next job."""
+        count = self.server.logText().count(logged)
+        self.server.writeProfile(text)
+        self.server.waitLog(logged, count + 1)
+        self.assertEqual(self.server.logText().count(logged), count + 1, self.server.logText())
+
+    def test_the_rows_every_front_end_is_held_to(self):
+        self.use_profile(one_profile.profile_text(), "read: Bench 7")
+        switch = self.page.d.find_element(By.ID, "true-mode")
+        for action, value, sent, refusal in one_profile.rows():
+            if action.startswith("sensor"):
+                continue  # the panel has no sensors
+            with self.subTest(action=action, value=value):
+                if switch.is_selected() != (action == "true"):
+                    self.page.click("true-mode")
+                    self.page.wait_for(lambda: switch.is_selected() == (action == "true"))
+                self.page.type_value(value)
+                if refusal:
+                    title, text = self.page.dialog()
+                    self.assertIn(refusal, text)
+                    self.page.answer("ask-ok")
+                    self.assertEqual(self.pty.take(quiet=0.3), b"")
+                else:
+                    self.assertEqual(self.pty.take(len(sent)), sent)
+
+    def test_a_carry_across_the_limit_and_a_broken_profile_send_nothing(self):
+        self.use_profile("[limits]\nmax = 9999.9\n", "read: limits 0.0\u20139999.9")
+        self.page.type_value("9999.9")
+        self.assertEqual(self.pty.take(8), b"09999.9\r")
+        self.page.click("up1")  # the carry would send 10000.0 once per decade
+        self.page.wait_for(lambda: "above the limit 9999.9" in
+                           self.page.d.find_element(By.ID, "note").text, "the note")
+        self.assertEqual(self.pty.take(quiet=0.3), b"")
+        self.assertEqual(self.page.readout(), "09999.9")
+        self.use_profile("[limits]\nmax = \"lots\"\n", "refused: the profile")
+        self.page.type_value("100")
+        self.assertIn("nothing is sent to this port until it is mended", self.page.dialog()[1])
+        self.page.answer("ask-ok")
+        self.page.click("down1")
+        self.assertEqual(self.pty.take(quiet=0.3), b"")
 
 
 class Unplugged(unittest.TestCase):

@@ -98,7 +98,12 @@ Status Instrument::startRun(RunKind kind, automation::Program program) {
     automation::ProgramPlan plan(std::move(program), std::move(make), runSpacing);
     // Every command against the limits, each change from the one before it
     // (the first from what the box holds), as 6175ZIZ-ctl checks a program.
-    if (rules_.profile()) {
+    // Without a largest change, nominal values between targets inside the
+    // limits stay inside (ramps are monotonic, the limits on the box's
+    // steps): the targets said it all, and a long program does not hold the
+    // link while it is walked.
+    const auto &boxProfile = rules_.profile();
+    if (boxProfile && (boxProfile->limits.maxChangeOhms || mode == profile::SetMode::True)) {
         std::optional<double> from = lastOhms();
         const Status whole = automation::checkEveryCommand(
             plan, kMostRunCommands, [&](const automation::Setpoint &point) {

@@ -5,9 +5,9 @@
 
 #include "panel_harness.h"
 #include "support/bytes.h"
+#include "support/one_profile_rows.h"
 
 #include <QCheckBox>
-#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
@@ -144,23 +144,18 @@ private slots:
     // The rows every front end is held to under one profile
     // (tests/support/one_profile); the panel has no sensors and skips theirs.
     void oneProfileAsEveryFrontEnd() {
-        const QString folder = ONE_PROFILE_DIR;
-        writeProfile(zz::test::fileBytes(folder + "/box.toml").constData());
-        QFile rows(folder + "/rows.txt");
-        QVERIFY(rows.open(QIODevice::ReadOnly | QIODevice::Text));
+        writeProfile(zz::test::oneProfileText().constData());
         int done = 0;
-        while (!rows.atEnd()) {
-            const QString line = QString::fromUtf8(rows.readLine()).chopped(1);
-            const QStringList row = line.split('\t');
-            if (line.startsWith('#') || row.size() < 4 || row[0].startsWith("sensor")) continue;
-            if (trueSwitch()->isChecked() != (row[0] == "true")) clickSwitch();
-            QCOMPARE(trueSwitch()->isChecked(), row[0] == "true");
+        for (const zz::test::ProfileRow &row : zz::test::oneProfileRows()) {
+            if (row.action.startsWith("sensor")) continue;
+            if (trueSwitch()->isChecked() != (row.action == "true")) clickSwitch();
+            QCOMPARE(trueSwitch()->isChecked(), row.action == "true");
             const qsizetype boxes = panel_->boxes.shown().size();
-            enter(row[1]);
-            QCOMPARE(panel_->received(), row[2] == "-" ? QByteArray() : row[2].toUtf8() + "\r");
-            if (!row[3].isEmpty()) {
+            enter(row.value);
+            QCOMPARE(panel_->received(), row.sent);
+            if (!row.refusal.isEmpty()) {
                 QCOMPARE(panel_->boxes.shown().size(), boxes + 1);
-                QVERIFY2(panel_->boxes.shown().last().contains(row[3]), qPrintable(line));
+                QVERIFY2(panel_->boxes.shown().last().contains(row.refusal), qPrintable(row.value));
             }
             ++done;
         }

@@ -2,18 +2,14 @@
 // pseudo-terminal behind a private port map and the profile in the same
 // private configuration folder; the exact bytes read on the far side.
 
+#include "ctl_rig.h"
 #include "profile/profile_file.h"
 #include "profile/profile_reader.h"
-#include "rig/child_process.h"
-#include "rig/port_map_sandbox.h"
-#include "rig/pty_pair.h"
 #include "support/bytes.h"
+#include "support/one_profile_rows.h"
 
-#include <QFile>
 #include <QtTest>
 
-using namespace std::chrono;
-using zz::test::bytes;
 
 namespace {
 
@@ -75,28 +71,25 @@ QByteArray longTopTable() {
 class tst_CtlProfile : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<zz::rig::PtyPair> pty_;
-    std::unique_ptr<zz::rig::PortMapSandbox> sandbox_;
-    std::unique_ptr<QTemporaryDir> cwd_;
-    std::unique_ptr<zz::rig::ChildProcess> child_;
+    std::unique_ptr<zz::test::CtlRig> rig_;
 
-    QString outputPath() const { return cwd_->filePath("output.txt"); }
+    // Runs the program; its exit status, the bytes on the line and what it
+    // printed ("|" between pieces) as a row says.
+    void expectRun(const QStringList &args, int status, const QByteArray &sent,
+                   const QString &printed) {
+        QCOMPARE(rig_->run(args), std::optional<int>(status));
+        QCOMPARE(rig_->sent(), sent);
+        const QString output = rig_->output();
+        for (const QString &piece : printed.split('|'))
+            QVERIFY2(output.contains(piece), qPrintable(output));
+    }
 
 private slots:
     void init() {
-        pty_ = std::make_unique<zz::rig::PtyPair>();
-        sandbox_ = std::make_unique<zz::rig::PortMapSandbox>();
-        cwd_ = std::make_unique<QTemporaryDir>();
-        child_ = std::make_unique<zz::rig::ChildProcess>();
-        QVERIFY(pty_->ok() && sandbox_->ok() && cwd_->isValid());
-        QVERIFY(sandbox_->map(3, pty_->slavePath()));
+        rig_ = std::make_unique<zz::test::CtlRig>();
+        QVERIFY(rig_->ok());
     }
-    void cleanup() {
-        child_.reset();
-        sandbox_.reset();
-        pty_.reset();
-        cwd_.reset();
-    }
+    void cleanup() { rig_.reset(); }
 
     // `profile` becomes boxes/com3.toml (boxes/<device>.toml with {pty});
     // null: no profile. "|" separates pieces of what is printed.
@@ -228,58 +221,32 @@ private slots:
         // {pty}: the device by its path, its profile its own; {pty of 3}: the
         // same device, whose profile is that of port 3, which leads to it.
         const bool device = args.contains("{pty}");
-        args.replace("{pty}", QString::fromStdString(pty_->slavePath()));
-        args.replace("{pty of 3}", QString::fromStdString(pty_->slavePath()));
+        args.replace("{pty of 3}", "{pty}");
         if (!profile.isNull()) {
-            const std::string name = device ? zz::profile::deviceProfileName(pty_->slavePath())
-                                            : std::string("com3.toml");
-            const QString boxes = QString::fromStdString(sandbox_->root()) + "/6175ZIZ/boxes";
-            QVERIFY(QDir().mkpath(boxes));
-            QVERIFY(zz::test::writeFile(boxes + "/" + QString::fromStdString(name), profile));
+            const std::string name = device
+                                         ? zz::profile::deviceProfileName(rig_->pty().slavePath())
+                                         : std::string("com3.toml");
+            QVERIFY(rig_->writeBox(QString::fromStdString(name), profile));
         }
-        QVERIFY(zz::test::writeFile(cwd_->filePath("points.txt"), kPoints));
-        std::vector<std::string> argv{CTL_PATH};
-        for (const QString &arg : args.split(' ')) argv.push_back(arg.toStdString());
-        QVERIFY(child_->start(argv, {}, cwd_->path().toStdString(), outputPath().toStdString()));
-        QCOMPARE(zz::rig::exitCode(child_->waitForExit(seconds(30))), std::optional<int>(status));
-        QCOMPARE(bytes(pty_->readAll(milliseconds(300))), sent);
-        const QString output = QString::fromUtf8(zz::test::fileBytes(outputPath()));
-        for (const QString &piece : printed.split('|'))
-            QVERIFY2(output.contains(piece), qPrintable(output));
+        QVERIFY(rig_->writeHere("points.txt", kPoints));
+        expectRun(args.split(' '), status, sent, printed);
     }
 
     // The rows every front end is held to under one profile
     // (tests/support/one_profile): one run each, in order, on port 3.
     void oneProfileAsEveryFrontEnd() {
-        const QString folder = ONE_PROFILE_DIR;
-        const QString boxes = QString::fromStdString(sandbox_->root()) + "/6175ZIZ/boxes";
-        QVERIFY(QDir().mkpath(boxes));
-        QVERIFY(
-            zz::test::writeFile(boxes + "/com3.toml", zz::test::fileBytes(folder + "/box.toml")));
-        QFile rows(folder + "/rows.txt");
-        QVERIFY(rows.open(QIODevice::ReadOnly | QIODevice::Text));
-        int done = 0;
-        while (!rows.atEnd()) {
-            const QString line = QString::fromUtf8(rows.readLine()).chopped(1);
-            const QStringList row = line.split('\t');
-            if (line.startsWith('#') || row.size() < 4) continue;
-            std::vector<std::string> argv{CTL_PATH, "--port", "3"};
-            const bool sensor = row[0].startsWith("sensor");
-            argv.emplace_back(sensor ? "rtd" : "set");
-            argv.push_back(row[1].toStdString());
-            if (sensor) argv.insert(argv.end(), {"--type", "lot7"});
-            if (row[0].endsWith("true")) argv.emplace_back("--true");
-            zz::rig::ChildProcess child;
-            QVERIFY(child.start(argv, {}, cwd_->path().toStdString(), outputPath().toStdString()));
-            QCOMPARE(zz::rig::exitCode(child.waitForExit(seconds(30))),
-                     std::optional<int>(row[3].isEmpty() ? 0 : 2));
-            QCOMPARE(bytes(pty_->readAll(milliseconds(200))),
-                     row[2] == "-" ? QByteArray() : row[2].toUtf8() + "\r");
-            const QString output = QString::fromUtf8(zz::test::fileBytes(outputPath()));
-            QVERIFY2(output.contains(row[3]), qPrintable(line + ": " + output));
-            ++done;
+        QVERIFY(rig_->writeBox("com3.toml", zz::test::oneProfileText()));
+        const QList<zz::test::ProfileRow> rows = zz::test::oneProfileRows();
+        QCOMPARE(rows.size(), 12);
+        for (const zz::test::ProfileRow &row : rows) {
+            const bool sensor = row.action.startsWith("sensor");
+            QStringList args{"--port", "3", sensor ? "rtd" : "set", row.value};
+            if (sensor)
+                args << "--type"
+                     << "lot7";
+            if (row.action.endsWith("true")) args << "--true";
+            expectRun(args, row.refusal.isEmpty() ? 0 : 2, row.sent, row.refusal);
         }
-        QCOMPARE(done, 12);
     }
 
     // --help names the sensors of the port's profile after the catalogue's,
@@ -311,13 +278,9 @@ private slots:
     void helpNamesTheProfilesSensors() {
         QFETCH(QByteArray, profile);
         QFETCH(QStringList, printed);
-        const QString boxes = QString::fromStdString(sandbox_->root()) + "/6175ZIZ/boxes";
-        QVERIFY(QDir().mkpath(boxes));
-        QVERIFY(zz::test::writeFile(boxes + "/com3.toml", profile));
-        QVERIFY(child_->start({CTL_PATH, "--port", "3", "--help"}, {}, cwd_->path().toStdString(),
-                              outputPath().toStdString()));
-        QCOMPARE(zz::rig::exitCode(child_->waitForExit(seconds(30))), std::optional<int>(0));
-        const QString output = QString::fromUtf8(zz::test::fileBytes(outputPath()));
+        QVERIFY(rig_->writeBox("com3.toml", profile));
+        QCOMPARE(rig_->run({"--port", "3", "--help"}), std::optional<int>(0));
+        const QString output = rig_->output();
         for (const QString &piece : printed) QVERIFY2(output.contains(piece), qPrintable(output));
         for (const QString &line : output.split('\n'))
             QVERIFY2(line.size() <= 80, qPrintable(line));
@@ -395,36 +358,19 @@ private slots:
         QFETCH(int, status);
         QFETCH(QByteArray, sent);
         QFETCH(QString, printed);
-        const QString boxes = QString::fromStdString(sandbox_->root()) + "/6175ZIZ/boxes";
-        QVERIFY(QDir().mkpath(boxes));
-        QVERIFY(zz::test::writeFile(boxes + "/com3.toml", profile));
-        if (!csv.isNull()) QVERIFY(zz::test::writeFile(boxes + "/ntc1.csv", csv));
-        std::vector<std::string> argv{CTL_PATH};
-        for (const QString &arg : args.split(' ')) argv.push_back(arg.toStdString());
-        QVERIFY(child_->start(argv, {}, cwd_->path().toStdString(), outputPath().toStdString()));
-        QCOMPARE(zz::rig::exitCode(child_->waitForExit(seconds(30))), std::optional<int>(status));
-        QCOMPARE(bytes(pty_->readAll(milliseconds(300))), sent);
-        const QString output = QString::fromUtf8(zz::test::fileBytes(outputPath()));
-        for (const QString &piece : printed.split('|'))
-            QVERIFY2(output.contains(piece), qPrintable(output));
+        QVERIFY(rig_->writeBox("com3.toml", profile));
+        if (!csv.isNull()) QVERIFY(rig_->writeBox("ntc1.csv", csv));
+        expectRun(args.split(' '), status, sent, printed);
     }
 
     // The first change counts from what the box was last sent, and so does
     // the final value: a run stopped before its first point ends with it.
     void firstChangeCountsFromTheLastCommand() {
-        const QString boxes = QString::fromStdString(sandbox_->root()) + "/6175ZIZ/boxes";
-        QVERIFY(QDir().mkpath(boxes));
-        QVERIFY(zz::test::writeFile(boxes + "/com3.toml", kLimits));
-        const auto run = [&](std::vector<std::string> args) {
-            child_ = std::make_unique<zz::rig::ChildProcess>();
-            args.insert(args.begin(), {CTL_PATH, "--port", "3"});
-            if (!child_->start(args, {}, cwd_->path().toStdString(), outputPath().toStdString()))
-                return std::optional<int>();
-            return zz::rig::exitCode(child_->waitForExit(seconds(30)));
+        QVERIFY(rig_->writeBox("com3.toml", kLimits));
+        const auto run = [&](const QStringList &args) {
+            return rig_->run(QStringList{"--port", "3"} + args);
         };
-        const auto said = [&](const char *text) {
-            return zz::test::fileBytes(outputPath()).contains(text);
-        };
+        const auto said = [&](const char *text) { return rig_->output().contains(text); };
         QCOMPARE(run({"set", "1000"}), std::optional<int>(0));
         QCOMPARE(run({"set", "1600"}), std::optional<int>(2));
         QVERIFY(said("a change of 600.0 Ω from 1000.0 Ω"));
@@ -433,18 +379,14 @@ private slots:
         QVERIFY(
             said("--final 00950.0 cannot follow the device's last command, where a run "
                  "stopped before its first point ends: a change of 550.0 Ω from 1500.0 Ω"));
-        QCOMPARE(bytes(pty_->readAll(milliseconds(300))), QByteArray("01000.0\r01500.0\r"));
+        QCOMPARE(rig_->sent(), QByteArray("01000.0\r01500.0\r"));
     }
 
     // The lead offset said on the line leaves the log's columns as they are.
     void leadOffsetLeavesTheLogAlone() {
-        const QString boxes = QString::fromStdString(sandbox_->root()) + "/6175ZIZ/boxes";
-        QVERIFY(QDir().mkpath(boxes));
-        QVERIFY(zz::test::writeFile(boxes + "/com3.toml", kLimits));
-        QVERIFY(child_->start({CTL_PATH, "--port", "3", "--log", "run.csv", "rtd", "0"}, {},
-                              cwd_->path().toStdString(), outputPath().toStdString()));
-        QCOMPARE(zz::rig::exitCode(child_->waitForExit(seconds(30))), std::optional<int>(0));
-        const QList<QByteArray> log = zz::test::fileBytes(cwd_->filePath("run.csv")).split('\n');
+        QVERIFY(rig_->writeBox("com3.toml", kLimits));
+        QCOMPARE(rig_->run({"--port", "3", "--log", "run.csv", "rtd", "0"}), std::optional<int>(0));
+        const QList<QByteArray> log = zz::test::fileBytes(rig_->herePath("run.csv")).split('\n');
         QCOMPARE(log.size(), 3);
         QCOMPARE(log[0], QByteArray("time,command,ohms,celsius"));
         QVERIFY2(log[1].endsWith(",00099.7,99.65,0"), log[1].constData());
@@ -466,13 +408,9 @@ private slots:
     }
     void showReadsBack() {
         QFETCH(QByteArray, profile);
-        const QString boxes = QString::fromStdString(sandbox_->root()) + "/6175ZIZ/boxes";
-        QVERIFY(QDir().mkpath(boxes));
-        QVERIFY(zz::test::writeFile(boxes + "/com3.toml", profile));
-        QVERIFY(child_->start({CTL_PATH, "--port", "3", "profile", "show"}, {},
-                              cwd_->path().toStdString(), outputPath().toStdString()));
-        QCOMPARE(zz::rig::exitCode(child_->waitForExit(seconds(30))), std::optional<int>(0));
-        const std::string shown = zz::test::fileBytes(outputPath()).toStdString();
+        QVERIFY(rig_->writeBox("com3.toml", profile));
+        QCOMPARE(rig_->run({"--port", "3", "profile", "show"}), std::optional<int>(0));
+        const std::string shown = rig_->output().toStdString();
         const auto read = zz::profile::readProfile(profile.toStdString(), "com3.toml");
         const auto again = zz::profile::readProfile(shown, "shown.toml");
         QVERIFY2(read, read.error().c_str());

@@ -3,15 +3,9 @@
 // refusals of options that contradict each other. The real program on a
 // pseudo-terminal behind a private port map; the exact bytes read.
 
-#include "rig/child_process.h"
-#include "rig/port_map_sandbox.h"
-#include "rig/pty_pair.h"
-#include "support/bytes.h"
+#include "ctl_rig.h"
 
 #include <QtTest>
-
-using namespace std::chrono;
-using zz::test::bytes;
 
 namespace {
 
@@ -26,28 +20,14 @@ const QByteArray kRtdCsv = "0,100\n50,119.4\n100,138.51\n";
 class tst_CtlSensors : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<zz::rig::PtyPair> pty_;
-    std::unique_ptr<zz::rig::PortMapSandbox> sandbox_;
-    std::unique_ptr<QTemporaryDir> cwd_;
-    std::unique_ptr<zz::rig::ChildProcess> child_;
-
-    QString outputPath() const { return cwd_->filePath("output.txt"); }
+    std::unique_ptr<zz::test::CtlRig> rig_;
 
 private slots:
     void init() {
-        pty_ = std::make_unique<zz::rig::PtyPair>();
-        sandbox_ = std::make_unique<zz::rig::PortMapSandbox>();
-        cwd_ = std::make_unique<QTemporaryDir>();
-        child_ = std::make_unique<zz::rig::ChildProcess>();
-        QVERIFY(pty_->ok() && sandbox_->ok() && cwd_->isValid());
-        QVERIFY(sandbox_->map(3, pty_->slavePath()));
+        rig_ = std::make_unique<zz::test::CtlRig>();
+        QVERIFY(rig_->ok());
     }
-    void cleanup() {
-        child_.reset();
-        sandbox_.reset();
-        pty_.reset();
-        cwd_.reset();
-    }
+    void cleanup() { rig_.reset(); }
 
     // `csv` becomes table.csv in the working folder (null: none); "|"
     // separates pieces of what is printed.
@@ -123,13 +103,11 @@ private slots:
         QFETCH(int, status);
         QFETCH(QByteArray, sent);
         QFETCH(QString, printed);
-        if (!csv.isNull()) QVERIFY(zz::test::writeFile(cwd_->filePath("table.csv"), csv));
-        std::vector<std::string> argv{CTL_PATH, "--port", "3"};
-        for (const QString &arg : args.split(' ')) argv.push_back(arg.toStdString());
-        QVERIFY(child_->start(argv, {}, cwd_->path().toStdString(), outputPath().toStdString()));
-        QCOMPARE(zz::rig::exitCode(child_->waitForExit(seconds(30))), std::optional<int>(status));
-        QCOMPARE(bytes(pty_->readAll(milliseconds(300))), sent);
-        const QString output = QString::fromUtf8(zz::test::fileBytes(outputPath()));
+        if (!csv.isNull()) QVERIFY(rig_->writeHere("table.csv", csv));
+        QCOMPARE(rig_->run(QStringList{"--port", "3"} + args.split(' ')),
+                 std::optional<int>(status));
+        QCOMPARE(rig_->sent(), sent);
+        const QString output = rig_->output();
         for (const QString &piece : printed.split('|'))
             QVERIFY2(output.contains(piece), qPrintable(output));
     }

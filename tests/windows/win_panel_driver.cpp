@@ -117,6 +117,9 @@ std::vector<HWND> descendants(HWND root) {
 }
 
 const layout::Element *elementOf(const std::wstring &windowClass, HWND hwnd) {
+    // The footer's switch stands outside the table and its numbering.
+    if (windowClass == winui::kPanelClass && GetDlgCtrlID(hwnd) == winui::kTrueSwitchId)
+        return &layout::panel::kTrueSwitch;
     return winui::elementOfId(tableOf(windowClass), GetDlgCtrlID(hwnd));
 }
 
@@ -306,6 +309,8 @@ std::string run(const std::string &line) {
         PostMessageW(target, BM_CLICK, 0, 0);
         return "ok";
     }
+    if (verb == "checked")
+        return SendMessageW(target, BM_GETCHECK, 0, 0) == BST_CHECKED ? "ok 1" : "ok 0";
     if (verb == "spot") {  // where a real click on the element lands
         RECT r;
         GetWindowRect(target, &r);

@@ -101,24 +101,13 @@ std::optional<double> readOhms(const toml::table &table, const char *key, const 
     return value;
 }
 
-// "2027-01-10" as a date TOML would take: four, two and two digits, a real
-// month and day.
+// "2027-01-10" in quotes, read as TOML reads a date (a real month and day,
+// leap years known); nothing for anything else.
 std::optional<toml::date> quotedDate(std::string_view text) {
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
-    for (const std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
-        if (text[i] < '0' || text[i] > '9') return std::nullopt;
-    const auto field = [&](std::size_t at, std::size_t size) {
-        int value = 0;
-        for (std::size_t i = at; i < at + size; ++i) value = value * 10 + (text[i] - '0');
-        return value;
-    };
-    const int year = field(0, 4), month = field(5, 2), day = field(8, 2);
-    static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    if (month < 1 || month > 12 || day < 1 || day > kDays[month - 1] ||
-        (month == 2 && day == 29 && !leap))
-        return std::nullopt;
-    return toml::date{year, month, day};
+    if (text.size() != 10) return std::nullopt;  // a date alone, no time or more keys
+    toml::parse_result parsed = toml::parse("date = " + std::string(text));
+    if (!parsed) return std::nullopt;
+    return parsed.table()["date"].value<toml::date>();
 }
 
 // A date as TOML writes one (2027-01-10), or such a date in quotes, as a

@@ -52,8 +52,8 @@ private slots:
         QCOMPARE(p.table->due, std::string("2027-01-10"));
         // A date in quotes, as a spreadsheet may write it, reads the same.
         std::string quoted = text;
-        quoted.replace(quoted.find("due = 2027-01-10"), 16, "due = \"2027-01-10\"");
-        QCOMPARE(readProfile(quoted, "com3.toml").value().table->due, std::string("2027-01-10"));
+        quoted.replace(quoted.find("due = 2027-01-10"), 16, "due = \"2028-02-29\"");
+        QCOMPARE(readProfile(quoted, "com3.toml").value().table->due, std::string("2028-02-29"));
         QCOMPARE(p.table->steps[5][8], 90000.0);
     }
 
@@ -112,11 +112,13 @@ private slots:
         QTest::newRow("sensor named as the thermistor")
             << QByteArray("[sensors.Ntc]\nr0 = 100\na = 3.9e-3\nb = 0\n")
             << "com3.toml:1: sensors.Ntc: the name of a built-in sensor";
-        QTest::newRow("a quoted date that is none")
-            << QByteArray::fromStdString(
-                   std::string(fullTable())
-                       .replace(fullTable().find("due = 2027-01-10"), 16, "due = \"2027-02-30\""))
-            << "com3.toml:4: table.due must be a date such as 2027-01-10";
+        for (const char *none : {"\"2027-02-30\"", "\"2027-13-01\"", "\"2100-02-29\"",
+                                 "\"2027-1-10\"", "\"2027-01-10T10:00:00\""})
+            QTest::newRow(none) << QByteArray::fromStdString(
+                                       std::string(fullTable())
+                                           .replace(fullTable().find("due = 2027-01-10"), 16,
+                                                    std::string("due = ") + none))
+                                << "com3.toml:4: table.due must be a date such as 2027-01-10";
         std::string missing = fullTable();
         missing.erase(missing.find("decade_10000"));
         QTest::newRow("a decade missing")

@@ -10,7 +10,6 @@
 
 #include <QtTest>
 
-
 namespace {
 
 QByteArray decade(const char *key, double unit, double first = 0) {
@@ -196,9 +195,10 @@ private slots:
             << "--device {pty} set 2500" << kLimits << 2 << none << "above the limit 2000.0 Ω";
         QTest::newRow("a device a port leads to has that port's profile")
             << "--device {pty of 3} set 2500" << kLimits << 2 << none << "above the limit 2000.0 Ω";
-        QTest::newRow("check") << "--port 3 profile check" << kLimits << 0 << none
-                               << "com3.toml: read|serial: A12345|limits: 10.0 Ω to 2000.0 Ω, at "
-                                  "most 500.0 Ω change a command";
+        QTest::newRow("check")
+            << "--port 3 profile check" << kLimits << 0 << none
+            << "com3.toml: read|serial: A12345|name: (not given)|limits: 10.0 Ω to 2000.0 Ω, at "
+               "most 500.0 Ω change a command";
         QTest::newRow("check lists the sensors")
             << "--port 3 profile check" << kSensors << 0 << none
             << "sensor lot7: platinum, R0 100.5 Ω, A 0.0039083, B -5.775e-07, C 0, -200 to 850 "

@@ -15,6 +15,24 @@ namespace {
 // More than any record: parseRecordText refuses what is too long.
 constexpr DWORD kReadLimit = 1024;
 
+// A record open in another process (a panel reading it, a virus scanner)
+// cannot be replaced on Wine, nor on Windows when the opener does not share
+// deletion; such a reader lets go within moments, so the sender waits for
+// it rather than lose the record. A second in all, then it gives up.
+constexpr int kMoveTries = 50;
+constexpr DWORD kMoveRetryMs = 20;
+
+bool replaceFile(const std::wstring &from, const std::wstring &to) {
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+        const DWORD error = GetLastError();
+        if (attempt == kMoveTries ||
+            (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION))
+            return false;
+        Sleep(kMoveRetryMs);
+    }
+}
+
 // "\\.\COM3" and "COM3" are both port COM3; a device is known by its name.
 std::string deviceName(const std::string &devicePath) {
     std::string name = devicePath.substr(devicePath.find_last_of("\\/") + 1);
@@ -63,8 +81,7 @@ bool writeCommandRecord(const std::string &devicePath, const CommandRecord &reco
     const bool ok =
         WriteFile(h, text.data(), DWORD(text.size()), &written, nullptr) && written == text.size();
     const bool closed = CloseHandle(h);
-    if (ok && closed && MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
-        return true;
+    if (ok && closed && replaceFile(temporary, target)) return true;
     DeleteFileW(temporary.c_str());
     return false;
 }

@@ -4,6 +4,7 @@
 //   start N         the panel's start command -> "status <number> <text>"
 //   present N       whether port N exists     -> "present yes" or "present no"
 //   record N        port N's last command     -> "record <command> <program>" or "record none "
+//   hold N MS       port N's record held open as a reader holds it, MS ms -> "held"
 //   version FILE    an .exe's version record  -> "<Name>=<value>" lines
 
 #include "box/range.h"
@@ -33,6 +34,20 @@ void record(const std::string &port) {
         zz::link::readCommandRecord(zz::link::portDevicePath(std::atoi(port.c_str())));
     std::printf("record %s %s\n", found ? found->command.c_str() : "none",
                 found ? found->program.c_str() : "");
+}
+
+// A reader (the panel looking for news, a scanner) has the record open
+// while a sender replaces it.
+void hold(const std::string &port, const std::string &ms) {
+    const std::string path =
+        zz::link::commandRecordPath(zz::link::portDevicePath(std::atoi(port.c_str())));
+    HANDLE h = CreateFileW(zz::link::win32::widen(path).c_str(), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::printf("%s\n", h == INVALID_HANDLE_VALUE ? "not held" : "held");
+    std::fflush(stdout);
+    Sleep(DWORD(std::atoi(ms.c_str())));
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
 }
 
 void version(const std::string &file) {
@@ -71,6 +86,9 @@ int main(int argc, char **argv) {
             std::printf("present %s\n", yes ? "yes" : "no");
         } else if (action == "record") {
             record(next());
+        } else if (action == "hold") {
+            const std::string held = next();
+            hold(held, next());
         } else if (action == "version") {
             version(next());
         } else {

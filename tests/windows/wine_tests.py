@@ -312,6 +312,20 @@ try:
     check("the panel's version record",
           lines[13:] == record("6175 Virtual Front Panel", "6175ZIZ.exe"), r.stdout)
 
+    # A reader has the record open (the panel looking at news, a scanner)
+    # just as a sender replaces it: Wine, like a scanner on Windows, refuses
+    # the move then. The sender waits its turn; the record is not lost.
+    holder = subprocess.Popen(command([WINE, probe, "hold", "3", "400"]), env=env,
+                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    held = holder.stdout.readline().strip()
+    r = run(ctl, "--port", "3", "set", "1k2")
+    holder.wait(TIMEOUT)
+    got = drain()
+    after = run(probe, "record", "3").stdout.strip()
+    check("record written while a reader holds it", held == "held" and r.returncode == 0 and
+          got == b"01200.0\r" and after == "record 01200.0 6175ZIZ-ctl",
+          f"{held!r}, status {r.returncode}, line {got!r}, {after!r}")
+
     # The ports present: Wine has no SetupAPI device nodes for its ports and
     # fills only SERIALCOMM, so a value added there is listed; the table
     # and the JSON name it, and --map is refused (COMn is fixed on Windows).

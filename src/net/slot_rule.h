@@ -26,8 +26,8 @@ std::string durationText(std::chrono::milliseconds span);
 class SlotRule {
 public:
     // `noun` counts the slots in the log: "clients", "pages".
-    SlotRule(std::size_t slots, std::chrono::milliseconds idleLimit, std::string noun)
-        : slots_(slots), idleLimit_(idleLimit), noun_(std::move(noun)) {}
+    SlotRule(std::size_t count, std::chrono::milliseconds idleLimit, std::string noun)
+        : slots_(count), idleLimit_(idleLimit), noun_(std::move(noun)) {}
 
     struct Verdict {
         bool admitted = true;
@@ -39,7 +39,7 @@ public:
     Verdict decide(const std::vector<SteadyTime> &lastHeard, SteadyTime now,
                    const std::string &peer) const;
 
-    std::size_t slots() const { return slots_; }
+    std::size_t slotCount() const { return slots_; }
     // "(3 of 16 clients)".
     std::string occupancy(std::size_t taken) const;
 

@@ -28,6 +28,13 @@ QString CtlRig::output() const {
     return QString::fromUtf8(fileBytes(cwd_.filePath("output.txt")));
 }
 
+bool CtlRig::printedAll(const QString &pieces) const {
+    const QString printed = output();
+    for (const QString &piece : pieces.split('|'))
+        if (!printed.contains(piece)) return false;
+    return true;
+}
+
 QByteArray CtlRig::sent(std::chrono::milliseconds within) {
     return bytes(pty_.readAll(within));
 }

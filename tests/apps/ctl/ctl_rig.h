@@ -32,6 +32,8 @@ public:
     }
     // What it printed, both streams, since the rig was made.
     QString output() const;
+    // Whether it printed every one of the "|"-separated pieces.
+    bool printedAll(const QString &pieces) const;
     // The bytes on the line since the last look, read for at most `within`.
     QByteArray sent(std::chrono::milliseconds within = std::chrono::milliseconds(300));
 

@@ -83,6 +83,10 @@ private slots:
             << "give one sensor: a resistance thermometer or a thermistor";
         QTest::newRow("--r0 without --cvd") << "rtd 0 --r0 100" << none << 2 << none
                                             << "a platinum sensor needs --r0 R and --cvd A,B[,C]";
+        // Not read as ohms: the coefficients alone make it a sensor's sweep.
+        QTest::newRow("--cvd without --r0 in a sweep")
+            << "sweep 0 100 --step 50 --dwell 10ms --cvd 3.9e-3,0" << none << 2 << none
+            << "a platinum sensor needs --r0 R and --cvd A,B[,C]";
         QTest::newRow("--r0 of zero") << "rtd 0 --r0 0 --cvd 3.9e-3,0" << none << 2 << none
                                       << "--r0: its resistance at 0 °C must be above zero";
         QTest::newRow("--r0 beyond the box")

@@ -127,6 +127,9 @@ private slots:
             << "--port 3 program prog.txt"
             << QByteArray("start 0\nrepeat 1000000000 {\nsoak 1s\n}\n") << none << 2 << none
             << "prog.txt:2: the repeat count";
+        QTest::newRow("a sweep's option is refused, not ignored")
+            << "--port 3 program prog.txt --repeat 2" << QByteArray("start 0\n") << none << 2
+            << none << "program takes no --step, --points-per-decade, --repeat, --dwell";
         QTest::newRow("max interval below two frames")
             << "--port 3 --max-interval 10ms program prog.txt" << QByteArray("start 0\n") << none
             << 2 << none << "--max-interval: at least two frames on the line, 16.7 ms";
